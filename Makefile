@@ -1,0 +1,40 @@
+# Two commands for a newcomer: `make run` and `make test`. Both install what is
+# missing first (Debian packages through scripts/install-deps).
+
+RELEASE_DIR := build/release
+TEST_DIR    := build/test
+CMAKE_GEN   := -G Ninja
+
+.PHONY: all deps build run test bench clean format
+
+all: build
+
+deps:
+	@./scripts/install-deps
+
+$(RELEASE_DIR)/build.ninja: CMakeLists.txt | deps
+	cmake -S . -B $(RELEASE_DIR) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DFAPKALK_BUILD_TESTS=OFF
+
+$(TEST_DIR)/build.ninja: CMakeLists.txt | deps
+	cmake -S . -B $(TEST_DIR) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFAPKALK_SANITIZE=ON -DFAPKALK_BUILD_BENCH=OFF
+
+build: deps $(RELEASE_DIR)/build.ninja
+	cmake --build $(RELEASE_DIR)
+
+run: build
+	$(RELEASE_DIR)/src/fapkalk $(ARGS)
+
+# The whole suite, built with AddressSanitizer and UndefinedBehaviorSanitizer;
+# window tests run on Qt's offscreen platform.
+test: deps $(TEST_DIR)/build.ninja
+	cmake --build $(TEST_DIR)
+	cd $(TEST_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j2
+
+bench: build
+	@for b in $(RELEASE_DIR)/bench/bench_*; do echo "== $$b"; $$b --benchmark_repetitions=5 --benchmark_report_aggregates_only=true; done
+
+format:
+	git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+clean:
+	rm -rf build

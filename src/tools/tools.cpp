@@ -1,0 +1,96 @@
+#include "tools/tools.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QDesktopServices>
+#include <QUrl>
+
+namespace tools {
+namespace {
+
+ShellOpener& shellOpener() {
+    static ShellOpener opener;
+    return opener;
+}
+
+void openWithShell(const QString& target) {
+    if (auto& opener = shellOpener()) {
+        opener(target);
+        return;
+    }
+    // The result is deliberately not looked at: a missing browser or mail
+    // program is not the calculator's business.
+    (void)QDesktopServices::openUrl(QUrl(target, QUrl::TolerantMode));
+}
+
+} // namespace
+
+bool IsDigitsOnly(QStringView text) {
+    if (text.isEmpty())
+        return false;
+    for (QChar c : text)
+        if (c < u'0' || c > u'9')
+            return false;
+    return true;
+}
+
+void BusyCursorOn() {
+    // The override stack would make nested On calls need as many Offs; keep at
+    // most one override so a single Off always restores the default.
+    if (QApplication::overrideCursor())
+        QApplication::changeOverrideCursor(QCursor(Qt::WaitCursor));
+    else
+        QApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+    QCoreApplication::processEvents();
+}
+
+void BusyCursorOff() {
+    while (QApplication::overrideCursor())
+        QApplication::restoreOverrideCursor();
+    QCoreApplication::processEvents();
+}
+
+QString TrimControls(const QString& text) {
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && text.at(begin).unicode() <= 32)
+        ++begin;
+    while (end > begin && text.at(end - 1).unicode() <= 32)
+        --end;
+    return text.mid(begin, end - begin);
+}
+
+QString StripTrailingBackslashes(const QString& text) {
+    QString result = TrimControls(text);
+    while (!result.isEmpty() && result.back() == u'\\')
+        result.chop(1);
+    return result;
+}
+
+QString LowerAsciiLetters(const QString& text) {
+    QString result = text;
+    for (QChar& c : result)
+        if (c >= u'A' && c <= u'Z')
+            c = QChar(c.unicode() + (u'a' - u'A'));
+    return result;
+}
+
+void OpenWebAddress(const QString& address) {
+    QString target = address;
+    if (!LowerAsciiLetters(address).contains(QStringLiteral("http://")))
+        target = QStringLiteral("http://") + TrimControls(address);
+    openWithShell(target);
+}
+
+void OpenMailAddress(const QString& address, const QString& subject) {
+    openWithShell(QStringLiteral("MailTo:") + TrimControls(address) + QStringLiteral("?subject=") +
+                  subject);
+}
+
+ShellOpener SetShellOpener(ShellOpener opener) {
+    ShellOpener previous = std::move(shellOpener());
+    shellOpener() = std::move(opener);
+    return previous;
+}
+
+} // namespace tools
