@@ -1,0 +1,131 @@
+#include "pricing/options/vat_field.h"
+
+#include "pricing/engine.h"
+
+#include <limits>
+
+namespace fapkalk {
+
+namespace {
+constexpr double kHigherVatFactor = 1.2;
+} // namespace
+
+Rgb ToRgb(VatBackground background) {
+    switch (background) {
+    case VatBackground::Lime:
+        return kLime;
+    case VatBackground::Yellow:
+        return kYellow;
+    case VatBackground::Red:
+        break;
+    }
+    return kRed;
+}
+
+std::string VatQuestionText(std::string_view fieldText) {
+    std::string question = "Möchten Sie die Berechung mit abweichender USt. (";
+    question += fieldText;
+    question += ") durchführen?";
+    return question;
+}
+
+std::optional<unsigned> VatRateFromText(std::string_view text) {
+    if (text.empty())
+        return std::nullopt;
+    unsigned long long rate = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9')
+            return std::nullopt;
+        rate = rate * 10 + static_cast<unsigned>(c - '0');
+        // The field holds two characters; a longer text (only possible if the
+        // length limit is bypassed) must not wrap around into a small rate.
+        if (rate > std::numeric_limits<unsigned>::max())
+            return std::nullopt;
+    }
+    return static_cast<unsigned>(rate);
+}
+
+VatField::VatField() : factor_(kDefaultVatFactor) {}
+
+void VatField::TextChanged(std::string_view newText) {
+    text_.assign(newText);
+    edited_ = true;
+}
+
+VatOutcome VatField::Exit(const VatQuestion& ask) {
+    return ApplyVatRate(ask);
+}
+
+VatOutcome VatField::KeyPress(char32_t key, const VatQuestion& ask) {
+    if (key != kEnterKey)
+        return {};
+    return ApplyVatRate(ask);
+}
+
+VatOutcome VatField::ApplyVatRate(const VatQuestion& ask) {
+    VatOutcome outcome;
+    if (asking_)
+        return outcome;
+    if (!edited_) {
+        outcome.run = RunStart::BerechnenClick;
+        return outcome;
+    }
+
+    edited_ = false;
+    // 0 marks "no rate found yet"; it lives only in this local and never
+    // replaces the factor in force.
+    double found = 0;
+    if (text_ == "10") {
+        found = kDefaultVatFactor;
+        background_ = VatBackground::Lime;
+    }
+    if (text_ == "20") {
+        found = kHigherVatFactor;
+        background_ = VatBackground::Yellow;
+    }
+    if (found != 0) {
+        factor_ = found;
+        outcome.run = RunStart::BerechnenClick;
+        return outcome;
+    }
+
+    outcome.question = VatQuestionText(text_);
+    VatAnswer answer = VatAnswer::Closed;
+    if (ask) {
+        // The box is modal: events delivered while it is open must not start a
+        // second evaluation of the same text.
+        asking_ = true;
+        try {
+            answer = ask(*outcome.question);
+        } catch (...) {
+            asking_ = false;
+            throw;
+        }
+        asking_ = false;
+    }
+    outcome.answer = answer;
+
+    if (answer == VatAnswer::Yes) {
+        edited_ = false;
+        if (const std::optional<unsigned> rate = VatRateFromText(text_)) {
+            background_ = VatBackground::Red;
+            factor_ = VatFactorFromRate(*rate);
+            outcome.run = RunStart::BerechnenClick;
+        } else {
+            // Refused: text, background and factor stay as they are.
+            outcome.showNotNumeric = true;
+            outcome.selectAllAndFocus = true;
+        }
+        return outcome;
+    }
+
+    // Declined: "10" goes back into the field, as a change the next
+    // application turns lime; the background keeps its colour until then.
+    outcome.setText = "10";
+    TextChanged(*outcome.setText);
+    factor_ = kDefaultVatFactor;
+    outcome.selectAllAndFocus = true;
+    return outcome;
+}
+
+} // namespace fapkalk
