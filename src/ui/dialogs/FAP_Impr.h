@@ -1,0 +1,47 @@
+// The imprint dialog: names the publisher and doubles as the start screen,
+// closing itself once, four seconds after it was created.
+#pragma once
+
+#include "ui/dialogs/dialogparts.h"
+
+class QLabel;
+class QPushButton;
+class QTimer;
+
+// The texts of the imprint built from the publisher's data.
+struct ImprintTexts {
+    QString nameLine1, nameLine2, address, phone, fax, email, web, copyright;
+};
+ImprintTexts ImprintTextsFromPublisher();
+
+// The web address as the imprint shows it: without "http://" or "https://", in capitals.
+QString ImprintWebText(const QString& address);
+
+class TdlgFAPIMPressum : public dialogs::FixedDialog {
+    Q_OBJECT
+public:
+    explicit TdlgFAPIMPressum(QWidget* parent = nullptr);
+
+    void OKBtnClick();
+    void Timer1Timer();
+    void labWWWClick();
+    void labemailClick();
+
+    QLabel* Image1;
+    QLabel* Label1;
+    QLabel* LabZeile4;
+    QLabel* LabZeile5;
+    QLabel* LabZeile6;
+    QLabel* labZeile8;
+    QLabel* Label6;
+    QLabel* Label5;
+    dialogs::ClickLabel* labemail;
+    QLabel* Label4;
+    dialogs::ClickLabel* labWWW;
+    QLabel* LabCopyr;
+    QPushButton* OKBtn;
+    QTimer* Timer1;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+};

@@ -1,0 +1,90 @@
+// Pieces shared by the notes and the imprint dialog: fixed fonts and colours,
+// the clickable link label, and the "centred first, then where it was" rule.
+#pragma once
+
+#include <QDialog>
+#include <QLabel>
+#include <QPoint>
+#include <QRect>
+#include <QSize>
+#include <optional>
+
+class QColor;
+class QFontMetrics;
+class QKeyEvent;
+class QMouseEvent;
+
+namespace dialogs {
+
+// A font given as face and pixel height, so the layout does not follow the
+// screen's font scaling.
+QFont PixelFont(const QString& family, int pixelSize, bool bold = false, bool underline = false);
+
+// Sets the colour a label draws its text in.
+void SetTextColour(QWidget* widget, const QColor& colour);
+
+// Raises "a" to "z" only, the counterpart of tools::LowerAsciiLetters.
+QString UpperAsciiLetters(const QString& text);
+
+// Top-left corner that centres a window of the given size on the screen; halves
+// are cut towards zero, also for a window larger than the screen.
+QPoint CentredTopLeft(QSize window, const QRect& screen);
+
+// Where a dialog goes when it is shown: centred at its first showing, and later
+// where it was when it was last hidden (the user may have moved it).
+class ReopenPlacement {
+public:
+    QPoint PositionForShow(QSize window, const QRect& screen) const;
+    void Hidden(QPoint lastPosition) { last_ = lastPosition; }
+    bool HasBeenShown() const { return last_.has_value(); }
+
+private:
+    std::optional<QPoint> last_;
+};
+
+// A label that reports a left click (press and release on the label).
+class ClickLabel : public QLabel {
+    Q_OBJECT
+public:
+    explicit ClickLabel(QWidget* parent = nullptr);
+
+signals:
+    void clicked();
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    bool pressed_ = false;
+};
+
+// A modal dialog of fixed client size without a cancel button: Esc does
+// nothing (the close box still closes it), and it reopens where it was closed.
+class FixedDialog : public QDialog {
+    Q_OBJECT
+public:
+    FixedDialog(QWidget* parent, QSize clientSize, Qt::WindowFlags extraFlags);
+
+    void setVisible(bool visible) override;
+    const ReopenPlacement& Placement() const { return placement_; }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    ReopenPlacement placement_;
+};
+
+// A label at a fixed place in a dialog, its text aligned to the top-left corner.
+QLabel* PlaceLabel(QWidget* parent, const char* name, const QRect& geometry, const QString& text);
+
+// Width and height a plain text needs in a font; lines end with CR LF or LF.
+QSize TextExtent(const QFontMetrics& metrics, const QString& text);
+
+// The boxes of the layout were measured with the original face; a substitute
+// face may need more room. Grows the label to its text, never beyond its
+// parent's right edge, and never shrinks it, so no text is cut off.
+void WidenToText(QLabel* label);
+
+} // namespace dialogs
