@@ -1,0 +1,182 @@
+#include "cli/cli_help.h"
+
+#include "publisher.h"
+
+namespace fapkalk::cli {
+
+namespace {
+
+constexpr const char* kNameLine =
+    "fapkalk-cli - Apothekenpreise nach der Österreichischen Arzneitaxe berechnen\n";
+
+constexpr const char* kSwitches = R"(Schalter der Kalkulation:
+  --aep               Der eingegebene Preis ist ein Apotheken-Einkaufspreis
+                      (AEP), kein Fabriksabgabepreis (FAP).
+  --homeopathic       Kalkulationsmodus "Homöop. Arzneispezialität".
+  --narcotic          Suchtgiftzuschlag (0,55 auf KP und AVP).
+  --veterinary        Veterinär / homöopathischer Ansatz (AEP = FAP x 1,2).
+  --not-reimbursable  (*) nicht kassenzulässig. Nicht zusammen mit
+                      --veterinary und nicht mit --homeopathic.
+  --vat N             Umsatzsteuer in Prozent, eine oder zwei Ziffern
+                      (Vorgabe 10).
+)";
+
+constexpr const char* kNumbers = R"(Zahlen:
+  Ziffern, wahlweise mit einem Dezimalpunkt oder -komma und Nachkommastellen,
+  Leerzeichen davor und danach erlaubt: 12.5, 12,50, " 7". Vorzeichen,
+  Exponenten und andere Zeichen werden abgewiesen.
+)";
+
+constexpr const char* kExportFile = R"(Exportformat:
+  Die Ausgabe von range und batch (und price mit --format) besteht aus genau
+  den Bytes der Exportdatei des Programmfensters: Windows-1252, jede Zeile mit
+  CR LF abgeschlossen. Zuerst, mit --header, der Kopfblock "Fileinfo: ...",
+  dann immer die Spaltenzeile "FAP ;AEP ;KP ;AVP ", dann eine Zeile je Preis:
+    fixed  vier Felder zu 9 Zeichen, Preise in Cent, rechtsbündig;
+    xls    durch ";" getrennt, Dezimalkomma.
+  Im AEP-Modus steht in der FAP-Spalte der Platzhalter "     0.00".
+)";
+
+constexpr const char* kExitStatus = R"(Rückgabewert:
+  0  fertig.
+  1  Eingabe abgewiesen (Zahl, USt., Von/Bis/Staffel, Preis 0 bei price),
+     Gleitkommafehler der Berechnung oder Schreibfehler. Eine mit -o
+     genannte Datei bleibt dann unverändert.
+  2  Aufruf fehlerhaft (unbekannter Befehl oder Schalter, fehlendes
+     Argument, ungültiges --format, unvereinbare Schalter).
+)";
+
+constexpr const char* kEnvironment = R"(Umgebung:
+  LC_ALL, LC_TIME, LANG
+         Datums- und Zeitformat der Zeile "Erstellt:" im Kopfblock. Unter
+         dem Gebietsschema C oder POSIX gilt TT.MM.JJJJ hh:mm:ss.
+  SOURCE_DATE_EPOCH
+         Sekunden seit 1970-01-01 UTC; ersetzt die aktuelle Zeit im Kopfblock
+         (in Ortszeit dargestellt), für reproduzierbare Dateien.
+)";
+
+std::string PriceHelp() {
+    return R"(Aufruf: fapkalk-cli price PREIS [SCHALTER] [--format fixed|xls | --explain]
+
+Berechnet einen Preis wie das Programmfenster in der Einzelberechnung und
+zeigt die vier Preise mit den Beschriftungen des Fensters, einen je Zeile.
+Im AEP-Modus zeigt die FAP-Zeile 0.00.
+
+Ausgabe:
+  --format fixed|xls  Statt der vier Zeilen die eine Datenzeile, die der
+                      Export für diesen Preis schreiben würde.
+  --explain           Zusätzlich den Rechenweg: Tabelle, Stufe, Produkte
+                      und Rundungen für AEP, KP und AVP.
+  -h, --help          Diese Hilfe.
+
+)" + std::string(kSwitches) +
+           "\nEin Preis von 0 wird mit \"FAP-Preis muß eingegeben werden\" (im AEP-Modus\n"
+           "\"AEP-Preis ...\") abgewiesen.\n";
+}
+
+std::string RangeHelp() {
+    return R"(Aufruf: fapkalk-cli range VON BIS STAFFEL [SCHALTER] [--format fixed|xls]
+                         [--header] [-o DATEI]
+
+Berechnet die Preise von VON bis BIS im Abstand STAFFEL wie die erweiterte
+Berechnung des Programmfensters: der Preis wird fortlaufend um STAFFEL erhöht
+(laufende Summe), bis er BIS übersteigt. Die Zeilen werden sofort
+geschrieben, nicht gesammelt.
+
+Ausgabe:
+  --format fixed|xls  Layout der Datenzeilen (Vorgabe fixed).
+  --header            Den Kopfblock mit den Erstellungskriterien voranstellen.
+  -o, --output DATEI  In DATEI statt auf die Standardausgabe schreiben. Die
+                      Datei wird erst ersetzt, wenn alles gelungen ist.
+  -h, --help          Diese Hilfe.
+
+)" + std::string(kSwitches) +
+           R"(
+Abgewiesen werden VON > BIS, VON, BIS oder STAFFEL gleich 0 und eine
+Staffel, die den Preis nicht weiterzählt (zu klein für die Größe der Preise).
+)";
+}
+
+std::string BatchHelp() {
+    return R"(Aufruf: fapkalk-cli batch [SCHALTER] [--format fixed|xls] [--header]
+                         [-o DATEI] [EINGABE]
+
+Liest einen Preis je Zeile aus EINGABE (oder der Standardeingabe, auch bei
+EINGABE "-") und schreibt die Zeilen im Exportformat. Leere Zeilen werden
+übersprungen, CR LF wird akzeptiert. Eine ungültige Zeile bricht ab, bevor
+etwas geschrieben wird; die Meldung nennt die Zeilennummer. Ein Preis von 0
+ergibt die Meldung der Berechnung und eine Zeile mit Nullen.
+
+Ausgabe:
+  --format fixed|xls  Layout der Datenzeilen (Vorgabe fixed).
+  --header            Den Kopfblock voranstellen (von, bis, Staffel leer).
+  -o, --output DATEI  In DATEI statt auf die Standardausgabe schreiben. Die
+                      Datei wird erst ersetzt, wenn alles gelungen ist.
+  -h, --help          Diese Hilfe.
+
+)" + std::string(kSwitches);
+}
+
+} // namespace
+
+std::string HelpText(Command command) {
+    switch (command) {
+    case Command::Price:
+        return PriceHelp() + "\n" + kNumbers + "\n" + kExitStatus;
+    case Command::Range:
+        return RangeHelp() + "\n" + kNumbers + "\n" + kExportFile + "\n" + kExitStatus + "\n" +
+               kEnvironment;
+    case Command::Batch:
+        return BatchHelp() + "\n" + kNumbers + "\n" + kExportFile + "\n" + kExitStatus + "\n" +
+               kEnvironment;
+    case Command::None:
+        break;
+    }
+    return std::string(kNameLine) + R"(
+Aufruf: fapkalk-cli price PREIS [SCHALTER] [--format fixed|xls | --explain]
+        fapkalk-cli range VON BIS STAFFEL [SCHALTER] [--format fixed|xls]
+                          [--header] [-o DATEI]
+        fapkalk-cli batch [SCHALTER] [--format fixed|xls] [--header]
+                          [-o DATEI] [EINGABE]
+        fapkalk-cli BEFEHL --help
+        fapkalk-cli --version
+
+Beschreibung:
+  Berechnet aus dem Fabriksabgabepreis (FAP) oder dem Apotheken-Einkaufspreis
+  (AEP) den AEP, den Kassenpreis (KP) und den Apotheken-Verkaufspreis (AVP)
+  mit denselben Funktionen wie das Programmfenster, so dass beide stets
+  dieselben Preise liefern.
+
+Befehle:
+  price   Ein Preis; die vier Preise wie in der Einzelberechnung.
+  range   Von, Bis, Staffel; die Tabelle der erweiterten Berechnung im
+          Exportformat.
+  batch   Ein Preis je Eingabezeile; Ausgabe im Exportformat.
+
+)" + kSwitches +
+           R"(
+Ausgabe:
+  --format fixed|xls  price: die Datenzeile des Exports statt der vier Zeilen;
+                      range, batch: Layout der Datenzeilen (Vorgabe fixed).
+  --header            range, batch: Kopfblock mit den Erstellungskriterien.
+  -o, --output DATEI  range, batch: in DATEI schreiben, erst am Ende ersetzt.
+  --explain           price: den Rechenweg zeigen.
+  -h, --help          Hilfe, auch nach jedem Befehl.
+  --version           Versionsnummer.
+
+)" + kNumbers +
+           "\n" + kExportFile + "\n" + kExitStatus + "\n" + kEnvironment + R"(
+Beispiele:
+  fapkalk-cli price 10
+  fapkalk-cli price 12,5 --narcotic --vat 20
+  fapkalk-cli range 1 10 0.5 --format xls --header -o preise.csv
+  printf '10\n20,5\n' | fapkalk-cli batch --aep
+)";
+}
+
+std::string VersionText() {
+    return std::string("fapkalk-cli ") + publisher::ProgramVersion + "\n" + publisher::Copyright +
+           "\n";
+}
+
+} // namespace fapkalk::cli

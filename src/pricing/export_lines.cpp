@@ -1,0 +1,298 @@
+#include "pricing/export_lines.h"
+
+#include <cstdint>
+#include <cstring>
+
+namespace fapkalk {
+
+std::string ReplaceChar(std::string_view text, char from, char to) {
+    std::string result(text);
+    for (char& c : result)
+        if (c == from)
+            c = to;
+    return result;
+}
+
+std::string DeleteChar(std::string_view text, char ch) {
+    std::string result;
+    result.reserve(text.size());
+    for (char c : text)
+        if (c != ch)
+            result.push_back(c);
+    return result;
+}
+
+namespace {
+
+bool IsLowCode(char c) {
+    return static_cast<unsigned char>(c) <= 32;
+}
+
+} // namespace
+
+std::string_view TrimLowCodes(std::string_view text) {
+    while (!text.empty() && IsLowCode(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && IsLowCode(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
+
+namespace {
+
+// The two layouts write the line at the end of out, followed by tail (the
+// line end in file form), and return the OR of the line's bytes: a builder
+// learns without a second pass whether the line is plain ASCII.
+// A FormatPrice text below 10,000,000 has 10 characters with its only point
+// at index 7. Such a cell is copied as one 8-byte word plus two bytes; the
+// word test finds a zero byte of word ^ "........" (a point): a byte is
+// flagged only when it is zero or lies above a zero byte, so "only the top
+// byte flagged" means a point at index 7 and none below it.
+bool CopyPriceCell(char*& p, std::string_view cell, std::uint64_t& bits) {
+    if (cell.size() != 10 || cell[8] == '.' || cell[9] == '.')
+        return false;
+    std::uint64_t word;
+    std::memcpy(&word, cell.data(), 8);
+    const std::uint64_t x = word ^ 0x2E2E2E2E2E2E2E2Eull;
+    const std::uint64_t zeros = (x - 0x0101010101010101ull) & ~x & 0x8080808080808080ull;
+    if (zeros != 0x8000000000000000ull)
+        return false;
+    std::memcpy(p, &word, 8); // byte 7, the point, is overwritten next
+    p[7] = cell[8];
+    p[8] = cell[9];
+    p += 9;
+    bits |= word | static_cast<unsigned char>(cell[8]) | static_cast<unsigned char>(cell[9]);
+    return true;
+}
+
+unsigned WriteFixedPosition(std::string& out, const ExportRow& row, std::string_view tail) {
+    std::size_t total = tail.size();
+    for (std::string_view cell : row)
+        total += cell.size();
+    const std::size_t start = out.size();
+    out.resize(start + total);
+    char* p = out.data() + start;
+    std::uint64_t bits = 0;
+    for (std::string_view cell : row) {
+        if (CopyPriceCell(p, cell, bits))
+            continue;
+        for (char c : cell) {
+            // Written always, kept only when it is not a point: no branch
+            // per character.
+            *p = c;
+            p += (c != '.');
+            bits |= static_cast<unsigned char>(c);
+        }
+    }
+    for (char c : tail)
+        *p++ = c;
+    out.resize(static_cast<std::size_t>(p - out.data()));
+    return (bits & 0x8080808080808080ull) != 0 ? 0x80 : 0;
+}
+
+unsigned WriteXls(std::string& out, const ExportRow& row, std::string_view tail) {
+    std::array<std::string_view, 4> cells;
+    std::size_t total = row.size() - 1 + tail.size();
+    for (std::size_t i = 0; i < row.size(); ++i) {
+        cells[i] = TrimLowCodes(row[i]);
+        total += cells[i].size();
+    }
+    const std::size_t start = out.size();
+    out.resize(start + total);
+    char* p = out.data() + start;
+    unsigned bits = 0;
+    for (std::size_t i = 0; i < cells.size(); ++i) {
+        if (i != 0)
+            *p++ = ';';
+        for (char c : cells[i]) {
+            *p++ = c == '.' ? ',' : c;
+            bits |= static_cast<unsigned char>(c);
+        }
+    }
+    for (char c : tail)
+        *p++ = c;
+    return bits;
+}
+
+} // namespace
+
+void AppendFixedPositionLine(std::string& out, const ExportRow& row) {
+    WriteFixedPosition(out, row, {});
+}
+
+void AppendXlsLine(std::string& out, const ExportRow& row) {
+    WriteXls(out, row, {});
+}
+
+void AppendDataLine(std::string& out, ExportLayout layout, const ExportRow& row) {
+    if (layout == ExportLayout::Xls)
+        AppendXlsLine(out, row);
+    else
+        AppendFixedPositionLine(out, row);
+}
+
+std::string FixedPositionLine(const ExportRow& row) {
+    std::string line;
+    AppendFixedPositionLine(line, row);
+    return line;
+}
+
+std::string XlsLine(const ExportRow& row) {
+    std::string line;
+    AppendXlsLine(line, row);
+    return line;
+}
+
+std::string CreatedText(std::string_view date, std::string_view time, int hour, int minute,
+                        int second) {
+    std::string text(date);
+    if (hour != 0 || minute != 0 || second != 0) {
+        text += ' ';
+        text += time;
+    }
+    return text;
+}
+
+std::array<std::string, 5> HeaderBlockLines(const ExportCriteria& criteria) {
+    const CalcOptions& o = criteria.options;
+    std::array<std::string, 5> lines;
+    lines[0] = "Fileinfo: ";
+    lines[1] = "  Erstellt: ";
+    lines[1] += criteria.created;
+    lines[2] = "  Preise: Basis: ";
+    lines[2] += o.AepInput ? "AEP" : "FAP";
+    lines[2] += " von: ";
+    lines[2] += TrimLowCodes(criteria.von);
+    lines[2] += " bis: ";
+    lines[2] += TrimLowCodes(criteria.bis);
+    lines[2] += " Staffel: ";
+    lines[2] += TrimLowCodes(criteria.staffel);
+    lines[3] = "  Kalkulationsmodus: ";
+    lines[3] += o.Homeopathic ? kModeHomeopathicText : kModeStandardText;
+    lines[4] = "  Kennzeichen: ";
+    if (o.Narcotic)
+        lines[4] += kMarkerNarcoticText;
+    if (o.Veterinary)
+        lines[4] += kMarkerVeterinaryText;
+    if (o.NotReimbursable)
+        lines[4] += kMarkerNotReimbursableText;
+    return lines;
+}
+
+namespace {
+
+// Code points of the bytes 0x80 to 0x9F; 0 where the code page leaves the
+// byte undefined.
+constexpr std::uint16_t kHighControls[32] = {
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178,
+};
+
+char Windows1252Byte(char32_t cp) {
+    if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF))
+        return static_cast<char>(cp);
+    for (int i = 0; i < 32; ++i)
+        if (kHighControls[i] != 0 && kHighControls[i] == cp)
+            return static_cast<char>(0x80 + i);
+    return '?';
+}
+
+// Decodes one UTF-8 sequence at text[pos]; returns its length, or 0 for a
+// malformed sequence (then one byte is consumed as "?").
+std::size_t DecodeUtf8(std::string_view text, std::size_t pos, char32_t& cp) {
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned char lead = byte(pos);
+    std::size_t length;
+    char32_t min;
+    if (lead < 0x80) {
+        cp = lead;
+        return 1;
+    } else if ((lead & 0xE0) == 0xC0) {
+        length = 2;
+        cp = lead & 0x1F;
+        min = 0x80;
+    } else if ((lead & 0xF0) == 0xE0) {
+        length = 3;
+        cp = lead & 0x0F;
+        min = 0x800;
+    } else if ((lead & 0xF8) == 0xF0) {
+        length = 4;
+        cp = lead & 0x07;
+        min = 0x10000;
+    } else {
+        return 0;
+    }
+    if (text.size() - pos < length)
+        return 0;
+    for (std::size_t i = 1; i < length; ++i) {
+        const unsigned char b = byte(pos + i);
+        if ((b & 0xC0) != 0x80)
+            return 0;
+        cp = (cp << 6) | (b & 0x3F);
+    }
+    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+        return 0;
+    return length;
+}
+
+} // namespace
+
+void AppendWindows1252(std::string& out, std::string_view utf8) {
+    std::size_t pos = 0;
+    while (pos < utf8.size()) {
+        // Runs of ASCII, the whole of every data line, are copied as they are.
+        std::size_t ascii = pos;
+        while (ascii < utf8.size() && static_cast<unsigned char>(utf8[ascii]) < 0x80)
+            ++ascii;
+        out.append(utf8.substr(pos, ascii - pos));
+        pos = ascii;
+        if (pos == utf8.size())
+            break;
+        char32_t cp = 0;
+        const std::size_t length = DecodeUtf8(utf8, pos, cp);
+        if (length == 0) {
+            out.push_back('?');
+            ++pos;
+        } else {
+            out.push_back(Windows1252Byte(cp));
+            pos += length;
+        }
+    }
+}
+
+std::string ToWindows1252(std::string_view utf8) {
+    std::string out;
+    out.reserve(utf8.size());
+    AppendWindows1252(out, utf8);
+    return out;
+}
+
+void AppendFileLine(std::string& out, std::string_view utf8Line) {
+    AppendWindows1252(out, utf8Line);
+    out += "\r\n";
+}
+
+void ExportLineBuilder::AppendRow(std::string& out, const ExportRow& row) {
+    const std::size_t start = out.size();
+    const unsigned bits = layout_ == ExportLayout::Xls ? WriteXls(out, row, "\r\n")
+                                                       : WriteFixedPosition(out, row, "\r\n");
+    // Price cells are ASCII, which Windows-1252 keeps as it is; only a line
+    // with other characters is encoded.
+    if (bits & 0x80) {
+        scratch_.assign(out, start, out.size() - start - 2);
+        out.resize(start);
+        AppendFileLine(out, scratch_);
+    }
+}
+
+std::string ExportFileHead(const ExportCriteria* criteria) {
+    std::string out;
+    if (criteria != nullptr)
+        for (const std::string& line : HeaderBlockLines(*criteria))
+            AppendFileLine(out, line);
+    AppendFileLine(out, kColumnHeaderLine);
+    return out;
+}
+
+} // namespace fapkalk
