@@ -1,0 +1,449 @@
+#include "settings/profile_file.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdint>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <system_error>
+#include <unistd.h>
+
+namespace settings {
+namespace {
+
+constexpr std::string_view kBlanks = " \t\r\v\f";
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+std::string_view Trim(std::string_view text) {
+    const std::size_t first = text.find_first_not_of(kBlanks);
+    if (first == std::string_view::npos)
+        return {};
+    const std::size_t last = text.find_last_not_of(kBlanks);
+    return text.substr(first, last - first + 1);
+}
+
+char LowerAscii(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool EqualsNoCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (LowerAscii(a[i]) != LowerAscii(b[i]))
+            return false;
+    return true;
+}
+
+int DigitValue(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return 99;
+}
+
+bool HasLineBreak(std::string_view text) {
+    return text.find_first_of("\r\n") != std::string_view::npos;
+}
+
+// A name we write must read back as the same name.
+bool IsWritableName(std::string_view name, std::string_view forbidden) {
+    if (name.empty() || Trim(name).size() != name.size() || HasLineBreak(name))
+        return false;
+    return name.find_first_of(forbidden) == std::string_view::npos;
+}
+
+std::string ErrorText(int error) {
+    return std::generic_category().message(error);
+}
+
+} // namespace
+
+std::optional<int> ParseProfileInteger(std::string_view text) {
+    text = Trim(text);
+    bool negative = false;
+    if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
+        negative = text.front() == '-';
+        text.remove_prefix(1);
+    }
+    int base = 10;
+    if (text.size() >= 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+        base = 16;
+        text.remove_prefix(2);
+    }
+    if (text.empty())
+        return std::nullopt;
+    // Accumulate in 64 bits and stop as soon as the magnitude leaves the 32-bit
+    // range, so no digit string can overflow.
+    constexpr std::int64_t kLimit = std::int64_t{INT_MAX} + 1;
+    std::int64_t magnitude = 0;
+    for (char c : text) {
+        const int digit = DigitValue(c);
+        if (digit >= base)
+            return std::nullopt;
+        magnitude = magnitude * base + digit;
+        if (magnitude > kLimit)
+            return std::nullopt;
+    }
+    const std::int64_t value = negative ? -magnitude : magnitude;
+    if (value > INT_MAX || value < INT_MIN)
+        return std::nullopt;
+    return static_cast<int>(value);
+}
+
+std::vector<std::string_view> SplitWords(std::string_view text) {
+    std::vector<std::string_view> words;
+    constexpr std::string_view kSeparators = ", \t";
+    std::size_t pos = 0;
+    while (true) {
+        const std::size_t begin = text.find_first_not_of(kSeparators, pos);
+        if (begin == std::string_view::npos)
+            break;
+        std::size_t end = text.find_first_of(kSeparators, begin);
+        if (end == std::string_view::npos)
+            end = text.size();
+        words.push_back(text.substr(begin, end - begin));
+        pos = end;
+    }
+    return words;
+}
+
+int WordAsInteger(std::string_view text, std::size_t index, int fallback) {
+    const std::vector<std::string_view> words = SplitWords(text);
+    if (index >= words.size())
+        return fallback;
+    return ParseProfileInteger(words[index]).value_or(fallback);
+}
+
+ProfileFile::ProfileFile(std::string content) {
+    std::string_view rest(content);
+    while (!rest.empty()) {
+        Line line;
+        const std::size_t newline = rest.find('\n');
+        if (newline == std::string_view::npos) {
+            line.text.assign(rest);
+            rest = {};
+        } else {
+            std::size_t length = newline;
+            if (length > 0 && rest[length - 1] == '\r') {
+                --length;
+                line.eol = "\r\n";
+            } else {
+                line.eol = "\n";
+            }
+            line.text.assign(rest.substr(0, length));
+            rest.remove_prefix(newline + 1);
+        }
+        Classify(line, lines_.empty());
+        lines_.push_back(std::move(line));
+    }
+}
+
+void ProfileFile::Classify(Line& line, bool firstLine) {
+    line.kind = Kind::Other;
+    std::string_view text(line.text);
+    std::size_t start = 0;
+    if (firstLine && text.substr(0, kByteOrderMark.size()) == kByteOrderMark)
+        start = kByteOrderMark.size();
+    start = text.find_first_not_of(kBlanks, start);
+    if (start == std::string_view::npos)
+        return;
+    const char first = text[start];
+    if (first == ';' || first == '#')
+        return;
+    if (first == '[') {
+        const std::size_t close = text.find(']', start + 1);
+        if (close == std::string_view::npos)
+            return;
+        const std::string_view raw = text.substr(start + 1, close - start - 1);
+        const std::string_view name = Trim(raw);
+        line.kind = Kind::Section;
+        line.nameBegin =
+            name.empty() ? start + 1 : static_cast<std::size_t>(name.data() - text.data());
+        line.nameLength = name.size();
+        return;
+    }
+    const std::size_t equals = text.find('=', start);
+    if (equals == std::string_view::npos)
+        return;
+    const std::string_view key = Trim(text.substr(start, equals - start));
+    if (key.empty())
+        return;
+    const std::string_view value = Trim(text.substr(equals + 1));
+    line.kind = Kind::Key;
+    line.nameBegin = static_cast<std::size_t>(key.data() - text.data());
+    line.nameLength = key.size();
+    line.valueBegin =
+        value.empty() ? equals + 1 : static_cast<std::size_t>(value.data() - text.data());
+    line.valueLength = value.size();
+}
+
+std::ptrdiff_t ProfileFile::FindKey(std::string_view section, std::string_view key) const {
+    bool inside = false;
+    for (std::size_t i = 0; i < lines_.size(); ++i) {
+        const Line& line = lines_[i];
+        if (line.kind == Kind::Section) {
+            if (inside)
+                return -1; // only the first section of that name counts
+            inside = EqualsNoCase(NameOf(line), section);
+        } else if (inside && line.kind == Kind::Key && EqualsNoCase(NameOf(line), key)) {
+            return static_cast<std::ptrdiff_t>(i);
+        }
+    }
+    return -1;
+}
+
+std::optional<std::string> ProfileFile::Value(std::string_view section,
+                                              std::string_view key) const {
+    const std::ptrdiff_t index = FindKey(section, key);
+    if (index < 0)
+        return std::nullopt;
+    return std::string(ValueOf(lines_[static_cast<std::size_t>(index)]));
+}
+
+std::string ProfileFile::ReadString(std::string_view section, std::string_view key,
+                                    std::string_view fallback) const {
+    if (auto value = Value(section, key))
+        return *value;
+    return std::string(fallback);
+}
+
+int ProfileFile::ReadInteger(std::string_view section, std::string_view key, int fallback) const {
+    const std::ptrdiff_t index = FindKey(section, key);
+    if (index < 0)
+        return fallback;
+    return ParseProfileInteger(ValueOf(lines_[static_cast<std::size_t>(index)])).value_or(fallback);
+}
+
+std::string ProfileFile::NewLineEnd() const {
+    for (const Line& line : lines_)
+        if (!line.eol.empty())
+            return line.eol;
+    return "\n";
+}
+
+void ProfileFile::AppendLine(std::string text) {
+    if (!lines_.empty() && lines_.back().eol.empty())
+        lines_.back().eol = NewLineEnd();
+    Line line;
+    line.text = std::move(text);
+    line.eol = NewLineEnd();
+    Classify(line, lines_.empty());
+    lines_.push_back(std::move(line));
+}
+
+bool ProfileFile::WriteString(std::string_view section, std::string_view key,
+                              std::string_view value) {
+    if (!IsWritableName(section, "]") || !IsWritableName(key, "=") || key.front() == ';' ||
+        key.front() == '#' || key.front() == '[' || HasLineBreak(value))
+        return false;
+
+    std::string text;
+    text.reserve(key.size() + 1 + value.size());
+
+    if (const std::ptrdiff_t index = FindKey(section, key); index >= 0) {
+        Line& line = lines_[static_cast<std::size_t>(index)];
+        // Keep the file's own spelling of the key; only this line changes.
+        text.append(NameOf(line)).append("=").append(value);
+        line.text = std::move(text);
+        Classify(line, index == 0);
+        return true;
+    }
+    text.append(key).append("=").append(value);
+
+    // Find the first section of that name and its last key line.
+    std::ptrdiff_t header = -1;
+    std::ptrdiff_t lastKey = -1;
+    for (std::size_t i = 0; i < lines_.size(); ++i) {
+        const Line& line = lines_[i];
+        if (line.kind == Kind::Section) {
+            if (header >= 0)
+                break;
+            if (EqualsNoCase(NameOf(line), section))
+                header = static_cast<std::ptrdiff_t>(i);
+        } else if (header >= 0 && line.kind == Kind::Key) {
+            lastKey = static_cast<std::ptrdiff_t>(i);
+        }
+    }
+
+    if (header < 0) {
+        if (!lines_.empty() && !Trim(lines_.back().text).empty())
+            AppendLine(std::string());
+        AppendLine("[" + std::string(section) + "]");
+        AppendLine(std::move(text));
+        return true;
+    }
+
+    const std::size_t after = static_cast<std::size_t>(lastKey >= 0 ? lastKey : header);
+    Line line;
+    line.text = std::move(text);
+    line.eol = NewLineEnd();
+    if (lines_[after].eol.empty())
+        lines_[after].eol = line.eol; // it was the last line of the file
+    Classify(line, false);
+    lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(after) + 1, std::move(line));
+    return true;
+}
+
+bool ProfileFile::WriteInteger(std::string_view section, std::string_view key, int value) {
+    return WriteString(section, key, std::to_string(value));
+}
+
+std::string ProfileFile::Text() const {
+    std::size_t size = 0;
+    for (const Line& line : lines_)
+        size += line.text.size() + line.eol.size();
+    std::string out;
+    out.reserve(size);
+    for (const Line& line : lines_)
+        out.append(line.text).append(line.eol);
+    return out;
+}
+
+FileResult LoadProfileFile(const std::string& path, ProfileFile& out) {
+    // Non-blocking, so a FIFO in its place cannot stall the program.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+        const int error = errno;
+        // Nothing there (or a folder on the way that is a file): an empty profile.
+        if (error == ENOENT || error == ENOTDIR) {
+            out = ProfileFile();
+            return {true, {}};
+        }
+        return {false, ErrorText(error)};
+    }
+    FileResult result{true, {}};
+    std::string content;
+    struct stat info {};
+    if (::fstat(fd, &info) != 0) {
+        result = {false, ErrorText(errno)};
+    } else if (S_ISDIR(info.st_mode)) {
+        result = {false, ErrorText(EISDIR)};
+    } else if (!S_ISREG(info.st_mode)) {
+        result = {false, ErrorText(EINVAL)};
+    } else if (info.st_size > 0 &&
+               static_cast<std::uintmax_t>(info.st_size) > kMaxProfileFileSize) {
+        result = {false, ErrorText(EFBIG)};
+    } else {
+        char buffer[65536];
+        while (true) {
+            const ssize_t got = ::read(fd, buffer, sizeof buffer);
+            if (got < 0) {
+                if (errno == EINTR)
+                    continue;
+                result = {false, ErrorText(errno)};
+                break;
+            }
+            if (got == 0)
+                break;
+            content.append(buffer, static_cast<std::size_t>(got));
+            if (content.size() > kMaxProfileFileSize) {
+                result = {false, ErrorText(EFBIG)};
+                break;
+            }
+        }
+    }
+    ::close(fd);
+    if (result.ok)
+        out = ProfileFile(std::move(content));
+    return result;
+}
+
+FileResult WriteFileAtomically(const std::string& path, std::string_view content) {
+    if (path.empty())
+        return {false, ErrorText(ENOENT)};
+
+    // Replace what a symbolic link points to, not the link itself.
+    std::string target = path;
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode)) {
+        if (char* resolved = ::realpath(path.c_str(), nullptr)) {
+            target = resolved;
+            std::free(resolved);
+        }
+    }
+    const bool existed = ::stat(target.c_str(), &info) == 0;
+    if (existed && S_ISDIR(info.st_mode))
+        return {false, ErrorText(EISDIR)};
+
+    const std::size_t slash = target.rfind('/');
+    const std::string folder = slash == std::string::npos
+                                   ? std::string(".")
+                                   : (slash == 0 ? "/" : target.substr(0, slash));
+
+    // A fresh name beside the target, so the rename stays on one file system.
+    static unsigned counter = 0;
+    std::string temporary;
+    int fd = -1;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        temporary = target + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(++counter);
+        fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST)
+            break;
+    }
+    if (fd < 0)
+        return {false, ErrorText(errno)};
+
+    auto fail = [&](int error) {
+        if (fd >= 0)
+            ::close(fd);
+        ::unlink(temporary.c_str());
+        return FileResult{false, ErrorText(error)};
+    };
+
+    if (existed)
+        (void)::fchmod(fd, info.st_mode & 07777);
+
+    std::size_t written = 0;
+    while (written < content.size()) {
+        const ssize_t put = ::write(fd, content.data() + written, content.size() - written);
+        if (put < 0) {
+            if (errno == EINTR)
+                continue;
+            return fail(errno);
+        }
+        written += static_cast<std::size_t>(put);
+    }
+    if (::fsync(fd) != 0)
+        return fail(errno);
+    const int closed = ::close(fd);
+    fd = -1;
+    if (closed != 0)
+        return fail(errno);
+    if (::rename(temporary.c_str(), target.c_str()) != 0)
+        return fail(errno);
+
+    // Make the rename itself durable; a folder that cannot be synced is no failure.
+    const int folderFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folderFd >= 0) {
+        (void)::fsync(folderFd);
+        ::close(folderFd);
+    }
+    return {true, {}};
+}
+
+namespace {
+ProfileWriter& WriterSlot() {
+    static ProfileWriter writer;
+    return writer;
+}
+} // namespace
+
+ProfileWriter SetProfileWriter(ProfileWriter writer) {
+    ProfileWriter previous = std::move(WriterSlot());
+    WriterSlot() = std::move(writer);
+    return previous;
+}
+
+FileResult SaveProfileFile(const std::string& path, const ProfileFile& file) {
+    const std::string text = file.Text();
+    if (const ProfileWriter& writer = WriterSlot())
+        return writer(path, text);
+    return WriteFileAtomically(path, text);
+}
+
+} // namespace settings

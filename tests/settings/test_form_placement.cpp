@@ -1,0 +1,716 @@
+// TJvFormPlacement on real windows: a fixed-size window like the main window and
+// a sizeable one of fixed width like the detail window. Runs on the offscreen
+// platform; also under X11 (xvfb-run with QT_QPA_PLATFORM=xcb), where positions
+// settle asynchronously, hence the QTRY_ checks.
+#include "settings/JvFormPlacement.h"
+#include "settings/placement_rules.h"
+#include "tools/messages.h"
+
+#include <QCloseEvent>
+#include <QDialog>
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QWidget>
+#include <QWindow>
+
+#include <memory>
+#include <stdexcept>
+#include <unistd.h>
+
+using settings::ProfileFile;
+
+namespace {
+
+enum class Kind { Fixed, Sizeable };
+
+// The outer rectangle by the frame the window system reports for the native
+// window (QWidget::frameGeometry() lags behind on X11 with a window manager).
+QRect Outer(const QWidget& form) {
+    const QWindow* window = form.windowHandle();
+    return window ? form.geometry().marginsAdded(window->frameMargins()) : form.geometry();
+}
+
+// Moves a shown window so that its outer corner is at `place`.
+void MoveOuter(QWidget& form, QPoint place) {
+    const QWindow* window = form.windowHandle();
+    const QMargins m = window ? window->frameMargins() : QMargins();
+    form.setGeometry(QRect(place + QPoint(m.left(), m.top()), form.size()));
+}
+
+// What a window's own show handler saw; shared by the two test windows.
+struct ShowLog {
+    int shows = 0;
+    bool restoredFirst = false;
+    bool exposed = true;
+    QRect frame;
+};
+
+void LogShow(QWidget* form, TJvFormPlacement& placement, ShowLog& log) {
+    ++log.shows;
+    log.restoredFirst = placement.Restored();
+    log.exposed = form->windowHandle() && form->windowHandle()->isExposed();
+    log.frame = Outer(*form);
+    // The windows centre themselves at their first showing unless placed.
+    if (log.shows == 1 && !placement.PlacementApplied()) {
+        QRect frame = Outer(*form);
+        frame.moveCenter(QGuiApplication::primaryScreen()->availableGeometry().center());
+        MoveOuter(*form, frame.topLeft());
+    }
+}
+
+class PlacedForm : public QWidget {
+public:
+    PlacedForm(Kind kind, const QString& ini, const QString& section) {
+        if (kind == Kind::Fixed) {
+            setFixedSize(527, 346);
+        } else {
+            setFixedWidth(527);
+            setMinimumHeight(100);
+            resize(527, 640);
+        }
+        JvFormPlacement1 = std::make_unique<TJvFormPlacement>(this, section);
+        JvFormPlacement1->IniFileName = ini;
+    }
+    std::unique_ptr<TJvFormPlacement> JvFormPlacement1;
+    bool vetoClose = false;
+    ShowLog log;
+
+protected:
+    void showEvent(QShowEvent* event) override {
+        LogShow(this, *JvFormPlacement1, log);
+        QWidget::showEvent(event);
+    }
+    void closeEvent(QCloseEvent* event) override {
+        if (vetoClose)
+            event->ignore();
+        else
+            event->accept();
+    }
+};
+
+class PlacedDialog : public QDialog {
+public:
+    explicit PlacedDialog(const QString& ini) {
+        setFixedWidth(527);
+        resize(527, 300);
+        JvFormPlacement1 = std::make_unique<TJvFormPlacement>(this, QStringLiteral("detform"));
+        JvFormPlacement1->IniFileName = ini;
+    }
+    std::unique_ptr<TJvFormPlacement> JvFormPlacement1;
+};
+
+QByteArray ReadAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+void WriteAll(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+ProfileFile LoadIni(const QString& path) {
+    ProfileFile file;
+    settings::LoadProfileFile(QFile::encodeName(path).toStdString(), file);
+    return file;
+}
+
+QString Value(const QString& path, const char* section, const QString& key) {
+    return QString::fromStdString(LoadIni(path).ReadString(section, key.toStdString(), "<none>"));
+}
+
+// Where a window stands before its first showing, once its native window exists.
+QPoint PlaceBeforeShow(QWidget& form, QPoint place) {
+    form.move(place);
+    form.winId();
+    return Outer(form).topLeft();
+}
+
+QString Four(const QRect& r) {
+    return QStringLiteral("%1,%2,%3,%4")
+        .arg(r.x())
+        .arg(r.y())
+        .arg(r.x() + r.width())
+        .arg(r.y() + r.height());
+}
+
+} // namespace
+
+class TestFormPlacement : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void restoreRunsBeforeShowHandlerAndMapping();
+    void firstSaveWritesNineKeys();
+    void movedWindowComesBack_data();
+    void movedWindowComesBack();
+    void anotherScreenSize();
+    void resolutionDiffers();
+    void formVersionMinusOne();
+    void rightNotGreaterThanLeft_data();
+    void rightNotGreaterThanLeft();
+    void unreadableWordsTakeCurrentPlace();
+    void minMaxPosAloneCountsAsSavedData();
+    void inactiveNeitherReadsNorWrites();
+    void unwritableFileReportedAtCloseAndDestruction_data();
+    void unwritableFileReportedAtCloseAndDestruction();
+    void otherFailureReportedWithItsOwnText();
+    void failedWriteKeepsOldFile();
+    void saveAtDestructionWritesVisible();
+    void neverShownWritesNothing();
+    void closeVetoedSavesNothing();
+    void dialogClosedByAcceptOrExec();
+    void stateSaved_data();
+    void stateSaved();
+    void mainWindowStoredMinimizedMinimizesLater();
+    void restoredAtEveryShowing();
+    void lostWindowComesOnScreen();
+    void programMoveAfterShowWins();
+    void unknownContentKept();
+    void damagedFileUsesDefaults();
+    void bareNameLivesInConfigFolder();
+
+private:
+    std::unique_ptr<PlacedForm> Make(Kind kind, const QString& section = "formpara") {
+        return std::make_unique<PlacedForm>(kind, ini_, section);
+    }
+    static bool Show(QWidget& form) {
+        form.show();
+        return QTest::qWaitForWindowExposed(&form);
+    }
+
+    std::unique_ptr<QTemporaryDir> dir_;
+    QString ini_;
+    settings::ScreenFacts facts_;
+    QList<tools::Message> messages_;
+};
+
+void TestFormPlacement::initTestCase() {
+    tools::SetMessageHandler([this](QWidget*, const tools::Message& message) {
+        messages_.append(message);
+        return tools::MessageAnswer::Ok;
+    });
+    settings::SetScreenFactsSource([this] { return facts_; });
+}
+
+void TestFormPlacement::init() {
+    dir_ = std::make_unique<QTemporaryDir>();
+    QVERIFY(dir_->isValid());
+    ini_ = dir_->filePath("kalvor.ini");
+    facts_ = settings::ScreenFacts{1280, 1024, 96, {{0, 0, 1280, 1024}}};
+    messages_.clear();
+}
+
+void TestFormPlacement::cleanup() {
+    settings::SetProfileWriter({});
+    dir_.reset();
+}
+
+void TestFormPlacement::restoreRunsBeforeShowHandlerAndMapping() {
+    WriteAll(ini_, "[formpara]\nNormPos=200,150,800,600\n");
+    auto form = Make(Kind::Fixed);
+    QVERIFY(Show(*form));
+    QVERIFY(form->log.restoredFirst);
+    QVERIFY(!form->log.exposed);
+    QCOMPARE(form->log.frame.topLeft(), QPoint(200, 150));
+    QVERIFY(form->JvFormPlacement1->PlacementApplied());
+    QTRY_COMPARE(Outer(*form).topLeft(), QPoint(200, 150));
+    QCOMPARE(form->size(), QSize(527, 346)); // the size rule refused the stored size
+}
+
+void TestFormPlacement::firstSaveWritesNineKeys() {
+    auto form = Make(Kind::Fixed);
+    QVERIFY(Show(*form));
+    QVERIFY(!form->JvFormPlacement1->PlacementApplied());
+    // Centred by the window itself (give or take a frame a window manager adds later).
+    const QPoint centre = QGuiApplication::primaryScreen()->availableGeometry().center();
+    QVERIFY((Outer(*form).center() - centre).manhattanLength() <= 40);
+
+    MoveOuter(*form, QPoint(150, 160));
+    QTRY_COMPARE(Outer(*form).topLeft(), QPoint(150, 160));
+    const QRect frame = Outer(*form);
+    const QPoint inset = form->geometry().topLeft() - frame.topLeft();
+    QVERIFY(form->close());
+    QVERIFY(form->isHidden());
+    QVERIFY(form->JvFormPlacement1->Saved());
+
+    const QString minMax = QStringLiteral("-1,-1,%1,%2").arg(-inset.x()).arg(-inset.y());
+    const QStringList expected = {"[formpara]",
+                                  "FormVersion=0",
+                                  "Flags=0",
+                                  "ShowCmd=1",
+                                  "PixelsPerInch=96",
+                                  "MinMaxPos(1280x1024)=" + minMax,
+                                  "MinMaxPos=" + minMax,
+                                  "NormPos(1280x1024)=" + Four(frame),
+                                  "NormPos=" + Four(frame),
+                                  "Visible=0",
+                                  ""};
+    QCOMPARE(QString::fromUtf8(ReadAll(ini_)).split('\n'), expected);
+    QVERIFY(Four(frame).startsWith("150,160,"));
+    QVERIFY(messages_.isEmpty());
+}
+
+void TestFormPlacement::movedWindowComesBack_data() {
+    QTest::addColumn<Kind>("kind");
+    QTest::addColumn<QPoint>("place");
+    QTest::addColumn<int>("height");
+    QTest::newRow("main-like") << Kind::Fixed << QPoint(210, 220) << 346;
+    QTest::newRow("detail-like") << Kind::Sizeable << QPoint(60, 70) << 480;
+    QTest::newRow("detail-like, far corner") << Kind::Sizeable << QPoint(700, 500) << 300;
+}
+
+void TestFormPlacement::movedWindowComesBack() {
+    QFETCH(Kind, kind);
+    QFETCH(QPoint, place);
+    QFETCH(int, height);
+    {
+        auto first = Make(kind);
+        QVERIFY(Show(*first));
+        MoveOuter(*first, place);
+        if (kind == Kind::Sizeable)
+            first->resize(600, height); // the fixed width wins
+        QTRY_COMPARE(Outer(*first).topLeft(), place);
+        QTRY_COMPARE(first->size(), QSize(527, height));
+        QVERIFY(first->close());
+    }
+    auto second = Make(kind);
+    QVERIFY(Show(*second));
+    QVERIFY(second->JvFormPlacement1->PlacementApplied());
+    QTRY_COMPARE(Outer(*second).topLeft(), place);
+    QTRY_COMPARE(second->size(), QSize(527, height));
+}
+
+void TestFormPlacement::anotherScreenSize() {
+    {
+        auto form = Make(Kind::Sizeable);
+        QVERIFY(Show(*form));
+        MoveOuter(*form, QPoint(100, 110));
+        QTRY_COMPARE(Outer(*form).topLeft(), QPoint(100, 110));
+        QVERIFY(form->close());
+    }
+    const QString first = Value(ini_, "formpara", "NormPos");
+    facts_ = settings::ScreenFacts{1024, 768, 96, {{0, 0, 1024, 768}}};
+    {
+        auto form = Make(Kind::Sizeable);
+        QVERIFY(Show(*form));
+        QTRY_COMPARE(Outer(*form).topLeft(), QPoint(100, 110)); // from the plain key
+        MoveOuter(*form, QPoint(200, 210));
+        QTRY_COMPARE(Outer(*form).topLeft(), QPoint(200, 210));
+        QVERIFY(form->close());
+    }
+    const QString second = Value(ini_, "formpara", "NormPos");
+    QVERIFY(second.startsWith("200,210,"));
+    QCOMPARE(Value(ini_, "formpara", "NormPos(1280x1024)"), first);
+    QCOMPARE(Value(ini_, "formpara", "NormPos(1024x768)"), second);
+    QVERIFY(Value(ini_, "formpara", "MinMaxPos(1024x768)") != "<none>");
+
+    // Back on the first screen its own pair counts, not the plain keys.
+    facts_ = settings::ScreenFacts{1280, 1024, 96, {{0, 0, 1280, 1024}}};
+    auto form = Make(Kind::Sizeable);
+    QVERIFY(Show(*form));
+    QTRY_COMPARE(Outer(*form).topLeft(), QPoint(100, 110));
+}
+
+void TestFormPlacement::resolutionDiffers() {
+    WriteAll(ini_, "[detform]\nPixelsPerInch=144\nShowCmd=3\nNormPos=300,300,835,700\n");
+    auto form = Make(Kind::Sizeable, "detform");
+    QVERIFY(Show(*form));
+    QVERIFY(!form->JvFormPlacement1->PlacementApplied());
+    QTRY_VERIFY(form->isMaximized());
+    QVERIFY(form->normalGeometry().topLeft() !=
+            QPoint(300, 300) + (form->geometry().topLeft() - Outer(*form).topLeft()));
+}
+
+void TestFormPlacement::formVersionMinusOne() {
+    WriteAll(ini_, "[formpara]\nFormVersion=-1\nShowCmd=3\nNormPos=300,300,900,900\n");
+    auto form = Make(Kind::Sizeable);
+    QVERIFY(Show(*form));
+    QVERIFY(form->JvFormPlacement1->Restored());
+    QVERIFY(!form->JvFormPlacement1->PlacementApplied());
+    QVERIFY(!form->isMaximized());
+    QVERIFY(form->close());
+    QCOMPARE(Value(ini_, "formpara", "FormVersion"), QString("0"));
+}
+
+void TestFormPlacement::rightNotGreaterThanLeft_data() {
+    QTest::addColumn<Kind>("kind");
+    QTest::newRow("main-like") << Kind::Fixed;
+    QTest::newRow("detail-like") << Kind::Sizeable;
+}
+
+void TestFormPlacement::rightNotGreaterThanLeft() {
+    QFETCH(Kind, kind);
+    WriteAll(ini_, "[formpara]\nNormPos=100,100,50,400\n");
+    auto form = Make(kind);
+    QVERIFY(Show(*form));
+    QVERIFY(!form->JvFormPlacement1->PlacementApplied());
+    QVERIFY(Outer(*form).topLeft() != QPoint(100, 100));
+}
+
+void TestFormPlacement::unreadableWordsTakeCurrentPlace() {
+    WriteAll(ini_, "[formpara]\nNormPos=100,abc\n");
+    auto form = Make(Kind::Sizeable);
+    const QPoint before = PlaceBeforeShow(*form, QPoint(40, 50));
+    const int outerHeight = Outer(*form).height();
+    QVERIFY(Show(*form));
+    QVERIFY(form->JvFormPlacement1->PlacementApplied());
+    QTRY_COMPARE(Outer(*form).topLeft(), QPoint(100, before.y()));
+    QTRY_COMPARE(Outer(*form).height(), outerHeight); // bottom = top + current height
+    QCOMPARE(form->width(), 527);
+}
+
+void TestFormPlacement::minMaxPosAloneCountsAsSavedData() {
+    WriteAll(ini_, "[formpara]\nMinMaxPos=-1,-1,-4,-4\n");
+    auto form = Make(Kind::Fixed);
+    const QPoint before = PlaceBeforeShow(*form, QPoint(40, 50));
+    QVERIFY(Show(*form));
+    QVERIFY(form->JvFormPlacement1->PlacementApplied()); // so not centred
+    QTRY_COMPARE(Outer(*form).topLeft(), before);
+}
+
+void TestFormPlacement::inactiveNeitherReadsNorWrites() {
+    const QByteArray original = "[formpara]\r\nNormPos=300,300,900,900\r\n";
+    WriteAll(ini_, original);
+    {
+        auto form = Make(Kind::Fixed);
+        form->JvFormPlacement1->Active = false;
+        QVERIFY(Show(*form));
+        QVERIFY(!form->JvFormPlacement1->Restored());
+        QVERIFY(!form->JvFormPlacement1->PlacementApplied());
+        QVERIFY(Outer(*form).topLeft() != QPoint(300, 300));
+        QVERIFY(form->close());
+    }
+    QCOMPARE(ReadAll(ini_), original);
+
+    QVERIFY(QFile::remove(ini_));
+    {
+        auto form = Make(Kind::Fixed);
+        form->JvFormPlacement1->Active = false;
+        QVERIFY(Show(*form));
+    } // destroyed while shown
+    QVERIFY(!QFile::exists(ini_));
+}
+
+void TestFormPlacement::unwritableFileReportedAtCloseAndDestruction_data() {
+    QTest::addColumn<QString>("name");
+    QTest::newRow("folder is a file") << "plain/kalvor.ini";
+    QTest::newRow("file is a folder") << "folder";
+    QTest::newRow("no such folder") << "missing/kalvor.ini";
+}
+
+void TestFormPlacement::unwritableFileReportedAtCloseAndDestruction() {
+    QFETCH(QString, name);
+    WriteAll(dir_->filePath("plain"), "x");
+    QVERIFY(QDir(dir_->path()).mkdir("folder"));
+    ini_ = dir_->filePath(name);
+    auto form = Make(Kind::Fixed);
+    QVERIFY(Show(*form));
+    QVERIFY(!form->close() || form->isHidden()); // closes anyway
+    QVERIFY(form->isHidden());
+    QVERIFY(!form->JvFormPlacement1->Saved());
+    QCOMPARE(messages_.size(), 1);
+    QCOMPARE(messages_[0].kind, tools::MessageKind::Error);
+    QCOMPARE(messages_[0].caption, tools::ProgramTitle());
+    QCOMPARE(messages_[0].text, "In " + ini_ + " kann nicht geschrieben werden.");
+
+    form.reset();
+    QCOMPARE(messages_.size(), 2);
+    QCOMPARE(messages_[1].text, messages_[0].text);
+    QCOMPARE(messages_[1].kind, tools::MessageKind::Error);
+    QCOMPARE(ReadAll(dir_->filePath("plain")), QByteArray("x"));
+}
+
+void TestFormPlacement::otherFailureReportedWithItsOwnText() {
+    settings::SetProfileWriter([](const std::string&, std::string_view) -> settings::FileResult {
+        throw std::runtime_error("Datenträger wurde entfernt");
+    });
+    auto form = Make(Kind::Sizeable);
+    QVERIFY(Show(*form));
+    form->close();
+    QVERIFY(form->isHidden()); // closed all the same
+    QCOMPARE(messages_.size(), 1);
+    QCOMPARE(messages_[0].kind, tools::MessageKind::Error);
+    QCOMPARE(messages_[0].text, QStringLiteral("Datenträger wurde entfernt"));
+    form.reset(); // tried once more at destruction, reported once more
+    QCOMPARE(messages_.size(), 2);
+    QCOMPARE(messages_[1].text, messages_[0].text);
+}
+
+void TestFormPlacement::failedWriteKeepsOldFile() {
+    const QByteArray original = "; mine\n[formpara]\nNormPos=1,2,3,4\n";
+    WriteAll(ini_, original);
+    int writes = 0;
+    settings::SetProfileWriter([&](const std::string&, std::string_view) {
+        ++writes;
+        return settings::FileResult{false, "No space left on device"};
+    });
+    auto form = Make(Kind::Sizeable);
+    QVERIFY(Show(*form));
+    form->close();
+    QCOMPARE(writes, 1);
+    QCOMPARE(messages_.size(), 1);
+    QCOMPARE(messages_[0].text, "In " + ini_ + " kann nicht geschrieben werden.");
+    QCOMPARE(ReadAll(ini_), original);
+}
+
+void TestFormPlacement::saveAtDestructionWritesVisible() {
+    auto form = Make(Kind::Sizeable);
+    TJvFormPlacement* placement = form->JvFormPlacement1.get();
+    QList<bool> duringWrite;
+    settings::SetProfileWriter([&](const std::string& path, std::string_view content) {
+        duringWrite.append(placement->SavingAtDestroy());
+        return settings::WriteFileAtomically(path, content);
+    });
+    QVERIFY(Show(*form));
+    MoveOuter(*form, QPoint(90, 80));
+    QTRY_COMPARE(Outer(*form).topLeft(), QPoint(90, 80));
+    const QString expected = Four(Outer(*form));
+    form.reset(); // program end with the window still open
+    QCOMPARE(duringWrite, QList<bool>{true});
+    QCOMPARE(Value(ini_, "formpara", "Visible"), QString("1"));
+    QCOMPARE(Value(ini_, "formpara", "NormPos"), expected);
+
+    // Saved at closing: nothing more at destruction.
+    duringWrite.clear();
+    form = Make(Kind::Sizeable);
+    placement = form->JvFormPlacement1.get();
+    QVERIFY(Show(*form));
+    QVERIFY(form->close());
+    QVERIFY(!placement->SavingAtDestroy());
+    form.reset();
+    QCOMPARE(duringWrite, QList<bool>{false});
+    QCOMPARE(Value(ini_, "formpara", "Visible"), QString("0"));
+}
+
+void TestFormPlacement::neverShownWritesNothing() {
+    {
+        auto form = Make(Kind::Sizeable);
+        QVERIFY(!form->JvFormPlacement1->Restored());
+        QVERIFY(form->JvFormPlacement1->SaveFormPlacement());
+    }
+    QVERIFY(!QFile::exists(ini_));
+    QVERIFY(messages_.isEmpty());
+}
+
+void TestFormPlacement::closeVetoedSavesNothing() {
+    auto form = Make(Kind::Fixed);
+    QVERIFY(Show(*form));
+    form->vetoClose = true;
+    QVERIFY(!form->close());
+    QVERIFY(form->isVisible());
+    QVERIFY(!QFile::exists(ini_));
+    form->vetoClose = false;
+    QVERIFY(form->close());
+    QCOMPARE(Value(ini_, "formpara", "Visible"), QString("0"));
+}
+
+void TestFormPlacement::dialogClosedByAcceptOrExec() {
+    PlacedDialog dialog(ini_);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    MoveOuter(dialog, QPoint(70, 90));
+    QTRY_COMPARE(Outer(dialog).topLeft(), QPoint(70, 90));
+    dialog.accept(); // its close event never reaches other filters
+    QVERIFY(dialog.JvFormPlacement1->Saved());
+    QVERIFY(Value(ini_, "detform", "NormPos").startsWith("70,90,"));
+
+    // Modal, closed from inside its own event loop; it comes back where it was.
+    QPoint seenAt;
+    QTimer poll;
+    int polls = 0;
+    QObject::connect(&poll, &QTimer::timeout, &dialog, [&] {
+        ++polls;
+        if (seenAt.isNull()) {
+            if (Outer(dialog).topLeft() == QPoint(70, 90) || polls > 300) {
+                seenAt = Outer(dialog).topLeft();
+                MoveOuter(dialog, QPoint(110, 120));
+            }
+        } else if (Outer(dialog).topLeft() == QPoint(110, 120) || polls > 600) {
+            dialog.reject(); // once the window system has moved it
+        }
+    });
+    poll.start(10);
+    dialog.exec();
+    poll.stop();
+    QCOMPARE(seenAt, QPoint(70, 90));
+    QVERIFY(Value(ini_, "detform", "NormPos").startsWith("110,120,"));
+}
+
+void TestFormPlacement::stateSaved_data() {
+    QTest::addColumn<Qt::WindowState>("state");
+    QTest::addColumn<QString>("showCmd");
+    QTest::newRow("maximized") << Qt::WindowMaximized << "3";
+    QTest::newRow("minimized") << Qt::WindowMinimized << "2";
+}
+
+void TestFormPlacement::stateSaved() {
+    QFETCH(Qt::WindowState, state);
+    QFETCH(QString, showCmd);
+    QString normal;
+    {
+        auto form = Make(Kind::Sizeable);
+        QVERIFY(Show(*form));
+        MoveOuter(*form, QPoint(120, 130));
+        form->resize(527, 400);
+        QTRY_COMPARE(Outer(*form).topLeft(), QPoint(120, 130));
+        normal = Four(Outer(*form));
+        form->setWindowState(state);
+        QTRY_VERIFY(form->windowState() & state);
+        QVERIFY(form->close());
+    }
+    QCOMPARE(Value(ini_, "formpara", "ShowCmd"), showCmd);
+    QCOMPARE(Value(ini_, "formpara", "NormPos"), normal); // the normal place, not the state's
+
+    // Two more runs that end in the same state: the normal place must not creep
+    // (a window restored straight into a state has not shown its frame yet).
+    for (int run = 0; run < 2; ++run) {
+        auto form = Make(Kind::Sizeable);
+        form->show(); // a minimized window is never exposed
+        QVERIFY(form->windowState() & state);
+        QTest::qWait(20);
+        QVERIFY(form->close());
+        QCOMPARE(Value(ini_, "formpara", "NormPos"), normal);
+    }
+    // Back to normal, it stands exactly at its normal place.
+    auto form = Make(Kind::Sizeable);
+    form->show();
+    if (state == Qt::WindowMaximized)
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+    form->setWindowState(Qt::WindowNoState);
+    QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+    QTRY_COMPARE(Four(Outer(*form)), normal);
+}
+
+void TestFormPlacement::mainWindowStoredMinimizedMinimizesLater() {
+    WriteAll(ini_, "[formpara]\nShowCmd=2\n");
+    auto form = Make(Kind::Fixed);
+    form->JvFormPlacement1->IsMainForm = true;
+    bool minimizedAtShow = true;
+    form->show();
+    minimizedAtShow = form->isMinimized();
+    QVERIFY(!minimizedAtShow); // comes up normal first
+    QTRY_VERIFY(form->isMinimized());
+
+    // Any other window takes the state at once.
+    auto detail = Make(Kind::Sizeable);
+    detail->show();
+    QVERIFY(detail->isMinimized());
+}
+
+void TestFormPlacement::restoredAtEveryShowing() {
+    auto form = Make(Kind::Sizeable, "detform");
+    QVERIFY(Show(*form));
+    QVERIFY(form->close());
+    QVERIFY(form->JvFormPlacement1->Saved());
+    ProfileFile file = LoadIni(ini_);
+    QVERIFY(file.WriteString("detform", "NormPos(1280x1024)", "333,222,868,622"));
+    WriteAll(ini_, QByteArray::fromStdString(file.Text()));
+    QVERIFY(Show(*form));
+    QVERIFY(!form->JvFormPlacement1->Saved());
+    QTRY_COMPARE(Outer(*form).topLeft(), QPoint(333, 222));
+    QTRY_COMPARE(Outer(*form).height(), 400);
+}
+
+void TestFormPlacement::lostWindowComesOnScreen() {
+    WriteAll(ini_, "[formpara]\nNormPos=5000,5000,5535,5400\n");
+    auto form = Make(Kind::Sizeable);
+    QVERIFY(Show(*form));
+    QVERIFY(form->JvFormPlacement1->PlacementApplied());
+    QTRY_COMPARE(Outer(*form).height(), 400);
+    const QRect frame = Outer(*form);
+    QVERIFY2(QRect(0, 0, 1280, 1024).contains(frame),
+             qPrintable(QStringLiteral("frame at %1").arg(Four(frame))));
+}
+
+// The restore checks the place once more when the window is on screen; a place
+// the program gives the window meanwhile must not be undone by that.
+void TestFormPlacement::programMoveAfterShowWins() {
+    WriteAll(ini_, "[detform]\nNormPos=200,150,735,550\n");
+    auto form = Make(Kind::Sizeable, "detform");
+    form->show();
+    // Before the window is on screen its frame may be unknown: what the
+    // program sets for sure is the client's place.
+    MoveOuter(*form, QPoint(300, 320));
+    const QPoint client = form->geometry().topLeft();
+    QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+    QTest::qWait(100);
+    QCOMPARE(form->geometry().topLeft(), client);
+    QVERIFY(Outer(*form).topLeft() != QPoint(200, 150));
+}
+
+void TestFormPlacement::unknownContentKept() {
+    const QByteArray head = "; written by hand\r\n[detform]\r\nNormPos = 1, 2, 3, 4\r\n\r\n";
+    const QByteArray tail = "\r\n# trailing remark\r\n[zzz]\r\nKey=Value with blanks \r\n";
+    WriteAll(ini_, head + "[formpara]\r\nShowCmd=1\r\nOwnKey=keep me\r\n" + tail);
+    auto form = Make(Kind::Fixed);
+    QVERIFY(Show(*form));
+    QVERIFY(form->close());
+    const QByteArray after = ReadAll(ini_);
+    QVERIFY(
+        after.startsWith(head + "[formpara]\r\nShowCmd=1\r\nOwnKey=keep me\r\nFormVersion=0\r\n"));
+    QVERIFY(after.endsWith("Visible=0\r\n" + tail));
+    QCOMPARE(after.count('\n'), after.count("\r\n"));
+}
+
+void TestFormPlacement::damagedFileUsesDefaults() {
+    QByteArray damaged("\x00\x01\xFF\xFE garbage\n", 13);
+    damaged += QByteArray(1024 * 1024, '\0') + "\n";
+    damaged += "[formpara]\nNormPos=zzz,\x01,\nFormVersion=99999999999999\nShowCmd=-7\n";
+    WriteAll(ini_, damaged);
+    auto form = Make(Kind::Sizeable);
+    const QPoint before = PlaceBeforeShow(*form, QPoint(40, 50));
+    const int outerHeight = Outer(*form).height();
+    QVERIFY(Show(*form));
+    QVERIFY(form->JvFormPlacement1->PlacementApplied()); // a value is there: saved data
+    QTRY_COMPARE(Outer(*form).topLeft(), before);
+    QTRY_COMPARE(Outer(*form).height(), outerHeight);
+    QVERIFY(!form->isMinimized() && !form->isMaximized());
+    QVERIFY(form->close());
+    const QByteArray after = ReadAll(ini_);
+    QVERIFY(after.startsWith(damaged.left(damaged.indexOf("[formpara]"))));
+    QVERIFY(messages_.isEmpty());
+}
+
+void TestFormPlacement::bareNameLivesInConfigFolder() {
+    QStandardPaths::setTestModeEnabled(true);
+    const QString folder =
+        QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + "/fapkalk";
+    const QString name = QStringLiteral("kalvor-test-%1.ini").arg(::getpid());
+    const QString expected = folder + "/" + name;
+    QCOMPARE(settings::ResolveIniFileName(name), expected);
+    const QString oldCurrent = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(dir_->path()));
+    QCOMPARE(settings::ResolveIniFileName(name), expected);
+    QVERIFY(QDir::setCurrent(oldCurrent));
+    QCOMPARE(settings::ResolveIniFileName("/tmp/x/kalvor.ini"), QString("/tmp/x/kalvor.ini"));
+    QCOMPARE(settings::ResolveIniFileName("sub/kalvor.ini"), QString("sub/kalvor.ini"));
+    QCOMPARE(settings::ResolveIniFileName(""), QString());
+
+    QFile::remove(expected);
+    ini_ = name;
+    {
+        auto form = Make(Kind::Fixed);
+        QVERIFY(Show(*form));
+        QVERIFY(form->close());
+    }
+    const bool written = QFile::exists(expected);
+    QFile::remove(expected);
+    QDir().rmdir(folder); // only if empty: other files there are not ours
+    QStandardPaths::setTestModeEnabled(false);
+    QVERIFY(written);
+    QVERIFY(!QFile::exists(dir_->filePath(name)));
+}
+
+QTEST_MAIN(TestFormPlacement)
+#include "test_form_placement.moc"
