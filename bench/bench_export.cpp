@@ -1,0 +1,147 @@
+// Export of a million rows and opening the detail window over them. The main
+// window's grid is filled once with a real range (FAP 0.01 to 10000.00 by one
+// cent, every row through the price engine and FormatPrice); the export goes
+// to a file in the temporary folder (written, synced and renamed, as in use).
+//
+//   QT_QPA_PLATFORM=offscreen build/h7rel/bench/bench_export
+#include "pricing/engine.h"
+#include "pricing/numbers.h"
+#include "tools/messages.h"
+#include "ui/main/FAP_Main.h"
+#include "ui/main/ResultGrid.h"
+#include "ui/output/ExportFile.h"
+#include "ui/output/FAP_Export.h"
+#include "ui/output/Fap_DetMore.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <benchmark/benchmark.h>
+
+#include <memory>
+#include <string>
+
+namespace {
+
+using namespace fapkalk;
+
+constexpr int kRows = 1'000'000;
+
+// Destroyed before the application object (in main).
+std::unique_ptr<TForm1> mainWindow;
+
+TForm1& MainWindow() {
+    if (!mainWindow)
+        mainWindow = [] {
+            auto window = std::make_unique<TForm1>(QStringList{QStringLiteral("fapkalk")});
+            window->ToggleMode();
+            ResultGridModel& grid = window->GridModel();
+            grid.setRowCount(kRows);
+            for (int row = 0; row < kRows; ++row) {
+                const double price = (row + 1) / 100.0;
+                const PriceResult r = CalcPrices(price, window->Options, window->VatFactor);
+                grid.setRow(row, FormatPrice(price), FormatPrice(r.aep), FormatPrice(r.kp),
+                            FormatPrice(r.avp));
+            }
+            grid.publish();
+            window->eFAPBASIS->setText(QStringLiteral("0.01"));
+            window->eBis->setText(QStringLiteral("10000"));
+            window->Edit1->setText(QStringLiteral("0.01"));
+            return window;
+        }();
+    return *mainWindow;
+}
+
+std::string TargetPath() {
+    return QFile::encodeName(QDir::temp().filePath(QStringLiteral("fapkalk_bench_export.csv")))
+        .toStdString();
+}
+
+// The widget-free export: rows from the main grid's snapshot to the file.
+void BM_ExportFile(benchmark::State& state) {
+    const auto layout = state.range(0) == 1 ? ExportLayout::Xls : ExportLayout::FixedPosition;
+    const bool withHeader = state.range(1) != 0;
+    TForm1& form = MainWindow();
+    const auto rows = form.GridModel().snapshot();
+    const std::string created = "07.12.2026 14:05:09";
+    const ExportCriteria criteria{created, "0.01", "10000", "0.01", form.Options};
+    const std::string target = TargetPath();
+    std::int64_t bytes = 0;
+    for (auto _ : state) {
+        const ExportResult result =
+            WriteExportFile(target, *rows, layout, withHeader ? &criteria : nullptr);
+        if (!result.ok || result.rows != kRows) {
+            state.SkipWithError(result.error.c_str());
+            break;
+        }
+        bytes = QFileInfo(QString::fromStdString(target)).size();
+    }
+    state.counters["rows"] = kRows;
+    state.counters["file_MB"] = double(bytes) / 1e6;
+    state.SetBytesProcessed(state.iterations() * bytes);
+    QFile::remove(QString::fromStdString(target));
+}
+BENCHMARK(BM_ExportFile)
+    ->ArgsProduct({{0, 1}, {0, 1}})
+    ->ArgNames({"xls", "header"})
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(5);
+
+// The whole OK of the dialog: reading the main window, writing, the message.
+void BM_ExportDialogOk(benchmark::State& state) {
+    TForm1& form = MainWindow();
+    TdlgFAP_EXPORT dialog;
+    dialog.SetSource(&form);
+    dialog.RadioGroup2->setItemIndex(int(state.range(0)));
+    const QString target = QString::fromStdString(TargetPath());
+    dialog.Edit1->setText(target);
+    int messages = 0;
+    const auto previous = tools::SetMessageHandler([&](QWidget*, const tools::Message& message) {
+        ++messages;
+        if (message.kind != tools::MessageKind::Information)
+            state.SkipWithError("the export failed");
+        return tools::MessageAnswer::Ok;
+    });
+    for (auto _ : state)
+        dialog.Button1Click();
+    tools::SetMessageHandler(previous);
+    state.counters["messages"] = messages;
+    QFile::remove(target);
+}
+BENCHMARK(BM_ExportDialogOk)
+    ->Arg(0)
+    ->Arg(1)
+    ->ArgName("xls")
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(5);
+
+// Opening the detail window: row count, column widths and texts of a million rows.
+void BM_DetailOpen(benchmark::State& state) {
+    TForm1& form = MainWindow();
+    TDetMore detail;
+    detail.JvFormPlacement1->Active = false;
+    for (auto _ : state) {
+        detail.FillFrom(form);
+        benchmark::DoNotOptimize(detail.GridModel().rowCountExact());
+    }
+    if (detail.GridModel().rowCountExact() != kRows)
+        state.SkipWithError("wrong row count");
+}
+BENCHMARK(BM_DetailOpen)->Unit(benchmark::kMillisecond)->Iterations(20);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    mainWindow.reset();
+    return 0;
+}

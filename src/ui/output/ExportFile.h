@@ -1,0 +1,55 @@
+// The export without a window: writes the rows of a result table to a file in
+// one of the two layouts, optionally headed by the criteria block, and the
+// texts the export dialog shows around it. The dialog gathers its inputs and
+// calls these; the tests and the benchmark call them directly.
+#pragma once
+
+#include "pricing/export_lines.h"
+#include "pricing/file_writer.h"
+
+#include <QDateTime>
+#include <QLocale>
+#include <QString>
+#include <string>
+
+namespace fapkalk {
+
+class RowStore;
+
+struct ExportResult {
+    bool ok = false;
+    int rows = 0;      // data lines written (every row of the table)
+    std::string error; // after a failure: what went wrong, for diagnostics
+};
+
+// Writes the column header line, preceded by the header block when header is
+// given, and one data line per row of rows (row 0 first), in file form. The
+// bytes are streamed through the safe writer in chunks, so the file is never
+// held in memory twice; an existing file is replaced only when everything has
+// been written, and stays as it was after any failure. write replaces the
+// system's write(2) (tests inject failures through it).
+ExportResult WriteExportFile(const std::string& path, const RowStore& rows, ExportLayout layout,
+                             const ExportCriteria* header,
+                             SafeFileWriter::WriteFunction write = {});
+
+// The file name as typed, in the bytes the file system takes; untrimmed. A
+// name without a folder refers to the current working directory.
+std::string ExportPath(const QString& fileName);
+
+// Header line 2's date and time: the locale's short date format, one blank and
+// its long time format without a time-zone field (the file records local time;
+// a zone abbreviation would only lengthen the line), or the date alone in the
+// first second after midnight.
+QString ExportCreatedText(const QDateTime& now, const QLocale& locale);
+
+// "Es wurden <n> Sätze in die Datei <name> übertragen!"
+QString ExportCountText(int rows, const QString& fileName);
+// Datei "<name>" konnte nicht geschrieben werden!
+QString ExportFailureText(const QString& fileName);
+
+// The file name the dialog starts with: "C:\FAP_PREIS.CSV" where paths have
+// drive letters, otherwise FAP_PREIS.CSV in the user's home folder.
+QString DefaultExportFileName();
+QString DefaultExportFileNameFor(bool driveLetters, const QString& homePath);
+
+} // namespace fapkalk

@@ -1,0 +1,194 @@
+#include "ui/output/FAP_Export.h"
+
+#include "tools/messages.h"
+#include "ui/main/FAP_Main.h"
+#include "ui/main/ResultGrid.h"
+#include "ui/main/Widgets.h"
+#include "ui/output/ExportFile.h"
+#include "ui/output/WindowPlace.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QShowEvent>
+
+namespace fapkalk {
+
+namespace {
+
+const QString kSansSerif = QStringLiteral("MS Sans Serif");
+
+// The hourglass while the file is written, without processing events: a second
+// OK must not start a second export into the same file.
+class WaitCursor {
+public:
+    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+} // namespace
+
+TdlgFAP_EXPORT::TdlgFAP_EXPORT(QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
+                          Qt::MSWindowsFixedSizeDialogHint) {
+    setObjectName(QStringLiteral("dlgFAP_EXPORT"));
+    setWindowTitle(QStringLiteral("Dialog"));
+    setFixedSize(kClientWidth, kClientHeight);
+
+    CancelBtn = new QPushButton(QStringLiteral("Abbrechen"), this);
+    CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
+    CancelBtn->setGeometry(127, 156, 75, 25);
+
+    Edit1 = new QLineEdit(DefaultExportFileName(), this);
+    Edit1->setObjectName(QStringLiteral("Edit1"));
+    Edit1->setGeometry(96, 120, 121, 21);
+
+    Button1 = new QPushButton(QStringLiteral("&OK"), this);
+    Button1->setObjectName(QStringLiteral("Button1"));
+    Button1->setGeometry(40, 156, 75, 25);
+
+    // Neither button may become the default one: Enter in the file name is the
+    // field's own business (Edit1KeyPress), and Enter elsewhere presses nothing.
+    for (QPushButton* button : {CancelBtn, Button1}) {
+        button->setAutoDefault(false);
+        button->setDefault(false);
+    }
+
+    RadioGroup2 =
+        new TRadioGroup({QStringLiteral("&Fixe Position"), QStringLiteral("&XLS-Format")}, 2, this);
+    RadioGroup2->setObjectName(QStringLiteral("RadioGroup2"));
+    RadioGroup2->setTitle(QStringLiteral("Export Format"));
+    RadioGroup2->setGeometry(0, 0, 233, 65);
+    RadioGroup2->setItemIndex(0);
+
+    cbMeta = new QCheckBox(QStringLiteral("Erstellungskriterien speichern"), this);
+    cbMeta->setObjectName(QStringLiteral("cbMeta"));
+    cbMeta->setGeometry(8, 72, 201, 17);
+    cbMeta->setChecked(true);
+    cbMeta->setToolTip(
+        QStringLiteral("Wenn die Auswahl markiert ist, werden in die Textdatei zusatzinfos wie "
+                       "Preise von,bis,Kennzeichneauswahl gespeicher"));
+
+    Label1 = new QLabel(QStringLiteral("Dateiname:"), this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setFont(PixelFont(kSansSerif, 16));
+    Label1->move(8, 120);
+    Label1->adjustSize();
+
+    setTabOrder(CancelBtn, Edit1);
+    setTabOrder(Edit1, Button1);
+    setTabOrder(Button1, RadioGroup2->button(0));
+    setTabOrder(RadioGroup2->button(0), RadioGroup2->button(1));
+    setTabOrder(RadioGroup2->button(1), cbMeta);
+
+    Edit1->installEventFilter(this);
+    connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
+    connect(CancelBtn, &QPushButton::clicked, this, [this] { CancelBtnClick(); });
+
+    // The focus widget of a hidden window is where the focus goes at its first showing.
+    Edit1->setFocus();
+}
+
+int TdlgFAP_EXPORT::ExecFor(TForm1& form) {
+    source_ = &form;
+    exec();
+    return QDialog::Rejected;
+}
+
+void TdlgFAP_EXPORT::setVisible(bool visible) {
+    if (visible && !isVisible()) {
+        // Centred at the first showing, later where it was last closed. Moving
+        // the window also keeps QDialog from centring it over its parent.
+        const QScreen* target = screen() ? screen() : QGuiApplication::primaryScreen();
+        const QRect area = target ? target->geometry() : QRect();
+        centrePending_ = !lastPosition_.has_value();
+        move(lastPosition_.value_or(CentredOnScreen(frameGeometry().size(), area)));
+    } else if (!visible && isVisible()) {
+        lastPosition_ = pos();
+    }
+    QDialog::setVisible(visible);
+}
+
+void TdlgFAP_EXPORT::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (centrePending_ && !event->spontaneous()) {
+        // The frame's size is known now: centre the whole window, frame included.
+        centrePending_ = false;
+        const QScreen* target = screen() ? screen() : QGuiApplication::primaryScreen();
+        if (target)
+            move(CentredOnScreen(frameGeometry().size(), target->geometry()));
+    }
+}
+
+bool TdlgFAP_EXPORT::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == Edit1 && event->type() == QEvent::KeyPress) {
+        const auto* keyEvent = static_cast<QKeyEvent*>(event);
+        if (keyEvent->key() == Qt::Key_Return || keyEvent->key() == Qt::Key_Enter) {
+            char16_t key = 13;
+            Edit1KeyPress(key);
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void TdlgFAP_EXPORT::keyPressEvent(QKeyEvent* event) {
+    // Esc presses the cancel button, with everything a click does.
+    if (event->matches(QKeySequence::Cancel)) {
+        event->accept();
+        CancelBtn->click();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void TdlgFAP_EXPORT::Edit1KeyPress(char16_t& key) {
+    if (key == 13)
+        Button1Click();
+}
+
+void TdlgFAP_EXPORT::CancelBtnClick() {
+    reject();
+}
+
+void TdlgFAP_EXPORT::Button1Click() {
+    if (source_ != nullptr) {
+        const TForm1& form = *source_;
+        // Everything is read now, as the main window stands at this moment. The
+        // snapshot costs nothing and keeps the rows fixed while they are written.
+        const std::shared_ptr<const RowStore> rows = form.GridModel().snapshot();
+        const QString fileName = Edit1->text();
+        const ExportLayout layout =
+            RadioGroup2->itemIndex() == 1 ? ExportLayout::Xls : ExportLayout::FixedPosition;
+
+        const std::string created =
+            ExportCreatedText(QDateTime::currentDateTime(), QLocale::system()).toStdString();
+        const std::string von = form.eFAPBASIS->text().toStdString();
+        const std::string bis = form.eBis->text().toStdString();
+        const std::string staffel = form.Edit1->text().toStdString();
+        const ExportCriteria criteria{created, von, bis, staffel, form.Options};
+
+        ExportResult result;
+        {
+            WaitCursor wait;
+            result = WriteExportFile(ExportPath(fileName), *rows, layout,
+                                     cbMeta->isChecked() ? &criteria : nullptr, WriteHook);
+        }
+        // The count is reported only for a file that really holds the rows.
+        if (result.ok)
+            tools::ShowMessage(this, ExportCountText(result.rows, fileName));
+        else
+            tools::ShowError(this, ExportFailureText(fileName));
+    }
+    reject();
+}
+
+} // namespace fapkalk

@@ -1,0 +1,238 @@
+#include "ui/output/Fap_DetMore.h"
+
+#include "ui/main/FAP_Main.h"
+#include "ui/main/ResultGrid.h"
+#include "ui/main/Widgets.h"
+#include "ui/output/WindowPlace.h"
+
+#include <QFrame>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QShowEvent>
+#include <QTableView>
+#include <algorithm>
+
+namespace fapkalk {
+
+namespace {
+
+const QString kSansSerif = QStringLiteral("MS Sans Serif");
+const QString kArial = QStringLiteral("Arial");
+
+constexpr int kRowHeight = 14;
+constexpr int kStartColumnWidth = 60;
+// Short enough to drag the window small, tall enough for both bars and a row.
+constexpr int kMinimumHeight = kDetailHeaderHeight + kDetailButtonBarHeight + 2 * kRowHeight;
+
+} // namespace
+
+bool DetailCanResize(int& newWidth, int& newHeight) {
+    (void)newHeight; // the height is free
+    newWidth = kDetailWindowWidth;
+    return true;
+}
+
+TDetMore::TDetMore(QWidget* parent)
+    : QDialog(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
+                          Qt::WindowCloseButtonHint) {
+    RegisterFontSubstitutions();
+    setObjectName(QStringLiteral("DetMore"));
+    setSizeGripEnabled(false);
+
+    // ---- Header strip with the column captions.
+    Panel1 = new QFrame(this);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    Panel1->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    auto caption = [this](const char* name, const QString& text, int left, int width) {
+        auto* panel = new QLabel(text, Panel1);
+        panel->setObjectName(QString::fromLatin1(name));
+        panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
+        panel->setAlignment(Qt::AlignCenter);
+        panel->setFont(PixelFont(kArial, 16, true));
+        panel->setGeometry(left, (kDetailHeaderHeight - 17) / 2, width, 17);
+        return panel;
+    };
+    Panel2 = caption("Panel2", QStringLiteral("FAP"), 1, 128);
+    Panel3 = caption("Panel3", QStringLiteral("AEP"), 129, 128);
+    Panel4 = caption("Panel4", QStringLiteral("KP"), 257, 128);
+    Panel5 = caption("Panel5", QStringLiteral("AVP"), 385, 127);
+
+    // ---- The grid: one empty row until the first opening.
+    model_ = new ResultGridModel(std::shared_ptr<const RowStore>(), this);
+    StringGrid1 = new QTableView(this);
+    StringGrid1->setObjectName(QStringLiteral("StringGrid1"));
+    StringGrid1->setModel(model_);
+    StringGrid1->setFont(PixelFont(kSansSerif, 10, true));
+    StringGrid1->horizontalHeader()->hide();
+    StringGrid1->verticalHeader()->hide();
+    StringGrid1->verticalHeader()->setMinimumSectionSize(1);
+    StringGrid1->verticalHeader()->setDefaultSectionSize(kRowHeight);
+    StringGrid1->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    StringGrid1->horizontalHeader()->setMinimumSectionSize(1);
+    StringGrid1->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    StringGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
+    StringGrid1->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    StringGrid1->setShowGrid(true);
+    StringGrid1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    StringGrid1->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    StringGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    StringGrid1->setWordWrap(false);
+    StringGrid1->setTextElideMode(Qt::ElideNone);
+    for (int column = 0; column < RowStore::kColumns; ++column)
+        StringGrid1->setColumnWidth(column, kStartColumnWidth);
+
+    // ---- Bottom bar.
+    Panel6 = new QFrame(this);
+    Panel6->setObjectName(QStringLiteral("Panel6"));
+    Panel6->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    btExport = new QPushButton(QStringLiteral("E&xport"), Panel6);
+    btExport->setObjectName(QStringLiteral("btExport"));
+    btExport->setGeometry(304, 8, 89, 25);
+    btExport->setFont(PixelFont(kSansSerif, 11, true));
+    btExport->setToolTip(QStringLiteral("Ausgabe auf Textdatei im ASCII oder Excel-Format"));
+    BitBtn1 = new QPushButton(QStringLiteral("&Schließen"), Panel6);
+    BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
+    BitBtn1->setGeometry(416, 8, 75, 25);
+    // A window, not a dialog: Enter presses no button but the focused one's
+    // Space does, as everywhere else in the program.
+    for (QPushButton* button : {btExport, BitBtn1}) {
+        button->setAutoDefault(false);
+        button->setDefault(false);
+    }
+    connect(btExport, &QPushButton::clicked, this, [this] { btExportClick(); });
+    connect(BitBtn1, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
+
+    // ---- Size: designed 521 x 640; the width rule holds from the start, and
+    // the fixed width makes every size change (the user's drag, the window
+    // manager, a placement restore) keep it.
+    resize(kDetailDesignWidth, kDetailDesignHeight);
+    setMinimumHeight(kMinimumHeight);
+    setFixedWidth(kDetailWindowWidth);
+    Arrange();
+
+    JvFormPlacement1 = std::make_unique<TJvFormPlacement>(this, QStringLiteral("detform"));
+}
+
+TDetMore::~TDetMore() {
+    // The placement's save at destruction needs the window still whole.
+    JvFormPlacement1.reset();
+}
+
+void TDetMore::FillFrom(TForm1& form) {
+    source_ = &form;
+    // 1. and 3.: the row count and the texts, as one shared snapshot.
+    model_->setSnapshot(form.GridModel().snapshot());
+    // 2. The column widths of the main grid.
+    for (int column = 0; column < RowStore::kColumns; ++column)
+        StringGrid1->setColumnWidth(column, form.StringGrid1->columnWidth(column));
+    // Nothing of an earlier opening stays: no selection, the first row on top.
+    StringGrid1->clearSelection();
+    StringGrid1->scrollToTop();
+}
+
+void TDetMore::ShowFor(TForm1& form) {
+    FillFrom(form);
+    exec();
+}
+
+void TDetMore::setVisible(bool visible) {
+    if (visible && !isVisible() && !shownBefore_) {
+        // Centred on the desktop at the first showing; the placement component
+        // moves it afterwards if a stored placement exists. Moving it also keeps
+        // QDialog from centring it over its parent.
+        shownBefore_ = true;
+        centrePending_ = true;
+        const QScreen* target = screen() ? screen() : QGuiApplication::primaryScreen();
+        if (target)
+            move(CentredOnScreen(frameGeometry().size(), target->geometry()));
+    }
+    QDialog::setVisible(visible);
+}
+
+void TDetMore::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (event->spontaneous()) // coming back from minimized is no new showing
+        return;
+    if (centrePending_) {
+        // The frame's size is known now: centre the whole window, frame included.
+        centrePending_ = false;
+        const bool restored =
+            JvFormPlacement1 && JvFormPlacement1->Active && JvFormPlacement1->PlacementApplied();
+        const QScreen* target = screen() ? screen() : QGuiApplication::primaryScreen();
+        if (!restored && target)
+            move(CentredOnScreen(frameGeometry().size(), target->geometry()));
+    }
+    FormShow();
+}
+
+void TDetMore::FormShow() {
+    setWindowTitle(QStringLiteral("Detail-Ansicht"));
+}
+
+bool TDetMore::FormCanResize(int& newWidth, int& newHeight) const {
+    return DetailCanResize(newWidth, newHeight);
+}
+
+void TDetMore::ResizeWindow(int newWidth, int newHeight) {
+    if (!FormCanResize(newWidth, newHeight))
+        return;
+    resize(newWidth, newHeight);
+    // A hidden window gets its resize event only when shown; the bars and the
+    // grid follow at once all the same.
+    Arrange();
+}
+
+void TDetMore::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    Arrange();
+    if (width() != kDetailWindowWidth && !widthCorrectionQueued_) {
+        // The window system changed the size without asking (some window
+        // managers ignore the fixed width): put the rule's width back, keeping
+        // the height, once this event has been handled.
+        widthCorrectionQueued_ = true;
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                widthCorrectionQueued_ = false;
+                ResizeWindow(width(), height());
+            },
+            Qt::QueuedConnection);
+    }
+}
+
+void TDetMore::Arrange() {
+    const int w = width();
+    const int h = height();
+    Panel1->setGeometry(0, 0, w, kDetailHeaderHeight);
+    Panel6->setGeometry(0, std::max(kDetailHeaderHeight, h - kDetailButtonBarHeight), w,
+                        kDetailButtonBarHeight);
+    StringGrid1->setGeometry(0, kDetailHeaderHeight, w,
+                             std::max(0, Panel6->y() - kDetailHeaderHeight));
+}
+
+void TDetMore::keyPressEvent(QKeyEvent* event) {
+    // The window has no cancel button: Esc closes nothing.
+    if (event->matches(QKeySequence::Cancel)) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void TDetMore::btExportClick() {
+    // Exactly as the user's click on the main window's button, so its whole
+    // click handling runs and the export dialog opens above this window.
+    if (source_ != nullptr)
+        source_->btExport->click();
+}
+
+void TDetMore::BitBtn1Click() {
+    close();
+}
+
+} // namespace fapkalk

@@ -1,0 +1,149 @@
+#include "outputtestkit.h"
+
+#include "pricing/numbers.h"
+#include "ui/main/FAP_Main.h"
+#include "ui/main/ResultGrid.h"
+
+#include <QFile>
+#include <QLineEdit>
+#include <QPointer>
+#include <QTimer>
+#include <QWidget>
+#include <unistd.h>
+
+namespace testkit {
+
+MessageRecorder::MessageRecorder() {
+    previous_ = tools::SetMessageHandler([this](QWidget*, const tools::Message& message) {
+        messages_.append(message);
+        return message.kind == tools::MessageKind::Confirmation ? tools::MessageAnswer::Yes
+                                                                : tools::MessageAnswer::Ok;
+    });
+}
+
+MessageRecorder::~MessageRecorder() {
+    tools::SetMessageHandler(std::move(previous_));
+}
+
+QStringList MessageRecorder::texts() const {
+    QStringList result;
+    for (const tools::Message& message : messages_)
+        result << message.text;
+    return result;
+}
+
+std::unique_ptr<fapkalk::TForm1> MakeMainWindow() {
+    auto form = std::make_unique<fapkalk::TForm1>(QStringList{QStringLiteral("fapkalk")});
+    if (!form->RangeMode)
+        form->ToggleMode();
+    return form;
+}
+
+void FillGrid(fapkalk::TForm1& form, const std::vector<GridRow>& rows) {
+    fapkalk::ResultGridModel& grid = form.GridModel();
+    grid.setRowCount(int(rows.size()));
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        grid.setRow(int(i), rows[i][0], rows[i][1], rows[i][2], rows[i][3]);
+    // An empty list leaves the one row the grid always has: make it empty.
+    if (rows.empty())
+        grid.clearRow(0);
+    grid.publish();
+}
+
+void FillGridWithPrices(fapkalk::TForm1& form, int n) {
+    fapkalk::ResultGridModel& grid = form.GridModel();
+    grid.setRowCount(n);
+    for (int i = 0; i < n; ++i) {
+        const double price = (i + 1) / 100.0;
+        grid.setRow(i, fapkalk::FormatPrice(price), fapkalk::FormatPrice(price * 1.1),
+                    fapkalk::FormatPrice(price * 1.5), fapkalk::FormatPrice(price * 1.7));
+    }
+    grid.publish();
+}
+
+void RunRange(fapkalk::TForm1& form, const QString& von, const QString& bis,
+              const QString& staffel) {
+    form.eFAPBASIS->setText(von);
+    form.eBis->setText(bis);
+    form.Edit1->setText(staffel);
+    form.RunCalculation();
+}
+
+QByteArray ReadFile(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.readAll();
+}
+
+bool WriteFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+           file.write(bytes) == bytes.size();
+}
+
+QByteArray FileBytes(const QList<QByteArray>& lines) {
+    QByteArray bytes;
+    for (const QByteArray& line : lines)
+        bytes += line + "\r\n";
+    return bytes;
+}
+
+bool SplitFileLines(const QByteArray& bytes, QList<QByteArray>& lines) {
+    lines.clear();
+    qsizetype start = 0;
+    while (start < bytes.size()) {
+        const qsizetype end = bytes.indexOf("\r\n", start);
+        if (end < 0)
+            return false;
+        lines << bytes.mid(start, end - start);
+        start = end + 2;
+    }
+    return true;
+}
+
+void WhenVisible(QWidget* window, std::function<void()> action, std::function<void()> onTimeout,
+                 int timeoutMs) {
+    QPointer<QWidget> target(window);
+    auto* poll = new QTimer;
+    poll->setInterval(5);
+    auto acted = std::make_shared<bool>(false);
+    QObject::connect(poll, &QTimer::timeout, [=]() mutable {
+        if (!target) {
+            poll->deleteLater();
+            return;
+        }
+        if (!*acted && target->isVisible()) {
+            *acted = true;
+            poll->stop();
+            poll->deleteLater();
+            action();
+            if (onTimeout)
+                QTimer::singleShot(timeoutMs, [target, onTimeout] {
+                    if (target && target->isVisible())
+                        onTimeout();
+                });
+        }
+    });
+    poll->start();
+}
+
+bool RunningAsRoot() {
+    return ::geteuid() == 0;
+}
+
+bool SanitizedBuild() {
+#if defined(__SANITIZE_ADDRESS__)
+    return true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+    return true;
+#else
+    return false;
+#endif
+#else
+    return false;
+#endif
+}
+
+} // namespace testkit

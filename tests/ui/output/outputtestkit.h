@@ -1,0 +1,78 @@
+// Shared pieces of the export and detail-window tests: a recorder for the
+// message boxes, a main window in extended mode with a grid filled by hand,
+// file helpers, and a way to act inside a modal loop.
+#pragma once
+
+#include "tools/messages.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <array>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+class QWidget;
+
+namespace fapkalk {
+class TForm1;
+}
+
+namespace testkit {
+
+// Records every message box while alive and answers it with OK.
+class MessageRecorder {
+public:
+    MessageRecorder();
+    ~MessageRecorder();
+    MessageRecorder(const MessageRecorder&) = delete;
+    MessageRecorder& operator=(const MessageRecorder&) = delete;
+
+    const QList<tools::Message>& messages() const { return messages_; }
+    QStringList texts() const;
+    void clear() { messages_.clear(); }
+
+private:
+    QList<tools::Message> messages_;
+    tools::MessageHandler previous_;
+};
+
+using GridRow = std::array<std::string, 4>;
+
+// A main window in extended mode, nothing shown, its openers unset.
+std::unique_ptr<fapkalk::TForm1> MakeMainWindow();
+
+// Replaces the main grid's rows by the given texts.
+void FillGrid(fapkalk::TForm1& form, const std::vector<GridRow>& rows);
+// n rows of FormatPrice texts: FAP 0.01 * (i + 1) and three other prices.
+void FillGridWithPrices(fapkalk::TForm1& form, int n);
+
+// Runs a range in the main window through its calculation run.
+void RunRange(fapkalk::TForm1& form, const QString& von, const QString& bis,
+              const QString& staffel);
+
+QByteArray ReadFile(const QString& path);
+bool WriteFile(const QString& path, const QByteArray& bytes);
+
+// The bytes of lines in file form (CR LF after each).
+QByteArray FileBytes(const QList<QByteArray>& lines);
+// The lines of a file's bytes; false when a line does not end with CR LF.
+bool SplitFileLines(const QByteArray& bytes, QList<QByteArray>& lines);
+
+// Runs action from the event loop as soon as window is visible (polling, so it
+// works from inside the modal loop that shows it). If the window is still
+// visible timeoutMs after the action, onTimeout runs (to close it, so a broken
+// test ends instead of hanging).
+void WhenVisible(QWidget* window, std::function<void()> action,
+                 std::function<void()> onTimeout = {}, int timeoutMs = 10000);
+
+// True when the process runs as root (permissions are then not enforced).
+bool RunningAsRoot();
+
+// True in a build with AddressSanitizer (timings are then not representative).
+bool SanitizedBuild();
+
+} // namespace testkit
