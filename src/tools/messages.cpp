@@ -3,9 +3,9 @@
 #include "tools/tools.h"
 
 #include <QCoreApplication>
-#include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
+#include <algorithm>
 
 namespace tools {
 namespace {
@@ -60,7 +60,10 @@ MessageHandler SetMessageHandler(MessageHandler handler) {
 }
 
 QString ProgramTitleFromPath(const QString& programPath) {
-    QString name = QFileInfo(programPath).fileName();
+    // Both separators count: a Windows path ("C:\\X\\FAPKALK.EXE") must give the
+    // same title wherever it is evaluated, and QFileInfo knows only '/' on Unix.
+    const qsizetype slash = std::max(programPath.lastIndexOf(u'/'), programPath.lastIndexOf(u'\\'));
+    QString name = programPath.mid(slash + 1);
     if (qsizetype dot = name.indexOf(u'.'); dot >= 0)
         name.truncate(dot);
     if (name.size() <= 1)

@@ -1,0 +1,66 @@
+// Start-up: the program's windows in their creation order, then the event loop.
+#pragma once
+
+#include <QStringList>
+#include <functional>
+#include <memory>
+#include <vector>
+
+class QWidget;
+
+namespace fapkalk {
+
+class TForm1;
+
+// The running program: the main window and the secondary windows, which all
+// live until the program ends (they are shown and hidden, never made anew).
+class Program {
+public:
+    explicit Program(QStringList arguments);
+    ~Program(); // destroys the windows, the last created first
+
+    Program(const Program&) = delete;
+    Program& operator=(const Program&) = delete;
+
+    const QStringList& Arguments() const { return arguments_; }
+
+    // The main window (null before the first creation step has run).
+    TForm1* MainWindow() const { return mainWindow_.get(); }
+    void SetMainWindow(std::unique_ptr<TForm1> window);
+
+    // Keeps a secondary window (created hidden) until the program ends and
+    // returns it; its class stays the creator's business.
+    template <class Window> Window* Keep(std::unique_ptr<Window> window) {
+        Window* raw = window.get();
+        secondary_.push_back(std::move(window));
+        return raw;
+    }
+    const std::vector<std::unique_ptr<QWidget>>& SecondaryWindows() const { return secondary_; }
+
+    // Shows the main window and runs the event loop until it has closed.
+    int Run();
+
+private:
+    QStringList arguments_;
+    std::unique_ptr<TForm1> mainWindow_;
+    std::vector<std::unique_ptr<QWidget>> secondary_;
+};
+
+// One step of the start-up: creates one window (and attaches it to the main
+// window's openers where it has one).
+struct CreationStep {
+    const char* windowClass;
+    std::function<void(Program&)> create;
+};
+
+// The windows in the order the program creates them. The main window comes
+// first: its creation evaluates the command line before anything is visible.
+// The imprint, notes and export dialogs and the detail window follow, in this
+// order, each as one more entry of this list (StartProgram.cpp).
+const std::vector<CreationStep>& CreationSteps();
+
+// Runs every creation step on a new Program and then its event loop; returns
+// the exit code. Needs a QApplication.
+int StartProgram(const QStringList& arguments);
+
+} // namespace fapkalk

@@ -1,0 +1,201 @@
+// The command line's one parameter and the start-up order.
+#include "../ui/main/message_recorder.h"
+
+#include "app/CommandLine.h"
+#include "app/StartProgram.h"
+#include "ui/main/FAP_Main.h"
+
+#include <QApplication>
+#include <QPushButton>
+#include <QTimer>
+#include <QtTest>
+
+using namespace fapkalk;
+
+class TestCommandLine : public QObject {
+    Q_OBJECT
+
+private slots:
+    void cleanup() { tools::SetMessageHandler({}); }
+
+    void parse_data();
+    void parse();
+    void helpText();
+    void helpIsShownBeforeAnyWindowAndStartGoesOn();
+    void mainWindowTakesThePlacementSettings_data();
+    void mainWindowTakesThePlacementSettings();
+    void creationStepsStartWithTheMainWindow();
+    void programRunsUntilTheMainWindowCloses();
+};
+
+void TestCommandLine::parse_data() {
+    QTest::addColumn<QStringList>("parameters");
+    QTest::addColumn<QString>("separator");
+    QTest::addColumn<bool>("active");
+    QTest::addColumn<QString>("iniFile");
+    QTest::addColumn<bool>("help");
+    const QString win = QStringLiteral("\\");
+    const QString unix = QStringLiteral("/");
+    const QString plain = QStringLiteral("kalvor.ini");
+    auto row = [](const char* name, QStringList parameters, const QString& separator, bool active,
+                  const QString& iniFile, bool help) {
+        QTest::newRow(name) << parameters << separator << active << iniFile << help;
+    };
+    row("none", {}, win, true, plain, false);
+    row("/noini", {"/noini"}, win, false, plain, false);
+    row("/NOINI", {"/NOINI"}, win, false, plain, false);
+    row("/NoIni", {"/NoIni"}, unix, false, plain, false);
+    row("/noini with more", {"/noini2"}, win, true, plain, false);
+    row("/inidest:c:\\temp", {"/inidest:c:\\temp"}, win, true, "c:\\temp\\kalvor.ini", false);
+    row("one trailing backslash", {"/inidest:c:\\temp\\"}, win, true, "c:\\temp\\kalvor.ini",
+        false);
+    row("many trailing backslashes", {"/inidest:c:\\temp\\\\\\"}, win, true, "c:\\temp\\kalvor.ini",
+        false);
+    row("/INIDEST:C:\\TEMP", {"/INIDEST:C:\\TEMP"}, win, true, "c:\\temp\\kalvor.ini", false);
+    row("blank before the backslash", {"/inidest:c:\\temp\\ "}, win, true, "c:\\temp\\kalvor.ini",
+        false);
+    row("file name given", {"/inidest:c:\\temp\\my.ini"}, win, true, "c:\\temp\\my.ini", false);
+    row(".ini inside the path", {"/inidest:c:\\data.ini\\settings"}, win, true,
+        "c:\\data.ini\\settings", false);
+    row("file name lowered", {"/inidest:C:\\Temp\\My.INI"}, win, true, "c:\\temp\\my.ini", false);
+    row("/inidest: alone", {"/inidest:"}, win, true, "\\kalvor.ini", false);
+    row("/inidest: with backslashes only", {"/inidest:\\\\"}, win, true, "\\kalvor.ini", false);
+    row("two parameters: only the first", {"/noini", "/inidest:c:\\temp"}, win, false, plain,
+        false);
+    row("two parameters, reversed", {"/inidest:c:\\temp", "/noini"}, win, true,
+        "c:\\temp\\kalvor.ini", false);
+    row("/?", {"/?"}, win, true, plain, true);
+    row("/? with more after it", {"/?", "/noini"}, win, true, plain, true);
+    row("unknown", {"/x"}, win, true, plain, false);
+    row("inidest not at the start", {"x/inidest:c:\\temp"}, win, true, plain, false);
+    row("unix folder", {"/inidest:/tmp"}, unix, true, "/tmp/kalvor.ini", false);
+    row("unix folder, trailing slash", {"/inidest:/tmp/"}, unix, true, "/tmp/kalvor.ini", false);
+    row("unix root", {"/inidest:/"}, unix, true, "/kalvor.ini", false);
+    row("unix: lowered", {"/INIDEST:/Home/Fap"}, unix, true, "/home/fap/kalvor.ini", false);
+    row("unix: file name", {"/inidest:/etc/fap.ini"}, unix, true, "/etc/fap.ini", false);
+    row("umlaut not lowered", {QString::fromUtf8("/inidest:/ÄRZTE")}, unix, true,
+        QString::fromUtf8("/Ärzte/kalvor.ini"), false);
+}
+
+void TestCommandLine::parse() {
+    QFETCH(QStringList, parameters);
+    QFETCH(QString, separator);
+    QFETCH(bool, active);
+    QFETCH(QString, iniFile);
+    QFETCH(bool, help);
+    const CommandLineResult result =
+        ParseCommandLine(QStringList{QStringLiteral("fapkalk")} + parameters, separator.at(0));
+    QCOMPARE(result.Placement.Active, active);
+    QCOMPARE(result.Placement.IniFileName, iniFile);
+    QCOMPARE(result.ShowHelp, help);
+}
+
+void TestCommandLine::helpText() {
+    const QStringList lines = CommandLineHelpText().split(QStringLiteral("\r\n"));
+    QCOMPARE(lines, (QStringList{
+                        "Aufrufparameter:",
+                        "/noini - es werden keine Einstellungen (Fensterposition) gespeichert",
+                        "/inidest:<pfad>) - z.b. /inidest:c:\\temp",
+                        "/inidest:<pfad+iniName>) - z.b. /inidest:c:\\temp\\kalvor.ini",
+                    }));
+    QVERIFY(!CommandLineHelpText().endsWith(QStringLiteral("\n")));
+    QCOMPARE(CommandLineHelpText().count(QStringLiteral("\r\n")), 3);
+    QCOMPARE(CommandLineHelpText().count(u'\n'), 3); // no bare line feeds
+}
+
+void TestCommandLine::helpIsShownBeforeAnyWindowAndStartGoesOn() {
+    MessageRecorder messages;
+    bool anyWindowVisible = true;
+    QWidget* parentAtMessage = reinterpret_cast<QWidget*>(1);
+    tools::SetMessageHandler([&](QWidget* parent, const tools::Message& message) {
+        messages.messages << message;
+        parentAtMessage = parent;
+        anyWindowVisible = false;
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            anyWindowVisible = anyWindowVisible || widget->isVisible();
+        return tools::MessageAnswer::Ok;
+    });
+    TForm1 form({QStringLiteral("fapkalk"), QStringLiteral("/?")});
+    QCOMPARE(messages.messages.size(), 1);
+    QCOMPARE(messages.messages[0].text, CommandLineHelpText());
+    QCOMPARE(messages.messages[0].caption, tools::ProgramTitle());
+    QCOMPARE(messages.messages[0].kind, tools::MessageKind::Information);
+    QVERIFY(!anyWindowVisible);
+    QCOMPARE(parentAtMessage, nullptr);
+    // After OK the start goes on as without parameters.
+    QCOMPARE(form.Placement, PlacementSettings{});
+    QVERIFY(!form.RangeMode);
+    QCOMPARE(form.size(), QSize(527, 346));
+}
+
+void TestCommandLine::mainWindowTakesThePlacementSettings_data() {
+    QTest::addColumn<QString>("parameter");
+    QTest::addColumn<bool>("active");
+    QTest::addColumn<QString>("iniFile");
+    QTest::newRow("/noini") << "/NOINI" << false << "kalvor.ini";
+    QTest::newRow("/inidest:") << "/inidest:/tmp/x" << true
+                               << QStringLiteral("/tmp/x") + QDir::separator() + "kalvor.ini";
+    QTest::newRow("nothing known") << "--verbose" << true << "kalvor.ini";
+}
+
+void TestCommandLine::mainWindowTakesThePlacementSettings() {
+    QFETCH(QString, parameter);
+    QFETCH(bool, active);
+    QFETCH(QString, iniFile);
+    MessageRecorder messages;
+    TForm1 form({QStringLiteral("fapkalk"), parameter});
+    QCOMPARE(form.Placement.Active, active);
+    QCOMPARE(form.Placement.IniFileName, iniFile);
+    QVERIFY(messages.messages.isEmpty());
+}
+
+void TestCommandLine::creationStepsStartWithTheMainWindow() {
+    const std::vector<CreationStep>& steps = CreationSteps();
+    QVERIFY(!steps.empty());
+    QCOMPARE(QByteArray(steps.front().windowClass), QByteArray("TForm1"));
+    // The later windows, where present, come in the program's order.
+    const QList<QByteArray> order{"TForm1", "TdlgFAPIMPressum", "TdlgFAP_Hilfe", "TdlgFAP_EXPORT",
+                                  "TDetMore"};
+    qsizetype last = -1;
+    for (const CreationStep& step : steps) {
+        const qsizetype at = order.indexOf(QByteArray(step.windowClass));
+        QVERIFY2(at > last, step.windowClass);
+        last = at;
+    }
+
+    MessageRecorder messages;
+    Program program({QStringLiteral("fapkalk"), QStringLiteral("/noini")});
+    QVERIFY(!program.MainWindow());
+    for (const CreationStep& step : steps)
+        step.create(program);
+    QVERIFY(program.MainWindow());
+    QVERIFY(!program.MainWindow()->Placement.Active);
+    // Only the main window is shown by Run(); the rest are created hidden.
+    for (const auto& window : program.SecondaryWindows())
+        QVERIFY(!window->isVisible());
+    QVERIFY(!program.MainWindow()->isVisible());
+}
+
+void TestCommandLine::programRunsUntilTheMainWindowCloses() {
+    MessageRecorder messages;
+    Program program({QStringLiteral("fapkalk")});
+    program.SetMainWindow(std::make_unique<TForm1>(program.Arguments()));
+    auto* extra = program.Keep(std::make_unique<QWidget>());
+    extra->show(); // another open window does not keep the program alive
+    bool wasVisible = false;
+    QTimer::singleShot(50, [&] {
+        wasVisible = program.MainWindow()->isVisible();
+        program.MainWindow()->Button2->click();
+    });
+    QTimer failSafe;
+    failSafe.setSingleShot(true);
+    connect(&failSafe, &QTimer::timeout, qApp, [] { QCoreApplication::exit(99); });
+    failSafe.start(10000);
+    const int code = program.Run();
+    QCOMPARE(code, 0);
+    QVERIFY(wasVisible);
+    QVERIFY(!program.MainWindow()->isVisible());
+}
+
+QTEST_MAIN(TestCommandLine)
+#include "test_command_line.moc"
