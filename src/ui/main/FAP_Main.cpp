@@ -1,0 +1,714 @@
+#include "ui/main/FAP_Main.h"
+
+#include "settings/JvFormPlacement.h"
+
+#include "pricing/numbers.h"
+#include "publisher.h"
+#include "tools/messages.h"
+#include "tools/tools.h"
+
+#include <QCloseEvent>
+#include <QFile>
+#include <QFrame>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPixmap>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QShowEvent>
+#include <QTableView>
+#include <QTimer>
+#include <algorithm>
+#include <new>
+#include <stdexcept>
+#include <string>
+
+namespace fapkalk {
+namespace {
+
+const QString kSansSerif = QStringLiteral("MS Sans Serif");
+const QString kArial = QStringLiteral("Arial");
+const QColor kBlackColor(0, 0, 0);
+const QColor kRedColor(255, 0, 0);
+const QColor kLimeColor(0, 255, 0);
+
+// Column 0 of a range row computed from an AEP: there is no FAP to show.
+constexpr std::string_view kAepRowPlaceholder = "     0.00";
+const QString kAepLabelPlaceholder = QStringLiteral("       0.00");
+const QString kLabelStart = QStringLiteral("            0.00");
+
+const QString kTitle =
+    QStringLiteral("FAP-Kalkulation nach der Österreichischen Arzneitaxe 2012 - ");
+
+void setTextColor(QWidget* widget, const QColor& color) {
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::WindowText, color);
+    palette.setColor(QPalette::Text, color);
+    palette.setColor(QPalette::ButtonText, color);
+    widget->setPalette(palette);
+}
+
+template <class W> W* named(W* widget, const char* name) {
+    widget->setObjectName(QString::fromLatin1(name));
+    return widget;
+}
+
+QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, int left, int top,
+                  const QFont& font, const QColor& color = kBlackColor) {
+    auto* label = named(new QLabel(text, parent), name);
+    label->setFont(font);
+    setTextColor(label, color);
+    label->move(left, top);
+    label->adjustSize();
+    return label;
+}
+
+QLineEdit* makeEdit(QWidget* parent, const char* name, const QRect& geometry, const QString& hint) {
+    auto* edit = named(new QLineEdit(parent), name);
+    edit->setGeometry(geometry);
+    edit->setFont(PixelFont(kSansSerif, 13));
+    setTextColor(edit, kRedColor);
+    edit->setToolTip(hint);
+    return edit;
+}
+
+QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption,
+                        const QRect& geometry, const QFont& font, const QString& hint = {}) {
+    auto* button = named(new QPushButton(caption, parent), name);
+    button->setGeometry(geometry);
+    button->setFont(font);
+    button->setAutoDefault(false);
+    if (!hint.isEmpty())
+        button->setToolTip(hint);
+    return button;
+}
+
+// Push buttons that never take the focus and don't stay down; the caption's
+// colour shows the switch state.
+QPushButton* makeSpeedButton(QWidget* parent, const char* name, const QString& caption,
+                             const QRect& geometry, const QFont& font, const QString& hint) {
+    QPushButton* button = makeButton(parent, name, caption, geometry, font, hint);
+    button->setFocusPolicy(Qt::NoFocus);
+    setTextColor(button, kBlackColor);
+    return button;
+}
+
+QFrame* makePanel(QWidget* parent, const char* name, QFrame::Shadow shadow) {
+    auto* panel = named(new QFrame(parent), name);
+    panel->setFrameStyle(QFrame::Panel | shadow);
+    panel->setLineWidth(1);
+    return panel;
+}
+
+QPixmap logoPixmap() {
+    for (const char* path : {":/fapkalk/logo.png", ":/fapkalk/icon.png"}) {
+        const QString file = QString::fromLatin1(path);
+        if (QFile::exists(file)) {
+            QPixmap pixmap(file);
+            if (!pixmap.isNull())
+                return pixmap;
+        }
+    }
+    // Until the artwork exists: a plain green square with a white cross.
+    QPixmap pixmap(32, 32);
+    pixmap.fill(QColor(0, 128, 64));
+    QPainter painter(&pixmap);
+    painter.fillRect(13, 5, 6, 22, Qt::white);
+    painter.fillRect(5, 13, 22, 6, Qt::white);
+    return pixmap;
+}
+
+double parseField(const QString& text) {
+    return ParsePrice(text.toStdString());
+}
+
+QString fromStd(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+} // namespace
+
+TForm1::TForm1(const QStringList& arguments, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                          Qt::WindowCloseButtonHint) {
+    RegisterFontSubstitutions();
+    setObjectName(QStringLiteral("Form1"));
+    setFont(PixelFont(kSansSerif, 11));
+    if (QFile::exists(QStringLiteral(":/fapkalk/icon.png")))
+        setWindowIcon(QIcon(QStringLiteral(":/fapkalk/icon.png")));
+    gridModel_ = new ResultGridModel(this);
+    BuildControls();
+    FormCreate(arguments);
+    WireInputs();
+}
+
+TForm1::~TForm1() {
+    if (JvFormPlacement1)
+        JvFormPlacement1->FormDestroy();
+    // A run still under way (only possible if the window is destroyed from the
+    // events a run processes) must not touch the controls any more.
+    AbortRequested = true;
+    restartPending_ = false;
+}
+
+void TForm1::BuildControls() {
+    const QFont labelFont = PixelFont(kSansSerif, 13, true);
+    const QFont arialBold = PixelFont(kArial, 13, true);
+    const QFont resultCaptionFont = PixelFont(kArial, 16);
+    const QFont resultFont = PixelFont(kSansSerif, 16, true);
+
+    Panel1 = makePanel(this, "Panel1", QFrame::Raised);
+
+    // ---- The input group.
+    GroupBox1 = named(new QGroupBox(Panel1), "GroupBox1");
+    GroupBox1->setFont(labelFont);
+    Bevel1 = named(new QFrame(GroupBox1), "Bevel1");
+    Bevel1->setFrameStyle(QFrame::Box | QFrame::Sunken);
+    Bevel1->setGeometry(8, 16, 497, 41);
+    Image1 = named(new TImage(GroupBox1), "Image1");
+    Image1->setGeometry(16, 20, 33, 33);
+    Image1->setPixmap(logoPixmap());
+    Image1->setToolTip(QStringLiteral("Impresum"));
+    lbvon = makeLabel(GroupBox1, "lbvon", QStringLiteral("Fabriksabgabepreis:"), 56, 28, labelFont);
+    eFAPBASIS = makeEdit(GroupBox1, "eFAPBASIS", QRect(205, 24, 80, 24),
+                         QStringLiteral("Hier muß der FAP eingegeben werden."));
+    lbBis = makeLabel(GroupBox1, "lbBis", QStringLiteral("Bis:"), 176, 28, labelFont);
+    eBis = makeEdit(GroupBox1, "eBis", QRect(208, 24, 80, 24),
+                    QStringLiteral("Hier wird der FAP eingegeben, zu dem berechnet werden soll."));
+    lbSteps = makeLabel(GroupBox1, "lbSteps", QStringLiteral("Staffel:"), 296, 28, labelFont);
+    Edit1 = makeEdit(GroupBox1, "Edit1", QRect(360, 24, 41, 24),
+                     QStringLiteral("Geben Sie bitte die Staffelung (z.B.: 0.50, 1.0, 2,10 ein!"));
+    Edit1->setText(QStringLiteral("1"));
+    spFAPAEP =
+        makeSpeedButton(GroupBox1, "spFAPAEP", QStringLiteral("FAP/AEP"), QRect(416, 24, 73, 25),
+                        labelFont, QStringLiteral("Umschalten zwischen FAP und AEP-Berechung"));
+    rgRechenModi = named(new TRadioGroup({QStringLiteral("&Standardberechnung"),
+                                          QStringLiteral("&Homöop. Arzneispez.")},
+                                         3, GroupBox1),
+                         "rgRechenModi");
+    rgRechenModi->setFont(PixelFont(kSansSerif, 13));
+    rgRechenModi->setGeometry(8, 58, 497, 41);
+    rgRechenModi->arrange();
+    rgRechenModi->setItemIndex(0);
+    // Panel6 lies over the radio group's free third column.
+    Panel6 = named(new QFrame(GroupBox1), "Panel6");
+    Panel6->setFrameStyle(QFrame::NoFrame);
+    Panel6->setGeometry(384, 72, 113, 25);
+    labUst = makeLabel(Panel6, "labUst", QStringLiteral("&USt %:"), 25, 6, labelFont);
+    edUST = named(new QLineEdit(QStringLiteral("10"), Panel6), "edUST");
+    edUST->setGeometry(80, 1, 33, 24);
+    edUST->setMaxLength(2);
+    edUST->setFont(labelFont);
+    {
+        QPalette palette = edUST->palette();
+        palette.setColor(QPalette::Base, kLimeColor);
+        palette.setColor(QPalette::Text, kBlackColor);
+        edUST->setPalette(palette);
+    }
+    labUst->setBuddy(edUST);
+    sbSG = makeSpeedButton(
+        GroupBox1, "sbSG", QStringLiteral("&Suchtgift"), QRect(8, 104, 161, 22), arialBold,
+        QStringLiteral("Suchtgiftzuschlag (Kassenpreis 50 Cent, Verkaufspreis 55 Cent)"));
+    sbVet = makeSpeedButton(
+        GroupBox1, "sbVet", QStringLiteral("&Veterinär / Hom. Ansatz"), QRect(176, 104, 161, 22),
+        arialBold, QStringLiteral("Veterinär (VT,VTW,VN,VNW) oder Homöophatische Preisansätze"));
+    sbStern = makeSpeedButton(
+        GroupBox1, "sbStern", QStringLiteral("(*) nicht &kassenzulässig"), QRect(344, 104, 161, 22),
+        arialBold,
+        QStringLiteral("Bei Artikeln, die als nicht kassenzulässig gekennzeichnet sind \n"
+                       "(Kasssenzeichen = *), wird eine andere Kalkulation herangezogen."));
+
+    // ---- Single-mode results.
+    PanelEinzel = makePanel(Panel1, "PanelEinzel", QFrame::Sunken);
+    Label1 = makeLabel(PanelEinzel, "Label1", QStringLiteral("Fabriksabgabepreis:       "), 8, 8,
+                       resultCaptionFont);
+    Label4 = makeLabel(PanelEinzel, "Label4", QStringLiteral("Apotheken-Einkaufspreis: "), 8, 32,
+                       resultCaptionFont);
+    Label5 = makeLabel(PanelEinzel, "Label5", QStringLiteral("Kassenpreis:       "), 8, 56,
+                       resultCaptionFont);
+    Label6 = makeLabel(PanelEinzel, "Label6", QStringLiteral("Apotheken-Verkaufspreis:"), 8, 80,
+                       resultCaptionFont);
+    auto resultLabel = [&](const char* name, int top) {
+        auto* label = named(new QLabel(kLabelStart, PanelEinzel), name);
+        label->setGeometry(216, top, 96, 20);
+        label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        label->setFont(resultFont);
+        setTextColor(label, kRedColor);
+        return label;
+    };
+    lbFAP = resultLabel("lbFAP", 8);
+    lbAEP = resultLabel("lbAEP", 32);
+    lbKP = resultLabel("lbKP", 54);
+    lbAVP = resultLabel("lbAVP", 76);
+
+    // ---- Extended-mode results: column headers, grid and progress box.
+    StafelPanel = makePanel(Panel1, "StafelPanel", QFrame::Raised);
+    Panelfapaepkpavp = makePanel(StafelPanel, "Panelfapaepkpavp", QFrame::Raised);
+    auto headerPanel = [&](const char* name, const QString& caption, int left, int width) {
+        auto* panel = named(new QLabel(caption, Panelfapaepkpavp), name);
+        panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
+        panel->setAlignment(Qt::AlignCenter);
+        panel->setFont(PixelFont(kArial, 16, true));
+        panel->setGeometry(left, 1, width, 17);
+        return panel;
+    };
+    Panel2 = headerPanel("Panel2", QStringLiteral("FAP"), 1, 128);
+    Panel3 = headerPanel("Panel3", QStringLiteral("AEP"), 129, 128);
+    Panel4 = headerPanel("Panel4", QStringLiteral("KP"), 257, 128);
+    Panel5 = headerPanel("Panel5", QStringLiteral("AVP"), 385, 127);
+
+    StringGrid1 = named(new QTableView(StafelPanel), "StringGrid1");
+    StringGrid1->setModel(gridModel_);
+    StringGrid1->setFont(PixelFont(kSansSerif, 10, true));
+    StringGrid1->horizontalHeader()->hide();
+    StringGrid1->verticalHeader()->hide();
+    StringGrid1->verticalHeader()->setMinimumSectionSize(1);
+    StringGrid1->verticalHeader()->setDefaultSectionSize(14);
+    StringGrid1->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    StringGrid1->horizontalHeader()->setMinimumSectionSize(1);
+    StringGrid1->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    StringGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
+    StringGrid1->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    StringGrid1->setShowGrid(true);
+    StringGrid1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    StringGrid1->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    StringGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    StringGrid1->setWordWrap(false);
+    StringGrid1->setTextElideMode(Qt::ElideNone);
+
+    GroupBox2 = named(new QGroupBox(StafelPanel), "GroupBox2");
+    GroupBox2->setAutoFillBackground(true);
+    Label2 = makeLabel(GroupBox2, "Label2", QStringLiteral("Verarbeitung läuft"), 16, 16,
+                       PixelFont(kSansSerif, 19));
+    lbCount = makeLabel(GroupBox2, "lbCount", QStringLiteral("        0"), 176, 16,
+                        PixelFont(kSansSerif, 19));
+    Gauge1 = named(new QProgressBar(GroupBox2), "Gauge1");
+    Gauge1->setGeometry(16, 48, 249, 25);
+    Gauge1->setOrientation(Qt::Horizontal);
+    Gauge1->setTextVisible(true);
+    Gauge1->setFormat(QStringLiteral("%p%"));
+    Gauge1->setAlignment(Qt::AlignCenter);
+    Gauge1->setFont(PixelFont(kSansSerif, 11));
+    Gauge1->setStyleSheet(QStringLiteral(
+        "QProgressBar { border: 1px solid gray; background: white; color: rgb(255,0,0); }"
+        "QProgressBar::chunk { background-color: rgb(0,0,255); }"));
+    btverab = makeButton(GroupBox2, "btverab", QStringLiteral("Abbruch"), QRect(104, 80, 75, 25),
+                         labelFont);
+    GroupBox2->hide();
+
+    // ---- The button bar.
+    Panel8 = makePanel(Panel1, "Panel8", QFrame::Raised);
+    btBerechnen = makeButton(Panel8, "btBerechnen", QStringLiteral("&Berechnen"),
+                             QRect(8, 6, 89, 25), labelFont, QStringLiteral("Berechnen"));
+    btErweitert = makeButton(Panel8, "btErweitert", QStringLiteral("E&rweitert"),
+                             QRect(104, 6, 89, 27), labelFont);
+    btHinweise = makeButton(Panel8, "btHinweise", QStringLiteral("&Hinweise"),
+                            QRect(200, 6, 89, 25), labelFont);
+    btExport = makeButton(Panel8, "btExport", QStringLiteral("E&xport"), QRect(296, 6, 89, 25),
+                          PixelFont(kSansSerif, 11, true),
+                          QStringLiteral("Ausgabe auf Textdatei im ASCII oder Excel-Format"));
+    Button2 = makeButton(Panel8, "Button2", QStringLiteral("B&eenden"), QRect(392, 6, 89, 25),
+                         labelFont, QStringLiteral("Programmende"));
+    btDetMore = makeButton(Panel8, "btDetMore", QStringLiteral("+"), QRect(488, 6, 25, 25),
+                           PixelFont(kSansSerif, 19, true));
+    setTextColor(btDetMore, kLimeColor);
+
+    // ---- Status bar and clock.
+    StatusBar1 = named(new TStatusBar({{92, Qt::AlignLeft},
+                                       {270, Qt::AlignLeft},
+                                       {60, Qt::AlignHCenter},
+                                       {70, Qt::AlignHCenter}},
+                                      this),
+                       "StatusBar1");
+    StatusBar1->setPanelText(1, QString::fromUtf8(publisher::Name));
+    StatusBar1->setPanelText(2, QStringLiteral("12:00:00"));
+    StatusBar1->setPanelText(3, QStringLiteral("01.01.2000"));
+    Timer1 = named(new QTimer(this), "Timer1");
+    Timer1->setInterval(1000);
+
+    // ---- Tab order: the inputs, the mode group, the VAT field, the buttons, the grid.
+    QWidget* order[] = {eFAPBASIS, eBis,        Edit1,       rgRechenModi->button(0),
+                        edUST,     btBerechnen, btErweitert, btHinweise,
+                        btExport,  Button2,     btDetMore,   StringGrid1};
+    for (std::size_t i = 0; i + 1 < std::size(order); ++i)
+        setTabOrder(order[i], order[i + 1]);
+
+    connect(btBerechnen, &QPushButton::clicked, this, [this] { btBerechnenClick(); });
+    connect(btErweitert, &QPushButton::clicked, this, [this] { btErweitertClick(); });
+    connect(btverab, &QPushButton::clicked, this, [this] { btverabClick(); });
+    connect(btHinweise, &QPushButton::clicked, this, [this] { btHinweiseClick(); });
+    connect(btExport, &QPushButton::clicked, this, [this] { btExportClick(); });
+    connect(btDetMore, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
+    connect(Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
+    connect(Image1, &TImage::clicked, this, [this] { Image1Click(); });
+    connect(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
+}
+
+void TForm1::FormCreate(const QStringList& arguments) {
+    // 1. Title.
+    setWindowTitle(kTitle + QString::fromUtf8(publisher::Name));
+    // 2. Command line; a help box comes before any window is visible.
+    const CommandLineResult commandLine = ParseCommandLine(arguments);
+    Placement = commandLine.Placement;
+    // The placement component restores before the window's own show handler
+    // and saves when it closes; the command line may switch it off or redirect it.
+    JvFormPlacement1 = std::make_unique<TJvFormPlacement>(this, QStringLiteral("formpara"));
+    JvFormPlacement1->IsMainForm = true;
+    JvFormPlacement1->Active = Placement.Active;
+    JvFormPlacement1->IniFileName = Placement.IniFileName;
+    if (commandLine.ShowHelp)
+        tools::ShowMessage(nullptr, CommandLineHelpText());
+    // 3. Version panel (Panel6 has no caption of its own to empty).
+    StatusBar1->setPanelText(0, QStringLiteral("4.2-00/2012"));
+    // 4. VAT.
+    VatFactor = kDefaultVatFactor;
+    VatEdited = false;
+    // 5. Start in single mode.
+    RangeMode = true;
+    ToggleMode();
+    // 6. Price label.
+    SetLabelText(lbvon, QStringLiteral("Fabriksabgabepreis:"));
+    // 7. The design size; the window isn't shown yet, so the resize rule doesn't apply.
+    setMinimumSize(0, 0);
+    setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    resize(kMainWindowWidth, kSingleModeHeight);
+    ApplySizeConstraints();
+    // 8. Progress box, 9. single-mode panel.
+    GroupBox2->setGeometry(110, 0, 280, 113);
+    PanelEinzel->setGeometry(5, 136, 514, 117);
+    // 10. Columns as wide as the header panels above them.
+    for (int column = 0; column < RowStore::kColumns; ++column)
+        StringGrid1->setColumnWidth(column, 128);
+    // 11. All switches off, FAP input.
+    for (QPushButton* button : {sbSG, sbVet, sbStern, spFAPAEP})
+        setTextColor(button, kBlackColor);
+
+    ArrangeDocked();
+    Timer1->start();
+}
+
+void TForm1::SetLabelText(QLabel* label, const QString& text) {
+    label->setText(text);
+    label->adjustSize();
+}
+
+void TForm1::ToggleMode() {
+    GroupBox1->setTitle(QString());
+    if (RangeMode) {
+        SetLabelText(lbvon, Options.AepInput ? QStringLiteral("Einkaufspreis:")
+                                             : QStringLiteral("Fabriksabgabepreis:"));
+        btErweitert->setText(QStringLiteral("E&rweitert"));
+        eFAPBASIS->move(205, eFAPBASIS->y());
+        for (QWidget* widget : {static_cast<QWidget*>(btDetMore), static_cast<QWidget*>(lbBis),
+                                static_cast<QWidget*>(lbSteps), static_cast<QWidget*>(eBis),
+                                static_cast<QWidget*>(Edit1), static_cast<QWidget*>(StafelPanel)})
+            widget->hide();
+        PanelEinzel->show();
+        btExport->hide();
+        // Still in extended mode, so the resize rule lets the height through.
+        ResizeWindow(width(), kSingleModeHeight);
+        RangeMode = false;
+    } else {
+        GroupBox1->setTitle(Options.AepInput ? QStringLiteral("Apothekeneinkaufspreis:")
+                                             : QStringLiteral("Fabriksabgabepreis:"));
+        SetLabelText(lbvon, QStringLiteral("Von"));
+        btErweitert->setText(QStringLiteral("No&rmal"));
+        eFAPBASIS->move(88, eFAPBASIS->y());
+        for (QWidget* widget : {static_cast<QWidget*>(btDetMore), static_cast<QWidget*>(lbBis),
+                                static_cast<QWidget*>(lbSteps), static_cast<QWidget*>(eBis),
+                                static_cast<QWidget*>(Edit1), static_cast<QWidget*>(btExport),
+                                static_cast<QWidget*>(StafelPanel)})
+            widget->show();
+        PanelEinzel->hide();
+        RangeMode = true;
+    }
+    ApplySizeConstraints();
+}
+
+void TForm1::btErweitertClick() {
+    ToggleMode();
+    eFAPBASIS->setFocus();
+}
+
+bool TForm1::FormCanResize(int& newWidth, int& newHeight) const {
+    return fapkalk::FormCanResize(RangeMode, newWidth, newHeight);
+}
+
+void TForm1::ResizeWindow(int newWidth, int newHeight) {
+    if (!FormCanResize(newWidth, newHeight))
+        return;
+    setMinimumSize(newWidth, std::min(newHeight, kMinExtendedHeight));
+    setMaximumSize(newWidth, QWIDGETSIZE_MAX);
+    resize(newWidth, std::max(newHeight, kMinExtendedHeight));
+    ApplySizeConstraints();
+    ArrangeDocked();
+}
+
+void TForm1::ApplySizeConstraints() {
+    // Qt applies these to every size change, the user's included: the window
+    // manager gets them as hints, and resize() clamps to them.
+    if (RangeMode) {
+        setMinimumSize(kMainWindowWidth, kMinExtendedHeight);
+        setMaximumSize(kMainWindowWidth, QWIDGETSIZE_MAX);
+    } else {
+        setFixedSize(kMainWindowWidth, height());
+    }
+}
+
+void TForm1::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    ArrangeDocked();
+}
+
+void TForm1::ArrangeDocked() {
+    constexpr int statusHeight = 19;
+    constexpr int groupHeight = 136;
+    constexpr int buttonBarHeight = 39;
+    constexpr int headerHeight = 19;
+    // Called directly as well as from resizeEvent: a window that isn't shown yet
+    // gets its resize events only when it is.
+    StatusBar1->setGeometry(0, height() - statusHeight, width(), statusHeight);
+    StatusBar1->arrange();
+    Panel1->setGeometry(0, 0, width(), std::max(0, height() - statusHeight));
+    const QRect inner = Panel1->contentsRect();
+    GroupBox1->setGeometry(inner.left(), inner.top(), inner.width(), groupHeight);
+    Panel8->setGeometry(inner.left(), inner.bottom() + 1 - buttonBarHeight, inner.width(),
+                        buttonBarHeight);
+    const int resultsTop = inner.top() + groupHeight;
+    StafelPanel->setGeometry(inner.left(), resultsTop, inner.width(),
+                             std::max(0, Panel8->y() - resultsTop));
+    const QRect results = StafelPanel->contentsRect();
+    Panelfapaepkpavp->setGeometry(results.left(), results.top(), results.width(), headerHeight);
+    StringGrid1->setGeometry(results.left(), results.top() + headerHeight, results.width(),
+                             std::max(0, results.height() - headerHeight));
+    GroupBox2->raise();
+}
+
+void TForm1::Timer1Timer() {
+    StatusBar1->setPanelText(3, StatusTimeText(QTime::currentTime()));
+    StatusBar1->setPanelText(2, StatusDateText(QDate::currentDate()));
+}
+
+void TForm1::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (event->spontaneous())
+        return; // coming back from minimized is no new showing
+    closing_ = false;
+    FormShow();
+    if (!firstShowDone_) {
+        firstShowDone_ = true;
+        if (!PlacementRestored && !(JvFormPlacement1 && JvFormPlacement1->PlacementApplied())) {
+            if (QScreen* screen = this->screen()) {
+                QRect frame = frameGeometry();
+                frame.moveCenter(screen->availableGeometry().center());
+                move(frame.topLeft());
+            }
+        }
+    }
+}
+
+void TForm1::FormShow() {
+    if (ShowImprint)
+        ShowImprint();
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    // A range run in progress stops; nothing more is started.
+    AbortRequested = true;
+    restartPending_ = false;
+    closing_ = true;
+    QWidget::closeEvent(event);
+    if (event->isAccepted())
+        emit closed();
+}
+
+void TForm1::Button2Click() {
+    close();
+}
+
+void TForm1::btHinweiseClick() {
+    if (ShowNotes)
+        ShowNotes();
+}
+
+void TForm1::Image1Click() {
+    if (ShowImprint)
+        ShowImprint();
+}
+
+void TForm1::JvCaptionButton1Click() {
+    if (ShowImprint)
+        ShowImprint();
+}
+
+void TForm1::btExportClick() {
+    if (ShowExport)
+        ShowExport();
+}
+
+void TForm1::BitBtn1Click() {
+    if (ShowDetail)
+        ShowDetail();
+}
+
+// ------------------------------------------------------------ calculation run
+
+void TForm1::btBerechnenClick() {
+    RunCalculation();
+    eFAPBASIS->setFocus();
+}
+
+void TForm1::btverabClick() {
+    AbortRequested = true;
+}
+
+void TForm1::RunCalculation() {
+    if (running_) {
+        // Asked for from inside a run (a click or key handled while it processes
+        // events): finish the current run early and start afresh afterwards, so a
+        // table never mixes rows of two option sets.
+        restartPending_ = true;
+        AbortRequested = true;
+        return;
+    }
+    running_ = true;
+    do {
+        restartPending_ = false;
+        RunOnce();
+    } while (restartPending_ && !closing_);
+    running_ = false;
+}
+
+void TForm1::RunOnce() {
+    tools::BusyCursorOn();
+    if (restartPending_ || closing_) {
+        tools::BusyCursorOff();
+        return;
+    }
+    QString failure;
+    try {
+        double von = parseField(tools::TrimControls(eFAPBASIS->text()));
+        if (von == 0) {
+            // An empty base field recomputes the price the single-mode result
+            // label of the current input kind shows.
+            const QLabel* fallback = Options.AepInput ? lbAEP : lbFAP;
+            von = parseField(tools::TrimControls(fallback->text()));
+        }
+        const double bis = parseField(eBis->text());
+        const double step = parseField(Edit1->text());
+        if (RangeMode)
+            RunRange(von, bis, step);
+        else
+            RunSingle(von);
+    } catch (const std::bad_alloc&) {
+        failure = QStringLiteral("Nicht genügend Arbeitsspeicher.");
+    } catch (const std::exception& error) {
+        failure = QString::fromUtf8(error.what());
+    } catch (...) {
+        failure = QStringLiteral("Unbekannter Fehler.");
+    }
+    if (!failure.isNull()) {
+        // The run is abandoned: its rows so far stay as the result, and the
+        // cursor and the progress box are put right before the report.
+        if (rangeActive_)
+            FinishRange(rangeRowsWritten_);
+        tools::BusyCursorOff();
+        tools::ReportException(this, std::runtime_error(failure.toStdString()));
+        return;
+    }
+    tools::BusyCursorOff();
+}
+
+void TForm1::RunSingle(double von) {
+    const PriceResult result = CalcPrices(von, Options, VatFactor);
+    if (result.refusal)
+        tools::ShowMessage(this, QString::fromUtf8(result.refusal));
+    lbFAP->setText(Options.AepInput ? kAepLabelPlaceholder : fromStd(FormatPrice(von)));
+    lbAEP->setText(fromStd(FormatPrice(result.aep)));
+    lbKP->setText(fromStd(FormatPrice(result.kp)));
+    lbAVP->setText(fromStd(FormatPrice(result.avp)));
+}
+
+void TForm1::RunRange(double von, double bis, double step) {
+    const RangeCheck check = CheckRange(von, bis, step);
+    if (check != RangeCheck::Ok) {
+        tools::ShowMessage(this, RangeCheckText(check));
+        if (check == RangeCheck::VonAboveBis)
+            eFAPBASIS->setFocus();
+        return;
+    }
+
+    // One table, one option set: a switch changed while the run processes
+    // events restarts the run instead of changing the rows still to come.
+    const CalcOptions options = Options;
+    const double vatFactor = VatFactor;
+
+    AbortRequested = false;
+    gridModel_->setRowCount(1);
+    GroupBox2->show();
+    GroupBox2->raise();
+    Gauge1->setRange(GaugeCents(von), GaugeCents(bis));
+    progressClock_.invalidate();
+    rangeActive_ = true;
+    rangeRowsWritten_ = 0;
+
+    double price = von;
+    int row = 0;
+    int progressRow = 0;
+    double progressPrice = von;
+    bool limitReached = false;
+    while (!(price > bis) && !AbortRequested) {
+        if (row >= MaxRangeRows) {
+            limitReached = true;
+            break;
+        }
+        const PriceResult result = CalcPrices(price, options, vatFactor);
+        if (result.refusal)
+            tools::ShowMessage(this, QString::fromUtf8(result.refusal));
+        const std::string fap =
+            options.AepInput ? std::string(kAepRowPlaceholder) : FormatPrice(price);
+        gridModel_->setRow(row, fap, FormatPrice(result.aep), FormatPrice(result.kp),
+                           FormatPrice(result.avp));
+        rangeRowsWritten_ = row + 1;
+        gridModel_->setRowCount(row + 2);
+        if (row % 15 == 0) {
+            progressRow = row;
+            progressPrice = price;
+            if (!progressClock_.isValid() || progressClock_.elapsed() >= kProgressIntervalMs) {
+                ShowProgress(row, price);
+                progressClock_.start();
+            }
+            QCoreApplication::processEvents();
+        }
+        ++row;
+        price += step;
+    }
+    ShowProgress(progressRow, progressPrice);
+    FinishRange(row);
+    if (limitReached)
+        tools::ShowMessage(this, RowLimitText(MaxRangeRows));
+}
+
+void TForm1::ShowProgress(int row, double price) {
+    gridModel_->publish();
+    SetLabelText(lbCount, QString::number(row));
+    Gauge1->setValue(GaugeCents(price));
+}
+
+void TForm1::FinishRange(int rowsWritten) {
+    // The row added for the next price goes again; the grid holds what was written.
+    gridModel_->setRowCount(std::max(rowsWritten, 1));
+    if (rowsWritten == 0)
+        gridModel_->clearRow(0); // nothing of an older run may pass for a result
+    gridModel_->publish();
+    GroupBox2->hide();
+    rangeActive_ = false;
+}
+
+} // namespace fapkalk

@@ -1,0 +1,339 @@
+// The main window's switches, VAT field and price fields: the handlers that
+// tie the controls to the switch rules, the VAT field's state machine and the
+// price key filter, which decide; the window only carries out what they say.
+#include "pricing/options/price_key_filter.h"
+#include "pricing/options/switch_rules.h"
+#include "tools/messages.h"
+#include "ui/main/FAP_Main.h"
+
+#include <QFocusEvent>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QValidator>
+#include <optional>
+
+namespace fapkalk {
+namespace {
+
+QColor toColor(Rgb rgb) {
+    return QColor(rgb.r, rgb.g, rgb.b);
+}
+
+// Letters typed into the two price fields show as capitals, pasted ones too.
+// QChar's simple case mapping keeps the length, so the caret stays put.
+class UpperCaseValidator : public QValidator {
+public:
+    using QValidator::QValidator;
+    State validate(QString& input, int&) const override {
+        for (QChar& c : input)
+            if (c.isLower())
+                c = c.toUpper();
+        return Acceptable;
+    }
+};
+
+bool isEnter(const QKeyEvent* event) {
+    return event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+}
+
+// The focus came from the keyboard or from the program: the whole text is
+// selected. A mouse click places the caret; a window that becomes active
+// again, or a closed popup, gives back the focus the field already had.
+bool selectsOnFocusIn(Qt::FocusReason reason) {
+    return reason != Qt::MouseFocusReason && reason != Qt::ActiveWindowFocusReason &&
+           reason != Qt::PopupFocusReason;
+}
+
+// The field is left for another control of this window. Another window
+// becoming active (a message box, another program) or a popup menu is no exit.
+bool leavesField(Qt::FocusReason reason) {
+    return reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason;
+}
+
+// Lets the widget itself handle an event the window's filter has seen, so the
+// window can act on the widget's settled state afterwards.
+void deliver(QWidget* widget, QEvent* event) {
+    static_cast<QObject*>(widget)->event(event);
+}
+
+} // namespace
+
+void TForm1::WireInputs() {
+    connect(sbSG, &QPushButton::clicked, this, [this] { sbSGClick(); });
+    connect(sbVet, &QPushButton::clicked, this, [this] { sbVetClick(); });
+    connect(sbStern, &QPushButton::clicked, this, [this] { sbSternClick(); });
+    connect(spFAPAEP, &QPushButton::clicked, this, [this] { spFAPAEPClick(); });
+    connect(rgRechenModi, &TRadioGroup::itemClicked, this, [this](int index) {
+        // Clicking the item that is already selected selects nothing new.
+        if (index != (Options.Homeopathic ? 1 : 0))
+            rgRechenModiClick();
+    });
+
+    // The field holds "10" already; from here on every change counts, the
+    // program's own included.
+    connect(edUST, &QLineEdit::textChanged, this, [this] { edUSTChange(); });
+
+    for (QLineEdit* field : {eFAPBASIS, eBis})
+        field->setValidator(new UpperCaseValidator(field));
+    for (QLineEdit* field : {eFAPBASIS, eBis, Edit1, edUST})
+        field->installEventFilter(this);
+}
+
+// ------------------------------------------------------------------ switches
+
+namespace {
+
+std::optional<Switch> switchOf(const TForm1& form, const QPushButton* button) {
+    if (button == form.sbSG)
+        return Switch::Narcotic;
+    if (button == form.sbVet)
+        return Switch::Veterinary;
+    if (button == form.sbStern)
+        return Switch::NotReimbursable;
+    return std::nullopt;
+}
+
+} // namespace
+
+void TForm1::ShowSwitchState(QPushButton* button) {
+    SwitchButton which = SwitchButton::FapAep;
+    if (const std::optional<Switch> on = switchOf(*this, button)) {
+        which = *on == Switch::Narcotic     ? SwitchButton::Narcotic
+                : *on == Switch::Veterinary ? SwitchButton::Veterinary
+                                            : SwitchButton::NotReimbursable;
+    } else if (button != spFAPAEP) {
+        return;
+    }
+    const QColor colour = toColor(CaptionColour(Options, which));
+    QPalette palette = button->palette();
+    palette.setColor(QPalette::ButtonText, colour);
+    palette.setColor(QPalette::WindowText, colour);
+    button->setPalette(palette);
+    button->repaint();
+}
+
+void TForm1::ToggleSwitch(QPushButton* button) {
+    if (const std::optional<Switch> which = switchOf(*this, button)) {
+        fapkalk::ToggleSwitch(Options, *which);
+        ShowSwitchState(button);
+    }
+}
+
+void TForm1::ClearSwitch(QPushButton* button) {
+    if (const std::optional<Switch> which = switchOf(*this, button)) {
+        fapkalk::ClearSwitch(Options, *which);
+        ShowSwitchState(button);
+    }
+}
+
+void TForm1::sbSGClick() {
+    ToggleSwitch(sbSG);
+    RunCalculation();
+}
+
+void TForm1::sbVetClick() {
+    ToggleSwitch(sbVet);
+    ClearSwitch(sbStern);
+    RunCalculation();
+}
+
+void TForm1::sbSternClick() {
+    // A disabled button cannot be clicked; a call from elsewhere changes nothing.
+    if (!sbStern->isEnabled())
+        return;
+    ToggleSwitch(sbStern);
+    ClearSwitch(sbVet);
+    RunCalculation();
+}
+
+void TForm1::rgRechenModiClick() {
+    Options.Homeopathic = rgRechenModi->itemIndex() == 1;
+    if (Options.Homeopathic) {
+        sbStern->setEnabled(false);
+        ClearSwitch(sbSG);
+        ClearSwitch(sbVet);
+        ClearSwitch(sbStern);
+    } else {
+        sbStern->setEnabled(true);
+    }
+    RunCalculation();
+}
+
+void TForm1::spFAPAEPClick() {
+    Options.AepInput = !Options.AepInput;
+    const FapAepCaptions captions = CaptionsForInput(Options.AepInput, RangeMode);
+    GroupBox1->setTitle(QString::fromStdString(captions.groupCaption));
+    if (captions.priceLabel)
+        SetLabelText(lbvon, QString::fromStdString(*captions.priceLabel));
+    ShowSwitchState(spFAPAEP);
+    RunCalculation();
+}
+
+// ----------------------------------------------------------------- VAT field
+
+void TForm1::edUSTChange() {
+    vatField_.TextChanged(edUST->text().toStdString());
+    VatEdited = vatField_.Edited();
+}
+
+void TForm1::edUSTExit() {
+    ApplyVatRate();
+}
+
+void TForm1::edUSTKeyPress(char32_t& key) {
+    if (key == kEnterKey)
+        ApplyVatRate();
+}
+
+void TForm1::ApplyVatRate() {
+    // The question box, the refocusing after a refused or declined text and the
+    // run's move to eFAPBASIS all take the focus from the field; none of these
+    // exits may apply the field a second time.
+    if (applyingVat_)
+        return;
+    applyingVat_ = true;
+    struct Reset {
+        bool& flag;
+        ~Reset() { flag = false; }
+    } reset{applyingVat_};
+
+    const VatOutcome outcome = vatField_.ApplyVatRate([this](const std::string& question) {
+        switch (tools::AskConfirmation(this, QString::fromStdString(question))) {
+        case tools::MessageAnswer::Yes:
+            return VatAnswer::Yes;
+        case tools::MessageAnswer::No:
+            return VatAnswer::No;
+        case tools::MessageAnswer::Ok:
+        case tools::MessageAnswer::Closed:
+            break;
+        }
+        return VatAnswer::Closed;
+    });
+    CarryOutVat(outcome);
+}
+
+void TForm1::CarryOutVat(const VatOutcome& outcome) {
+    if (outcome.setText)
+        edUST->setText(QString::fromStdString(*outcome.setText));
+    ShowVatBackground();
+    VatFactor = vatField_.Factor();
+    VatEdited = vatField_.Edited();
+    if (outcome.showNotNumeric)
+        tools::ShowMessage(this, QString::fromUtf8(kVatNotNumericText));
+    if (outcome.selectAllAndFocus) {
+        edUST->selectAll();
+        edUST->setFocus();
+    }
+    if (outcome.run == RunStart::BerechnenClick)
+        btBerechnenClick();
+}
+
+void TForm1::ShowVatBackground() {
+    QPalette palette = edUST->palette();
+    palette.setColor(QPalette::Base, toColor(ToRgb(vatField_.Background())));
+    edUST->setPalette(palette);
+}
+
+// -------------------------------------------------------------- price fields
+
+void TForm1::eFAPBASISKeyPress(char32_t& key) {
+    if (!FilterPriceKey(eFAPBASIS->text().toStdString(), key))
+        key = 0;
+    if (key != kEnterKey)
+        return;
+    if (RangeMode) {
+        eBis->setFocus();
+        eBis->selectAll();
+    } else {
+        btBerechnenClick();
+    }
+}
+
+void TForm1::lbBisKeyPress(char32_t& key) {
+    if (!FilterPriceKey(eBis->text().toStdString(), key))
+        key = 0;
+    if (key == kEnterKey)
+        Edit1->setFocus();
+}
+
+void TForm1::Edit1KeyPress(char32_t& key) {
+    if (!FilterPriceKey(Edit1->text().toStdString(), key))
+        key = 0;
+    if (key == kEnterKey) {
+        StringGrid1->setFocus();
+        RunCalculation();
+    }
+}
+
+bool TForm1::PriceFieldKeyPress(QLineEdit* field, QKeyEvent* event) {
+    char32_t key = kEnterKey;
+    if (!isEnter(event)) {
+        const QList<uint> typed = event->text().toUcs4();
+        if (typed.size() != 1)
+            return false; // no character (arrows, F-keys, input methods): the field's own
+        // Alt with a letter is a mnemonic (two of the window's share "H"), never
+        // typing; Ctrl+Alt stays open for keyboards that type with it.
+        if ((event->modifiers() & (Qt::AltModifier | Qt::ControlModifier)) == Qt::AltModifier)
+            return true;
+        key = typed.front();
+    }
+    const char32_t typedKey = key;
+    if (field == eFAPBASIS)
+        eFAPBASISKeyPress(key);
+    else if (field == eBis)
+        lbBisKeyPress(key);
+    else
+        Edit1KeyPress(key);
+
+    if (key == 0)
+        return true; // suppressed
+    if (key == typedKey)
+        return false; // the field takes the key as typed (Ctrl+V still pastes)
+    if (key == kBackspaceKey)
+        field->backspace(); // deletes the selection or the character left of the caret
+    else
+        field->insert(QString::fromUcs4(&key, 1));
+    return true;
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == edUST) {
+        if (event->type() == QEvent::FocusOut) {
+            const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+            // The field first finishes losing the focus (deselecting, hiding the
+            // caret), so that a refocus by the exit handler is not undone.
+            deliver(edUST, event);
+            if (leavesField(reason) && !closing_)
+                edUSTExit();
+            return true;
+        }
+        if (event->type() == QEvent::KeyPress && isEnter(static_cast<QKeyEvent*>(event))) {
+            char32_t key = kEnterKey;
+            edUSTKeyPress(key);
+        }
+        return false; // the key goes on to the field
+    }
+
+    QLineEdit* field = watched == eFAPBASIS ? eFAPBASIS
+                       : watched == eBis    ? eBis
+                       : watched == Edit1   ? Edit1
+                                            : nullptr;
+    if (field) {
+        if (event->type() == QEvent::FocusIn) {
+            const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+            deliver(field, event);
+            if (selectsOnFocusIn(reason))
+                field->selectAll();
+            return true;
+        }
+        if (event->type() == QEvent::KeyPress)
+            return PriceFieldKeyPress(field, static_cast<QKeyEvent*>(event));
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+} // namespace fapkalk

@@ -1,0 +1,83 @@
+#include "ui/main/RunRules.h"
+
+#include <QLocale>
+#include <cmath>
+#include <limits>
+
+namespace fapkalk {
+
+bool FormCanResize(bool rangeMode, int& newWidth, int& newHeight) {
+    (void)newHeight; // taken unchanged in extended mode
+    newWidth = kMainWindowWidth;
+    return rangeMode;
+}
+
+int GaugeCents(double price) {
+    const long double cents = std::trunc(static_cast<long double>(price) * 100.0L);
+    if (std::isnan(cents))
+        return 0;
+    if (cents >= static_cast<long double>(std::numeric_limits<int>::max()))
+        return std::numeric_limits<int>::max();
+    if (cents <= static_cast<long double>(std::numeric_limits<int>::min()))
+        return std::numeric_limits<int>::min();
+    return static_cast<int>(cents);
+}
+
+RangeCheck CheckRange(double von, double bis, double step) {
+    if (von > bis)
+        return RangeCheck::VonAboveBis;
+    if (von == 0 || bis == 0 || step == 0)
+        return RangeCheck::EmptyField;
+    // The loop adds the step to a running sum that lies between Von and Bis; if
+    // adding it leaves either end unchanged, the sum would stop moving somewhere
+    // and the run would never end. A negative (or NaN) step never reaches Bis.
+    if (!(step > 0) || von + step == von || bis + step == bis)
+        return RangeCheck::BadStep;
+    return RangeCheck::Ok;
+}
+
+QString RangeCheckText(RangeCheck check) {
+    switch (check) {
+    case RangeCheck::Ok:
+        return {};
+    case RangeCheck::VonAboveBis:
+        return QStringLiteral(
+            "Von-FAP darf nicht größer als Bis-FAP sein bzw. Felder dürfen nicht leer sein!");
+    case RangeCheck::EmptyField:
+        return QStringLiteral("Felder dürfen nicht leer sein!");
+    case RangeCheck::BadStep:
+        return QStringLiteral("Die Staffel muß größer als 0 sein und den Preis weiterzählen!");
+    }
+    return {};
+}
+
+QString RowLimitText(int maxRows) {
+    return QStringLiteral("Die Tabelle ist auf %1 Zeilen begrenzt; die Berechnung wurde dort "
+                          "beendet.")
+        .arg(maxRows);
+}
+
+QString LongTimeFormatWithoutZone(const QString& format) {
+    // Drop every unquoted 't' field together with the blanks that separate it.
+    QString result;
+    bool quoted = false;
+    for (QChar c : format) {
+        if (c == u'\'')
+            quoted = !quoted;
+        if (!quoted && c == u't')
+            continue;
+        result += c;
+    }
+    return result.trimmed();
+}
+
+QString StatusTimeText(const QTime& time) {
+    const QLocale locale = QLocale::system();
+    return locale.toString(time, LongTimeFormatWithoutZone(locale.timeFormat(QLocale::LongFormat)));
+}
+
+QString StatusDateText(const QDate& date) {
+    return QLocale::system().toString(date, QLocale::ShortFormat);
+}
+
+} // namespace fapkalk

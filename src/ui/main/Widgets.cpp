@@ -1,0 +1,123 @@
+#include "ui/main/Widgets.h"
+
+#include <QFrame>
+#include <QMouseEvent>
+#include <QRadioButton>
+#include <algorithm>
+
+namespace fapkalk {
+
+QFont PixelFont(const QString& family, int pixelSize, bool bold) {
+    QFont font(family);
+    font.setPixelSize(pixelSize);
+    font.setBold(bold);
+    return font;
+}
+
+void RegisterFontSubstitutions() {
+    static const bool done = [] {
+        const QString liberation = QStringLiteral("Liberation Sans");
+        QFont::insertSubstitution(QStringLiteral("MS Sans Serif"), liberation);
+        QFont::insertSubstitution(QStringLiteral("Arial"), liberation);
+        return true;
+    }();
+    (void)done;
+}
+
+// ---------------------------------------------------------------- TStatusBar
+
+TStatusBar::TStatusBar(const QList<Panel>& panels, QWidget* parent)
+    : QWidget(parent), panels_(panels) {
+    for (const Panel& panel : panels_) {
+        auto* label = new QLabel(this);
+        label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        label->setAlignment(panel.alignment | Qt::AlignVCenter);
+        label->setIndent(2);
+        labels_ << label;
+    }
+    arrange();
+}
+
+QString TStatusBar::panelText(int index) const {
+    const QLabel* label = labels_.value(index);
+    return label ? label->text() : QString();
+}
+
+void TStatusBar::setPanelText(int index, const QString& text) {
+    if (QLabel* label = labels_.value(index))
+        label->setText(text);
+}
+
+void TStatusBar::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    arrange();
+}
+
+void TStatusBar::arrange() {
+    int left = 0;
+    for (qsizetype i = 0; i < labels_.size(); ++i) {
+        const bool last = i + 1 == labels_.size();
+        const int width = last ? std::max(0, this->width() - left) : panels_[i].width;
+        // Two pixels between panels, as the bar draws them.
+        labels_[i]->setGeometry(left, 2, std::max(0, width - 2), std::max(0, height() - 2));
+        left += width;
+    }
+}
+
+// --------------------------------------------------------------- TRadioGroup
+
+TRadioGroup::TRadioGroup(const QStringList& items, int columns, QWidget* parent)
+    : QGroupBox(parent), columns_(std::max(1, columns)) {
+    for (qsizetype i = 0; i < items.size(); ++i) {
+        auto* button = new QRadioButton(items[i], this);
+        group_.addButton(button, int(i));
+        buttons_ << button;
+    }
+    connect(&group_, &QButtonGroup::idClicked, this, &TRadioGroup::itemClicked);
+    arrange();
+}
+
+int TRadioGroup::itemIndex() const {
+    return group_.checkedId();
+}
+
+void TRadioGroup::setItemIndex(int index) {
+    if (QRadioButton* button = buttons_.value(index))
+        button->setChecked(true);
+}
+
+void TRadioGroup::resizeEvent(QResizeEvent* event) {
+    QGroupBox::resizeEvent(event);
+    arrange();
+}
+
+void TRadioGroup::arrange() {
+    // Columns share the inner width; items fill a column from top to bottom.
+    const int rows = int((buttons_.size() + columns_ - 1) / columns_);
+    if (rows == 0)
+        return;
+    const int innerLeft = 8;
+    const int innerTop = title().isEmpty() ? 8 : 16;
+    const int columnWidth = (width() - 2 * innerLeft) / columns_;
+    const int rowHeight = std::max(1, (height() - innerTop - 4) / rows);
+    for (qsizetype i = 0; i < buttons_.size(); ++i) {
+        const int column = int(i) / rows;
+        const int row = int(i) % rows;
+        buttons_[i]->setGeometry(innerLeft + column * columnWidth, innerTop + row * rowHeight,
+                                 columnWidth - 4, rowHeight);
+    }
+}
+
+// -------------------------------------------------------------------- TImage
+
+TImage::TImage(QWidget* parent) : QLabel(parent) {
+    setScaledContents(true);
+}
+
+void TImage::mouseReleaseEvent(QMouseEvent* event) {
+    QLabel::mouseReleaseEvent(event);
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
+        emit clicked();
+}
+
+} // namespace fapkalk

@@ -1,0 +1,93 @@
+// Small widgets the main window's layout needs and Qt has no exact match for:
+// a status bar of fixed-width panels, a radio group with an item index, and a
+// picture that reports clicks.
+#pragma once
+
+#include <QButtonGroup>
+#include <QFont>
+#include <QGroupBox>
+#include <QLabel>
+#include <QList>
+#include <QRadioButton>
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+
+namespace fapkalk {
+
+// The program's fonts are given as a face and a pixel height. Faces this
+// machine lacks ("MS Sans Serif", "Arial") fall back through the substitutions
+// that RegisterFontSubstitutions() installs.
+QFont PixelFont(const QString& family, int pixelSize, bool bold = false);
+void RegisterFontSubstitutions();
+
+// A status bar of panels side by side. Every panel but the last has a fixed
+// width; the last reaches to the right edge.
+class TStatusBar : public QWidget {
+    Q_OBJECT
+
+public:
+    struct Panel {
+        int width;
+        Qt::Alignment alignment;
+    };
+    TStatusBar(const QList<Panel>& panels, QWidget* parent = nullptr);
+
+    int panelCount() const { return int(labels_.size()); }
+    QString panelText(int index) const;
+    void setPanelText(int index, const QString& text);
+    QLabel* panelLabel(int index) const { return labels_.value(index); }
+    // Lays the panels out for the bar's current width (also done on every resize
+    // event; a hidden bar gets those only when it is shown).
+    void arrange();
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    QList<Panel> panels_;
+    QList<QLabel*> labels_;
+};
+
+// A framed group of radio buttons laid out in columns, one item selected.
+class TRadioGroup : public QGroupBox {
+    Q_OBJECT
+
+public:
+    TRadioGroup(const QStringList& items, int columns, QWidget* parent = nullptr);
+
+    int itemIndex() const;
+    void setItemIndex(int index); // no itemClicked signal
+    int count() const { return int(buttons_.size()); }
+    QRadioButton* button(int index) const { return buttons_.value(index); }
+    // Lays the items out for the group's current size (see TStatusBar::arrange).
+    void arrange();
+
+signals:
+    // The user selected an item (click or keyboard).
+    void itemClicked(int index);
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    int columns_;
+    QButtonGroup group_;
+    QList<QRadioButton*> buttons_;
+};
+
+// A picture stretched to its box that reports a left click.
+class TImage : public QLabel {
+    Q_OBJECT
+
+public:
+    explicit TImage(QWidget* parent = nullptr);
+
+signals:
+    void clicked();
+
+protected:
+    void mouseReleaseEvent(QMouseEvent* event) override;
+};
+
+} // namespace fapkalk

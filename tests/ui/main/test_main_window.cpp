@@ -1,0 +1,1194 @@
+// The main window driven as a user drives it: start state and layout, the two
+// modes and the resize rule, the clock, single and range runs with their
+// messages, Abbruch, engine errors and starts requested during a run.
+#include "message_recorder.h"
+
+#include "pricing/engine.h"
+#include "pricing/numbers.h"
+#include "publisher.h"
+#include "tools/tools.h"
+#include "ui/main/FAP_Main.h"
+
+#include <QApplication>
+#include <QFontInfo>
+#include <QFontMetrics>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QTableView>
+#include <QTimer>
+#include <QtTest>
+#include <functional>
+#include <string>
+#include <vector>
+
+using namespace fapkalk;
+
+namespace {
+
+// "/noini": these windows must not depend on a placement another test saved.
+const QStringList kWindowArguments{QStringLiteral("fapkalk"), QStringLiteral("/noini")};
+
+struct Row {
+    std::string fap, aep, kp, avp;
+};
+
+// The rows a range run must produce: one per value of the running sum.
+std::vector<Row> expectedRange(double von, double bis, double step, const CalcOptions& options,
+                               double vatFactor) {
+    std::vector<Row> rows;
+    for (double price = von; !(price > bis); price += step) {
+        const PriceResult r = CalcPrices(price, options, vatFactor);
+        rows.push_back({options.AepInput ? std::string("     0.00") : FormatPrice(price),
+                        FormatPrice(r.aep), FormatPrice(r.kp), FormatPrice(r.avp)});
+    }
+    return rows;
+}
+
+void compareGrid(const TForm1& form, const std::vector<Row>& expected) {
+    const ResultGridModel& grid = form.GridModel();
+    QCOMPARE(grid.rowCountExact(), int(expected.size()));
+    QCOMPARE(grid.rowCount(), int(expected.size())); // the view has been told
+    for (int row = 0; row < int(expected.size()); ++row) {
+        const Row& want = expected[std::size_t(row)];
+        QCOMPARE(grid.cellText(row, 0), std::string_view(want.fap));
+        QCOMPARE(grid.cellText(row, 1), std::string_view(want.aep));
+        QCOMPARE(grid.cellText(row, 2), std::string_view(want.kp));
+        QCOMPARE(grid.cellText(row, 3), std::string_view(want.avp));
+    }
+}
+
+QString digits(int count) {
+    return QStringLiteral("1") + QString(count - 1, u'0');
+}
+
+void enterRange(TForm1& form, const QString& von, const QString& bis, const QString& step) {
+    if (!form.RangeMode)
+        form.ToggleMode();
+    form.eFAPBASIS->setText(von);
+    form.eBis->setText(bis);
+    form.Edit1->setText(step);
+}
+
+void showAndActivate(TForm1& form) {
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    form.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+}
+
+QString controlText(QWidget* widget) {
+    if (auto* label = qobject_cast<QLabel*>(widget))
+        return label->text();
+    if (auto* button = qobject_cast<QAbstractButton*>(widget))
+        return button->text();
+    if (auto* edit = qobject_cast<QLineEdit*>(widget))
+        return edit->text();
+    if (auto* group = qobject_cast<QGroupBox*>(widget))
+        return group->title();
+    return {};
+}
+
+} // namespace
+
+class TestMainWindow : public QObject {
+    Q_OBJECT
+
+private slots:
+    void cleanup();
+
+    // Layout and start state.
+    void controls_data();
+    void controls();
+    void startState();
+    void substitutedFontsAreInstalled();
+    void statusBarBeforeFirstTick();
+    void clockTick();
+    void dockedLayout_data();
+    void dockedLayout();
+    void gridLooksLikeTheStringGrid();
+    void tabOrderInExtendedMode();
+
+    // Modes and the resize rule.
+    void toggleMode_data();
+    void toggleMode();
+    void resizeRule_data();
+    void resizeRule();
+    void switchingBackRestoresSingleHeight();
+
+    // Openers and the window's life.
+    void openers_data();
+    void openers();
+    void firstShowingCentresAndRunsShowHandler();
+    void beendenClosesTheWindow();
+
+    // Single runs.
+    void singleRun_data();
+    void singleRun();
+    void singleRunRefusesPriceZero_data();
+    void singleRunRefusesPriceZero();
+    void berechnenMovesFocusToBaseField();
+
+    // Range runs.
+    void rangeRun_data();
+    void rangeRun();
+    void rangeRunRefused_data();
+    void rangeRunRefused();
+    void emptyVonFallsBackToResultLabel_data();
+    void emptyVonFallsBackToResultLabel();
+    void fieldsAreReadAsTyped();
+    void rowLimitStopsTheRun();
+    void negativeRangeThroughZero();
+
+    // Abbruch, errors, re-entrancy, speed of the display.
+    void abbruchKeepsWholeBlocks_data();
+    void abbruchKeepsWholeBlocks();
+    void engineErrorIsReportedOnceAndCleanedUp_data();
+    void engineErrorIsReportedOnceAndCleanedUp();
+    void startDuringRangeRunRestarts_data();
+    void startDuringRangeRunRestarts();
+    void closingStopsARun();
+    void screenUpdatesAreCoalesced();
+};
+
+void TestMainWindow::cleanup() {
+    tools::SetMessageHandler({});
+    while (QApplication::overrideCursor())
+        QApplication::restoreOverrideCursor();
+}
+
+// ------------------------------------------------------------------ layout
+
+void TestMainWindow::controls_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("parent");
+    QTest::addColumn<QRect>("geometry"); // width or height -1: not fixed by the layout
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("family");
+    QTest::addColumn<int>("pixels");
+    QTest::addColumn<bool>("bold");
+    QTest::addColumn<QString>("hint");
+    const QString ms = QStringLiteral("MS Sans Serif");
+    const QString arial = QStringLiteral("Arial");
+    auto row = [&](const char* name, const char* parent, QRect geometry, const QString& text,
+                   const QString& family, int pixels, bool bold, const QString& hint = {}) {
+        QTest::newRow(name) << QString::fromLatin1(name) << QString::fromLatin1(parent) << geometry
+                            << text << family << pixels << bold << hint;
+    };
+    const QString any; // texts not checked for frames
+    row("Bevel1", "GroupBox1", QRect(8, 16, 497, 41), any, {}, 0, false);
+    row("Image1", "GroupBox1", QRect(16, 20, 33, 33), any, {}, 0, false, "Impresum");
+    row("lbvon", "GroupBox1", QRect(56, 28, -1, -1), "Fabriksabgabepreis:", ms, 13, true);
+    row("eFAPBASIS", "GroupBox1", QRect(205, 24, 80, 24), "", ms, 13, false,
+        QString::fromUtf8("Hier muß der FAP eingegeben werden."));
+    row("lbBis", "GroupBox1", QRect(176, 28, -1, -1), "Bis:", ms, 13, true);
+    row("eBis", "GroupBox1", QRect(208, 24, 80, 24), "", ms, 13, false,
+        "Hier wird der FAP eingegeben, zu dem berechnet werden soll.");
+    row("lbSteps", "GroupBox1", QRect(296, 28, -1, -1), "Staffel:", ms, 13, true);
+    row("Edit1", "GroupBox1", QRect(360, 24, 41, 24), "1", ms, 13, false,
+        "Geben Sie bitte die Staffelung (z.B.: 0.50, 1.0, 2,10 ein!");
+    row("spFAPAEP", "GroupBox1", QRect(416, 24, 73, 25), "FAP/AEP", ms, 13, true,
+        "Umschalten zwischen FAP und AEP-Berechung");
+    row("rgRechenModi", "GroupBox1", QRect(8, 58, 497, 41), "", ms, 13, false);
+    row("Panel6", "GroupBox1", QRect(384, 72, 113, 25), any, {}, 0, false);
+    row("labUst", "Panel6", QRect(25, 6, -1, -1), "&USt %:", ms, 13, true);
+    row("edUST", "Panel6", QRect(80, 1, 33, 24), "10", ms, 13, true);
+    row("sbSG", "GroupBox1", QRect(8, 104, 161, 22), "&Suchtgift", arial, 13, true,
+        "Suchtgiftzuschlag (Kassenpreis 50 Cent, Verkaufspreis 55 Cent)");
+    row("sbVet", "GroupBox1", QRect(176, 104, 161, 22),
+        QString::fromUtf8("&Veterinär / Hom. Ansatz"), arial, 13, true,
+        QString::fromUtf8("Veterinär (VT,VTW,VN,VNW) oder Homöophatische Preisansätze"));
+    row("sbStern", "GroupBox1", QRect(344, 104, 161, 22),
+        QString::fromUtf8("(*) nicht &kassenzulässig"), arial, 13, true,
+        QString::fromUtf8("Bei Artikeln, die als nicht kassenzulässig gekennzeichnet sind \n"
+                          "(Kasssenzeichen = *), wird eine andere Kalkulation herangezogen."));
+    row("PanelEinzel", "Panel1", QRect(5, 136, 514, 117), any, {}, 0, false);
+    row("Label1", "PanelEinzel", QRect(8, 8, -1, -1), "Fabriksabgabepreis:       ", arial, 16,
+        false);
+    row("Label4", "PanelEinzel", QRect(8, 32, -1, -1), "Apotheken-Einkaufspreis: ", arial, 16,
+        false);
+    row("Label5", "PanelEinzel", QRect(8, 56, -1, -1), "Kassenpreis:       ", arial, 16, false);
+    row("Label6", "PanelEinzel", QRect(8, 80, -1, -1), "Apotheken-Verkaufspreis:", arial, 16,
+        false);
+    row("lbFAP", "PanelEinzel", QRect(216, 8, 96, 20), "            0.00", ms, 16, true);
+    row("lbAEP", "PanelEinzel", QRect(216, 32, 96, 20), "            0.00", ms, 16, true);
+    row("lbKP", "PanelEinzel", QRect(216, 54, 96, 20), "            0.00", ms, 16, true);
+    row("lbAVP", "PanelEinzel", QRect(216, 76, 96, 20), "            0.00", ms, 16, true);
+    row("Panel2", "Panelfapaepkpavp", QRect(1, 1, 128, 17), "FAP", arial, 16, true);
+    row("Panel3", "Panelfapaepkpavp", QRect(129, 1, 128, 17), "AEP", arial, 16, true);
+    row("Panel4", "Panelfapaepkpavp", QRect(257, 1, 128, 17), "KP", arial, 16, true);
+    row("Panel5", "Panelfapaepkpavp", QRect(385, 1, 127, 17), "AVP", arial, 16, true);
+    row("GroupBox2", "StafelPanel", QRect(110, 0, 280, 113), "", {}, 0, false);
+    row("Label2", "GroupBox2", QRect(16, 16, -1, -1), QString::fromUtf8("Verarbeitung läuft"), ms,
+        19, false);
+    row("lbCount", "GroupBox2", QRect(176, 16, -1, -1), "        0", ms, 19, false);
+    row("Gauge1", "GroupBox2", QRect(16, 48, 249, 25), any, ms, 11, false);
+    row("btverab", "GroupBox2", QRect(104, 80, 75, 25), "Abbruch", ms, 13, true);
+    row("btBerechnen", "Panel8", QRect(8, 6, 89, 25), "&Berechnen", ms, 13, true, "Berechnen");
+    row("btErweitert", "Panel8", QRect(104, 6, 89, 27), "E&rweitert", ms, 13, true);
+    row("btHinweise", "Panel8", QRect(200, 6, 89, 25), "&Hinweise", ms, 13, true);
+    row("btExport", "Panel8", QRect(296, 6, 89, 25), "E&xport", ms, 11, true,
+        "Ausgabe auf Textdatei im ASCII oder Excel-Format");
+    row("Button2", "Panel8", QRect(392, 6, 89, 25), "B&eenden", ms, 13, true, "Programmende");
+    row("btDetMore", "Panel8", QRect(488, 6, 25, 25), "+", ms, 19, true);
+}
+
+void TestMainWindow::controls() {
+    QFETCH(QString, name);
+    QFETCH(QString, parent);
+    QFETCH(QRect, geometry);
+    QFETCH(QString, text);
+    QFETCH(QString, family);
+    QFETCH(int, pixels);
+    QFETCH(bool, bold);
+    QFETCH(QString, hint);
+    TForm1 form(kWindowArguments);
+    auto* widget = form.findChild<QWidget*>(name);
+    QVERIFY2(widget, qPrintable(name));
+    QCOMPARE(widget->toolTip(), hint);
+    QCOMPARE(widget->parentWidget()->objectName(), parent);
+    QCOMPARE(widget->x(), geometry.x());
+    QCOMPARE(widget->y(), geometry.y());
+    if (geometry.width() >= 0)
+        QCOMPARE(widget->width(), geometry.width());
+    if (geometry.height() >= 0)
+        QCOMPARE(widget->height(), geometry.height());
+    if (!text.isNull())
+        QCOMPARE(controlText(widget), text);
+    if (!family.isEmpty()) {
+        QCOMPARE(widget->font().family(), family);
+        QCOMPARE(widget->font().pixelSize(), pixels);
+        QCOMPARE(widget->font().bold(), bold);
+    }
+    // A label without a fixed size must show its whole text.
+    if (auto* label = qobject_cast<QLabel*>(widget); label && geometry.width() < 0)
+        QVERIFY(label->width() >= QFontMetrics(label->font()).horizontalAdvance(label->text()) - 8);
+}
+
+void TestMainWindow::startState() {
+    TForm1 form(kWindowArguments);
+    QCOMPARE(form.objectName(), QStringLiteral("Form1"));
+    QCOMPARE(form.size(), QSize(527, 346));
+    QVERIFY(form.windowTitle().contains(QStringLiteral("2012")));
+    QVERIFY(form.windowTitle().contains(QString::fromUtf8(publisher::Name)));
+    QVERIFY(form.windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
+    QVERIFY(!form.windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+    QCOMPARE(form.font().family(), QStringLiteral("MS Sans Serif"));
+    QCOMPARE(form.font().pixelSize(), 11);
+
+    QVERIFY(!form.RangeMode);
+    QCOMPARE(form.Options, CalcOptions{});
+    QCOMPARE(form.VatFactor, 1.1);
+    QVERIFY(!form.VatEdited);
+    QVERIFY(!form.AbortRequested);
+    QVERIFY(!form.Placement.Active); // the tests start with /noini
+    QCOMPARE(form.Placement.IniFileName, PlacementSettings{}.IniFileName);
+    QCOMPARE(form.GroupBox1->title(), QString());
+    QCOMPARE(form.btErweitert->text(), QStringLiteral("E&rweitert"));
+    QCOMPARE(form.rgRechenModi->itemIndex(), 0);
+    QCOMPARE(form.rgRechenModi->count(), 2);
+    QCOMPARE(form.rgRechenModi->button(1)->text(), QString::fromUtf8("&Homöop. Arzneispez."));
+    QCOMPARE(form.edUST->maxLength(), 2);
+    QVERIFY(form.spFAPAEP->focusPolicy() == Qt::NoFocus);
+    const QColor red(255, 0, 0), black(0, 0, 0), lime(0, 255, 0);
+    QCOMPARE(form.eFAPBASIS->palette().color(QPalette::Text), red);
+    QCOMPARE(form.lbAVP->palette().color(QPalette::WindowText), red);
+    QCOMPARE(form.Label6->palette().color(QPalette::WindowText), black);
+    QCOMPARE(form.edUST->palette().color(QPalette::Base), lime);
+    QCOMPARE(form.btDetMore->palette().color(QPalette::ButtonText), lime);
+    for (QPushButton* button : {form.spFAPAEP, form.sbSG, form.sbVet, form.sbStern})
+        QCOMPARE(button->palette().color(QPalette::ButtonText), black);
+    QVERIFY(form.sbSG->focusPolicy() == Qt::NoFocus);
+
+    for (QWidget* hidden : std::initializer_list<QWidget*>{
+             form.lbBis, form.eBis, form.lbSteps, form.Edit1, form.StafelPanel, form.btExport,
+             form.btDetMore, form.GroupBox2})
+        QVERIFY2(hidden->isHidden(), qPrintable(hidden->objectName()));
+    QVERIFY(!form.PanelEinzel->isHidden());
+
+    QCOMPARE(form.GridModel().rowCountExact(), 1);
+    for (int column = 0; column < 4; ++column) {
+        QVERIFY(form.GridModel().cellText(0, column).empty());
+        QCOMPARE(form.StringGrid1->columnWidth(column), 128);
+    }
+    QCOMPARE(form.Timer1->interval(), 1000);
+    QVERIFY(form.Timer1->isActive());
+}
+
+void TestMainWindow::substitutedFontsAreInstalled() {
+    TForm1 form(kWindowArguments);
+    // The faces the layout names don't exist here; the substitute must be used.
+    for (QWidget* widget : {static_cast<QWidget*>(form.lbvon), static_cast<QWidget*>(form.sbSG)}) {
+        const QFontInfo info(widget->font());
+        QCOMPARE(info.family(), QStringLiteral("Liberation Sans"));
+        QCOMPARE(info.pixelSize(), 13);
+    }
+}
+
+void TestMainWindow::statusBarBeforeFirstTick() {
+    TForm1 form(kWindowArguments);
+    QCOMPARE(form.StatusBar1->panelCount(), 4);
+    QCOMPARE(form.StatusBar1->panelText(0), QStringLiteral("4.2-00/2012"));
+    QCOMPARE(form.StatusBar1->panelText(1), QString::fromUtf8(publisher::Name));
+    QCOMPARE(form.StatusBar1->panelText(2), QStringLiteral("12:00:00"));
+    QCOMPARE(form.StatusBar1->panelText(3), QStringLiteral("01.01.2000"));
+    QCOMPARE(form.StatusBar1->geometry(), QRect(0, 346 - 19, 527, 19));
+    const int lefts[] = {0, 92, 362, 422};
+    for (int i = 0; i < 4; ++i)
+        QCOMPARE(form.StatusBar1->panelLabel(i)->x(), lefts[i]);
+    QVERIFY(form.StatusBar1->panelLabel(3)->geometry().right() >= 527 - 3);
+    QVERIFY(form.StatusBar1->panelLabel(0)->alignment().testFlag(Qt::AlignLeft));
+    QVERIFY(form.StatusBar1->panelLabel(2)->alignment().testFlag(Qt::AlignHCenter));
+    QVERIFY(form.StatusBar1->panelLabel(3)->alignment().testFlag(Qt::AlignHCenter));
+}
+
+void TestMainWindow::clockTick() {
+    TForm1 form(kWindowArguments);
+    const QTime before = QTime::currentTime();
+    const QDate dayBefore = QDate::currentDate();
+    form.Timer1Timer();
+    const QTime after = QTime::currentTime();
+    const QDate dayAfter = QDate::currentDate();
+    const QString time = form.StatusBar1->panelText(3);
+    const QString date = form.StatusBar1->panelText(2);
+    QVERIFY2(time == StatusTimeText(before) || time == StatusTimeText(after), qPrintable(time));
+    QVERIFY2(date == StatusDateText(dayBefore) || date == StatusDateText(dayAfter),
+             qPrintable(date));
+    QVERIFY(time != QStringLiteral("12:00:00") || before.toString() == QStringLiteral("12:00:00"));
+    // Both fit their panels.
+    for (int panel : {2, 3}) {
+        QLabel* label = form.StatusBar1->panelLabel(panel);
+        QVERIFY2(QFontMetrics(label->font()).horizontalAdvance(label->text()) <= label->width(),
+                 qPrintable(label->text()));
+    }
+    // And the timer itself ticks.
+    QSignalSpy ticks(form.Timer1, &QTimer::timeout);
+    QVERIFY(ticks.wait(2500));
+}
+
+void TestMainWindow::dockedLayout_data() {
+    QTest::addColumn<bool>("extended");
+    QTest::addColumn<int>("height");
+    QTest::newRow("single") << false << 346;
+    QTest::newRow("extended, same height") << true << 346;
+    QTest::newRow("extended, taller") << true << 600;
+    QTest::newRow("extended, shorter") << true << 260;
+}
+
+void TestMainWindow::dockedLayout() {
+    QFETCH(bool, extended);
+    QFETCH(int, height);
+    TForm1 form(kWindowArguments);
+    if (extended) {
+        form.ToggleMode();
+        form.ResizeWindow(527, height);
+    }
+    QCOMPARE(form.size(), QSize(527, height));
+    QCOMPARE(form.StatusBar1->geometry(), QRect(0, height - 19, 527, 19));
+    QCOMPARE(form.Panel1->geometry(), QRect(0, 0, 527, height - 19));
+    QCOMPARE(form.GroupBox1->y(), form.Panel1->contentsRect().top());
+    QCOMPARE(form.GroupBox1->height(), 136);
+    QCOMPARE(form.Panel8->height(), 39);
+    QCOMPARE(form.Panel8->geometry().bottom(), form.Panel1->contentsRect().bottom());
+    QCOMPARE(form.StafelPanel->y(), form.GroupBox1->geometry().bottom() + 1);
+    QCOMPARE(form.StafelPanel->geometry().bottom() + 1, form.Panel8->y());
+    QCOMPARE(form.Panelfapaepkpavp->height(), 19);
+    QCOMPARE(form.StringGrid1->y(), form.Panelfapaepkpavp->geometry().bottom() + 1);
+    QCOMPARE(form.StringGrid1->geometry().bottom(), form.StafelPanel->contentsRect().bottom());
+    QCOMPARE(form.GroupBox2->geometry(), QRect(110, 0, 280, 113));
+}
+
+void TestMainWindow::gridLooksLikeTheStringGrid() {
+    TForm1 form(kWindowArguments);
+    QTableView* grid = form.StringGrid1;
+    QVERIFY(grid->horizontalHeader()->isHidden());
+    QVERIFY(grid->verticalHeader()->isHidden());
+    QCOMPARE(grid->verticalHeader()->defaultSectionSize(), 14);
+    QCOMPARE(grid->rowHeight(0), 14);
+    QCOMPARE(grid->selectionBehavior(), QAbstractItemView::SelectRows);
+    QCOMPARE(grid->selectionMode(), QAbstractItemView::ExtendedSelection);
+    QVERIFY(grid->showGrid());
+    QCOMPARE(grid->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+    QCOMPARE(grid->editTriggers(), QAbstractItemView::NoEditTriggers);
+    QCOMPARE(grid->font().pixelSize(), 10);
+    QVERIFY(grid->font().bold());
+    QCOMPARE(grid->model(), static_cast<QAbstractItemModel*>(&form.GridModel()));
+}
+
+void TestMainWindow::tabOrderInExtendedMode() {
+    // Walk the focus chain as Tab does: visible, enabled controls that take the
+    // focus by Tab; of a group of radio buttons only the checked one. (Actually
+    // tabbing out of the VAT field would apply it and start a run.)
+    TForm1 form(kWindowArguments);
+    form.ToggleMode();
+    const QList<QWidget*> expected{form.eBis,       form.Edit1,       form.rgRechenModi->button(0),
+                                   form.edUST,      form.btBerechnen, form.btErweitert,
+                                   form.btHinweise, form.btExport,    form.Button2,
+                                   form.btDetMore,  form.StringGrid1};
+    QList<QWidget*> reached;
+    for (QWidget* widget = form.eFAPBASIS->nextInFocusChain();
+         widget != form.eFAPBASIS && reached.size() < expected.size();
+         widget = widget->nextInFocusChain()) {
+        const auto* radio = qobject_cast<QRadioButton*>(widget);
+        if (widget->isVisibleTo(&form) && widget->isEnabled() &&
+            (widget->focusPolicy() & Qt::TabFocus) && (!radio || radio->isChecked()))
+            reached << widget;
+    }
+    QCOMPARE(reached, expected);
+}
+
+// ------------------------------------------------------- modes and resizing
+
+void TestMainWindow::toggleMode_data() {
+    QTest::addColumn<bool>("aepInput");
+    QTest::addColumn<QString>("groupCaption");
+    QTest::addColumn<QString>("singleLabel");
+    QTest::newRow("FAP input") << false << "Fabriksabgabepreis:"
+                               << "Fabriksabgabepreis:";
+    QTest::newRow("AEP input") << true << "Apothekeneinkaufspreis:"
+                               << "Einkaufspreis:";
+}
+
+void TestMainWindow::toggleMode() {
+    QFETCH(bool, aepInput);
+    QFETCH(QString, groupCaption);
+    QFETCH(QString, singleLabel);
+    TForm1 form(kWindowArguments);
+    showAndActivate(form);
+    form.Options.AepInput = aepInput;
+    form.eFAPBASIS->setText(QStringLiteral("7"));
+    form.lbAVP->setText(QStringLiteral("     99.99"));
+
+    form.btErweitert->click();
+    QVERIFY(form.RangeMode);
+    QCOMPARE(form.GroupBox1->title(), groupCaption);
+    QCOMPARE(form.lbvon->text(), QStringLiteral("Von"));
+    QCOMPARE(form.btErweitert->text(), QStringLiteral("No&rmal"));
+    QCOMPARE(form.eFAPBASIS->x(), 88);
+    for (QWidget* shown :
+         std::initializer_list<QWidget*>{form.lbBis, form.eBis, form.lbSteps, form.Edit1,
+                                         form.StafelPanel, form.btExport, form.btDetMore})
+        QVERIFY2(shown->isVisible(), qPrintable(shown->objectName()));
+    QVERIFY(!form.PanelEinzel->isVisible());
+    QCOMPARE(form.height(), 346); // unchanged
+    QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(form.eFAPBASIS));
+
+    form.btErweitert->click();
+    QVERIFY(!form.RangeMode);
+    QCOMPARE(form.GroupBox1->title(), QString());
+    QCOMPARE(form.lbvon->text(), singleLabel);
+    QCOMPARE(form.btErweitert->text(), QStringLiteral("E&rweitert"));
+    QCOMPARE(form.eFAPBASIS->x(), 205);
+    QVERIFY(form.PanelEinzel->isVisible());
+    QVERIFY(!form.StafelPanel->isVisible() && !form.eBis->isVisible() &&
+            !form.btExport->isVisible());
+    // The switch computes and clears nothing.
+    QCOMPARE(form.eFAPBASIS->text(), QStringLiteral("7"));
+    QCOMPARE(form.lbAVP->text(), QStringLiteral("     99.99"));
+    // The label must not overlap the base field.
+    QVERIFY(form.lbvon->geometry().right() < form.eFAPBASIS->x());
+}
+
+void TestMainWindow::resizeRule_data() {
+    QTest::addColumn<bool>("extended");
+    QTest::addColumn<QSize>("requested");
+    QTest::addColumn<QSize>("result");
+    QTest::newRow("single: program resize refused") << false << QSize(800, 600) << QSize(527, 346);
+    QTest::newRow("single: shorter refused") << false << QSize(527, 250) << QSize(527, 346);
+    QTest::newRow("extended: taller, width kept") << true << QSize(800, 600) << QSize(527, 600);
+    QTest::newRow("extended: shorter") << true << QSize(300, 300) << QSize(527, 300);
+    QTest::newRow("extended: not below the minimum")
+        << true << QSize(527, 50) << QSize(527, kMinExtendedHeight);
+}
+
+void TestMainWindow::resizeRule() {
+    QFETCH(bool, extended);
+    QFETCH(QSize, requested);
+    QFETCH(QSize, result);
+    TForm1 form(kWindowArguments);
+    showAndActivate(form);
+    if (extended)
+        form.ToggleMode();
+    form.ResizeWindow(requested.width(), requested.height());
+    QCOMPARE(form.size(), result);
+    // A direct resize (as a window manager or a placement restore would do) is
+    // bound by the same rule.
+    form.resize(requested);
+    QCOMPARE(form.size(), result);
+    QCOMPARE(form.minimumWidth(), 527);
+    QCOMPARE(form.maximumWidth(), 527);
+    if (!extended) {
+        QCOMPARE(form.minimumHeight(), 346);
+        QCOMPARE(form.maximumHeight(), 346);
+    }
+    // A move is always allowed.
+    const QPoint target = form.pos() + QPoint(10, 12);
+    form.move(target);
+    QCOMPARE(form.pos(), target);
+}
+
+void TestMainWindow::switchingBackRestoresSingleHeight() {
+    TForm1 form(kWindowArguments);
+    showAndActivate(form);
+    form.btErweitert->click();
+    form.ResizeWindow(527, 700);
+    QCOMPARE(form.height(), 700);
+    form.btErweitert->click();
+    QCOMPARE(form.size(), QSize(527, 346));
+    form.btErweitert->click();
+    QCOMPARE(form.size(), QSize(527, 346)); // extended keeps the height
+    form.ResizeWindow(527, 240);
+    form.btErweitert->click();
+    QCOMPARE(form.size(), QSize(527, 346)); // also after making it shorter
+}
+
+// ------------------------------------------------------------------ openers
+
+void TestMainWindow::openers_data() {
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<QString>("opener");
+    QTest::newRow("Hinweise") << "btHinweise"
+                              << "notes";
+    QTest::newRow("Export") << "btExport"
+                            << "export";
+    QTest::newRow("+") << "btDetMore"
+                       << "detail";
+    QTest::newRow("logo") << "Image1"
+                          << "imprint";
+}
+
+void TestMainWindow::openers() {
+    QFETCH(QString, control);
+    QFETCH(QString, opener);
+    TForm1 form(kWindowArguments);
+    QStringList opened;
+    form.ShowNotes = [&] { opened << "notes"; };
+    form.ShowExport = [&] { opened << "export"; };
+    form.ShowDetail = [&] { opened << "detail"; };
+    form.ShowImprint = [&] { opened << "imprint"; };
+    form.ToggleMode(); // Export and "+" are on screen in extended mode only
+    showAndActivate(form);
+    opened.clear(); // the showing itself opened the imprint
+    auto* widget = form.findChild<QWidget*>(control);
+    QVERIFY(widget && widget->isVisible());
+    QTest::mouseClick(widget, Qt::LeftButton, {}, widget->rect().center());
+    QCOMPARE(opened, QStringList{opener});
+    // Without an attached window a click does nothing.
+    form.ShowNotes = form.ShowExport = form.ShowDetail = form.ShowImprint = nullptr;
+    QTest::mouseClick(widget, Qt::LeftButton, {}, widget->rect().center());
+    QCOMPARE(opened, QStringList{opener});
+}
+
+void TestMainWindow::firstShowingCentresAndRunsShowHandler() {
+    TForm1 form(kWindowArguments);
+    int imprints = 0;
+    bool sizeAtImprint = false;
+    form.ShowImprint = [&] {
+        ++imprints;
+        sizeAtImprint = form.size() == QSize(527, 346);
+    };
+    form.move(0, 0);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QCOMPARE(imprints, 1);
+    QVERIFY(sizeAtImprint);
+    const QRect available = form.screen()->availableGeometry();
+    QVERIFY2(qAbs(form.geometry().center().x() - available.center().x()) <= 1 &&
+                 qAbs(form.geometry().center().y() - available.center().y()) <= 1,
+             qPrintable(QStringLiteral("%1,%2").arg(form.x()).arg(form.y())));
+    // A later showing runs the show handler again but keeps the window's place.
+    form.hide();
+    form.move(7, 9);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QCOMPARE(imprints, 2);
+    QCOMPARE(form.pos(), QPoint(7, 9));
+
+    // A window the placement restore has placed keeps that place.
+    TForm1 restored(kWindowArguments);
+    restored.move(20, 30);
+    restored.PlacementRestored = true;
+    restored.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&restored));
+    QCOMPARE(restored.pos(), QPoint(20, 30));
+}
+
+void TestMainWindow::beendenClosesTheWindow() {
+    TForm1 form(kWindowArguments);
+    showAndActivate(form);
+    QSignalSpy closed(&form, &TForm1::closed);
+    QTest::mouseClick(form.Button2, Qt::LeftButton);
+    QCOMPARE(closed.count(), 1);
+    QVERIFY(!form.isVisible());
+}
+
+// -------------------------------------------------------------- single runs
+
+void TestMainWindow::singleRun_data() {
+    QTest::addColumn<QString>("input");
+    QTest::addColumn<bool>("aepInput");
+    QTest::addColumn<QString>("fap");
+    QTest::addColumn<QString>("aep");
+    QTest::addColumn<QString>("kp");
+    QTest::addColumn<QString>("avp");
+    QTest::newRow("FAP 10") << "10" << false << "10.00"
+                            << "11.25"
+                            << "15.20"
+                            << "21.20";
+    QTest::newRow("FAP 10 trimmed") << " \t10 " << false << "10.00"
+                                    << "11.25"
+                                    << "15.20"
+                                    << "21.20";
+    QTest::newRow("FAP 12.5") << "12.5" << false << "12.50"
+                              << "13.81"
+                              << ""
+                              << "";
+    QTest::newRow("AEP 11.25") << "11.25" << true << ""
+                               << "11.25"
+                               << ""
+                               << "";
+}
+
+void TestMainWindow::singleRun() {
+    QFETCH(QString, input);
+    QFETCH(bool, aepInput);
+    QFETCH(QString, fap);
+    QFETCH(QString, aep);
+    QFETCH(QString, kp);
+    QFETCH(QString, avp);
+    MessageRecorder messages;
+    TForm1 form(kWindowArguments);
+    form.Options.AepInput = aepInput;
+    form.eFAPBASIS->setText(input);
+    form.eBis->setText(QStringLiteral("1")); // ignored in single mode
+    form.Edit1->setText(QString());
+    form.btBerechnen->click();
+    QVERIFY(messages.messages.isEmpty());
+
+    const double price = ParsePrice(tools::TrimControls(input).toStdString());
+    const PriceResult result = CalcPrices(price, form.Options, form.VatFactor);
+    if (aepInput)
+        QCOMPARE(form.lbFAP->text(), QStringLiteral("       0.00"));
+    else
+        QCOMPARE(form.lbFAP->text(), QString::fromStdString(FormatPrice(price)));
+    QCOMPARE(form.lbAEP->text(), QString::fromStdString(FormatPrice(result.aep)));
+    QCOMPARE(form.lbKP->text(), QString::fromStdString(FormatPrice(result.kp)));
+    QCOMPARE(form.lbAVP->text(), QString::fromStdString(FormatPrice(result.avp)));
+    // The known prices of the tariff where the table gives them.
+    for (auto [label, text] : {std::pair{form.lbFAP, fap}, std::pair{form.lbAEP, aep},
+                               std::pair{form.lbKP, kp}, std::pair{form.lbAVP, avp}})
+        if (!text.isEmpty())
+            QCOMPARE(label->text().trimmed(), text);
+    QCOMPARE(form.lbFAP->text().size(), aepInput ? 11 : 10);
+    // Single mode leaves the grid alone.
+    QCOMPARE(form.GridModel().rowCountExact(), 1);
+    QVERIFY(!QApplication::overrideCursor());
+}
+
+void TestMainWindow::singleRunRefusesPriceZero_data() {
+    QTest::addColumn<bool>("aepInput");
+    QTest::newRow("FAP") << false;
+    QTest::newRow("AEP") << true;
+}
+
+void TestMainWindow::singleRunRefusesPriceZero() {
+    QFETCH(bool, aepInput);
+    MessageRecorder messages;
+    TForm1 form(kWindowArguments);
+    form.Options.AepInput = aepInput;
+    bool cursorBusyAtMessage = false;
+    messages.onMessage = [&](const tools::Message&) {
+        cursorBusyAtMessage = QApplication::overrideCursor() != nullptr;
+    };
+    form.RunCalculation(); // empty field, labels at "0.00": the price is 0
+    const PriceResult refused = CalcPrices(0, form.Options, form.VatFactor);
+    QVERIFY(refused.refusal);
+    QCOMPARE(messages.texts(), QStringList{QString::fromUtf8(refused.refusal)});
+    QCOMPARE(messages.messages[0].kind, tools::MessageKind::Information);
+    QVERIFY(cursorBusyAtMessage);
+    QCOMPARE(form.lbFAP->text(),
+             aepInput ? QStringLiteral("       0.00") : QString::fromStdString(FormatPrice(0)));
+    for (QLabel* label : {form.lbAEP, form.lbKP, form.lbAVP})
+        QCOMPARE(label->text(), QString::fromStdString(FormatPrice(0)));
+    QVERIFY(!QApplication::overrideCursor());
+}
+
+void TestMainWindow::berechnenMovesFocusToBaseField() {
+    MessageRecorder messages;
+    TForm1 form(kWindowArguments);
+    showAndActivate(form);
+    form.eFAPBASIS->setText(QStringLiteral("10"));
+    form.edUST->setFocus();
+    QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(form.edUST));
+    form.RunCalculation(); // the run alone leaves the focus
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(form.edUST));
+    form.btBerechnenClick();
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(form.eFAPBASIS));
+}
+
+// --------------------------------------------------------------- range runs
+
+void TestMainWindow::rangeRun_data() {
+    QTest::addColumn<QString>("von");
+    QTest::addColumn<QString>("bis");
+    QTest::addColumn<QString>("step");
+    QTest::addColumn<bool>("aepInput");
+    QTest::addColumn<int>("rows");
+    QTest::addColumn<QString>("first");
+    QTest::addColumn<QString>("last");
+    QTest::newRow("1..10 by 0.5") << "1"
+                                  << "10"
+                                  << "0.5" << false << 19 << "1.00"
+                                  << "10.00";
+    QTest::newRow("1..2 by 0.1 misses 2") << "1"
+                                          << "2"
+                                          << "0.1" << false << 10 << "1.00"
+                                          << "1.90";
+    QTest::newRow("0.1..0.3 by 0.1") << "0.1"
+                                     << "0.3"
+                                     << "0.1" << false << 2 << "0.10"
+                                     << "0.20";
+    QTest::newRow("von equals bis") << "5"
+                                    << "5"
+                                    << "1" << false << 1 << "5.00"
+                                    << "5.00";
+    QTest::newRow("comma-free decimals") << "0.5"
+                                         << "3"
+                                         << "0.25" << false << 11 << "0.50"
+                                         << "3.00";
+    QTest::newRow("AEP input") << "1"
+                               << "3"
+                               << "1" << true << 3 << "0.00"
+                               << "0.00";
+    QTest::newRow("a long range") << "0.01"
+                                  << "100"
+                                  << "0.01" << false << 9999 << "0.01"
+                                  << "99.99";
+}
+
+void TestMainWindow::rangeRun() {
+    QFETCH(QString, von);
+    QFETCH(QString, bis);
+    QFETCH(QString, step);
+    QFETCH(bool, aepInput);
+    QFETCH(int, rows);
+    QFETCH(QString, first);
+    QFETCH(QString, last);
+    MessageRecorder messages;
+    TForm1 form(kWindowArguments);
+    showAndActivate(form);
+    form.Options.AepInput = aepInput;
+    enterRange(form, von, bis, step);
+    bool boxShownDuringRun = false;
+    QTimer watcher;
+    connect(&watcher, &QTimer::timeout, this,
+            [&] { boxShownDuringRun |= form.GroupBox2->isVisible(); });
+    watcher.start(0);
+    QTest::mouseClick(form.btBerechnen, Qt::LeftButton);
+    watcher.stop();
+    QVERIFY2(messages.messages.isEmpty(), qPrintable(messages.texts().join('|')));
+
+    const double v = ParsePrice(von.toStdString());
+    const double b = ParsePrice(bis.toStdString());
+    const double s = ParsePrice(step.toStdString());
+    const std::vector<Row> expected = expectedRange(v, b, s, form.Options, form.VatFactor);
+    QCOMPARE(int(expected.size()), rows);
+    compareGrid(form, expected);
+    QCOMPARE(QString::fromStdString(std::string(form.GridModel().cellText(0, 0))).trimmed(), first);
+    QCOMPARE(QString::fromStdString(std::string(form.GridModel().cellText(rows - 1, 0))).trimmed(),
+             last);
+    if (aepInput)
+        QCOMPARE(form.GridModel().cellText(0, 0).size(), std::size_t(9));
+
+    QVERIFY(boxShownDuringRun);
+    QVERIFY(form.GroupBox2->isHidden());
+    QVERIFY(!QApplication::overrideCursor());
+    QCOMPARE(form.Gauge1->minimum(), GaugeCents(v));
+    QCOMPARE(form.Gauge1->maximum(), GaugeCents(b));
+    // The labels of single mode stay as they were.
+    QCOMPARE(form.lbAVP->text(), QStringLiteral("            0.00"));
+}
+
+void TestMainWindow::rangeRunRefused_data() {
+    QTest::addColumn<QString>("von");
+    QTest::addColumn<QString>("bis");
+    QTest::addColumn<QString>("step");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<bool>("focusToVon");
+    const QString above = QString::fromUtf8(
+        "Von-FAP darf nicht größer als Bis-FAP sein bzw. Felder dürfen nicht leer sein!");
+    const QString empty = QString::fromUtf8("Felder dürfen nicht leer sein!");
+    const QString badStep =
+        QString::fromUtf8("Die Staffel muß größer als 0 sein und den Preis weiterzählen!");
+    auto row = [](const char* name, const QString& von, const QString& bis, const QString& step,
+                  const QString& message, bool focusToVon) {
+        QTest::newRow(name) << von << bis << step << message << focusToVon;
+    };
+    row("empty bis", "3", "", "1", above, true);
+    row("von above bis", "5", "3", "1", above, true);
+    row("empty step", "1", "3", "", empty, false);
+    row("step 0", "1", "3", "0.00", empty, false);
+    row("negative von, bis 0", "-1", "0", "1", empty, false);
+    row("negative step", "1", "3", "-1", badStep, false);
+    row("step lost in the sum", digits(18), digits(19), "1", badStep, false);
+}
+
+void TestMainWindow::rangeRunRefused() {
+    QFETCH(QString, von);
+    QFETCH(QString, bis);
+    QFETCH(QString, step);
+    QFETCH(QString, message);
+    QFETCH(bool, focusToVon);
+    MessageRecorder messages;
+    TForm1 form(kWindowArguments);
+    showAndActivate(form);
+    // A grid from an earlier run must survive a refused run untouched.
+    enterRange(form, QStringLiteral("1"), QStringLiteral("3"), QStringLiteral("1"));
+    form.RunCalculation();
+    const auto before = form.GridModel().snapshot();
+
+    enterRange(form, von, bis, step);
+    form.Edit1->setFocus();
+    QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(form.Edit1));
+    form.RunCalculation();
+    QCOMPARE(messages.texts(), QStringList{message});
+    QCOMPARE(messages.messages[0].caption, tools::ProgramTitle());
+    QCOMPARE(QApplication::focusWidget(), focusToVon ? static_cast<QWidget*>(form.eFAPBASIS)
+                                                     : static_cast<QWidget*>(form.Edit1));
+    QCOMPARE(form.GridModel().rowCountExact(), 3);
+    for (int row = 0; row < 3; ++row)
+        for (int column = 0; column < 4; ++column)
+            QCOMPARE(form.GridModel().cellText(row, column), before->cellText(row, column));
+    QVERIFY(form.GroupBox2->isHidden());
+    QVERIFY(!QApplication::overrideCursor());
+}
+
+void TestMainWindow::emptyVonFallsBackToResultLabel_data() {
+    QTest::addColumn<bool>("aepInput");
+    QTest::addColumn<QString>("vonText");
+    QTest::newRow("FAP: lbFAP") << false << "";
+    QTest::newRow("FAP: blanks only") << false << "   ";
+    QTest::newRow("FAP: explicit zero") << false << "0.00";
+    QTest::newRow("AEP: lbAEP") << true << "";
+}
+
+void TestMainWindow::emptyVonFallsBackToResultLabel() {
+    QFETCH(bool, aepInput);
+    QFETCH(QString, vonText);
+    MessageRecorder messages;
+    TForm1 form(kWindowArguments);
+    form.Options.AepInput = aepInput;
+    form.eFAPBASIS->setText(QStringLiteral("12"));
+    form.RunCalculation(); // single run: the labels show 12.00 or the AEP of 12
+    const QLabel* source = aepInput ? form.lbAEP : form.lbFAP;
+    const double start = ParsePrice(tools::TrimControls(source->text()).toStdString());
+    QVERIFY(start > 0);
+
+    form.ToggleMode();
+    form.eFAPBASIS->setText(vonText);
+    form.eBis->setText(QString::number(start + 2, 'f', 2));
+    form.Edit1->setText(QStringLiteral("1"));
+    form.RunCalculation();
+    QVERIFY(messages.messages.isEmpty());
+    compareGrid(form, expectedRange(start, start + 2, 1, form.Options, form.VatFactor));
+
+    // The same fallback in single mode recomputes the shown price.
+    form.ToggleMode();
+    form.lbAVP->setText(QStringLiteral("x"));
+    form.RunCalculation();
+    QCOMPARE(form.lbAVP->text(), QString::fromStdString(FormatPrice(
+                                     CalcPrices(start, form.Options, form.VatFactor).avp)));
+}
+
+void TestMainWindow::fieldsAreReadAsTyped() {
+    // Bis and Staffel are not trimmed: "2.5 " reads as 25, so 24..25 gives two rows.
+    MessageRecorder messages;
+    TForm1 form(kWindowArguments);
+    enterRange(form, QStringLiteral(" 24 "), QStringLiteral("2.5 "), QStringLiteral("1"));
+    form.RunCalculation();
+    QVERIFY(messages.messages.isEmpty());
+    compareGrid(form, expectedRange(24, 25, 1, form.Options, form.VatFactor));
+    QCOMPARE(form.GridModel().rowCountExact(), 2);
+}
+
+void TestMainWindow::rowLimitStopsTheRun() {
+    MessageRecorder messages;
+    TForm1 form(kWindowArguments);
+    form.MaxRangeRows = 100;
+    enterRange(form, QStringLiteral("1"), QStringLiteral("1000"), QStringLiteral("1"));
+    bool boxHiddenAtMessage = false;
+    messages.onMessage = [&](const tools::Message&) {
+        boxHiddenAtMessage = form.GroupBox2->isHidden();
+    };
+    form.RunCalculation();
+    QCOMPARE(messages.texts(), QStringList{RowLimitText(100)});
+    QVERIFY(boxHiddenAtMessage);
+    compareGrid(form, expectedRange(1, 100, 1, form.Options, form.VatFactor));
+}
+
+void TestMainWindow::negativeRangeThroughZero() {
+    // A negative Von is allowed; the price 0 on the way is refused by the engine
+    // with its message, and its row shows zeros.
+    MessageRecorder messages;
+    TForm1 form(kWindowArguments);
+    enterRange(form, QStringLiteral("-1"), QStringLiteral("1"), QStringLiteral("0.5"));
+    form.RunCalculation();
+    const PriceResult zero = CalcPrices(0, form.Options, form.VatFactor);
+    QCOMPARE(messages.texts(), QStringList{QString::fromUtf8(zero.refusal)});
+    compareGrid(form, expectedRange(-1, 1, 0.5, form.Options, form.VatFactor));
+    QCOMPARE(form.GridModel().cellText(2, 3), std::string_view(FormatPrice(0)));
+}
+
+// ------------------------------------------- Abbruch, errors, re-entrancy
+
+void TestMainWindow::abbruchKeepsWholeBlocks_data() {
+    QTest::addColumn<int>("clickAfterRows");
+    QTest::newRow("at the first row") << 0;
+    QTest::newRow("after 40 rows") << 40;
+    QTest::newRow("after 1000 rows") << 1000;
+}
+
+void TestMainWindow::abbruchKeepsWholeBlocks() {
+    QFETCH(int, clickAfterRows);
+    MessageRecorder messages;
+    TForm1 form(kWindowArguments);
+    form.MaxRangeRows = 200000; // a safety net should the click be lost
+    enterRange(form, QStringLiteral("1"), QStringLiteral("100000"), QStringLiteral("0.01"));
+    showAndActivate(form);
+    QTimer clicker;
+    bool clicked = false;
+    connect(&clicker, &QTimer::timeout, this, [&] {
+        if (!clicked && form.GroupBox2->isVisible() &&
+            form.GridModel().rowCountExact() > clickAfterRows) {
+            clicked = true;
+            QVERIFY(form.btverab->isVisible());
+            QTest::mouseClick(form.btverab, Qt::LeftButton);
+        }
+    });
+    clicker.start(0);
+    form.RunCalculation();
+    clicker.stop();
+    QVERIFY(clicked);
+    QVERIFY(messages.messages.isEmpty());
+    const int rows = form.GridModel().rowCountExact();
+    QCOMPARE(rows % 15, 1);
+    // The click is heard at the first event processing after it, which is at
+    // the first row r = 15m whose growing grid (r + 2 rows) exceeds the mark.
+    int expected = 0;
+    while (expected + 2 <= clickAfterRows)
+        expected += 15;
+    QCOMPARE(rows, expected + 1);
+    compareGrid(form, [&] {
+        auto all = expectedRange(1, 1 + (rows + 5) * 0.01, 0.01, form.Options, form.VatFactor);
+        all.resize(std::size_t(rows));
+        return all;
+    }());
+    QVERIFY(form.GroupBox2->isHidden());
+    QVERIFY(!QApplication::overrideCursor());
+    // A click outside a run is forgotten by the next one.
+    form.btverabClick();
+    enterRange(form, QStringLiteral("1"), QStringLiteral("3"), QStringLiteral("1"));
+    form.RunCalculation();
+    QCOMPARE(form.GridModel().rowCountExact(), 3);
+}
+
+void TestMainWindow::engineErrorIsReportedOnceAndCleanedUp_data() {
+    QTest::addColumn<bool>("range");
+    QTest::addColumn<QString>("von");
+    QTest::addColumn<QString>("bis");
+    QTest::addColumn<QString>("step");
+    QTest::newRow("single, 1e300") << false << digits(301) << ""
+                                   << "";
+    QTest::newRow("range, first row") << true << digits(301) << digits(302) << digits(300);
+    QTest::newRow("range, later row") << true << digits(17) << digits(18) << digits(16);
+}
+
+void TestMainWindow::engineErrorIsReportedOnceAndCleanedUp() {
+    QFETCH(bool, range);
+    QFETCH(QString, von);
+    QFETCH(QString, bis);
+    QFETCH(QString, step);
+    MessageRecorder messages;
+    TForm1 form(kWindowArguments);
+    showAndActivate(form);
+    // Earlier results that must not be mistaken for this run's.
+    form.eFAPBASIS->setText(QStringLiteral("10"));
+    form.RunCalculation();
+    const QString avpBefore = form.lbAVP->text();
+    enterRange(form, QStringLiteral("1"), QStringLiteral("40"), QStringLiteral("1"));
+    form.RunCalculation();
+    if (!range)
+        form.ToggleMode();
+
+    bool cursorBackAtReport = false;
+    bool boxHiddenAtReport = false;
+    messages.onMessage = [&](const tools::Message&) {
+        cursorBackAtReport = QApplication::overrideCursor() == nullptr;
+        boxHiddenAtReport = form.GroupBox2->isHidden();
+    };
+    if (range)
+        enterRange(form, von, bis, step);
+    else
+        form.eFAPBASIS->setText(von);
+    form.RunCalculation();
+
+    QCOMPARE(messages.messages.size(), 1);
+    QCOMPARE(messages.messages[0].kind, tools::MessageKind::Error);
+    QCOMPARE(messages.messages[0].text, QString::fromUtf8(kInvalidOperationText));
+    QVERIFY(cursorBackAtReport);
+    QVERIFY(boxHiddenAtReport);
+    QVERIFY(!QApplication::overrideCursor());
+    QVERIFY(form.GroupBox2->isHidden());
+    QVERIFY(!form.IsCalculating());
+
+    if (!range) {
+        QCOMPARE(form.lbAVP->text(), avpBefore);
+        return;
+    }
+    // The rows computed before the error stay, and nothing else.
+    const double v = ParsePrice(von.toStdString());
+    const double b = ParsePrice(bis.toStdString());
+    const double s = ParsePrice(step.toStdString());
+    std::vector<Row> written;
+    for (double price = v; !(price > b); price += s) {
+        try {
+            const PriceResult r = CalcPrices(price, form.Options, form.VatFactor);
+            written.push_back(
+                {FormatPrice(price), FormatPrice(r.aep), FormatPrice(r.kp), FormatPrice(r.avp)});
+        } catch (const FloatError&) {
+            break;
+        }
+    }
+    if (written.empty()) {
+        QCOMPARE(form.GridModel().rowCountExact(), 1);
+        for (int column = 0; column < 4; ++column)
+            QVERIFY(form.GridModel().cellText(0, column).empty());
+    } else {
+        QVERIFY(written.size() < 100); // the error came before the end
+        compareGrid(form, written);
+    }
+    // The window goes on working.
+    messages.messages.clear();
+    enterRange(form, QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("1"));
+    form.RunCalculation();
+    QVERIFY(messages.messages.isEmpty());
+    QCOMPARE(form.GridModel().rowCountExact(), 2);
+}
+
+void TestMainWindow::startDuringRangeRunRestarts_data() {
+    QTest::addColumn<QString>("how");
+    QTest::newRow("switch: RunCalculation") << "switch";
+    QTest::newRow("VAT field: btBerechnenClick") << "vat";
+    QTest::newRow("Berechnen button") << "button";
+}
+
+void TestMainWindow::startDuringRangeRunRestarts() {
+    QFETCH(QString, how);
+    MessageRecorder messages;
+    TForm1 form(kWindowArguments);
+    showAndActivate(form);
+    enterRange(form, QStringLiteral("1"), QStringLiteral("300"), QStringLiteral("0.01"));
+    int nestedRowsBefore = -1;
+    int nestedRowsAfter = -1;
+    bool requested = false;
+    QTimer trigger;
+    connect(&trigger, &QTimer::timeout, this, [&] {
+        if (requested || form.GridModel().rowCountExact() <= 100)
+            return;
+        requested = true;
+        QVERIFY(form.IsCalculating());
+        nestedRowsBefore = form.GridModel().rowCountExact();
+        if (how == "switch") {
+            form.Options.Narcotic = true;
+            form.RunCalculation();
+        } else if (how == "vat") {
+            form.VatFactor = 1.2;
+            form.btBerechnenClick();
+        } else {
+            form.Options.Veterinary = true;
+            QTest::mouseClick(form.btBerechnen, Qt::LeftButton);
+        }
+        nestedRowsAfter = form.GridModel().rowCountExact();
+    });
+    trigger.start(0);
+    form.RunCalculation();
+    trigger.stop();
+    QVERIFY(requested);
+    // The request did not run a calculation inside the running one...
+    QCOMPARE(nestedRowsAfter, nestedRowsBefore);
+    QVERIFY(!form.IsCalculating());
+    // ...and the table is one whole run with the new settings.
+    QVERIFY(messages.messages.isEmpty());
+    compareGrid(form, expectedRange(1, 300, 0.01, form.Options, form.VatFactor));
+    QVERIFY(form.GroupBox2->isHidden());
+    QVERIFY(!QApplication::overrideCursor());
+}
+
+void TestMainWindow::closingStopsARun() {
+    MessageRecorder messages;
+    TForm1 form(kWindowArguments);
+    showAndActivate(form);
+    form.MaxRangeRows = 200000;
+    enterRange(form, QStringLiteral("1"), QStringLiteral("100000"), QStringLiteral("0.01"));
+    QTimer closer;
+    connect(&closer, &QTimer::timeout, this, [&] {
+        if (form.GridModel().rowCountExact() > 300 && form.isVisible()) {
+            form.RunCalculation(); // a pending restart must not survive the close
+            form.close();
+        }
+    });
+    closer.start(0);
+    form.RunCalculation();
+    closer.stop();
+    QVERIFY(!form.isVisible());
+    const int rows = form.GridModel().rowCountExact();
+    QVERIFY2(rows < 1000, qPrintable(QString::number(rows)));
+    QCOMPARE(rows % 15, 1);
+    QVERIFY(!QApplication::overrideCursor());
+}
+
+void TestMainWindow::screenUpdatesAreCoalesced() {
+    MessageRecorder messages;
+    TForm1 form(kWindowArguments);
+    showAndActivate(form);
+    enterRange(form, QStringLiteral("0.01"), QStringLiteral("1500"), QStringLiteral("0.01"));
+    QSignalSpy inserted(&form.GridModel(), &QAbstractItemModel::rowsInserted);
+    int countTexts = 0;
+    QString lastCount;
+    QTimer watcher;
+    connect(&watcher, &QTimer::timeout, this, [&] {
+        if (form.lbCount->text() != lastCount) {
+            lastCount = form.lbCount->text();
+            ++countTexts;
+        }
+    });
+    watcher.start(0);
+    QElapsedTimer clock;
+    clock.start();
+    form.RunCalculation();
+    const qint64 elapsed = clock.elapsed();
+    watcher.stop();
+    QCOMPARE(form.GridModel().rowCountExact(), 150000);
+    // At most one update per 40 ms, plus the first and the final one.
+    const qint64 allowed = elapsed / 40 + 3;
+    QVERIFY2(inserted.count() <= allowed,
+             qPrintable(QStringLiteral("%1 updates in %2 ms").arg(inserted.count()).arg(elapsed)));
+    QVERIFY2(countTexts <= allowed, qPrintable(QString::number(countTexts)));
+    QVERIFY(inserted.count() >= 1);
+    // What was shown last is the last row that had its progress turn.
+    const int lastTurn = (150000 - 1) / 15 * 15;
+    double price = 0.01;
+    for (int row = 0; row < lastTurn; ++row)
+        price += 0.01;
+    QCOMPARE(form.lbCount->text(), QString::number(lastTurn));
+    QCOMPARE(form.Gauge1->value(), GaugeCents(price));
+}
+
+QTEST_MAIN(TestMainWindow)
+#include "test_main_window.moc"
