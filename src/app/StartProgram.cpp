@@ -1,6 +1,12 @@
 #include "app/StartProgram.h"
 
+#include "ui/dialogs/FAP_Hilfe.h"
+#include "ui/dialogs/FAP_Impr.h"
+#include "ui/dialogs/JvCaptionButton.h"
+#include "ui/dialogs/artwork.h"
 #include "ui/main/FAP_Main.h"
+#include "ui/output/FAP_Export.h"
+#include "ui/output/Fap_DetMore.h"
 
 #include <QApplication>
 #include <QWidget>
@@ -35,9 +41,35 @@ const std::vector<CreationStep>& CreationSteps() {
          [](Program& program) {
              program.SetMainWindow(std::make_unique<TForm1>(program.Arguments()));
          }},
-        // Next: TdlgFAPIMPressum, TdlgFAP_Hilfe, TdlgFAP_EXPORT, TDetMore, each
-        // created hidden with program.Keep(...) and attached to the main window's
-        // ShowImprint / ShowNotes / ShowExport / ShowDetail.
+        // The secondary windows are created hidden, in this order, and only shown
+        // and hidden afterwards; each is attached to the main window's opener.
+        {"TdlgFAPIMPressum",
+         [](Program& program) {
+             // Created now so its auto-close timer counts from the start of the program.
+             auto* imprint = program.Keep(std::make_unique<TdlgFAPIMPressum>());
+             TForm1* form = program.MainWindow();
+             form->ShowImprint = [imprint] { imprint->exec(); };
+             auto* button = new TJvCaptionButton(form); // owned by the main window
+             button->OnClick = [form] { form->JvCaptionButton1Click(); };
+             form->JvCaptionButton1 = button;
+         }},
+        {"TdlgFAP_Hilfe",
+         [](Program& program) {
+             auto* notes = program.Keep(std::make_unique<TdlgFAP_Hilfe>());
+             program.MainWindow()->ShowNotes = [notes] { notes->exec(); };
+         }},
+        {"TdlgFAP_EXPORT",
+         [](Program& program) {
+             TForm1* form = program.MainWindow();
+             auto* dialog = program.Keep(std::make_unique<TdlgFAP_EXPORT>());
+             form->ShowExport = [dialog, form] { dialog->ExecFor(*form); };
+         }},
+        {"TDetMore",
+         [](Program& program) {
+             TForm1* form = program.MainWindow();
+             auto* detail = program.Keep(std::make_unique<TDetMore>());
+             form->ShowDetail = [detail, form] { detail->ShowFor(*form); };
+         }},
     };
     return steps;
 }
@@ -45,6 +77,7 @@ const std::vector<CreationStep>& CreationSteps() {
 int StartProgram(const QStringList& arguments) {
     RegisterFontSubstitutions();
     QApplication::setFont(PixelFont(QStringLiteral("MS Sans Serif"), 11));
+    QApplication::setWindowIcon(ProgramIcon());
     Program program(arguments);
     for (const CreationStep& step : CreationSteps())
         step.create(program);
