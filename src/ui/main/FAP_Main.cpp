@@ -265,22 +265,7 @@ void TForm1::BuildControls() {
 
     StringGrid1 = named(new QTableView(StafelPanel), "StringGrid1");
     StringGrid1->setModel(gridModel_);
-    StringGrid1->setFont(PixelFont(kSansSerif, 10, true));
-    StringGrid1->horizontalHeader()->hide();
-    StringGrid1->verticalHeader()->hide();
-    StringGrid1->verticalHeader()->setMinimumSectionSize(1);
-    StringGrid1->verticalHeader()->setDefaultSectionSize(14);
-    StringGrid1->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    StringGrid1->horizontalHeader()->setMinimumSectionSize(1);
-    StringGrid1->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    StringGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
-    StringGrid1->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    StringGrid1->setShowGrid(true);
-    StringGrid1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    StringGrid1->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    StringGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    StringGrid1->setWordWrap(false);
-    StringGrid1->setTextElideMode(Qt::ElideNone);
+    SetUpResultGridView(StringGrid1);
 
     GroupBox2 = named(new QGroupBox(StafelPanel), "GroupBox2");
     GroupBox2->setAutoFillBackground(true);

@@ -1,8 +1,10 @@
 #include "ui/main/Widgets.h"
 
 #include <QFrame>
+#include <QHeaderView>
 #include <QMouseEvent>
 #include <QRadioButton>
+#include <QTableView>
 #include <algorithm>
 
 namespace fapkalk {
@@ -118,6 +120,25 @@ void TImage::mouseReleaseEvent(QMouseEvent* event) {
     QLabel::mouseReleaseEvent(event);
     if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
         emit clicked();
+}
+
+void SetUpResultGridView(QTableView* grid) {
+    grid->setFont(PixelFont(QStringLiteral("MS Sans Serif"), 10, true));
+    grid->horizontalHeader()->hide();
+    grid->verticalHeader()->hide();
+    grid->verticalHeader()->setMinimumSectionSize(1);
+    grid->verticalHeader()->setDefaultSectionSize(14);
+    grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    grid->horizontalHeader()->setMinimumSectionSize(1);
+    grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    grid->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    grid->setShowGrid(true);
+    grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    grid->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grid->setWordWrap(false);
+    grid->setTextElideMode(Qt::ElideNone);
 }
 
 } // namespace fapkalk

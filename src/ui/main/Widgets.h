@@ -13,6 +13,8 @@
 #include <QStringList>
 #include <QWidget>
 
+class QTableView;
+
 namespace fapkalk {
 
 // The program's fonts are given as a face and a pixel height. Faces this
@@ -20,6 +22,11 @@ namespace fapkalk {
 // that RegisterFontSubstitutions() installs.
 QFont PixelFont(const QString& family, int pixelSize, bool bold = false);
 void RegisterFontSubstitutions();
+
+// The look of a result grid, shared by the main window and the detail window:
+// no headers, rows 14 pixels high, bold 10-pixel font, grid lines, whole rows
+// selected, read-only, vertical scroll bar only.
+void SetUpResultGridView(QTableView* grid);
 
 // A status bar of panels side by side. Every panel but the last has a fixed
 // width; the last reaches to the right edge.

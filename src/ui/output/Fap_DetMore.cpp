@@ -67,22 +67,7 @@ TDetMore::TDetMore(QWidget* parent)
     StringGrid1 = new QTableView(this);
     StringGrid1->setObjectName(QStringLiteral("StringGrid1"));
     StringGrid1->setModel(model_);
-    StringGrid1->setFont(PixelFont(kSansSerif, 10, true));
-    StringGrid1->horizontalHeader()->hide();
-    StringGrid1->verticalHeader()->hide();
-    StringGrid1->verticalHeader()->setMinimumSectionSize(1);
-    StringGrid1->verticalHeader()->setDefaultSectionSize(kRowHeight);
-    StringGrid1->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    StringGrid1->horizontalHeader()->setMinimumSectionSize(1);
-    StringGrid1->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    StringGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
-    StringGrid1->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    StringGrid1->setShowGrid(true);
-    StringGrid1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    StringGrid1->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    StringGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    StringGrid1->setWordWrap(false);
-    StringGrid1->setTextElideMode(Qt::ElideNone);
+    SetUpResultGridView(StringGrid1);
     for (int column = 0; column < RowStore::kColumns; ++column)
         StringGrid1->setColumnWidth(column, kStartColumnWidth);
 
