@@ -30,6 +30,8 @@ std::optional<Command> CommandNamed(std::string_view name) {
     return std::nullopt;
 }
 
+} // namespace
+
 std::string Quoted(std::string_view text) {
     std::string quoted;
     quoted.reserve(text.size() + 2);
@@ -38,6 +40,8 @@ std::string Quoted(std::string_view text) {
     quoted += '"';
     return quoted;
 }
+
+namespace {
 
 // The checks that need the whole command line.
 std::string CheckCombination(const Arguments& a) {

@@ -49,6 +49,9 @@ std::string NumberProblem(std::string_view text);
 // Throws FloatError(Overflow) for a value beyond the double range.
 double NumberValue(std::string_view text);
 
+// The text between double quotes, for messages that name what was given.
+std::string Quoted(std::string_view text);
+
 // The VAT rate: one or two digits. nullopt when the text is anything else.
 std::optional<unsigned> VatRate(std::string_view text);
 

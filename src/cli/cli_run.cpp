@@ -6,6 +6,7 @@
 #include "pricing/engine.h"
 #include "pricing/export_lines.h"
 #include "pricing/numbers.h"
+#include "pricing/range_step.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -22,15 +23,6 @@ namespace fapkalk::cli {
 namespace {
 
 constexpr std::string_view kProgram = "fapkalk-cli";
-
-std::string Quoted(std::string_view text) {
-    std::string quoted;
-    quoted.reserve(text.size() + 2);
-    quoted += '"';
-    quoted += text;
-    quoted += '"';
-    return quoted;
-}
 
 void Report(ByteSink& err, std::string_view message) {
     std::string line(kProgram);
@@ -256,7 +248,7 @@ int RunRange(const Arguments& a, double vatFactor, ByteSink& out, ByteSink& err)
         Report(err, kFieldsEmptyText);
         return kExitRefused;
     }
-    if (!StepAdvances(*bis, *step)) {
+    if (!RangeStepAdvances(*von, *bis, *step)) {
         Report(err, kStepTooSmallText);
         return kExitRefused;
     }
@@ -370,17 +362,6 @@ int RunBatch(const Arguments& a, double vatFactor, std::istream& stdIn, ByteSink
 }
 
 } // namespace
-
-bool StepAdvances(double bis, double step) {
-    if (!(step > 0) || !std::isfinite(bis))
-        return false;
-    // A sum rounds up to the next double only when step exceeds half the gap
-    // to it (at exactly half, ties go to the even neighbour and may stay).
-    // Below bis the gaps are no wider, so this covers every price of the run,
-    // including von + step == von and bis + step == bis.
-    const double gap = std::nextafter(bis, std::numeric_limits<double>::infinity()) - bis;
-    return step > gap / 2;
-}
 
 int RunCli(std::span<const std::string> args, std::istream& in, ByteSink& out, ByteSink& err) {
     const ParsedArguments parsed = ParseArguments(args);

@@ -34,8 +34,4 @@ inline constexpr std::string_view kStepTooSmallText =
 // the exit status. out is finished (flushed) before returning.
 int RunCli(std::span<const std::string> args, std::istream& in, ByteSink& out, ByteSink& err);
 
-// True when price + step moves past every price from von to bis, so a range
-// run ends. Needs 0 < von <= bis.
-bool StepAdvances(double bis, double step);
-
 } // namespace fapkalk::cli

@@ -4,6 +4,7 @@
 #include "cli/cli_run.h"
 #include "cli_harness.h"
 #include "pricing/numbers.h"
+#include "pricing/range_step.h"
 
 #include <QRegularExpression>
 #include <QTest>
@@ -261,7 +262,7 @@ private slots:
             QString::fromUtf8(result.out).contains(QRegularExpression("^fapkalk-cli \\d+\\.\\d+")));
     }
 
-    // StepAdvances must be exact: when it agrees, every price up to bis moves
+    // RangeStepAdvances must be exact: when it agrees, every price up to bis moves
     // on; when it refuses, some price up to bis would stay where it is.
     void stepAdvancesIsExact_data() {
         QTest::addColumn<double>("bis");
@@ -287,20 +288,20 @@ private slots:
                                           std::nextafter(std::nextafter(bis, 0.0), 0.0)};
             for (int i = 0; i < 200; ++i)
                 prices.push_back(bis * fraction(random));
-            const bool advances = StepAdvances(bis, step);
+            const bool advances = RangeStepAdvances(bis, bis, step);
             bool allMove = true;
             for (double price : prices)
                 if (price > 0 && !(price + step > price))
                     allMove = false;
             QVERIFY2(advances == allMove,
-                     qPrintable(QStringLiteral("bis %1 step %2: StepAdvances %3")
+                     qPrintable(QStringLiteral("bis %1 step %2: RangeStepAdvances %3")
                                     .arg(bis, 0, 'g', 17)
                                     .arg(step, 0, 'g', 17)
                                     .arg(advances)));
         }
-        QVERIFY(!StepAdvances(bis, 0));
-        QVERIFY(!StepAdvances(bis, -1));
-        QVERIFY(!StepAdvances(bis, std::numeric_limits<double>::quiet_NaN()));
+        QVERIFY(!RangeStepAdvances(bis, bis, 0));
+        QVERIFY(!RangeStepAdvances(bis, bis, -1));
+        QVERIFY(!RangeStepAdvances(bis, bis, std::numeric_limits<double>::quiet_NaN()));
     }
 };
 

@@ -1,5 +1,7 @@
 #include "ui/main/RunRules.h"
 
+#include "pricing/range_step.h"
+
 #include <QLocale>
 #include <cmath>
 #include <limits>
@@ -28,10 +30,9 @@ RangeCheck CheckRange(double von, double bis, double step) {
         return RangeCheck::VonAboveBis;
     if (von == 0 || bis == 0 || step == 0)
         return RangeCheck::EmptyField;
-    // The loop adds the step to a running sum that lies between Von and Bis; if
-    // adding it leaves either end unchanged, the sum would stop moving somewhere
-    // and the run would never end. A negative (or NaN) step never reaches Bis.
-    if (!(step > 0) || von + step == von || bis + step == bis)
+    // A step that never reaches Bis (negative, NaN) or that some price of the
+    // running sum would swallow makes a run that never ends.
+    if (!RangeStepAdvances(von, bis, step))
         return RangeCheck::BadStep;
     return RangeCheck::Ok;
 }

@@ -101,6 +101,11 @@ void TestRunRules::checkRange_data() {
     QTest::newRow("tiny step lost at 1") << 1.0 << 2.0 << 1e-17 << bad;
     QTest::newRow("tiny step still moves") << 1e-300 << 2e-300 << 1e-301 << ok;
     QTest::newRow("negative range") << -5.0 << -1.0 << 1.0 << ok;
+    // Odd von and bis move on by half a gap (the tie goes to the even
+    // neighbour), but the even price between them would stay where it is.
+    const double ulp1 = std::nextafter(1.0, 2.0) - 1.0;
+    QTest::newRow("half-gap step stalls between odd ends")
+        << 1.0 + ulp1 << 1.0 + 3 * ulp1 << ulp1 / 2 << bad;
     QTest::newRow("nan step") << 1.0 << 2.0 << std::numeric_limits<double>::quiet_NaN() << bad;
 }
 
