@@ -81,11 +81,12 @@ inline bool FiveCentsByDigitApplies(std::int64_t cents) {
     return cents >= 0 && cents < kFiveCentsByDigitLimit;
 }
 
+// The digit rule is a half-up rounding to fives: digit 2 (+2.5) stays below
+// the next five, digit 3 reaches it. (2 * cents + 5) / 10 counts the fives,
+// and fives / 20 is the same double as (5 * fives) / 100.
 inline double FiveCentsByDigit(std::int64_t cents) {
-    const std::int64_t tenth = (cents + 2) / 10;
-    const std::int64_t tenthAbove = (cents + 7) / 10;
-    const std::int64_t rounded = tenth * 10 + (tenth != tenthAbove ? 5 : 0);
-    return static_cast<double>(rounded) / 100.0;
+    const std::int64_t fives = (cents * 2 + 5) / 10;
+    return static_cast<double>(fives) / 20.0;
 }
 
 // The AVP's 15 % raise, RoundCents(net * 1.15), on a net amount on whole cents:

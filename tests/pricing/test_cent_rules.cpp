@@ -1,12 +1,15 @@
 // The engine's shortcuts on whole cents against the double steps they replace,
 // for every cent amount in the range where the engine takes them.
+#include "pricing/cent_path.h"
 #include "pricing/engine.h"
 #include "pricing/numbers.h"
 #include "pricing/rounding_detail.h"
 
 #include <QtTest>
 
+#include <cmath>
 #include <cstdint>
+#include <limits>
 
 namespace detail = fapkalk::detail;
 
@@ -50,6 +53,108 @@ private slots:
             if (detail::SurchargeByCents(cents) !=
                 fapkalk::RoundCents(net * fapkalk::AvpSurchargeFactor))
                 QFAIL(qPrintable(QString::asprintf("%lld cents", (long long)cents)));
+        }
+    }
+
+    // KP and AVP in whole cents against the double steps, for every AEP the
+    // engine sends the integer way (VAT 10 %, with and without narcotic).
+    void centPathEveryAep() {
+        for (std::int64_t cents = 0; cents < detail::kCentPathLimit; ++cents) {
+            const double aep = static_cast<double>(cents) / 100.0;
+            const auto c = static_cast<std::uint64_t>(cents);
+            for (bool narcotic : {false, true}) {
+                if (detail::FiveCentsOf(detail::KpCents(c, narcotic)) !=
+                        fapkalk::CalcKp(aep, narcotic) ||
+                    detail::FiveCentsOf(detail::AvpCents(c, narcotic, 10)) !=
+                        fapkalk::CalcAvp(aep, narcotic, 1.1))
+                    QFAIL(qPrintable(QString::asprintf("AEP %lld cents, narcotic %d",
+                                                       (long long)cents, narcotic)));
+            }
+        }
+    }
+
+    // Every whole VAT rate: all AEPs up to 655.35 €, and a sample across the
+    // whole range (a prime stride hits every band and cent digit).
+    void centPathEveryVatRate() {
+        for (unsigned rate = 0; rate < 100; ++rate) {
+            const double factor = fapkalk::VatFactorFromRate(rate);
+            QCOMPARE(detail::WholeVatRate(factor), static_cast<int>(rate));
+            for (std::int64_t cents = 0; cents < detail::kCentPathLimit;
+                 cents += cents < 65536 ? 1 : 997) {
+                const double aep = static_cast<double>(cents) / 100.0;
+                for (bool narcotic : {false, true})
+                    if (detail::FiveCentsOf(
+                            detail::AvpCents(static_cast<std::uint64_t>(cents), narcotic, rate)) !=
+                        fapkalk::CalcAvp(aep, narcotic, factor))
+                        QFAIL(qPrintable(QString::asprintf("AEP %lld cents, rate %u, narcotic %d",
+                                                           (long long)cents, rate, narcotic)));
+            }
+        }
+    }
+
+    // What leaves the integer way: amounts that are not whole cents or lie
+    // outside the range, and VAT factors that no whole rate gives.
+    void centPathGate_data() {
+        QTest::addColumn<double>("amount");
+        QTest::addColumn<qint64>("cents");
+        const double limit = static_cast<double>(detail::kCentPathLimit);
+        QTest::newRow("zero") << 0.0 << qint64(0);
+        QTest::newRow("one cent") << 0.01 << qint64(1);
+        QTest::newRow("7.29") << 7.29 << qint64(729);
+        QTest::newRow("half a cent") << 7.295 << qint64(-1);
+        QTest::newRow("one ulp above 7.29") << std::nextafter(7.29, 8.0) << qint64(-1);
+        QTest::newRow("one ulp below 7.29") << std::nextafter(7.29, 7.0) << qint64(-1);
+        QTest::newRow("last cent below the limit")
+            << (limit - 1) / 100.0 << qint64(detail::kCentPathLimit - 1);
+        QTest::newRow("the limit") << limit / 100.0 << qint64(-1);
+        QTest::newRow("minus one cent") << -0.01 << qint64(-1);
+        QTest::newRow("NaN") << std::nan("") << qint64(-1);
+        QTest::newRow("infinity") << HUGE_VAL << qint64(-1);
+    }
+
+    void centPathGate() {
+        QFETCH(double, amount);
+        QFETCH(qint64, cents);
+        QCOMPARE(detail::ExactCents(amount), cents);
+    }
+
+    void wholeVatRateRefusesOtherFactors() {
+        for (unsigned rate = 0; rate < 100; ++rate) {
+            const double factor = fapkalk::VatFactorFromRate(rate);
+            QCOMPARE(detail::WholeVatRate(std::nextafter(factor, 0.0)), -1);
+            QCOMPARE(detail::WholeVatRate(std::nextafter(factor, 3.0)), -1);
+        }
+        for (double factor : {0.0, 0.99, 1.005, 1.075, 2.0, -1.1, 1e308, std::nan(""), HUGE_VAL})
+            QCOMPARE(detail::WholeVatRate(factor), -1);
+    }
+
+    // The engine's answer does not depend on the way it takes: an AEP just
+    // off whole cents or an odd VAT factor gives the double steps' prices.
+    void enginePathsAgree_data() {
+        QTest::addColumn<double>("price");
+        QTest::addColumn<bool>("aepInput");
+        QTest::addColumn<double>("vat");
+        QTest::newRow("AEP on cents, VAT 10") << 12.34 << true << 1.1;
+        QTest::newRow("AEP half a cent") << 12.345 << true << 1.1;
+        QTest::newRow("AEP ulp above 7.29") << std::nextafter(7.29, 8.0) << true << 1.1;
+        QTest::newRow("open band, typed decimals") << 400.005 << false << 1.1;
+        QTest::newRow("VAT 7.5 %") << 55.55 << false << 1.075;
+        QTest::newRow("VAT factor ulp off 1.2") << 55.55 << false << std::nextafter(1.2, 2.0);
+        QTest::newRow("beyond the cent path") << 50000.0 << true << 1.2;
+    }
+
+    void enginePathsAgree() {
+        QFETCH(double, price);
+        QFETCH(bool, aepInput);
+        QFETCH(double, vat);
+        for (bool narcotic : {false, true}) {
+            const fapkalk::CalcOptions options{.AepInput = aepInput, .Narcotic = narcotic};
+            const fapkalk::PriceResult r = fapkalk::CalcPrices(price, options, vat);
+            const double aep = fapkalk::CalcAep(price, options);
+            // Bit for bit: QCOMPARE on doubles would forgive the last digits.
+            QVERIFY(r.aep == aep);
+            QVERIFY(r.kp == fapkalk::CalcKp(aep, narcotic));
+            QVERIFY(r.avp == fapkalk::CalcAvp(aep, narcotic, vat));
         }
     }
 
