@@ -22,7 +22,9 @@ using detail::RoundFiveCentsInline;
 
 // The price path is written once and instantiated twice: with NoTrace for
 // CalcPrices (every trace statement compiles away) and with TextTrace for
-// ExplainPrices, so the explanation can never disagree with the prices.
+// ExplainPrices, so the explanation follows the same steps. CalcPrices takes
+// the whole-cent shortcut of cent_path.h where it applies; the tests hold it
+// against these steps for every AEP in its range.
 struct NoTrace {
     static constexpr bool kOn = false;
     void Line(const std::string&) {}
