@@ -3,9 +3,12 @@
 
 RELEASE_DIR := build/release
 TEST_DIR    := build/test
+FUZZ_DIR    := build/fuzz
+FUZZ_SECONDS ?= 60
+FUZZ_SMOKE_SECONDS ?= 5
 CMAKE_GEN   := -G Ninja
 
-.PHONY: all deps build run test bench clean format
+.PHONY: all deps build run test bench clean format fuzz fuzz-build
 
 all: build
 
@@ -29,6 +32,19 @@ run: build
 test: deps $(TEST_DIR)/build.ninja
 	cmake --build $(TEST_DIR)
 	cd $(TEST_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j2
+	@$(MAKE) --no-print-directory fuzz FUZZ_SECONDS=$(FUZZ_SMOKE_SECONDS)
+
+# The fuzz targets (clang, libFuzzer, ASan+UBSan), each run for FUZZ_SECONDS on
+# a working copy of its seeds in $(FUZZ_DIR)/fuzz-corpus; `make test` runs
+# them for FUZZ_SMOKE_SECONDS each.
+$(FUZZ_DIR)/build.ninja: CMakeLists.txt fuzz/CMakeLists.txt | deps
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_DIR) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFAPKALK_BUILD_FUZZ=ON
+
+fuzz-build: deps $(FUZZ_DIR)/build.ninja
+	cmake --build $(FUZZ_DIR) --target fuzz_all
+
+fuzz: fuzz-build
+	fuzz/run-fuzzers.sh $(FUZZ_DIR) $(FUZZ_SECONDS)
 
 bench: build
 	@for b in $(RELEASE_DIR)/bench/bench_*; do echo "== $$b"; $$b --benchmark_repetitions=5 --benchmark_report_aggregates_only=true; done

@@ -5,7 +5,9 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
@@ -65,6 +67,68 @@ void UnregisterTemporary(int slot) {
     TemporarySlot& s = temporarySlots[static_cast<std::size_t>(slot)];
     s.used.store(false, std::memory_order_release);
     s.claimed.store(false);
+}
+
+constexpr std::string_view kTemporaryTag = ".tmp";
+constexpr std::size_t kTemporaryRandomChars = 6; // mkostemp's XXXXXX
+
+bool SameFile(const struct stat& a, const struct stat& b) {
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// A writer holds an exclusive lock on its temporary file from creation to the
+// rename; the system drops it when the process dies, however it dies. A
+// temporary file of this target that nobody holds locked is what a killed
+// writer (SIGKILL, power loss) left behind, and goes. Only the caller's own
+// regular files are touched.
+void RemoveStaleTemporaries(const std::string& folder, const std::string& name) {
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr)
+        return;
+    const std::string prefix = "." + name + std::string(kTemporaryTag);
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string_view entryName(entry->d_name);
+        if (entryName.size() != prefix.size() + kTemporaryRandomChars ||
+            !entryName.starts_with(prefix))
+            continue;
+        const std::string path = folder + "/" + std::string(entryName);
+        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+        if (fd < 0)
+            continue;
+        struct stat held {};
+        struct stat named {};
+        if (::fstat(fd, &held) == 0 && S_ISREG(held.st_mode) && held.st_uid == ::geteuid() &&
+            ::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::lstat(path.c_str(), &named) == 0 &&
+            SameFile(held, named))
+            ::unlink(path.c_str());
+        ::close(fd);
+    }
+    ::closedir(dir);
+}
+
+// Creates and locks a temporary file from pattern (ending in XXXXXX). A
+// cleaner of another writer may remove the file in the moment between its
+// creation and the lock; then the name no longer leads to it and a new one
+// is made.
+int CreateLockedTemporary(std::string& pattern) {
+    const std::string original = pattern;
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        pattern = original;
+        const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
+        if (fd < 0)
+            return -1;
+        // A file system without locks gets no cleanup, but still a safe write.
+        if (::flock(fd, LOCK_EX) != 0)
+            return fd;
+        struct stat held {};
+        struct stat named {};
+        if (::fstat(fd, &held) == 0 && ::lstat(pattern.c_str(), &named) == 0 &&
+            SameFile(held, named))
+            return fd;
+        ::close(fd);
+    }
+    errno = EEXIST;
+    return -1;
 }
 
 } // namespace
@@ -143,8 +207,9 @@ bool SafeFileWriter::Open() {
     const auto [folder, name] = SplitPath(finalPath_);
     if (name.empty())
         return Fail("Ziel ist ein Ordner", EISDIR);
-    std::string pattern = folder + "/." + name + ".tmpXXXXXX";
-    fd_ = ::mkostemp(pattern.data(), O_CLOEXEC);
+    RemoveStaleTemporaries(folder, name);
+    std::string pattern = folder + "/." + name + std::string(kTemporaryTag) + "XXXXXX";
+    fd_ = CreateLockedTemporary(pattern);
     if (fd_ < 0)
         return Fail("Anlegen der temporären Datei", errno);
     tempPath_ = pattern;
@@ -225,13 +290,15 @@ bool SafeFileWriter::Commit() {
     }
     if (::fsync(fd_) != 0)
         return Fail("Sichern auf den Datenträger", errno);
-    const int fd = std::exchange(fd_, -1);
-    if (::close(fd) != 0)
-        return Fail("Schließen", errno);
+    // Renamed while still open, so the lock that marks the temporary file as
+    // in use lasts until it has its final name.
     if (::rename(tempPath_.c_str(), finalPath_.c_str()) != 0)
         return Fail("Ersetzen der Zieldatei", errno);
     tempPath_.clear();
     UnregisterTemporary(std::exchange(slot_, -1));
+    // The content is on disk (fsync above) and in place; a late close error
+    // changes nothing about that.
+    ::close(std::exchange(fd_, -1));
     // The new name must be on disk as well; the content already is, so a
     // failure here is not reported.
     const int dir = ::open(SplitPath(finalPath_).first.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);

@@ -2,7 +2,8 @@
 // in place of the old one: the bytes go to a temporary file in the target's
 // folder, which is flushed to disk and then renamed over the target. Until
 // Commit succeeds the target is untouched; after any failure the temporary
-// file is removed.
+// file is removed. A temporary file left by a writer that was killed (so it
+// could not remove it) is removed by the next write of the same target.
 #pragma once
 
 #include <cstddef>

@@ -1,5 +1,7 @@
 #include "settings/profile_file.h"
 
+#include "pricing/file_writer.h"
+
 #include <cerrno>
 #include <climits>
 #include <cstdint>
@@ -354,76 +356,13 @@ FileResult LoadProfileFile(const std::string& path, ProfileFile& out) {
 }
 
 FileResult WriteFileAtomically(const std::string& path, std::string_view content) {
-    if (path.empty())
-        return {false, ErrorText(ENOENT)};
-
-    // Replace what a symbolic link points to, not the link itself.
-    std::string target = path;
-    struct stat info {};
-    if (::lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode)) {
-        if (char* resolved = ::realpath(path.c_str(), nullptr)) {
-            target = resolved;
-            std::free(resolved);
-        }
-    }
-    const bool existed = ::stat(target.c_str(), &info) == 0;
-    if (existed && S_ISDIR(info.st_mode))
-        return {false, ErrorText(EISDIR)};
-
-    const std::size_t slash = target.rfind('/');
-    const std::string folder = slash == std::string::npos
-                                   ? std::string(".")
-                                   : (slash == 0 ? "/" : target.substr(0, slash));
-
-    // A fresh name beside the target, so the rename stays on one file system.
-    static unsigned counter = 0;
-    std::string temporary;
-    int fd = -1;
-    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temporary = target + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(++counter);
-        fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST)
-            break;
-    }
-    if (fd < 0)
-        return {false, ErrorText(errno)};
-
-    auto fail = [&](int error) {
-        if (fd >= 0)
-            ::close(fd);
-        ::unlink(temporary.c_str());
-        return FileResult{false, ErrorText(error)};
-    };
-
-    if (existed)
-        (void)::fchmod(fd, info.st_mode & 07777);
-
-    std::size_t written = 0;
-    while (written < content.size()) {
-        const ssize_t put = ::write(fd, content.data() + written, content.size() - written);
-        if (put < 0) {
-            if (errno == EINTR)
-                continue;
-            return fail(errno);
-        }
-        written += static_cast<std::size_t>(put);
-    }
-    if (::fsync(fd) != 0)
-        return fail(errno);
-    const int closed = ::close(fd);
-    fd = -1;
-    if (closed != 0)
-        return fail(errno);
-    if (::rename(temporary.c_str(), target.c_str()) != 0)
-        return fail(errno);
-
-    // Make the rename itself durable; a folder that cannot be synced is no failure.
-    const int folderFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folderFd >= 0) {
-        (void)::fsync(folderFd);
-        ::close(folderFd);
-    }
-    return {true, {}};
+    // The same writer as the export: a temporary file beside the target, synced
+    // and renamed over it, so a crash or a kill never leaves a half file, and a
+    // temporary file a killed program left is removed by the next save.
+    fapkalk::SafeFileWriter writer(path);
+    if (writer.Open() && writer.Append(content) && writer.Commit())
+        return {true, {}};
+    return {false, ErrorText(writer.errorCode() != 0 ? writer.errorCode() : EIO)};
 }
 
 namespace {

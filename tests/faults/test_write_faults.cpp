@@ -1,0 +1,550 @@
+// Every file the program writes, under real faults: the export from the
+// window, the command-line tool's output file (-o) and the settings file, each
+// with a full disk, no permission, a folder that does not exist, a name that
+// is a folder, and the writing process killed midway. After each the user is
+// told (message box or exit status) and the file that was there before is
+// intact, byte for byte, with nothing left beside it.
+#include "faultkit.h"
+#include "ui/output/outputtestkit.h"
+
+#include "pricing/file_writer.h"
+#include "pricing/numbers.h"
+#include "settings/JvFormPlacement.h"
+#include "settings/profile_file.h"
+#include "ui/main/FAP_Main.h"
+#include "ui/main/ResultGrid.h"
+#include "ui/output/ExportFile.h"
+#include "ui/output/FAP_Export.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QThread>
+#include <csignal>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+#include <unistd.h>
+
+using faultkit::ReadBytes;
+using faultkit::WriteBytes;
+
+namespace {
+
+enum class Writer { Window, Cli, Settings };
+enum class Fault { FullDisk, NoPermission, MissingFolder, NameIsFolder };
+
+const char* const kChildFlag = "--fault-child";
+
+QString CliProgram() {
+    return QStringLiteral(FAPKALK_CLI);
+}
+
+QString SelfProgram() {
+    return QCoreApplication::applicationFilePath();
+}
+
+QString FileNameOf(Writer writer) {
+    return writer == Writer::Settings ? QStringLiteral("kalvor.ini")
+                                      : QStringLiteral("FAP_PREIS.CSV");
+}
+
+// What stood in the file before: a partial or emptied replacement shows.
+QByteArray OldContent(Writer writer) {
+    if (writer == Writer::Settings)
+        return "[formpara]\r\nFormVersion=0\r\nNormPos=10,20,537,400\r\n; Kommentar\r\n"
+               "[fremd]\r\nSchl\xFC"
+               "ssel=bleibt\r\n";
+    QByteArray old = "FAP ;AEP ;KP ;AVP \r\n";
+    for (int i = 0; i < 200; ++i)
+        old += "alter Inhalt " + QByteArray::number(i) + "\r\n";
+    return old;
+}
+
+// Settings text of save number `round` in the killed child; a complete file
+// names its round in the first line and ends with the end mark.
+QByteArray SettingsVersion(int round) {
+    QByteArray text = "; Runde " + QByteArray::number(round) + "\n[formpara]\n";
+    for (int i = 0; i < 2000; ++i)
+        text += "Key" + QByteArray::number(i) + "=" + QByteArray::number(round) + "\n";
+    return text + "; Ende\n";
+}
+
+int RoundOf(const QByteArray& text) {
+    const QByteArray first = text.left(text.indexOf('\n'));
+    if (!first.startsWith("; Runde "))
+        return -1;
+    bool ok = false;
+    const int round = first.mid(8).toInt(&ok);
+    return ok ? round : -1;
+}
+
+// ---- What the child processes do (the test program started again).
+
+// A long export written slowly (a busy disk), so that it can be killed midway.
+int ChildSlowExport(const std::string& path) {
+    fapkalk::RowStore rows;
+    constexpr int kRows = 400'000;
+    rows.setRowCount(kRows);
+    const std::string a = fapkalk::FormatPrice(12.5), b = fapkalk::FormatPrice(13.81),
+                      c = fapkalk::FormatPrice(19.25), d = fapkalk::FormatPrice(24.35);
+    for (int i = 0; i < kRows; ++i)
+        rows.setRow(i, a, b, c, d);
+    const auto slow = [](int fd, const void* data, std::size_t size) -> ssize_t {
+        ::usleep(20'000);
+        return ::write(fd, data, size);
+    };
+    const fapkalk::ExportResult result =
+        fapkalk::WriteExportFile(path, rows, fapkalk::ExportLayout::FixedPosition, nullptr, slow);
+    return result.ok ? 0 : 3;
+}
+
+// The same export, small and quick: 0 written, 3 refused.
+int ChildExport(const std::string& path) {
+    fapkalk::RowStore rows;
+    rows.setRowCount(3);
+    for (int i = 0; i < 3; ++i)
+        rows.setRow(i, fapkalk::FormatPrice(i + 1), fapkalk::FormatPrice(i + 2),
+                    fapkalk::FormatPrice(i + 3), fapkalk::FormatPrice(i + 4));
+    return fapkalk::WriteExportFile(path, rows, fapkalk::ExportLayout::Xls, nullptr).ok ? 0 : 3;
+}
+
+int ChildSettingsSave(const std::string& path) {
+    const QByteArray text = SettingsVersion(1);
+    return settings::SaveProfileFile(path, settings::ProfileFile(text.toStdString())).ok ? 0 : 3;
+}
+
+// Saves the settings file over and over until it is killed.
+int ChildSettingsLoop(const std::string& path) {
+    for (int round = 1;; ++round) {
+        const QByteArray text = SettingsVersion(round);
+        if (!settings::SaveProfileFile(path, settings::ProfileFile(text.toStdString())).ok)
+            return 3;
+    }
+}
+
+int RunChildMode(int argc, char** argv) {
+    if (argc != 2)
+        return 2;
+    const std::string_view mode = argv[0];
+    const std::string path = argv[1];
+    if (mode == "slow-export")
+        return ChildSlowExport(path);
+    if (mode == "export")
+        return ChildExport(path);
+    if (mode == "settings-save")
+        return ChildSettingsSave(path);
+    if (mode == "settings-loop")
+        return ChildSettingsLoop(path);
+    return 2;
+}
+
+} // namespace
+
+class TestWriteFaults : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+
+    void faults_data();
+    void faults();
+
+    void killedMidWrite_data();
+    void killedMidWrite();
+    void killedSettingsSaves();
+
+    void anotherUsersFiles_data();
+    void anotherUsersFiles();
+
+    void leftoversOfThisTargetOnly_data();
+    void leftoversOfThisTargetOnly();
+    void liveWriterKeepsItsTemporaryFile();
+
+private:
+    struct Outcome {
+        bool reported = false; // the right message or exit status
+        QString detail;        // what happened instead
+    };
+    // Runs one write of writer to path in this process (window, settings) or
+    // in a child (the command-line tool), with the fault's file-size limit.
+    Outcome Write(Writer writer, const QString& path, bool fullDisk, bool expectSuccess);
+};
+
+void TestWriteFaults::initTestCase() {
+    QVERIFY2(QFileInfo(CliProgram()).isExecutable(), qPrintable(CliProgram()));
+}
+
+TestWriteFaults::Outcome TestWriteFaults::Write(Writer writer, const QString& path, bool fullDisk,
+                                                bool expectSuccess) {
+    Outcome outcome;
+    constexpr rlim_t kFullAfter = 16; // bytes: less than any of the files
+    switch (writer) {
+    case Writer::Window: {
+        auto form = testkit::MakeMainWindow();
+        testkit::FillGridWithPrices(*form, 500);
+        fapkalk::TdlgFAP_EXPORT dialog;
+        dialog.SetSource(form.get());
+        dialog.Edit1->setText(path);
+        testkit::MessageRecorder messages;
+        {
+            std::optional<faultkit::FileSizeLimit> limit;
+            if (fullDisk)
+                limit.emplace(kFullAfter);
+            dialog.Button1Click();
+        }
+        const QStringList expected{expectSuccess ? fapkalk::ExportCountText(500, path)
+                                                 : fapkalk::ExportFailureText(path)};
+        const auto kind =
+            expectSuccess ? tools::MessageKind::Information : tools::MessageKind::Error;
+        outcome.reported = messages.texts() == expected && messages.messages().size() == 1 &&
+                           messages.messages().constFirst().kind == kind;
+        outcome.detail = messages.texts().join(QStringLiteral(" | "));
+        break;
+    }
+    case Writer::Cli: {
+        faultkit::ChildOptions options;
+        if (fullDisk)
+            options.fileSizeLimit = kFullAfter;
+        const faultkit::ChildResult r =
+            faultkit::RunChild(CliProgram(),
+                               {QStringLiteral("range"), QStringLiteral("1"), QStringLiteral("20"),
+                                QStringLiteral("0.5"), QStringLiteral("-o"), path},
+                               options);
+        const QByteArray message =
+            "Datei \"" + QFile::encodeName(path) + "\" konnte nicht geschrieben werden!";
+        if (expectSuccess)
+            outcome.reported = r.started && !r.crashed && r.status == 0 && r.err.isEmpty();
+        else
+            outcome.reported = r.started && !r.crashed && r.status == 1 && r.out.isEmpty() &&
+                               r.err.contains(message);
+        outcome.detail =
+            QStringLiteral("status %1, crashed %2, stderr: ").arg(r.status).arg(r.crashed) +
+            QString::fromUtf8(r.err);
+        break;
+    }
+    case Writer::Settings: {
+        QWidget window;
+        window.resize(527, 300);
+        TJvFormPlacement placement(&window, QStringLiteral("formpara"));
+        placement.IniFileName = path;
+        {
+            testkit::MessageRecorder restoreMessages; // a folder in its place is reported here too
+            placement.RestoreFormPlacement();
+        }
+        testkit::MessageRecorder messages;
+        bool saved = false;
+        {
+            std::optional<faultkit::FileSizeLimit> limit;
+            if (fullDisk)
+                limit.emplace(kFullAfter);
+            saved = placement.SaveFormPlacement();
+        }
+        if (expectSuccess) {
+            outcome.reported = saved && messages.texts().isEmpty();
+        } else {
+            outcome.reported = !saved &&
+                               messages.texts() ==
+                                   QStringList{QStringLiteral("In ") + path +
+                                               QStringLiteral(" kann nicht geschrieben werden.")} &&
+                               messages.messages().constFirst().kind == tools::MessageKind::Error;
+        }
+        outcome.detail = messages.texts().join(QStringLiteral(" | "));
+        placement.Active = false; // no second save when it goes
+        break;
+    }
+    }
+    return outcome;
+}
+
+void TestWriteFaults::faults_data() {
+    QTest::addColumn<Writer>("writer");
+    QTest::addColumn<Fault>("fault");
+    const std::pair<const char*, Writer> writers[] = {
+        {"window export", Writer::Window}, {"cli -o", Writer::Cli}, {"settings", Writer::Settings}};
+    const std::pair<const char*, Fault> faults[] = {{"full disk", Fault::FullDisk},
+                                                    {"no permission", Fault::NoPermission},
+                                                    {"missing folder", Fault::MissingFolder},
+                                                    {"name is a folder", Fault::NameIsFolder}};
+    for (const auto& [writerName, writer] : writers)
+        for (const auto& [faultName, fault] : faults)
+            QTest::addRow("%s, %s", writerName, faultName) << writer << fault;
+}
+
+void TestWriteFaults::faults() {
+    QFETCH(Writer, writer);
+    QFETCH(Fault, fault);
+    QTemporaryDir temp;
+    QVERIFY(temp.isValid());
+    const QString folder = temp.filePath(QStringLiteral("ablage"));
+    QVERIFY(QDir().mkdir(folder));
+    const QString name = FileNameOf(writer);
+    const QByteArray old = OldContent(writer);
+
+    QString target = QDir(folder).filePath(name);
+    if (fault == Fault::MissingFolder) {
+        target = QDir(folder).filePath(QStringLiteral("gibtsnicht/") + name);
+    } else if (fault == Fault::NameIsFolder) {
+        QVERIFY(QDir().mkdir(target));
+        QVERIFY(WriteBytes(QDir(target).filePath(QStringLiteral("inhalt")), old));
+    } else {
+        QVERIFY(WriteBytes(target, old));
+    }
+    const QStringList before = faultkit::Entries(folder);
+
+    Outcome outcome;
+    if (fault == Fault::NoPermission) {
+        const faultkit::WriteDenied denied({target, folder});
+        if (!denied.ok())
+            QSKIP(qPrintable(denied.reason()));
+        outcome = Write(writer, target, false, false);
+    } else {
+        outcome = Write(writer, target, fault == Fault::FullDisk, false);
+    }
+    QVERIFY2(outcome.reported, qPrintable(outcome.detail));
+
+    if (fault == Fault::NameIsFolder) {
+        QCOMPARE(faultkit::Entries(target), QStringList{QStringLiteral("inhalt")});
+        QCOMPARE(ReadBytes(QDir(target).filePath(QStringLiteral("inhalt"))), old);
+    } else if (fault != Fault::MissingFolder) {
+        QCOMPARE(ReadBytes(target), old);
+    }
+    // No half-written or temporary file beside it, no folder made.
+    QCOMPARE(faultkit::Entries(folder), before);
+}
+
+void TestWriteFaults::killedMidWrite_data() {
+    QTest::addColumn<Writer>("writer");
+    QTest::newRow("window export") << Writer::Window;
+    QTest::newRow("cli -o") << Writer::Cli;
+}
+
+void TestWriteFaults::killedMidWrite() {
+    QFETCH(Writer, writer);
+    QTemporaryDir temp;
+    QVERIFY(temp.isValid());
+    const QString folder = temp.path();
+    const QString name = FileNameOf(writer);
+    const QString target = QDir(folder).filePath(name);
+    const QByteArray old = OldContent(writer);
+    QVERIFY(WriteBytes(target, old));
+
+    // Killed twice: what is left behind must not pile up.
+    for (int kill = 0; kill < 2; ++kill) {
+        const QString program = writer == Writer::Cli ? CliProgram() : SelfProgram();
+        const QStringList args =
+            writer == Writer::Cli ? QStringList{QStringLiteral("range"),   QStringLiteral("0.01"),
+                                                QStringLiteral("9999999"), QStringLiteral("0.01"),
+                                                QStringLiteral("-o"),      target}
+                                  : QStringList{QString::fromLatin1(kChildFlag),
+                                                QStringLiteral("slow-export"), target};
+        QString why;
+        // Killed once a megabyte of its new file is out (not counting what an
+        // earlier kill left).
+        const QStringList earlier = faultkit::TemporaryFilesOf(folder, name);
+        const auto midway = [&] {
+            for (const QString& file : faultkit::TemporaryFilesOf(folder, name))
+                if (!earlier.contains(file) &&
+                    QFileInfo(QDir(folder).filePath(file)).size() >= 1024 * 1024)
+                    return true;
+            return false;
+        };
+        const bool killed = faultkit::KillWhen(program, args, midway, why);
+        QVERIFY2(killed, qPrintable(why));
+        QCOMPARE(ReadBytes(target), old);
+        // A killed program cannot tidy up: its temporary file stays until the
+        // next write of the same file (here the next kill's, or the one below).
+        QCOMPARE(faultkit::TemporaryFilesOf(folder, name).size(), 1);
+    }
+
+    const Outcome outcome = Write(writer, target, false, true);
+    QVERIFY2(outcome.reported, qPrintable(outcome.detail));
+    QVERIFY(ReadBytes(target) != old);
+    QVERIFY(ReadBytes(target).contains("FAP ;AEP ;KP ;AVP \r\n"));
+    QCOMPARE(faultkit::Entries(folder), QStringList{name});
+}
+
+void TestWriteFaults::killedSettingsSaves() {
+    QTemporaryDir temp;
+    QVERIFY(temp.isValid());
+    const QString folder = temp.path();
+    const QString name = FileNameOf(Writer::Settings);
+    const QString target = QDir(folder).filePath(name);
+    QVERIFY(WriteBytes(target, SettingsVersion(0)));
+
+    int lastRound = 0;
+    for (int kill = 0; kill < 3; ++kill) {
+        QString why;
+        const int roundBefore = RoundOf(ReadBytes(target));
+        // Killed once it has saved a few times, while a save is under way.
+        const bool killed = faultkit::KillWhen(
+            SelfProgram(),
+            {QString::fromLatin1(kChildFlag), QStringLiteral("settings-loop"), target},
+            [&] {
+                return RoundOf(ReadBytes(target)) >= roundBefore + 3 &&
+                       !faultkit::TemporaryFilesOf(folder, name).isEmpty();
+            },
+            why);
+        QVERIFY2(killed, qPrintable(why));
+        // Always one complete save: the old file or a new one, never a mix.
+        const QByteArray now = ReadBytes(target);
+        const int round = RoundOf(now);
+        QVERIFY2(round >= 0, now.left(80).constData());
+        QCOMPARE(now, SettingsVersion(round));
+        QVERIFY(round >= lastRound);
+        lastRound = round;
+        QVERIFY(faultkit::TemporaryFilesOf(folder, name).size() <= 1);
+    }
+
+    // The next save of the window tidies up whatever a kill left.
+    const Outcome outcome = Write(Writer::Settings, target, false, true);
+    QVERIFY2(outcome.reported, qPrintable(outcome.detail));
+    QCOMPARE(faultkit::Entries(folder), QStringList{name});
+    settings::ProfileFile saved;
+    QVERIFY(settings::LoadProfileFile(target.toStdString(), saved).ok);
+    QCOMPARE(saved.ReadInteger("formpara", "FormVersion", -1), 0);
+    QCOMPARE(saved.ReadString("formpara", "Key7"), std::to_string(lastRound)); // unknown keys stay
+}
+
+void TestWriteFaults::anotherUsersFiles_data() {
+    QTest::addColumn<Writer>("writer");
+    QTest::addColumn<bool>("fileReadOnly"); // else the folder is not writable
+    QTest::newRow("window export, read-only file") << Writer::Window << true;
+    QTest::newRow("window export, folder not writable") << Writer::Window << false;
+    QTest::newRow("cli -o, read-only file") << Writer::Cli << true;
+    QTest::newRow("cli -o, folder not writable") << Writer::Cli << false;
+    QTest::newRow("settings, read-only file") << Writer::Settings << true;
+    QTest::newRow("settings, folder not writable") << Writer::Settings << false;
+}
+
+// Plain permissions, as a user meets them: the writer runs as an ordinary
+// user (root's children are moved to "nobody"), the file is read-only or the
+// folder belongs to someone else.
+void TestWriteFaults::anotherUsersFiles() {
+    QFETCH(Writer, writer);
+    QFETCH(bool, fileReadOnly);
+    const bool root = ::geteuid() == 0;
+    if (root && !faultkit::CanRunAsNobody())
+        QSKIP("running as root without setpriv: no ordinary user to write as");
+
+    QTemporaryDir temp;
+    QVERIFY(temp.isValid());
+    const QString folder = temp.filePath(QStringLiteral("fremd"));
+    QVERIFY(QDir().mkdir(folder));
+    const QString target = QDir(folder).filePath(FileNameOf(writer));
+    const QByteArray old = OldContent(writer);
+    QVERIFY(WriteBytes(target, old));
+    // The writer reaches the folder; the folder is its own only for a read-only file.
+    QVERIFY(QFile::setPermissions(temp.path(), QFile::permissions(temp.path()) |
+                                                   QFileDevice::ReadOther | QFileDevice::ExeOther));
+    const auto readOnly = QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther;
+    if (fileReadOnly) {
+        if (root) {
+            QCOMPARE(::chown(QFile::encodeName(folder).constData(), faultkit::kNobody,
+                             faultkit::kNobody),
+                     0);
+            QCOMPARE(::chown(QFile::encodeName(target).constData(), faultkit::kNobody,
+                             faultkit::kNobody),
+                     0);
+        }
+        QVERIFY(QFile::setPermissions(target, readOnly));
+    } else if (root) {
+        QVERIFY(QFile::setPermissions(folder, QFile::permissions(folder) | QFileDevice::ReadOther |
+                                                  QFileDevice::ExeOther));
+    } else {
+        QVERIFY(QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+    }
+    const QStringList before = faultkit::Entries(folder);
+
+    faultkit::ChildOptions options;
+    options.asNobody = root;
+    faultkit::ChildResult r;
+    if (writer == Writer::Cli) {
+        r = faultkit::RunChild(CliProgram(),
+                               {QStringLiteral("range"), QStringLiteral("1"), QStringLiteral("2"),
+                                QStringLiteral("0.5"), QStringLiteral("-o"), target},
+                               options);
+        QVERIFY2(r.err.contains("konnte nicht geschrieben werden!"), r.err.constData());
+    } else {
+        const QString mode =
+            writer == Writer::Window ? QStringLiteral("export") : QStringLiteral("settings-save");
+        r = faultkit::RunChild(SelfProgram(), {QString::fromLatin1(kChildFlag), mode, target},
+                               options);
+    }
+    QFile::setPermissions(folder, QFile::permissions(folder) | QFileDevice::WriteOwner);
+    QVERIFY2(r.started && !r.crashed, r.err.constData());
+    QCOMPARE(r.status, writer == Writer::Cli ? 1 : 3);
+    QCOMPARE(ReadBytes(target), old);
+    QCOMPARE(faultkit::Entries(folder), before);
+}
+
+void TestWriteFaults::leftoversOfThisTargetOnly_data() {
+    QTest::addColumn<QString>("entry");
+    QTest::addColumn<bool>("otherOwner");
+    QTest::addColumn<bool>("removed");
+    QTest::newRow("left by a killed writer") << ".FAP_PREIS.CSV.tmpAb3xY9" << false << true;
+    QTest::newRow("shorter random part") << ".FAP_PREIS.CSV.tmpAb3xY" << false << false;
+    QTest::newRow("longer random part") << ".FAP_PREIS.CSV.tmpAb3xY9z" << false << false;
+    QTest::newRow("another target's") << ".FAP_PREIS.TXT.tmpAb3xY9" << false << false;
+    QTest::newRow("not hidden") << "FAP_PREIS.CSV.tmpAb3xY9" << false << false;
+    QTest::newRow("another user's") << ".FAP_PREIS.CSV.tmpAb3xY9" << true << false;
+}
+
+// The next write removes what a killed writer left, and nothing else.
+void TestWriteFaults::leftoversOfThisTargetOnly() {
+    QFETCH(QString, entry);
+    QFETCH(bool, otherOwner);
+    QFETCH(bool, removed);
+    QTemporaryDir temp;
+    QVERIFY(temp.isValid());
+    const QString leftover = temp.filePath(entry);
+    QVERIFY(WriteBytes(leftover, "halb"));
+    if (otherOwner) {
+        if (::geteuid() != 0)
+            QSKIP("only root can give a file to another user");
+        QCOMPARE(
+            ::chown(QFile::encodeName(leftover).constData(), faultkit::kNobody, faultkit::kNobody),
+            0);
+    }
+    const std::string target = temp.filePath(QStringLiteral("FAP_PREIS.CSV")).toStdString();
+    std::string error;
+    QVERIFY2(fapkalk::WriteFileSafely(target, "neu\r\n", &error), error.c_str());
+    QCOMPARE(QFileInfo::exists(leftover), !removed);
+    QCOMPARE(ReadBytes(QString::fromStdString(target)), QByteArray("neu\r\n"));
+}
+
+// Two writers of one file at the same time (two copies of the program): the
+// second must not take the first one's temporary file for a leftover.
+void TestWriteFaults::liveWriterKeepsItsTemporaryFile() {
+    QTemporaryDir temp;
+    QVERIFY(temp.isValid());
+    const std::string target = temp.filePath(QStringLiteral("kalvor.ini")).toStdString();
+    fapkalk::SafeFileWriter first(target);
+    QVERIFY(first.Open());
+    QVERIFY(first.Append("[erste]\n"));
+    const std::string firstTemporary = first.temporaryPath();
+
+    fapkalk::SafeFileWriter second(target);
+    QVERIFY(second.Open());
+    QVERIFY(::access(firstTemporary.c_str(), F_OK) == 0);
+    QVERIFY(second.Append("[zweite]\n"));
+    QVERIFY(second.Commit());
+    QVERIFY(::access(firstTemporary.c_str(), F_OK) == 0);
+
+    QVERIFY2(first.Commit(), first.error().c_str()); // the last one wins, whole
+    QCOMPARE(ReadBytes(QString::fromStdString(target)), QByteArray("[erste]\n"));
+    QCOMPARE(faultkit::Entries(temp.path()), QStringList{QStringLiteral("kalvor.ini")});
+}
+
+int main(int argc, char** argv) {
+    if (argc >= 2 && std::string_view(argv[1]) == kChildFlag)
+        return RunChildMode(argc - 2, argv + 2);
+    QApplication app(argc, argv);
+    TestWriteFaults test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "test_write_faults.moc"
