@@ -8,7 +8,7 @@ FUZZ_SECONDS ?= 60
 FUZZ_SMOKE_SECONDS ?= 5
 CMAKE_GEN   := -G Ninja
 
-.PHONY: all deps build run test bench clean format fuzz fuzz-build
+.PHONY: all deps build run test bench package clean format fuzz fuzz-build
 
 all: build
 
@@ -45,6 +45,12 @@ fuzz-build: deps $(FUZZ_DIR)/build.ninja
 
 fuzz: fuzz-build
 	fuzz/run-fuzzers.sh $(FUZZ_DIR) $(FUZZ_SECONDS)
+
+# The Debian package of the Release build (dependencies computed by
+# dpkg-shlibdeps); install it with: sudo apt install ./build/release/fapkalk_*.deb
+package: build
+	cd $(RELEASE_DIR) && cpack -G DEB
+	@echo "Paket: $$(ls -t $(CURDIR)/$(RELEASE_DIR)/fapkalk_*.deb | head -1)"
 
 bench: build
 	@for b in $(RELEASE_DIR)/bench/bench_*; do echo "== $$b"; $$b --benchmark_repetitions=5 --benchmark_report_aggregates_only=true; done

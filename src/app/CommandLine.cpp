@@ -1,6 +1,10 @@
 #include "app/CommandLine.h"
 
+#include "publisher.h"
 #include "tools/tools.h"
+
+#include <cerrno>
+#include <cstring>
 
 namespace fapkalk {
 
@@ -38,6 +42,31 @@ CommandLineResult ParseCommandLine(const QStringList& arguments, QChar separator
         result.Placement.IniFileName = path;
     }
     return result;
+}
+
+bool AsksForVersion(const QStringList& arguments) {
+    return arguments.size() >= 2 &&
+           tools::LowerAsciiLetters(arguments.at(1)) == QLatin1String("--version");
+}
+
+QString VersionText() {
+    return QStringLiteral("fapkalk ") + QString::fromUtf8(publisher::ProgramVersion) + u'\n' +
+           QString::fromUtf8(publisher::Copyright) + u'\n';
+}
+
+int PrintVersion(std::FILE* out, std::FILE* err) {
+    const QByteArray text = VersionText().toUtf8();
+    errno = 0;
+    const bool written = std::fwrite(text.constData(), 1, static_cast<std::size_t>(text.size()),
+                                     out) == static_cast<std::size_t>(text.size());
+    const bool flushed = std::fflush(out) == 0;
+    if (written && flushed && !std::ferror(out))
+        return 0;
+    const int error = errno;
+    std::fprintf(err, "fapkalk: Fehler beim Schreiben der Standardausgabe: %s\n",
+                 error != 0 ? std::strerror(error) : "unbekannter Fehler");
+    std::fflush(err);
+    return 1;
 }
 
 } // namespace fapkalk

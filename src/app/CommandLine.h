@@ -1,10 +1,12 @@
-// The program's one command-line parameter: "/?", "/noini" or "/inidest:<path>".
+// The program's one command-line parameter: "/?", "/noini" or "/inidest:<path>",
+// and "--version", which is answered before any window exists.
 #pragma once
 
 #include <QChar>
 #include <QDir>
 #include <QString>
 #include <QStringList>
+#include <cstdio>
 
 namespace fapkalk {
 
@@ -33,5 +35,20 @@ QString CommandLineHelpText();
 // separator and "kalvor.ini" are appended.
 CommandLineResult ParseCommandLine(const QStringList& arguments,
                                    QChar separator = QDir::separator());
+
+// True when the first parameter is "--version" (letters "A" to "Z" lowered, as
+// for every parameter). main() asks this before QApplication exists, so the
+// answer needs neither a display nor a window. arguments as for
+// ParseCommandLine; later parameters do not count.
+bool AsksForVersion(const QStringList& arguments);
+
+// The answer to "--version", in the style of fapkalk-cli: "fapkalk <version>",
+// then the copyright line, each ended by a line feed.
+QString VersionText();
+
+// Writes VersionText() to out and returns the exit code: 0 when all of it was
+// written and flushed; otherwise 1, with the reason on err (a full disk or a
+// closed pipe must not pass for success).
+int PrintVersion(std::FILE* out, std::FILE* err);
 
 } // namespace fapkalk

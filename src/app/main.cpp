@@ -1,9 +1,22 @@
 // fapkalk: price calculator after the Austrian medicine price tariff of 2012.
+#include "app/CommandLine.h"
 #include "app/StartProgram.h"
+#include "publisher.h"
 
 #include <QApplication>
+#include <cstdio>
 
 int main(int argc, char* argv[]) {
+    // "--version" is answered before QApplication exists: it needs no display
+    // (a packaging script or a terminal without X can ask it).
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    if (fapkalk::AsksForVersion(arguments))
+        return fapkalk::PrintVersion(stdout, stderr);
+
     QApplication app(argc, argv);
+    // Lets a Wayland compositor match the window to the installed desktop file.
+    QGuiApplication::setDesktopFileName(QString::fromUtf8(fapkalk::publisher::AppId));
     return fapkalk::StartProgram(QApplication::arguments());
 }

@@ -3,10 +3,13 @@
 
 #include "app/CommandLine.h"
 #include "app/StartProgram.h"
+#include "publisher.h"
 #include "ui/main/FAP_Main.h"
 
 #include <QApplication>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QTemporaryFile>
 #include <QTimer>
 #include <QtTest>
 
@@ -21,6 +24,11 @@ private slots:
     void parse_data();
     void parse();
     void helpText();
+    void asksForVersion_data();
+    void asksForVersion();
+    void versionText();
+    void printVersion_data();
+    void printVersion();
     void helpIsShownBeforeAnyWindowAndStartGoesOn();
     void mainWindowTakesThePlacementSettings_data();
     void mainWindowTakesThePlacementSettings();
@@ -101,6 +109,78 @@ void TestCommandLine::helpText() {
     QVERIFY(!CommandLineHelpText().endsWith(QStringLiteral("\n")));
     QCOMPARE(CommandLineHelpText().count(QStringLiteral("\r\n")), 3);
     QCOMPARE(CommandLineHelpText().count(u'\n'), 3); // no bare line feeds
+}
+
+void TestCommandLine::asksForVersion_data() {
+    QTest::addColumn<QStringList>("parameters");
+    QTest::addColumn<bool>("version");
+    QTest::newRow("--version") << QStringList{"--version"} << true;
+    QTest::newRow("letters lowered like every parameter") << QStringList{"--VERSION"} << true;
+    QTest::newRow("--version with more after it") << QStringList{"--version", "/noini"} << true;
+    QTest::newRow("none") << QStringList{} << false;
+    QTest::newRow("only the first parameter counts") << QStringList{"/noini", "--version"} << false;
+    QTest::newRow("-v stays an ignored parameter") << QStringList{"-v"} << false;
+    QTest::newRow("/version") << QStringList{"/version"} << false;
+    QTest::newRow("with a value") << QStringList{"--version=1"} << false;
+    QTest::newRow("longer word") << QStringList{"--versions"} << false;
+    QTest::newRow("blank before") << QStringList{" --version"} << false;
+    QTest::newRow("/?") << QStringList{"/?"} << false;
+    QTest::newRow("umlaut not lowered") << QStringList{QString::fromUtf8("--VERSIÖN")} << false;
+}
+
+void TestCommandLine::asksForVersion() {
+    QFETCH(QStringList, parameters);
+    QFETCH(bool, version);
+    QCOMPARE(AsksForVersion(QStringList{QStringLiteral("fapkalk")} + parameters), version);
+}
+
+void TestCommandLine::versionText() {
+    // Same two lines as fapkalk-cli --version, with the window's program name.
+    const QStringList lines = VersionText().split(u'\n');
+    QCOMPARE(lines.size(), 3);
+    QCOMPARE(lines[0], QStringLiteral("fapkalk ") + QString::fromUtf8(publisher::ProgramVersion));
+    QCOMPARE(lines[1], QString::fromUtf8(publisher::Copyright));
+    QCOMPARE(lines[2], QString()); // one line feed after the last line
+    QVERIFY2(QRegularExpression(QStringLiteral("^\\d+\\.\\d+\\.\\d+$"))
+                 .match(QString::fromUtf8(publisher::ProgramVersion))
+                 .hasMatch(),
+             publisher::ProgramVersion);
+}
+
+void TestCommandLine::printVersion_data() {
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<bool>("complaint");
+    QTest::newRow("file") << QString() << 0 << false;
+    QTest::newRow("full disk") << QStringLiteral("/dev/full") << 1 << true;
+}
+
+void TestCommandLine::printVersion() {
+    QFETCH(QString, target);
+    QFETCH(int, exitCode);
+    QFETCH(bool, complaint);
+    if (!target.isEmpty() && !QFile::exists(target))
+        QSKIP("no such device on this system");
+    QTemporaryFile outFile;
+    QTemporaryFile errFile;
+    QVERIFY(outFile.open() && errFile.open());
+    const QByteArray outName = (target.isEmpty() ? outFile.fileName() : target).toLocal8Bit();
+    std::FILE* out = std::fopen(outName.constData(), "w");
+    std::FILE* err = std::fopen(errFile.fileName().toLocal8Bit().constData(), "w");
+    QVERIFY(out && err);
+    // A buffer larger than the text: the failure shows only at the flush.
+    std::setvbuf(out, nullptr, _IOFBF, 4096);
+    QCOMPARE(PrintVersion(out, err), exitCode);
+    std::fclose(out);
+    std::fclose(err);
+    const QByteArray complaintText = errFile.readAll();
+    QCOMPARE(!complaintText.isEmpty(), complaint);
+    if (complaint) {
+        QVERIFY(complaintText.startsWith("fapkalk: Fehler beim Schreiben der Standardausgabe: "));
+        QVERIFY(complaintText.endsWith('\n'));
+    } else {
+        QCOMPARE(outFile.readAll(), VersionText().toUtf8());
+    }
 }
 
 void TestCommandLine::helpIsShownBeforeAnyWindowAndStartGoesOn() {
