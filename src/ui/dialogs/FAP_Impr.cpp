@@ -80,6 +80,7 @@ TdlgFAPIMPressum::TdlgFAPIMPressum(QWidget* parent)
     Image1->setGeometry(224, 32, 81, 73);
     Image1->setScaledContents(true);
     Image1->setPixmap(PublisherLogo());
+    Image1->setAccessibleName(QStringLiteral("Logo"));
 
     Label1 =
         PlaceLabel(this, "Label1", {24, 0, 254, 24}, QStringLiteral("FAP-Kalkulationsprogramm"));

@@ -54,6 +54,9 @@ TJvCaptionButton::TJvCaptionButton(QWidget* owner)
     : QWidget(owner), owner_(owner), glyph_(InfoGlyph()) {
     setObjectName(QStringLiteral("JvCaptionButton1"));
     setFocusPolicy(Qt::NoFocus);
+    // A picture without a caption: screen readers need a name. Its click opens
+    // the imprint.
+    setAccessibleName(QStringLiteral("Impressum"));
     owner_->installEventFilter(this);
     reposition();
     raise();

@@ -1,6 +1,8 @@
 #include "ui/main/FAP_Main.h"
 
 #include "settings/JvFormPlacement.h"
+#include "ui/main/Accessibility.h"
+#include "ui/main/CalcPathHint.h"
 
 #include "pricing/numbers.h"
 #include "publisher.h"
@@ -146,6 +148,7 @@ TForm1::TForm1(const QStringList& arguments, QWidget* parent)
     BuildControls();
     FormCreate(arguments);
     WireInputs();
+    NameControlsFromHints(this);
 }
 
 TForm1::~TForm1() {
@@ -234,18 +237,20 @@ void TForm1::BuildControls() {
                        resultCaptionFont);
     Label6 = makeLabel(PanelEinzel, "Label6", QStringLiteral("Apotheken-Verkaufspreis:"), 8, 80,
                        resultCaptionFont);
-    auto resultLabel = [&](const char* name, int top) {
-        auto* label = named(new QLabel(kLabelStart, PanelEinzel), name);
+    // Named for screen readers by the column they show; the price is the value.
+    auto resultLabel = [&](const char* name, const char* caption, int top) {
+        auto* label =
+            named(new ValueLabel(QString::fromLatin1(caption), kLabelStart, PanelEinzel), name);
         label->setGeometry(216, top, 96, 20);
         label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         label->setFont(resultFont);
         setTextColor(label, kRedColor);
         return label;
     };
-    lbFAP = resultLabel("lbFAP", 8);
-    lbAEP = resultLabel("lbAEP", 32);
-    lbKP = resultLabel("lbKP", 54);
-    lbAVP = resultLabel("lbAVP", 76);
+    lbFAP = resultLabel("lbFAP", "FAP", 8);
+    lbAEP = resultLabel("lbAEP", "AEP", 32);
+    lbKP = resultLabel("lbKP", "KP", 54);
+    lbAVP = resultLabel("lbAVP", "AVP", 76);
 
     // ---- Extended-mode results: column headers, grid and progress box.
     StafelPanel = makePanel(Panel1, "StafelPanel", QFrame::Raised);
@@ -317,6 +322,14 @@ void TForm1::BuildControls() {
     Timer1 = named(new QTimer(this), "Timer1");
     Timer1->setInterval(1000);
 
+    // ---- Accessible names where no caption names the control. The price
+    // fields take the text of the label beside them (it follows the mode).
+    lbvon->setBuddy(eFAPBASIS);
+    lbBis->setBuddy(eBis);
+    lbSteps->setBuddy(Edit1);
+    Gauge1->setAccessibleName(QStringLiteral("Fortschritt"));
+    StatusBar1->setAccessibleName(QStringLiteral("Statusleiste"));
+
     // ---- Tab order: the inputs, the mode group, the VAT field, the buttons, the grid.
     QWidget* order[] = {eFAPBASIS, eBis,        Edit1,       rgRechenModi->button(0),
                         edUST,     btBerechnen, btErweitert, btHinweise,
@@ -383,7 +396,15 @@ void TForm1::SetLabelText(QLabel* label, const QString& text) {
     label->adjustSize();
 }
 
+void TForm1::SetResultToolTips(const QString& toolTip) {
+    for (QLabel* label : {lbAEP, lbKP, lbAVP})
+        label->setToolTip(toolTip);
+}
+
 void TForm1::ToggleMode() {
+    // The calculation path belongs to a single run just shown; after a mode
+    // change the labels are no longer that run's answer on screen.
+    SetResultToolTips(QString());
     GroupBox1->setTitle(QString());
     if (RangeMode) {
         SetLabelText(lbvon, Options.AepInput ? QStringLiteral("Einkaufspreis:")
@@ -611,13 +632,20 @@ void TForm1::RunOnce() {
 }
 
 void TForm1::RunSingle(double von) {
-    const PriceResult result = CalcPrices(von, Options, VatFactor);
+    // Until this run has its answer on screen, no older path may be shown.
+    SetResultToolTips(QString());
+    const CalcOptions options = Options;
+    const double vatFactor = VatFactor;
+    const PriceResult result = CalcPrices(von, options, vatFactor);
     if (result.refusal)
         tools::ShowMessage(this, QString::fromUtf8(result.refusal));
-    lbFAP->setText(Options.AepInput ? kAepLabelPlaceholder : fromStd(FormatPrice(von)));
+    lbFAP->setText(options.AepInput ? kAepLabelPlaceholder : fromStd(FormatPrice(von)));
     lbAEP->setText(fromStd(FormatPrice(result.aep)));
     lbKP->setText(fromStd(FormatPrice(result.kp)));
     lbAVP->setText(fromStd(FormatPrice(result.avp)));
+    for (QLabel* label : {lbFAP, lbAEP, lbKP, lbAVP})
+        AnnounceValueChange(label);
+    SetResultToolTips(ResultLabelToolTip(von, result, options, vatFactor));
 }
 
 void TForm1::RunRange(double von, double bis, double step) {

@@ -187,6 +187,8 @@ private:
     void ArrangeDocked();
     void ApplySizeConstraints();
     void SetLabelText(QLabel* label, const QString& text);
+    // The calculation-path tool tip of lbAEP, lbKP and lbAVP (empty: none).
+    void SetResultToolTips(const QString& toolTip);
 
     void RunOnce();
     void RunSingle(double von);

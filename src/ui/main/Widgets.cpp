@@ -1,5 +1,7 @@
 #include "ui/main/Widgets.h"
 
+#include "ui/main/GridCopy.h"
+
 #include <QFrame>
 #include <QHeaderView>
 #include <QMouseEvent>
@@ -139,6 +141,8 @@ void SetUpResultGridView(QTableView* grid) {
     grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grid->setWordWrap(false);
     grid->setTextElideMode(Qt::ElideNone);
+    grid->setAccessibleName(QStringLiteral("Ergebnistabelle"));
+    InstallGridCopy(grid);
 }
 
 } // namespace fapkalk

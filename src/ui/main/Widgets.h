@@ -25,7 +25,8 @@ void RegisterFontSubstitutions();
 
 // The look of a result grid, shared by the main window and the detail window:
 // no headers, rows 14 pixels high, bold 10-pixel font, grid lines, whole rows
-// selected, read-only, vertical scroll bar only.
+// selected, read-only, vertical scroll bar only; Ctrl+C copies the selected
+// rows for a spreadsheet (GridCopy.h).
 void SetUpResultGridView(QTableView* grid);
 
 // A status bar of panels side by side. Every panel but the last has a fixed

@@ -82,6 +82,7 @@ TdlgFAP_EXPORT::TdlgFAP_EXPORT(QWidget* parent)
     Label1->setFont(PixelFont(kSansSerif, 16));
     Label1->move(8, 120);
     Label1->adjustSize();
+    Label1->setBuddy(Edit1); // names the field for screen readers
 
     setTabOrder(CancelBtn, Edit1);
     setTabOrder(Edit1, Button1);

@@ -1,0 +1,56 @@
+// Ctrl+C in a result grid: the selected rows as tab-separated text with a
+// decimal comma, ready to paste into a spreadsheet.
+//
+// The text is built from the grid's row store by plain functions (testable
+// without a clipboard); the key handler only hands it to the clipboard.
+// Selections are taken as row ranges, never as lists of cells, so a million
+// selected rows cost one pass over the store.
+#pragma once
+
+#include <QObject>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class QItemSelection;
+class QTableView;
+
+namespace fapkalk {
+
+class RowStore;
+
+// An inclusive range of rows, first <= last.
+struct RowSpan {
+    int first;
+    int last;
+    friend bool operator==(const RowSpan&, const RowSpan&) = default;
+};
+
+// The spans cut to rows 0..rowCount-1, sorted by row and with overlapping or
+// touching spans joined, so every row appears once and in row order.
+std::vector<RowSpan> NormalizedRowSpans(std::vector<RowSpan> spans, int rowCount);
+
+// One cell as a spreadsheet reads it: blanks (and other control characters)
+// around the text removed, the decimal point turned into a comma. The digits
+// stay as the grid shows them.
+std::string SpreadsheetCell(std::string_view text);
+
+// The rows of the spans (normalized first), one line per row: the four cells
+// separated by tabs, every line ended by "\n". Empty when no row is selected.
+std::string RowsAsSpreadsheetText(const RowStore& store, std::vector<RowSpan> spans);
+
+// The rows a selection of a row-selecting view covers, as spans (one per
+// selection range, not per cell).
+std::vector<RowSpan> SelectedRowSpans(const QItemSelection& selection);
+
+// Puts the selected rows of a grid showing a ResultGridModel on the clipboard.
+// Returns false, and leaves the clipboard alone, when no row is selected or the
+// grid shows another model.
+bool CopySelectedRows(QTableView* grid);
+
+// Makes Ctrl+C (QKeySequence::Copy) in the grid call CopySelectedRows instead
+// of the view's own copy of the current cell. The handler is a child of the grid.
+void InstallGridCopy(QTableView* grid);
+
+} // namespace fapkalk

@@ -1,0 +1,225 @@
+// The calculation path shown when hovering over the single-mode prices: the
+// engine's explanation of the run on screen, the same the command-line tool
+// prints with --explain, set only while that run's prices are shown.
+#include "message_recorder.h"
+
+#include "cli/cli_run.h"
+#include "pricing/engine.h"
+#include "ui/main/CalcPathHint.h"
+#include "ui/main/FAP_Main.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTextDocument>
+#include <QtTest>
+#include <sstream>
+#include <string>
+#include <vector>
+
+using namespace fapkalk;
+
+Q_DECLARE_METATYPE(fapkalk::CalcOptions)
+
+namespace {
+
+const QStringList kWindowArguments{QStringLiteral("fapkalk"), QStringLiteral("/noini")};
+
+CalcOptions makeOptions(bool aep, bool narcotic, bool veterinary) {
+    CalcOptions options;
+    options.AepInput = aep;
+    options.Narcotic = narcotic;
+    options.Veterinary = veterinary;
+    return options;
+}
+
+// What fapkalk-cli price ... --explain writes on standard output.
+std::string cliExplainOutput(const std::vector<std::string>& args) {
+    std::istringstream in;
+    cli::StringSink out;
+    cli::StringSink err;
+    const int status = cli::RunCli(args, in, out, err);
+    if (status != cli::kExitOk)
+        return "exit " + std::to_string(status) + ": " + err.data();
+    return out.data();
+}
+
+// The plain text a tool tip shows, as Qt reads the markup.
+QString shownText(const QString& toolTip) {
+    if (!Qt::mightBeRichText(toolTip))
+        return toolTip;
+    QTextDocument document;
+    document.setHtml(toolTip);
+    return document.toPlainText();
+}
+
+QString withoutTrailingNewlines(QString text) {
+    while (text.endsWith(u'\n'))
+        text.chop(1);
+    return text;
+}
+
+} // namespace
+
+class TestCalcPathHint : public QObject {
+    Q_OBJECT
+
+private slots:
+    void cleanup() { tools::SetMessageHandler({}); }
+
+    void pathMatchesEngineAndTool_data();
+    void pathMatchesEngineAndTool();
+    void toolTipShowsPlainTextLiterally_data();
+    void toolTipShowsPlainTextLiterally();
+    void refusedPriceHasNoPath();
+    void clearedByModeChange();
+    void clearedByRefusal();
+    void noPathInRangeMode();
+    void followsTheSwitches();
+};
+
+void TestCalcPathHint::pathMatchesEngineAndTool_data() {
+    QTest::addColumn<QString>("input");
+    QTest::addColumn<CalcOptions>("options");
+    QTest::addColumn<int>("vatRate");
+    QTest::addColumn<QStringList>("cliFlags");
+    QTest::newRow("FAP 10.00") << "10.00" << makeOptions(false, false, false) << 10
+                               << QStringList{};
+    QTest::newRow("AEP 11.25") << "11.25" << makeOptions(true, false, false) << 10
+                               << QStringList{"--aep"};
+    QTest::newRow("narcotic veterinary") << "12.5" << makeOptions(false, true, true) << 10
+                                         << QStringList{"--narcotic", "--veterinary"};
+    QTest::newRow("VAT 20") << "400" << makeOptions(false, false, false) << 20
+                            << QStringList{"--vat", "20"};
+    QTest::newRow("AEP narcotic VAT 20") << "130.81" << makeOptions(true, true, false) << 20
+                                         << QStringList{"--aep", "--narcotic", "--vat", "20"};
+}
+
+void TestCalcPathHint::pathMatchesEngineAndTool() {
+    QFETCH(QString, input);
+    QFETCH(CalcOptions, options);
+    QFETCH(int, vatRate);
+    QFETCH(QStringList, cliFlags);
+    const double price = input.toDouble();
+    const double vatFactor = VatFactorFromRate(unsigned(vatRate));
+    const QString expected = QString::fromStdString(ExplainPrices(price, options, vatFactor));
+    QVERIFY(expected.contains(u'\n'));
+
+    // The window, driven as a user drives it.
+    MessageRecorder messages;
+    TForm1 form(kWindowArguments);
+    form.Options = options;
+    form.VatFactor = vatFactor;
+    form.eFAPBASIS->setText(input);
+    form.btBerechnen->click();
+    QVERIFY(messages.messages.isEmpty());
+    for (QLabel* label : {form.lbAEP, form.lbKP, form.lbAVP}) {
+        QCOMPARE(label->toolTip(), PlainTextToolTip(expected));
+        QCOMPARE(withoutTrailingNewlines(shownText(label->toolTip())),
+                 withoutTrailingNewlines(expected));
+    }
+    QVERIFY(form.lbFAP->toolTip().isEmpty());
+
+    // The command-line tool: the panel, a blank line, then the same path.
+    std::vector<std::string> args{"price", input.toStdString(), "--explain"};
+    for (const QString& flag : cliFlags)
+        args.push_back(flag.toStdString());
+    const QString printed = QString::fromStdString(cliExplainOutput(args));
+    const qsizetype blank = printed.indexOf(QStringLiteral("\n\n"));
+    QVERIFY2(blank > 0, qPrintable(printed));
+    QCOMPARE(withoutTrailingNewlines(printed.mid(blank + 2)), withoutTrailingNewlines(expected));
+    // And the tool's panel shows the labels' prices.
+    QVERIFY(printed.left(blank).contains(form.lbAVP->text()));
+}
+
+void TestCalcPathHint::toolTipShowsPlainTextLiterally_data() {
+    QTest::addColumn<QString>("text");
+    QTest::newRow("angle brackets") << "AEP <= 10.00 < 10.15";
+    QTest::newRow("markup lookalike") << "<b>fett</b> & <i>kursiv</i>";
+    QTest::newRow("entity") << "&amp; &lt;";
+    QTest::newRow("blanks kept") << "Band 3:   11.25 x 1.35\n  = 15.1875";
+    QTest::newRow("umlauts") << QString::fromUtf8("Veterinär, Homöopathisch");
+}
+
+void TestCalcPathHint::toolTipShowsPlainTextLiterally() {
+    QFETCH(QString, text);
+    const QString toolTip = PlainTextToolTip(text);
+    // Rich text to Qt, so a text that merely looks like markup cannot be taken
+    // for markup of its own; read back it is the text again.
+    QVERIFY(Qt::mightBeRichText(toolTip));
+    QCOMPARE(shownText(toolTip), text);
+    QVERIFY(PlainTextToolTip(QString()).isEmpty());
+}
+
+void TestCalcPathHint::refusedPriceHasNoPath() {
+    const CalcOptions options;
+    const PriceResult refused = CalcPrices(0, options, kDefaultVatFactor);
+    QVERIFY(refused.refusal);
+    QVERIFY(ResultLabelToolTip(0, refused, options, kDefaultVatFactor).isEmpty());
+    const PriceResult computed = CalcPrices(10, options, kDefaultVatFactor);
+    QCOMPARE(ResultLabelToolTip(10, computed, options, kDefaultVatFactor),
+             PlainTextToolTip(CalculationPathText(10, options, kDefaultVatFactor)));
+}
+
+void TestCalcPathHint::clearedByModeChange() {
+    MessageRecorder messages;
+    TForm1 form(kWindowArguments);
+    form.eFAPBASIS->setText(QStringLiteral("10"));
+    form.btBerechnen->click();
+    QVERIFY(!form.lbAVP->toolTip().isEmpty());
+    form.btErweitert->click(); // to extended mode
+    for (QLabel* label : {form.lbAEP, form.lbKP, form.lbAVP})
+        QVERIFY(label->toolTip().isEmpty());
+    form.btErweitert->click(); // back: the labels show an older answer
+    for (QLabel* label : {form.lbAEP, form.lbKP, form.lbAVP})
+        QVERIFY(label->toolTip().isEmpty());
+    form.btBerechnen->click();
+    QVERIFY(!form.lbKP->toolTip().isEmpty());
+}
+
+void TestCalcPathHint::clearedByRefusal() {
+    MessageRecorder messages;
+    TForm1 form(kWindowArguments);
+    form.eFAPBASIS->setText(QStringLiteral("10"));
+    form.btBerechnen->click();
+    QVERIFY(!form.lbAEP->toolTip().isEmpty());
+    // An empty field recomputes the shown FAP; with the labels back at 0 the
+    // price is 0 and refused.
+    form.eFAPBASIS->setText(QStringLiteral("0"));
+    form.lbFAP->setText(QStringLiteral("      0.00"));
+    form.btBerechnen->click();
+    QCOMPARE(messages.messages.size(), 1);
+    for (QLabel* label : {form.lbAEP, form.lbKP, form.lbAVP})
+        QVERIFY2(label->toolTip().isEmpty(), qPrintable(label->objectName()));
+}
+
+void TestCalcPathHint::noPathInRangeMode() {
+    MessageRecorder messages;
+    TForm1 form(kWindowArguments);
+    form.ToggleMode();
+    form.eFAPBASIS->setText(QStringLiteral("1"));
+    form.eBis->setText(QStringLiteral("3"));
+    form.Edit1->setText(QStringLiteral("1"));
+    form.RunCalculation();
+    QVERIFY(messages.messages.isEmpty());
+    QCOMPARE(form.GridModel().rowCountExact(), 3);
+    for (QLabel* label : {form.lbFAP, form.lbAEP, form.lbKP, form.lbAVP})
+        QVERIFY(label->toolTip().isEmpty());
+}
+
+void TestCalcPathHint::followsTheSwitches() {
+    // A switch click runs the calculation again: the path follows the new options.
+    MessageRecorder messages;
+    TForm1 form(kWindowArguments);
+    form.eFAPBASIS->setText(QStringLiteral("10"));
+    form.btBerechnen->click();
+    const QString before = form.lbAVP->toolTip();
+    form.sbSG->click();
+    QVERIFY(form.Options.Narcotic);
+    QVERIFY(form.lbAVP->toolTip() != before);
+    QCOMPARE(form.lbAVP->toolTip(),
+             PlainTextToolTip(CalculationPathText(10, form.Options, form.VatFactor)));
+}
+
+QTEST_MAIN(TestCalcPathHint)
+#include "test_calc_path_hint.moc"
