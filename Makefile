@@ -52,6 +52,19 @@ package: build
 	cd $(RELEASE_DIR) && cpack -G DEB
 	@echo "Paket: $$(ls -t $(CURDIR)/$(RELEASE_DIR)/fapkalk_*.deb | head -1)"
 
+# The long random session on the main window (the sanitizer build's soak test):
+# SOAK_ACTIONS actions from seed SOAK_SEED; the same pair replays a session.
+SOAK_ACTIONS ?= 20000
+SOAK_SEED    ?= 20120101
+.PHONY: soak
+soak: deps $(TEST_DIR)/build.ninja
+	cmake --build $(TEST_DIR) --target ui_soak_test_soak
+	cd $(TEST_DIR)/tests && FAPKALK_SOAK_ACTIONS=$(SOAK_ACTIONS) FAPKALK_SOAK_SEED=$(SOAK_SEED) \
+		QT_QPA_PLATFORM=offscreen LC_ALL=C.UTF-8 \
+		ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
+		UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+		./ui_soak_test_soak soak
+
 bench: build
 	@for b in $(RELEASE_DIR)/bench/bench_*; do echo "== $$b"; $$b --benchmark_repetitions=5 --benchmark_report_aggregates_only=true; done
 

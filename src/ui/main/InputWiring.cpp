@@ -181,6 +181,12 @@ void TForm1::edUSTChange() {
 }
 
 void TForm1::edUSTExit() {
+    // Left unchanged while a run is under way (the run's own move to eFAPBASIS,
+    // a click on Abbruch or into a field): the run already computes with the
+    // factor in force, and starting it again would repeat its messages and
+    // undo the Abbruch.
+    if (running_ && !vatField_.Edited())
+        return;
     ApplyVatRate();
 }
 

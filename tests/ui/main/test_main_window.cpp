@@ -153,6 +153,8 @@ private slots:
     void engineErrorIsReportedOnceAndCleanedUp();
     void startDuringRangeRunRestarts_data();
     void startDuringRangeRunRestarts();
+    void abbruchWhileVatFieldHasFocus();
+    void rangeMessageOnceWhenVatFieldHasFocus();
     void closingStopsARun();
     void screenUpdatesAreCoalesced();
 };
@@ -1128,6 +1130,61 @@ void TestMainWindow::startDuringRangeRunRestarts() {
     compareGrid(form, expectedRange(1, 300, 0.01, form.Options, form.VatFactor));
     QVERIFY(form.GroupBox2->isHidden());
     QVERIFY(!QApplication::overrideCursor());
+}
+
+// The click on Abbruch takes the focus from the VAT field; leaving the field
+// unchanged must not start the running range afresh instead of stopping it.
+void TestMainWindow::abbruchWhileVatFieldHasFocus() {
+    MessageRecorder messages;
+    TForm1 form(kWindowArguments);
+    showAndActivate(form);
+    form.MaxRangeRows = 5000;
+    enterRange(form, QStringLiteral("1"), QStringLiteral("100000"), QStringLiteral("0.01"));
+    form.edUST->setFocus(Qt::MouseFocusReason);
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(form.edUST));
+    QVERIFY(!form.VatEdited);
+    bool clicked = false;
+    QTimer clicker;
+    connect(&clicker, &QTimer::timeout, this, [&] {
+        if (!clicked && form.GroupBox2->isVisible() && form.GridModel().rowCountExact() > 40) {
+            clicked = true;
+            QTest::mouseClick(form.btverab, Qt::LeftButton);
+        }
+    });
+    clicker.start(0);
+    form.RunCalculation();
+    clicker.stop();
+    QVERIFY(clicked);
+    QVERIFY2(messages.messages.isEmpty(), qPrintable(messages.texts().join(u'|')));
+    const int rows = form.GridModel().rowCountExact();
+    QVERIFY2(rows < 100, qPrintable(QString::number(rows)));
+    QCOMPARE(rows % 15, 1);
+    QVERIFY(!form.IsCalculating());
+}
+
+// A switch clicked while the VAT field holds the focus: the run's message moves
+// the focus to eFAPBASIS, which leaves the unchanged VAT field; that must not
+// repeat the run and its message.
+void TestMainWindow::rangeMessageOnceWhenVatFieldHasFocus() {
+    MessageRecorder messages;
+    TForm1 form(kWindowArguments);
+    showAndActivate(form);
+    enterRange(form, QStringLiteral("5"), QStringLiteral("3"), QStringLiteral("1"));
+    form.edUST->setFocus(Qt::MouseFocusReason);
+    QTest::mouseClick(form.sbSG, Qt::LeftButton);
+    QCOMPARE(messages.texts(),
+             QStringList{QStringLiteral("Von-FAP darf nicht größer als Bis-FAP sein bzw. Felder "
+                                        "dürfen nicht leer sein!")});
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(form.eFAPBASIS));
+    QVERIFY(form.Options.Narcotic);
+    // Leaving a changed VAT field during the run still applies it.
+    messages.messages.clear();
+    form.edUST->setFocus(Qt::MouseFocusReason);
+    form.edUST->setText(QStringLiteral("20"));
+    QTest::mouseClick(form.sbSG, Qt::LeftButton);
+    QCOMPARE(form.VatFactor, 1.2);
+    QVERIFY(!form.VatEdited);
+    QCOMPARE(messages.messages.size(), 2); // the click's run, then the run with 20 %
 }
 
 void TestMainWindow::closingStopsARun() {
