@@ -30,7 +30,14 @@ std::string ReadMarked(const ProfileFile& file, std::string_view section, std::s
 } // namespace
 
 std::string ScreenMark(int width, int height) {
-    return "(" + std::to_string(width) + "x" + std::to_string(height) + ")";
+    // Appended piece by piece: GCC 12 at -O3 warns falsely (-Wrestrict) about
+    // "(" + std::string.
+    std::string mark = "(";
+    mark += std::to_string(width);
+    mark += 'x';
+    mark += std::to_string(height);
+    mark += ')';
+    return mark;
 }
 
 std::string FourNumbers(int a, int b, int c, int d) {
