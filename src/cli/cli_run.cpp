@@ -137,14 +137,6 @@ private:
     std::string chunk_;
 };
 
-int Finish(Destination& destination, RowStream& stream, ByteSink& err) {
-    if (!stream.Flush() || !destination.sink().Finish()) {
-        destination.ReportFailure(err);
-        return kExitRefused;
-    }
-    return kExitOk;
-}
-
 // FormatPrice of the last amount again when the amount repeats, as KP and AVP
 // do for several rows of a fine range (five-cent steps, fixed bands). The
 // text is a function of the amount alone, so this changes nothing but the
@@ -169,6 +161,46 @@ private:
 std::string FapCell(double price, const CalcOptions& options) {
     return options.AepInput ? std::string(kAepPlaceholderCell) : FormatPrice(price);
 }
+
+// The rows of a range or batch as the export file holds them: the head, then
+// one row a price, to standard output or the file named by -o.
+class RowWriter {
+public:
+    RowWriter(const Arguments& a, ByteSink& out)
+        : options_(a.options), destination_(out, a.output),
+          stream_(destination_.sink(), a.format.value_or(ExportLayout::FixedPosition)) {}
+
+    // Reports and returns false when the file cannot be created.
+    bool Open(std::string_view head, ByteSink& err) {
+        if (!destination_.Open(err))
+            return false;
+        stream_.AppendHead(head);
+        return true;
+    }
+
+    // Reports and returns false once the output has failed.
+    bool Append(double price, const PriceResult& r, ByteSink& err) {
+        const std::string fap = FapCell(price, options_);
+        if (stream_.AppendRow({fap, aep_(r.aep), kp_(r.kp), avp_(r.avp)}))
+            return true;
+        destination_.ReportFailure(err);
+        return false;
+    }
+
+    int Finish(ByteSink& err) {
+        if (!stream_.Flush() || !destination_.sink().Finish()) {
+            destination_.ReportFailure(err);
+            return kExitRefused;
+        }
+        return kExitOk;
+    }
+
+private:
+    CalcOptions options_;
+    Destination destination_;
+    RowStream stream_;
+    CachedPriceText aep_, kp_, avp_;
+};
 
 int RunPrice(const Arguments& a, double vatFactor, ByteSink& out, ByteSink& err) {
     const auto price = ReadNumber(err, "PREIS", a.operands[0]);
@@ -257,24 +289,15 @@ int RunRange(const Arguments& a, double vatFactor, ByteSink& out, ByteSink& err)
     if (!head)
         return kExitRefused;
 
-    Destination destination(out, a.output);
-    if (!destination.Open(err))
+    RowWriter writer(a, out);
+    if (!writer.Open(*head, err))
         return kExitRefused;
-    RowStream stream(destination.sink(), a.format.value_or(ExportLayout::FixedPosition));
-    stream.AppendHead(*head);
-
     // The running sum, as the window adds it: price + step each row, never
     // von + row * step, so both list the very same prices.
-    CachedPriceText aep, kp, avp;
-    for (double price = *von; !(price > *bis); price = price + *step) {
-        const PriceResult r = CalcPrices(price, a.options, vatFactor);
-        const std::string fap = FapCell(price, a.options);
-        if (!stream.AppendRow({fap, aep(r.aep), kp(r.kp), avp(r.avp)})) {
-            destination.ReportFailure(err);
+    for (double price = *von; !(price > *bis); price = price + *step)
+        if (!writer.Append(price, CalcPrices(price, a.options, vatFactor), err))
             return kExitRefused;
-        }
-    }
-    return Finish(destination, stream, err);
+    return writer.Finish(err);
 }
 
 struct BatchEntry {
@@ -342,23 +365,17 @@ int RunBatch(const Arguments& a, double vatFactor, std::istream& stdIn, ByteSink
     if (!head)
         return kExitRefused;
 
-    Destination destination(out, a.output);
-    if (!destination.Open(err))
+    RowWriter writer(a, out);
+    if (!writer.Open(*head, err))
         return kExitRefused;
-    RowStream stream(destination.sink(), a.format.value_or(ExportLayout::FixedPosition));
-    stream.AppendHead(*head);
-    CachedPriceText aep, kp, avp;
     for (const BatchEntry& e : *entries) {
         const PriceResult r = CalcPrices(e.price, a.options, vatFactor);
         if (r.refusal != nullptr)
             Report(err, "Zeile " + std::to_string(e.line) + ": " + r.refusal);
-        const std::string fap = FapCell(e.price, a.options);
-        if (!stream.AppendRow({fap, aep(r.aep), kp(r.kp), avp(r.avp)})) {
-            destination.ReportFailure(err);
+        if (!writer.Append(e.price, r, err))
             return kExitRefused;
-        }
     }
-    return Finish(destination, stream, err);
+    return writer.Finish(err);
 }
 
 } // namespace
