@@ -1,73 +1,151 @@
-// KP and AVP in whole cents. On an AEP on whole cents every step of the
-// pharmacy tariff is an integer rounding: a band factor is a whole number of
-// thousandths, the 15 % raise is 23/20, a VAT factor from a whole rate is
-// (100 + n)/100. Exact fractions of a cent lie at least a thousandth of a cent
-// away from the half-cent boundary, far beyond the double steps' error, so
-// integer half-up rounding gives the cents the double steps give. The engine
-// takes this path when it applies and the double steps otherwise; the tests
-// hold the two against each other for every AEP below the limit.
+// Prices in whole cents. On a price on whole cents every step of the tariff
+// is an integer rounding: a band factor is a whole number of thousandths, the
+// 15 % raise is 23/20, a VAT factor from a whole rate is (100 + n)/100. Exact
+// fractions of a cent lie at least a thousandth of a cent away from the
+// half-cent boundary, far beyond the double steps' error, so integer half-up
+// rounding gives the cents the double steps give. The engine takes this path
+// when it applies and the double steps otherwise; the tests hold the two
+// against each other for every price below the limit.
 //
 // Why at all: the double steps chain a division into every rounding, and the
-// divisions dominate the time of a price. Here only the final results are
-// divided, and those divisions run side by side.
+// divisions dominate the time of a price. Here the chain is a few integer
+// multiplications, and the bands of all three steps come from one table
+// lookup on the typed price.
 #pragma once
 
 #include "pricing/rounding_detail.h"
 #include "pricing/tariff_tables.h"
 
+#include <algorithm>
 #include <array>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <limits>
 
+#if defined(__SSE2__) && defined(__x86_64__)
+#include <emmintrin.h>
+#endif
+
 namespace fapkalk::detail {
 
 // AEPs from 0 to 41,943.03 €: every cent amount the path reaches (the AVP is
-// below 3.6 times the AEP) stays below kFiveCentsByDigitLimit.
+// below 3.6 times the AEP) stays far inside 64 bits and below
+// kFiveCentsByDigitLimit.
 inline constexpr std::int64_t kCentPathLimit = std::int64_t{1} << 22;
 // Largest AVP per AEP: factor 1.55, raise 1.15, VAT factor below 2 (the fixed
 // amounts and the surcharge are far smaller than the margin left).
 static_assert(kCentPathLimit * 36 / 10 < kFiveCentsByDigitLimit);
 
-// A pharmacy band in cents: result = (aep * perMille + offset) / 1000, where
-// a Factor band has its factor in thousandths and offset 500 (half up), and
-// a Fixed band perMille 0 and its amount in thousandths of a cent plus 500.
-// limits[i] is the largest AEP in cents that band i takes, as a 32-bit
-// integer, so four limits go into one comparison; the array is padded with
-// limits no amount exceeds.
-inline constexpr std::size_t PaddedToFour(std::size_t n) {
-    return (n + 3) / 4 * 4;
-}
-
-template <std::size_t N> struct CentTable {
-    alignas(16) std::array<std::int32_t, PaddedToFour(N - 1)> limits{};
-    std::array<std::uint64_t, N> perMille{};
-    std::array<std::uint64_t, N> offset{};
+// A band's result in cents is (cents * perMille + offset) / 1000 for every
+// band kind: a Factor band has its factor in thousandths and offset 500 (half
+// up), a Fixed band perMille 0 and its amount in thousandths of a cent plus
+// 500, an Add band perMille 1000 and its amount likewise.
+struct CentBand {
+    std::uint64_t perMille;
+    std::uint64_t offset;
 };
 
 constexpr std::uint64_t NearestWhole(double x) {
     return static_cast<std::uint64_t>(x + 0.5);
 }
 
-template <std::size_t N>
-constexpr CentTable<N> MakeCentTable(const std::array<TariffBand, N>& table) {
-    CentTable<N> cents;
-    for (std::size_t i = 0; i < cents.limits.size(); ++i) {
-        // The limits are cent values, or lie a little above one (130.8000001):
-        // the whole cents below them are the ones the band takes.
-        cents.limits[i] = i + 1 < N ? static_cast<std::int32_t>(table[i].limit * 100.0 + 1e-6)
-                                    : std::numeric_limits<std::int32_t>::max();
+constexpr CentBand CentBandOf(const TariffBand& band) {
+    const std::uint64_t amount = NearestWhole(band.value * 100.0) * 1000 + 500;
+    switch (band.kind) {
+    case BandKind::Factor:
+        return {NearestWhole(band.value * 1000.0), 500};
+    case BandKind::Fixed:
+        return {0, amount};
+    case BandKind::Add:
+        return {1000, amount};
     }
-    for (std::size_t i = 0; i < N; ++i) {
-        const bool isFactor = table[i].kind == BandKind::Factor;
-        cents.perMille[i] = isFactor ? NearestWhole(table[i].value * 1000.0) : 0;
-        cents.offset[i] = isFactor ? 500 : NearestWhole(table[i].value * 100.0) * 1000 + 500;
-    }
-    return cents;
+    return {0, 0};
 }
 
-inline constexpr auto kKpCents = MakeCentTable(tables::kKp);
-inline constexpr auto kAvpCents = MakeCentTable(tables::kAvp);
+constexpr std::uint64_t CentsInBand(std::uint64_t cents, const CentBand& band) {
+    return (cents * band.perMille + band.offset) / 1000;
+}
+
+// The largest whole-cent amount a band takes. The limits are cent values, or
+// lie a little above one (130.8000001, 6.0601).
+constexpr std::uint32_t LastCentOf(double limit) {
+    return static_cast<std::uint32_t>(limit * 100.0 + 1e-6);
+}
+
+template <std::size_t N>
+constexpr std::array<std::uint32_t, N - 1> LastCents(const std::array<TariffBand, N>& table) {
+    std::array<std::uint32_t, N - 1> limits{};
+    for (std::size_t i = 0; i + 1 < N; ++i)
+        limits[i] = LastCentOf(table[i].limit);
+    return limits;
+}
+
+// Finds the band of a whole-cent amount with one table lookup: the amount's
+// bucket of eight cents holds the first band that can take it and where in
+// the bucket the next band starts, as 8 * band + 7 - (last cent of the band
+// within the bucket), so adding the amount's place in the bucket and dropping
+// three bits gives the band. A bucket can hold at most one band change, which
+// MakeBandFinder checks (a table that breaks it does not compile). Amounts
+// beyond the last change share the last bucket. A bisection would branch
+// unpredictably on random prices, and comparing with every limit costs several
+// times the instructions.
+inline constexpr unsigned kBucketShift = 3;
+inline constexpr std::uint64_t kBucketMask = (1u << kBucketShift) - 1;
+
+constexpr std::size_t BucketsFor(std::uint32_t highestLimit) {
+    return (highestLimit >> kBucketShift) + 2;
+}
+
+template <std::size_t Bands, std::size_t Buckets> struct BandFinder {
+    std::array<std::uint16_t, Buckets> bucket{};
+
+    std::size_t Find(std::uint64_t cents) const {
+        const std::uint64_t b = std::min<std::uint64_t>(cents >> kBucketShift, Buckets - 1);
+        return (bucket[b] + (cents & kBucketMask)) >> kBucketShift;
+    }
+};
+
+// From the ascending last cents of all bands but the open last one.
+template <std::size_t Buckets, std::size_t Limits>
+constexpr BandFinder<Limits + 1, Buckets>
+MakeBandFinder(const std::array<std::uint32_t, Limits>& limits) {
+    for (std::size_t i = 1; i < Limits; ++i)
+        if (limits[i] <= limits[i - 1])
+            throw "limits not ascending"; // not a constant expression: fails the build
+    if (Limits > 0 && (limits[Limits - 1] >> kBucketShift) + 1 >= Buckets)
+        throw "too few buckets";
+    BandFinder<Limits + 1, Buckets> finder;
+    for (std::size_t b = 0; b < Buckets; ++b) {
+        const std::uint64_t first = std::uint64_t{b} << kBucketShift;
+        const std::uint64_t last = first + kBucketMask;
+        std::uint64_t band = 0;
+        std::uint64_t lastInBand = kBucketMask; // no change inside the bucket
+        int changes = 0;
+        for (std::uint32_t limit : limits) {
+            band += limit < first ? 1 : 0;
+            if (limit >= first && limit < last) {
+                lastInBand = limit - first;
+                ++changes;
+            }
+        }
+        if (changes > 1)
+            throw "two band changes in one bucket";
+        finder.bucket[b] =
+            static_cast<std::uint16_t>((band << kBucketShift) + kBucketMask - lastInBand);
+    }
+    return finder;
+}
+
+template <std::size_t A, std::size_t B>
+constexpr std::array<std::uint32_t, A + B> Merged(const std::array<std::uint32_t, A>& a,
+                                                  const std::array<std::uint32_t, B>& b) {
+    std::array<std::uint32_t, A + B> merged{};
+    std::size_t i = 0, j = 0;
+    for (std::uint32_t& out : merged)
+        out = j == B || (i < A && a[i] < b[j]) ? a[i++] : b[j++];
+    return merged;
+}
 
 // Every band of the pharmacy tables is a Factor or a Fixed band.
 template <std::size_t N> constexpr bool OnlyFactorAndFixed(const std::array<TariffBand, N>& t) {
@@ -78,37 +156,226 @@ template <std::size_t N> constexpr bool OnlyFactorAndFixed(const std::array<Tari
 }
 static_assert(OnlyFactorAndFixed(tables::kKp) && OnlyFactorAndFixed(tables::kAvp));
 
-// The number of limits below an amount (below kCentPathLimit), i.e. its band.
-template <std::size_t M>
-inline std::size_t CountCentLimitsBelow(const std::array<std::int32_t, M>& limits,
-                                        std::uint64_t cents) {
-    static_assert(M % 4 == 0);
-    const auto amount = static_cast<std::int32_t>(cents);
-#if defined(__SSE2__) && defined(__x86_64__)
-    // A true lane is all ones, i.e. -1: subtracting the masks counts.
-    const __m128i v = _mm_set1_epi32(amount);
-    __m128i count = _mm_setzero_si128();
-    for (std::size_t i = 0; i < M; i += 4)
-        count = _mm_sub_epi32(
-            count,
-            _mm_cmpgt_epi32(v, _mm_load_si128(reinterpret_cast<const __m128i*>(&limits[i]))));
-    count = _mm_add_epi32(count, _mm_shuffle_epi32(count, 0x4E));
-    count = _mm_add_epi32(count, _mm_shuffle_epi32(count, 0xB1));
-    return static_cast<std::size_t>(_mm_cvtsi128_si32(count));
-#else
-    std::size_t count = 0;
-    for (std::int32_t limit : limits)
-        count += limit < amount ? 1 : 0;
-    return count;
-#endif
+// The band of a table that takes a whole-cent amount, the slow way.
+template <std::size_t N>
+constexpr std::size_t BandIndexOf(const std::array<TariffBand, N>& table, std::uint64_t cents) {
+    std::size_t index = 0;
+    for (std::uint32_t limit : LastCents(table))
+        index += limit < cents ? 1 : 0;
+    return index;
 }
 
-// Unsigned from here on: every amount is at least 0, and a division of an
-// unsigned by a constant needs no sign correction (shorter chain).
+inline constexpr std::uint64_t kSurchargeCents = kNarcoticSurchargeCents;
+
+// x / d for the small amounts of this path (below 2^40) as the high half of
+// one 64 x 64 bit product: with m = ceil(2^64 / d) that is exact for every x
+// below 2^(64 - bits of d), and one multiplication is shorter than the
+// general sequence the compiler has to use for any 64-bit x.
+template <std::uint64_t D> inline std::uint64_t DivideSmall(std::uint64_t x) {
+    static_assert(D > 1 && D < (std::uint64_t{1} << 24));
+    constexpr std::uint64_t m = ~std::uint64_t{0} / D + 1; // ceil(2^64 / D), D no power of 2
+    static_assert(~std::uint64_t{0} % D != D - 1, "D must not divide 2^64");
+    __extension__ using Wide = unsigned __int128;
+    return static_cast<std::uint64_t>((Wide{x} * m) >> 64);
+}
+
+// KP and AVP as counts of five cents, from an AEP in cents and the two
+// pharmacy bands it falls in, each held as a numerator whose quotient is the
+// count: kp / kKpPerFive and avp / kAvpPerFive. RoundFiveCents on whole cents
+// c is (2c + 5) / 10 fives, which is (c + 2) / 5 (2c + 5 is odd, never a
+// multiple of ten), and a division following a division folds into one:
+// ((x / 1000) + k) / 5 = (x + 1000 k) / 5000.
+inline constexpr std::uint64_t kKpPerFive = 5000;
+inline constexpr std::uint64_t kAvpPerFive = 500;
+
+struct FiveCounts {
+    std::uint64_t kp;
+    std::uint64_t avp;
+};
+
+inline FiveCounts FiveCountsOf(std::uint64_t aepCents, const CentBand& kp, const CentBand& avp,
+                               std::uint64_t surcharge, unsigned vatRate) {
+    const std::uint64_t net = DivideSmall<1000>(aepCents * avp.perMille + avp.offset);
+    // The 15 % raise, (23 net + 10) / 20, as net + (3 net + 10) / 20: one step
+    // shorter.
+    const std::uint64_t gross = net + DivideSmall<20>(net * 3 + 10) + surcharge;
+    return {aepCents * kp.perMille + kp.offset + (surcharge + 2) * 1000,
+            gross * (100 + vatRate) + 250};
+}
+
+// A count of five cents as the double RoundFiveCents gives, fives / 20 (the
+// same double as (5 * fives) / 100), built as whole euros plus the twentieths
+// from a table: the sum rounds to the same double as the quotient (the tests
+// check every count in range), and it is shorter than a division. The euros
+// come straight from the numerator, beside the count rather than after it.
+inline constexpr std::array<double, 20> kTwentieths = [] {
+    std::array<double, 20> t{};
+    for (std::size_t k = 0; k < t.size(); ++k)
+        t[k] = static_cast<double>(k) / 20.0;
+    return t;
+}();
+
+template <std::uint64_t PerFive> inline double EurosOf(std::uint64_t numerator) {
+    const std::uint64_t fives = DivideSmall<PerFive>(numerator);
+    const std::uint64_t euros = DivideSmall<PerFive * 20>(numerator);
+    // Through int64: converting an unsigned 64-bit integer takes extra steps.
+    return static_cast<double>(static_cast<std::int64_t>(euros)) + kTwentieths[fives - euros * 20];
+}
+
+// The pharmacy step alone, for an AEP on whole cents that came from a price
+// that was not: the KP and AVP limits merged, so one lookup gives both bands.
+inline constexpr auto kPharmacyLimits = Merged(LastCents(tables::kKp), LastCents(tables::kAvp));
+
+struct PharmacyCentBands {
+    CentBand kp;
+    CentBand avp;
+};
+
+struct PharmacyCents {
+    BandFinder<kPharmacyLimits.size() + 1, BucketsFor(kPharmacyLimits.back())> finder;
+    std::array<PharmacyCentBands, kPharmacyLimits.size() + 1> bands{};
+};
+
+inline constexpr PharmacyCents kPharmacyCents = [] {
+    PharmacyCents cents;
+    cents.finder = MakeBandFinder<BucketsFor(kPharmacyLimits.back())>(kPharmacyLimits);
+    for (std::size_t s = 0; s < cents.bands.size(); ++s) {
+        const std::uint64_t first = s == 0 ? 0 : std::uint64_t{kPharmacyLimits[s - 1]} + 1;
+        cents.bands[s] = {CentBandOf(tables::kKp[BandIndexOf(tables::kKp, first)]),
+                          CentBandOf(tables::kAvp[BandIndexOf(tables::kAvp, first)])};
+    }
+    return cents;
+}();
+
+inline FiveCounts PharmacyFiveCounts(std::uint64_t aepCents, bool narcotic, unsigned vatRate) {
+    const PharmacyCentBands& bands = kPharmacyCents.bands[kPharmacyCents.finder.Find(aepCents)];
+    return FiveCountsOf(aepCents, bands.kp, bands.avp, narcotic ? kSurchargeCents : 0, vatRate);
+}
+
+// The whole way from a typed price on whole cents. The typed price is cut
+// into stretches inside which the wholesale band and both pharmacy bands of
+// the resulting AEP stay the same: the wholesale limits, and for each
+// pharmacy limit the last price whose AEP stays within it. So one lookup on
+// the typed price gives all three bands, and the pharmacy step does not wait
+// for the AEP to find its band.
+//
+// The AEP double of an Add band is the typed price plus the amount as the
+// double steps give it (not always the double nearest to its cents); every
+// other band's AEP is its cents / 100.
+struct PriceStretch {
+    CentBand aep;
+    CentBand kp;
+    CentBand avp;
+    double addend;          // an Add band's amount, else 0
+    std::uint64_t keepsSum; // all bits set for an Add band
+};
+
+// The stretch ends of a wholesale table, at most kMaxStretches - 1 of them.
+inline constexpr std::size_t kMaxStretches = 64;
+struct StretchEnds {
+    std::array<std::uint32_t, kMaxStretches> last{};
+    std::size_t count = 0;
+};
+
 template <std::size_t N>
-inline std::uint64_t BandInCents(const CentTable<N>& table, std::uint64_t aepCents) {
-    const std::size_t index = CountCentLimitsBelow(table.limits, aepCents);
-    return (aepCents * table.perMille[index] + table.offset[index]) / 1000;
+constexpr StretchEnds StretchEndsOf(const std::array<TariffBand, N>& wholesale) {
+    StretchEnds ends;
+    const auto add = [&ends](std::uint32_t end) {
+        if (ends.count + 1 >= kMaxStretches)
+            throw "too many stretches";
+        ends.last[ends.count++] = end;
+    };
+    const auto limits = LastCents(wholesale);
+    for (std::size_t i = 0; i < N; ++i) {
+        const std::uint64_t first = i == 0 ? 0 : std::uint64_t{limits[i - 1]} + 1;
+        const std::uint64_t last =
+            i + 1 < N ? limits[i] : std::numeric_limits<std::uint32_t>::max();
+        if (i + 1 < N)
+            add(limits[i]);
+        const CentBand band = CentBandOf(wholesale[i]);
+        if (band.perMille == 0)
+            continue; // a fixed AEP stays in its pharmacy bands
+        // The AEP rises with the price inside a band: the last price whose AEP
+        // is at most the limit is the largest p with p * perMille + offset
+        // below (limit + 1) * 1000.
+        for (std::uint32_t limit : kPharmacyLimits) {
+            const std::uint64_t bound = (std::uint64_t{limit} + 1) * 1000;
+            if (bound <= band.offset)
+                continue;
+            const std::uint64_t p = (bound - band.offset - 1) / band.perMille;
+            if (p >= first && p < last)
+                add(static_cast<std::uint32_t>(p));
+        }
+    }
+    std::sort(ends.last.begin(), ends.last.begin() + static_cast<std::ptrdiff_t>(ends.count));
+    return ends;
+}
+
+template <std::size_t Stretches, std::size_t Buckets> struct PriceCents {
+    BandFinder<Stretches, Buckets> finder;
+    std::array<PriceStretch, Stretches> stretches{};
+};
+
+template <const auto& Wholesale> struct PriceCentsOf {
+    static constexpr StretchEnds kEnds = StretchEndsOf(Wholesale);
+    static constexpr std::size_t kStretches = kEnds.count + 1;
+    static constexpr std::size_t kBuckets =
+        kEnds.count == 0 ? 1 : BucketsFor(kEnds.last[kEnds.count - 1]);
+
+    static constexpr PriceCents<kStretches, kBuckets> Make() {
+        PriceCents<kStretches, kBuckets> cents;
+        std::array<std::uint32_t, kStretches - 1> ends{};
+        std::copy_n(kEnds.last.begin(), ends.size(), ends.begin());
+        cents.finder = MakeBandFinder<kBuckets>(ends);
+        for (std::size_t s = 0; s < kStretches; ++s) {
+            const std::uint64_t first = s == 0 ? 0 : std::uint64_t{ends[s - 1]} + 1;
+            const TariffBand& band = Wholesale[BandIndexOf(Wholesale, first)];
+            const CentBand aep = CentBandOf(band);
+            const std::uint64_t aepCents = CentsInBand(first, aep);
+            const bool isAdd = band.kind == BandKind::Add;
+            cents.stretches[s] = {aep, CentBandOf(tables::kKp[BandIndexOf(tables::kKp, aepCents)]),
+                                  CentBandOf(tables::kAvp[BandIndexOf(tables::kAvp, aepCents)]),
+                                  isAdd ? band.value : 0.0, isAdd ? ~std::uint64_t{0} : 0};
+        }
+        return cents;
+    }
+
+    static constexpr auto kTable = Make();
+};
+
+// The veterinary markup and a typed AEP as one-band tables: a Factor band of
+// 1.2, and an Add band of nothing (the typed price itself).
+inline constexpr std::array<TariffBand, 1> kVeterinaryBand = {
+    {{tables::kOpen, BandKind::Factor, VeterinaryMarkup}}};
+inline constexpr std::array<TariffBand, 1> kAepInputBand = {{{tables::kOpen, BandKind::Add, 0.0}}};
+
+inline constexpr const auto& kStandardPriceCents = PriceCentsOf<tables::kStandardWholesale>::kTable;
+inline constexpr const auto& kNotReimbursablePriceCents =
+    PriceCentsOf<tables::kNotReimbursableWholesale>::kTable;
+inline constexpr const auto& kHomeopathicPriceCents =
+    PriceCentsOf<tables::kHomeopathicWholesale>::kTable;
+inline constexpr const auto& kVeterinaryPriceCents = PriceCentsOf<kVeterinaryBand>::kTable;
+inline constexpr const auto& kAepInputPriceCents = PriceCentsOf<kAepInputBand>::kTable;
+
+struct CentPrices {
+    std::uint64_t aepCents;
+    double aep;
+    FiveCounts fives;
+};
+
+template <std::size_t Stretches, std::size_t Buckets>
+inline CentPrices PricesOfCents(const PriceCents<Stretches, Buckets>& table, double price,
+                                std::uint64_t priceCents, bool narcotic, unsigned vatRate) {
+    const PriceStretch& s = table.stretches[table.finder.Find(priceCents)];
+    const std::uint64_t aepCents = DivideSmall<1000>(priceCents * s.aep.perMille + s.aep.offset);
+    // Both AEP doubles, then a pick by mask: which band a random price falls
+    // in is not predictable.
+    const double rounded = static_cast<double>(static_cast<std::int64_t>(aepCents)) / 100.0;
+    const double sum = price + s.addend;
+    const std::uint64_t bits = (std::bit_cast<std::uint64_t>(sum) & s.keepsSum) |
+                               (std::bit_cast<std::uint64_t>(rounded) & ~s.keepsSum);
+    return {aepCents, std::bit_cast<double>(bits),
+            FiveCountsOf(aepCents, s.kp, s.avp, narcotic ? kSurchargeCents : 0, vatRate)};
 }
 
 // The rate n of a VAT factor that is exactly (100 + n)/100 rounded to double,
@@ -124,45 +391,29 @@ inline int WholeVatRate(double vatFactor) {
     const double t = vatFactor * 100.0 - 99.5;
     if (!(t >= 0.0 && t < 100.0))
         return -1;
-    const auto n = static_cast<std::size_t>(t);
-    return kWholeRateFactors[n] == vatFactor ? static_cast<int>(n) : -1;
+    const int n = static_cast<int>(t); // a signed conversion is one instruction
+    return kWholeRateFactors[static_cast<std::size_t>(n)] == vatFactor ? n : -1;
 }
 
 // The whole cents x stands for, or -1 when x is not exactly such an amount
 // below kCentPathLimit.
 inline std::int64_t ExactCents(double x) {
-    const double t = x * 100.0 + 0.5;
-    if (!(t >= 0.0 && t < static_cast<double>(kCentPathLimit)))
+    const double t = x * 100.0;
+    if (!(t >= 0.0 && t < static_cast<double>(kCentPathLimit) - 0.5))
         return -1;
-    const auto cents = static_cast<std::int64_t>(t);
+#if defined(__SSE2__) && defined(__x86_64__)
+    // Rounded to nearest by the conversion itself, a step shorter than adding
+    // a half and truncating. Under another rounding mode the check below
+    // still sends anything doubtful the double way.
+    const std::int64_t cents = _mm_cvtsd_si64(_mm_set_sd(t));
+#else
+    const auto cents = static_cast<std::int64_t>(t + 0.5);
+#endif
     return static_cast<double>(cents) / 100.0 == x ? cents : -1;
 }
 
 inline bool CentPathApplies(std::int64_t aepCents) {
     return aepCents >= 0 && aepCents < kCentPathLimit;
-}
-
-inline constexpr std::uint64_t kSurchargeCents = kNarcoticSurchargeCents;
-
-// KP in cents before the rounding to five cents.
-inline std::uint64_t KpCents(std::uint64_t aepCents, bool narcotic) {
-    return BandInCents(kKpCents, aepCents) + (narcotic ? kSurchargeCents : 0);
-}
-
-// AVP in cents before the rounding to five cents: band, 15 % raise, narcotic
-// surcharge, VAT.
-inline std::uint64_t AvpCents(std::uint64_t aepCents, bool narcotic, unsigned vatRate) {
-    const std::uint64_t net = BandInCents(kAvpCents, aepCents);
-    const std::uint64_t gross = (net * 23 + 10) / 20 + (narcotic ? kSurchargeCents : 0);
-    return (gross * (100 + vatRate) + 50) / 100;
-}
-
-// RoundFiveCents by the cent digit (FiveCentsByDigit) on an amount below
-// kFiveCentsByDigitLimit.
-inline double FiveCentsOf(std::uint64_t cents) {
-    // Through int64: converting an unsigned 64-bit integer takes extra steps.
-    const auto fives = static_cast<std::int64_t>((cents * 2 + 5) / 10);
-    return static_cast<double>(fives) / 20.0;
 }
 
 } // namespace fapkalk::detail

@@ -258,12 +258,14 @@ double CalcAvp(double aep, bool narcotic, double vatFactor) {
     return AvpPath(aep, narcotic, vatFactor, trace);
 }
 
-// Flattened: the whole path in one body lets the out-of-order core overlap the
-// KP and AVP chains and consecutive calls. An AEP on whole cents with a VAT
-// factor from a whole rate (every price a pharmacist types) goes the integer
-// way; anything else takes the double steps, with the same results.
-[[gnu::flatten]] PriceResult CalcPrices(double price, const CalcOptions& options,
-                                        double vatFactor) {
+namespace {
+
+// Anything off the integer way: decimals beyond the cent, an odd VAT factor,
+// amounts beyond its range, 0, negative amounts, NaN. An AEP on whole cents
+// reached from such a price still gets its KP and AVP in integers. Kept out of
+// CalcPrices so the integer way needs no stack frame.
+[[gnu::noinline]] PriceResult CalcPricesByDoubleSteps(double price, const CalcOptions& options,
+                                                      double vatFactor) {
     NoTrace trace;
     if (price == 0)
         return PricesPath(price, options, vatFactor, trace);
@@ -271,16 +273,61 @@ double CalcAvp(double aep, bool narcotic, double vatFactor) {
     const int vatRate = detail::WholeVatRate(vatFactor);
     PriceResult result;
     result.aep = aep.value;
-    if (detail::CentPathApplies(aep.cents) && vatRate >= 0) [[likely]] {
-        const auto cents = static_cast<std::uint64_t>(aep.cents);
-        const auto rate = static_cast<unsigned>(vatRate);
-        result.kp = detail::FiveCentsOf(detail::KpCents(cents, options.Narcotic));
-        result.avp = detail::FiveCentsOf(detail::AvpCents(cents, options.Narcotic, rate));
+    if (detail::CentPathApplies(aep.cents) && vatRate >= 0) {
+        const detail::FiveCounts fives =
+            detail::PharmacyFiveCounts(static_cast<std::uint64_t>(aep.cents), options.Narcotic,
+                                       static_cast<unsigned>(vatRate));
+        result.kp = detail::EurosOf<detail::kKpPerFive>(fives.kp);
+        result.avp = detail::EurosOf<detail::kAvpPerFive>(fives.avp);
         return result;
     }
     result.kp = KpPath(aep.value, options.Narcotic, trace);
     result.avp = AvpPath(aep.value, options.Narcotic, vatFactor, trace);
     return result;
+}
+
+// The same choice of table as AepPath.
+detail::CentPrices PricesOfCents(double price, std::uint64_t priceCents, const CalcOptions& options,
+                                 unsigned vatRate) {
+    const bool narcotic = options.Narcotic;
+    if (options.AepInput)
+        return detail::PricesOfCents(detail::kAepInputPriceCents, price, priceCents, narcotic,
+                                     vatRate);
+    if (options.Homeopathic) {
+        if (options.Veterinary)
+            return detail::PricesOfCents(detail::kVeterinaryPriceCents, price, priceCents, narcotic,
+                                         vatRate);
+        return detail::PricesOfCents(detail::kHomeopathicPriceCents, price, priceCents, narcotic,
+                                     vatRate);
+    }
+    if (options.NotReimbursable)
+        return detail::PricesOfCents(detail::kNotReimbursablePriceCents, price, priceCents,
+                                     narcotic, vatRate);
+    if (options.Veterinary)
+        return detail::PricesOfCents(detail::kVeterinaryPriceCents, price, priceCents, narcotic,
+                                     vatRate);
+    return detail::PricesOfCents(detail::kStandardPriceCents, price, priceCents, narcotic, vatRate);
+}
+
+} // namespace
+
+// A price on whole cents with a VAT factor from a whole rate (every price a
+// pharmacist types) goes the integer way; everything else the double steps.
+// Flattened, so the integer way is one body the out-of-order core can overlap
+// with the next call.
+[[gnu::flatten]] PriceResult CalcPrices(double price, const CalcOptions& options,
+                                        double vatFactor) {
+    const std::int64_t priceCents = detail::ExactCents(price);
+    const int vatRate = detail::WholeVatRate(vatFactor);
+    // priceCents 0 is a price of 0: refused by the double steps' path.
+    if (priceCents > 0 && vatRate >= 0) [[likely]] {
+        const detail::CentPrices cents = PricesOfCents(
+            price, static_cast<std::uint64_t>(priceCents), options, static_cast<unsigned>(vatRate));
+        if (cents.aepCents < static_cast<std::uint64_t>(detail::kCentPathLimit)) [[likely]]
+            return {cents.aep, detail::EurosOf<detail::kKpPerFive>(cents.fives.kp),
+                    detail::EurosOf<detail::kAvpPerFive>(cents.fives.avp), nullptr};
+    }
+    return CalcPricesByDoubleSteps(price, options, vatFactor);
 }
 
 std::string ExplainPrices(double price, const CalcOptions& options, double vatFactor) {

@@ -56,16 +56,19 @@ private slots:
         }
     }
 
-    // KP and AVP in whole cents against the double steps, for every AEP the
-    // engine sends the integer way (VAT 10 %, with and without narcotic).
+    // The pharmacy step in integers against the double steps, for every AEP
+    // the engine may send the integer way (VAT 10 %, with and without
+    // narcotic). This is the way an AEP on whole cents from a price that is
+    // not takes.
     void centPathEveryAep() {
         for (std::int64_t cents = 0; cents < detail::kCentPathLimit; ++cents) {
             const double aep = static_cast<double>(cents) / 100.0;
             const auto c = static_cast<std::uint64_t>(cents);
             for (bool narcotic : {false, true}) {
-                if (detail::FiveCentsOf(detail::KpCents(c, narcotic)) !=
+                const detail::FiveCounts fives = detail::PharmacyFiveCounts(c, narcotic, 10);
+                if (detail::EurosOf<detail::kKpPerFive>(fives.kp) !=
                         fapkalk::CalcKp(aep, narcotic) ||
-                    detail::FiveCentsOf(detail::AvpCents(c, narcotic, 10)) !=
+                    detail::EurosOf<detail::kAvpPerFive>(fives.avp) !=
                         fapkalk::CalcAvp(aep, narcotic, 1.1))
                     QFAIL(qPrintable(QString::asprintf("AEP %lld cents, narcotic %d",
                                                        (long long)cents, narcotic)));
@@ -82,14 +85,105 @@ private slots:
             for (std::int64_t cents = 0; cents < detail::kCentPathLimit;
                  cents += cents < 65536 ? 1 : 997) {
                 const double aep = static_cast<double>(cents) / 100.0;
-                for (bool narcotic : {false, true})
-                    if (detail::FiveCentsOf(
-                            detail::AvpCents(static_cast<std::uint64_t>(cents), narcotic, rate)) !=
+                for (bool narcotic : {false, true}) {
+                    const detail::FiveCounts fives = detail::PharmacyFiveCounts(
+                        static_cast<std::uint64_t>(cents), narcotic, rate);
+                    if (detail::EurosOf<detail::kAvpPerFive>(fives.avp) !=
                         fapkalk::CalcAvp(aep, narcotic, factor))
                         QFAIL(qPrintable(QString::asprintf("AEP %lld cents, rate %u, narcotic %d",
                                                            (long long)cents, rate, narcotic)));
+                }
             }
         }
+    }
+
+    // The whole way from a typed price on whole cents, for every wholesale
+    // variant, against the double steps: every price up to 1,310.71 € (far
+    // past the last band change of every table, so every stretch and bucket
+    // is crossed), then a prime stride on to beyond the range, where the
+    // engine must fall back. Narcotic alternates with the cent digit.
+    void everyTypedPrice_data() {
+        QTest::addColumn<bool>("aepInput");
+        QTest::addColumn<bool>("homeopathic");
+        QTest::addColumn<bool>("veterinary");
+        QTest::addColumn<bool>("notReimbursable");
+        QTest::newRow("standard") << false << false << false << false;
+        QTest::newRow("not reimbursable") << false << false << false << true;
+        QTest::newRow("homeopathic") << false << true << false << false;
+        QTest::newRow("veterinary") << false << false << true << false;
+        QTest::newRow("homeopathic veterinary") << false << true << true << false;
+        QTest::newRow("veterinary not reimbursable") << false << false << true << true;
+        QTest::newRow("AEP input") << true << false << false << false;
+    }
+
+    void everyTypedPrice() {
+        QFETCH(bool, aepInput);
+        QFETCH(bool, homeopathic);
+        QFETCH(bool, veterinary);
+        QFETCH(bool, notReimbursable);
+        const std::int64_t end = detail::kCentPathLimit + detail::kCentPathLimit / 2;
+        for (std::int64_t cents = 1; cents < end; cents += cents < (1 << 17) ? 1 : 61) {
+            const fapkalk::CalcOptions options{.AepInput = aepInput,
+                                               .Homeopathic = homeopathic,
+                                               .Narcotic = cents % 2 == 1,
+                                               .Veterinary = veterinary,
+                                               .NotReimbursable = notReimbursable};
+            const double price = static_cast<double>(cents) / 100.0;
+            const fapkalk::PriceResult r = fapkalk::CalcPrices(price, options, 1.1);
+            const double aep = fapkalk::CalcAep(price, options);
+            if (!(r.aep == aep && r.kp == fapkalk::CalcKp(aep, options.Narcotic) &&
+                  r.avp == fapkalk::CalcAvp(aep, options.Narcotic, 1.1) && !r.refusal))
+                QFAIL(qPrintable(QString::asprintf("price %lld cents", (long long)cents)));
+        }
+    }
+
+    // Every count of five cents the engine can reach, with the largest
+    // remainder its numerator may carry, gives the double of fives / 20.
+    void eurosOfFives() {
+        for (std::uint64_t fives = 0; fives < (std::uint64_t{1} << 24); ++fives) {
+            const double expected = static_cast<double>(fives) / 20.0;
+            if (detail::EurosOf<detail::kAvpPerFive>(fives * detail::kAvpPerFive) != expected ||
+                detail::EurosOf<detail::kAvpPerFive>(fives * detail::kAvpPerFive + 499) !=
+                    expected ||
+                detail::EurosOf<detail::kKpPerFive>(fives * detail::kKpPerFive + 4999) != expected)
+                QFAIL(qPrintable(QString::asprintf("%llu fives", (unsigned long long)fives)));
+        }
+    }
+
+    // The one-multiplication division next to every multiple of each divisor
+    // the engine uses, up to 2^40.
+    void divideSmall() {
+        const auto check = [](std::uint64_t x) {
+            return detail::DivideSmall<20>(x) == x / 20 && detail::DivideSmall<500>(x) == x / 500 &&
+                   detail::DivideSmall<1000>(x) == x / 1000 &&
+                   detail::DivideSmall<5000>(x) == x / 5000 &&
+                   detail::DivideSmall<10000>(x) == x / 10000 &&
+                   detail::DivideSmall<100000>(x) == x / 100000;
+        };
+        for (std::uint64_t x = 0; x < 2000000; ++x)
+            if (!check(x))
+                QFAIL(qPrintable(QString::asprintf("%llu", (unsigned long long)x)));
+        // Multiples of 100000 are multiples of every divisor: both sides of each.
+        for (std::uint64_t q = std::uint64_t{1} << 40; q > 1; q = q * 15 / 16)
+            for (std::uint64_t x : {q / 100000 * 100000 - 1, q / 100000 * 100000, q})
+                if (!check(x))
+                    QFAIL(qPrintable(QString::asprintf("%llu", (unsigned long long)x)));
+    }
+
+    // The one-lookup band search against counting the limits below.
+    void bandFinder() {
+        const auto& limits = detail::kPharmacyLimits;
+        for (std::uint64_t cents = 0; cents < 50000; ++cents) {
+            std::size_t below = 0;
+            for (std::uint32_t limit : limits)
+                below += limit < cents ? 1 : 0;
+            if (detail::kPharmacyCents.finder.Find(cents) != below)
+                QFAIL(qPrintable(QString::asprintf("%llu cents", (unsigned long long)cents)));
+        }
+        // Beyond the table every amount is in the open last band.
+        for (std::uint64_t cents : {std::uint64_t{50000}, std::uint64_t{1} << 21,
+                                    std::uint64_t(detail::kCentPathLimit - 1)})
+            QCOMPARE(detail::kPharmacyCents.finder.Find(cents), limits.size());
     }
 
     // What leaves the integer way: amounts that are not whole cents or lie
