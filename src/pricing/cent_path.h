@@ -194,12 +194,15 @@ struct FiveCounts {
 };
 
 inline FiveCounts FiveCountsOf(std::uint64_t aepCents, const CentBand& kp, const CentBand& avp,
-                               std::uint64_t surcharge, unsigned vatRate) {
+                               bool narcotic, unsigned vatRate) {
+    // The surcharge as a product rather than a choice: fewer instructions.
+    const std::uint64_t withSurcharge = narcotic;
     const std::uint64_t net = DivideSmall<1000>(aepCents * avp.perMille + avp.offset);
     // The 15 % raise, (23 net + 10) / 20, as net + (3 net + 10) / 20: one step
     // shorter.
-    const std::uint64_t gross = net + DivideSmall<20>(net * 3 + 10) + surcharge;
-    return {aepCents * kp.perMille + kp.offset + (surcharge + 2) * 1000,
+    const std::uint64_t gross =
+        net + DivideSmall<20>(net * 3 + 10) + withSurcharge * kSurchargeCents;
+    return {aepCents * kp.perMille + kp.offset + 2000 + withSurcharge * (kSurchargeCents * 1000),
             gross * (100 + vatRate) + 250};
 }
 
@@ -249,7 +252,7 @@ inline constexpr PharmacyCents kPharmacyCents = [] {
 
 inline FiveCounts PharmacyFiveCounts(std::uint64_t aepCents, bool narcotic, unsigned vatRate) {
     const PharmacyCentBands& bands = kPharmacyCents.bands[kPharmacyCents.finder.Find(aepCents)];
-    return FiveCountsOf(aepCents, bands.kp, bands.avp, narcotic ? kSurchargeCents : 0, vatRate);
+    return FiveCountsOf(aepCents, bands.kp, bands.avp, narcotic, vatRate);
 }
 
 // The whole way from a typed price on whole cents. The typed price is cut
@@ -375,7 +378,7 @@ inline CentPrices PricesOfCents(const PriceCents<Stretches, Buckets>& table, dou
     const std::uint64_t bits = (std::bit_cast<std::uint64_t>(sum) & s.keepsSum) |
                                (std::bit_cast<std::uint64_t>(rounded) & ~s.keepsSum);
     return {aepCents, std::bit_cast<double>(bits),
-            FiveCountsOf(aepCents, s.kp, s.avp, narcotic ? kSurchargeCents : 0, vatRate)};
+            FiveCountsOf(aepCents, s.kp, s.avp, narcotic, vatRate)};
 }
 
 // The rate n of a VAT factor that is exactly (100 + n)/100 rounded to double,
@@ -389,9 +392,18 @@ inline constexpr std::array<double, 100> kWholeRateFactors = [] {
 
 inline int WholeVatRate(double vatFactor) {
     const double t = vatFactor * 100.0 - 99.5;
+#if defined(__SSE2__) && defined(__x86_64__)
+    // The conversion instruction gives INT_MIN for NaN and for anything out of
+    // range (defined, unlike a cast), which the unsigned test refuses with
+    // everything else outside 0 to 99: one test instead of two.
+    const int n = _mm_cvttsd_si32(_mm_set_sd(t));
+#else
     if (!(t >= 0.0 && t < 100.0))
         return -1;
-    const int n = static_cast<int>(t); // a signed conversion is one instruction
+    const int n = static_cast<int>(t);
+#endif
+    if (static_cast<unsigned>(n) >= kWholeRateFactors.size())
+        return -1;
     return kWholeRateFactors[static_cast<std::size_t>(n)] == vatFactor ? n : -1;
 }
 
@@ -399,16 +411,20 @@ inline int WholeVatRate(double vatFactor) {
 // below kCentPathLimit.
 inline std::int64_t ExactCents(double x) {
     const double t = x * 100.0;
-    if (!(t >= 0.0 && t < static_cast<double>(kCentPathLimit) - 0.5))
-        return -1;
 #if defined(__SSE2__) && defined(__x86_64__)
     // Rounded to nearest by the conversion itself, a step shorter than adding
-    // a half and truncating. Under another rounding mode the check below
-    // still sends anything doubtful the double way.
+    // a half and truncating; NaN and amounts out of range give INT64_MIN
+    // (defined for the instruction), which the unsigned test refuses with the
+    // negative ones. Under another rounding mode the check below still sends
+    // anything doubtful the double way.
     const std::int64_t cents = _mm_cvtsd_si64(_mm_set_sd(t));
 #else
+    if (!(t >= 0.0 && t < static_cast<double>(kCentPathLimit) - 0.5))
+        return -1;
     const auto cents = static_cast<std::int64_t>(t + 0.5);
 #endif
+    if (static_cast<std::uint64_t>(cents) >= static_cast<std::uint64_t>(kCentPathLimit))
+        return -1;
     return static_cast<double>(cents) / 100.0 == x ? cents : -1;
 }
 

@@ -204,6 +204,12 @@ private slots:
         QTest::newRow("minus one cent") << -0.01 << qint64(-1);
         QTest::newRow("NaN") << std::nan("") << qint64(-1);
         QTest::newRow("infinity") << HUGE_VAL << qint64(-1);
+        QTest::newRow("minus infinity") << -HUGE_VAL << qint64(-1);
+        // Beyond 64 bits once scaled, on both sides, and just below the sign bit.
+        QTest::newRow("1e17") << 1e17 << qint64(-1);
+        QTest::newRow("-1e17") << -1e17 << qint64(-1);
+        QTest::newRow("2^63 cents") << 0x1p63 / 100.0 << qint64(-1);
+        QTest::newRow("minus half a cent") << -0.005 << qint64(-1);
     }
 
     void centPathGate() {
@@ -218,7 +224,8 @@ private slots:
             QCOMPARE(detail::WholeVatRate(std::nextafter(factor, 0.0)), -1);
             QCOMPARE(detail::WholeVatRate(std::nextafter(factor, 3.0)), -1);
         }
-        for (double factor : {0.0, 0.99, 1.005, 1.075, 2.0, -1.1, 1e308, std::nan(""), HUGE_VAL})
+        for (double factor : {0.0, 0.99, 0.995, 1.005, 1.075, 1.995, 2.0, -1.1, 2147483.0, 1e308,
+                              -1e308, std::nan(""), HUGE_VAL, -HUGE_VAL})
             QCOMPARE(detail::WholeVatRate(factor), -1);
     }
 
