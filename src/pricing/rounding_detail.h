@@ -122,4 +122,8 @@ std::size_t WriteSixDecimalsFast(double v, char* out);
 // Handles every finite v; NaN and infinities give "NAN", "INF" and "-INF".
 std::string SixDecimalsReference(double v);
 
+// FormatPrice without its shortcut for amounts on whole cents: the tests hold
+// the two against each other.
+std::string FormatPriceGeneral(double x);
+
 } // namespace fapkalk::detail

@@ -409,6 +409,44 @@ private slots:
             check(cents);
     }
 
+    // The shortcut for amounts on or next to whole cents against the general
+    // way: every amount below 2^24 cents, and a seventh of them one ulp either
+    // side; near
+    // misses of the distance the shortcut accepts (1e-8, in cents 1e-6), and
+    // the distances where the six decimals change; then a prime stride past
+    // the shortcut's end at 2^36 cents.
+    void formatPriceCentShortcut() {
+        const auto check = [](double x) {
+            if (fapkalk::FormatPrice(x) != fapkalk::detail::FormatPriceGeneral(x))
+                QFAIL(qPrintable(QString::asprintf("%.17g", x)));
+        };
+        for (std::int64_t cents = 0; cents < (std::int64_t{1} << 24); ++cents) {
+            const double x = static_cast<double>(cents) / 100.0;
+            check(x);
+            if (cents % 7 == 0) {
+                check(std::nextafter(x, 0.0));
+                check(std::nextafter(x, HUGE_VAL));
+            }
+        }
+        for (std::int64_t cents = 0; cents < (std::int64_t{1} << 24); cents += 97) {
+            const double x = static_cast<double>(cents) / 100.0;
+            for (double d : {0.9e-8, 1e-8, 1.1e-8, 4.9e-7, 5e-7, 5.1e-7, 1e-6})
+                for (double y : {x + d, x - d})
+                    check(y);
+        }
+        for (std::int64_t cents = 1; cents < (std::int64_t{1} << 37); cents += 999'983) {
+            const double x = static_cast<double>(cents) / 100.0;
+            for (double y : {x, std::nextafter(x, 0.0), std::nextafter(x, HUGE_VAL), x + 1e-8})
+                check(y);
+        }
+        // A range's running sums: 0.01 added up.
+        double sum = 0;
+        for (int i = 0; i < 1'000'000; ++i)
+            check(sum += 0.01);
+        check(-0.0);
+        check(-1e-12);
+    }
+
     // The fast exact path and the plain reference give the same six-decimal
     // text, on random doubles of every magnitude the fast path covers.
     void sixDecimalsFastMatchesReference() {
