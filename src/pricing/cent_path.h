@@ -5,7 +5,8 @@
 // half-cent boundary, far beyond the double steps' error, so integer half-up
 // rounding gives the cents the double steps give. The engine takes this path
 // when it applies and the double steps otherwise; the tests hold the two
-// against each other for every price below the limit.
+// against each other for every typed price up to 1,310.71 € in every switch
+// combination, every AEP below the limit, and a sample beyond.
 //
 // Why at all: the double steps chain a division into every rounding, and the
 // divisions dominate the time of a price. Here the chain is a few integer

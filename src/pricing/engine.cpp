@@ -263,7 +263,7 @@ namespace {
 // Anything off the integer way: decimals beyond the cent, an odd VAT factor,
 // amounts beyond its range, 0, negative amounts, NaN. An AEP on whole cents
 // reached from such a price still gets its KP and AVP in integers. Kept out of
-// CalcPrices so the integer way needs no stack frame.
+// line so the integer way stays a small body.
 [[gnu::noinline]] PriceResult CalcPricesByDoubleSteps(double price, const CalcOptions& options,
                                                       double vatFactor) {
     NoTrace trace;
