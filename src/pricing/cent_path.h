@@ -368,18 +368,19 @@ struct CentPrices {
 };
 
 template <std::size_t Stretches, std::size_t Buckets>
-inline CentPrices PricesOfCents(const PriceCents<Stretches, Buckets>& table, double price,
+inline CentPrices PricesOfCents(const PriceCents<Stretches, Buckets>& table,
                                 std::uint64_t priceCents, bool narcotic, unsigned vatRate) {
     const PriceStretch& s = table.stretches[table.finder.Find(priceCents)];
     const std::uint64_t aepCents = DivideSmall<1000>(priceCents * s.aep.perMille + s.aep.offset);
-    // Both AEP doubles, then a pick by mask: which band a random price falls
-    // in is not predictable.
-    const double rounded = static_cast<double>(static_cast<std::int64_t>(aepCents)) / 100.0;
-    const double sum = price + s.addend;
-    const std::uint64_t bits = (std::bit_cast<std::uint64_t>(sum) & s.keepsSum) |
-                               (std::bit_cast<std::uint64_t>(rounded) & ~s.keepsSum);
-    return {aepCents, std::bit_cast<double>(bits),
-            FiveCountsOf(aepCents, s.kp, s.avp, narcotic, vatRate)};
+    // The typed price is exactly priceCents / 100, so both AEP doubles are
+    // cents / 100 + addend: the price's cents and the amount in an Add band,
+    // the AEP's cents and +0 (which changes no positive double) otherwise. The
+    // cents are picked by mask: which band a random price falls in is not
+    // predictable.
+    const std::uint64_t shownCents = aepCents ^ ((aepCents ^ priceCents) & s.keepsSum);
+    const double aep =
+        static_cast<double>(static_cast<std::int64_t>(shownCents)) / 100.0 + s.addend;
+    return {aepCents, aep, FiveCountsOf(aepCents, s.kp, s.avp, narcotic, vatRate)};
 }
 
 // The rate n of a VAT factor that is exactly (100 + n)/100 rounded to double,

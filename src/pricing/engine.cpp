@@ -264,8 +264,8 @@ namespace {
 // amounts beyond its range, 0, negative amounts, NaN. An AEP on whole cents
 // reached from such a price still gets its KP and AVP in integers. Kept out of
 // line so the integer way stays a small body.
-[[gnu::noinline]] PriceResult CalcPricesByDoubleSteps(double price, const CalcOptions& options,
-                                                      double vatFactor) {
+[[gnu::noinline]] PriceResult CalcPricesByDoubleStepsImpl(double price, const CalcOptions& options,
+                                                          double vatFactor) {
     NoTrace trace;
     if (price == 0)
         return PricesPath(price, options, vatFactor, trace);
@@ -286,27 +286,29 @@ namespace {
     return result;
 }
 
+[[gnu::noinline, gnu::cold]] void CalcPricesByDoubleSteps(double price, const CalcOptions& options,
+                                                          double vatFactor, PriceResult& out) {
+    out = CalcPricesByDoubleStepsImpl(price, options, vatFactor);
+}
+
 // The same choice of table as AepPath.
-detail::CentPrices PricesOfCents(double price, std::uint64_t priceCents, const CalcOptions& options,
+detail::CentPrices PricesOfCents(std::uint64_t priceCents, const CalcOptions& options,
                                  unsigned vatRate) {
     const bool narcotic = options.Narcotic;
     if (options.AepInput)
-        return detail::PricesOfCents(detail::kAepInputPriceCents, price, priceCents, narcotic,
-                                     vatRate);
+        return detail::PricesOfCents(detail::kAepInputPriceCents, priceCents, narcotic, vatRate);
     if (options.Homeopathic) {
         if (options.Veterinary)
-            return detail::PricesOfCents(detail::kVeterinaryPriceCents, price, priceCents, narcotic,
+            return detail::PricesOfCents(detail::kVeterinaryPriceCents, priceCents, narcotic,
                                          vatRate);
-        return detail::PricesOfCents(detail::kHomeopathicPriceCents, price, priceCents, narcotic,
-                                     vatRate);
+        return detail::PricesOfCents(detail::kHomeopathicPriceCents, priceCents, narcotic, vatRate);
     }
     if (options.NotReimbursable)
-        return detail::PricesOfCents(detail::kNotReimbursablePriceCents, price, priceCents,
-                                     narcotic, vatRate);
-    if (options.Veterinary)
-        return detail::PricesOfCents(detail::kVeterinaryPriceCents, price, priceCents, narcotic,
+        return detail::PricesOfCents(detail::kNotReimbursablePriceCents, priceCents, narcotic,
                                      vatRate);
-    return detail::PricesOfCents(detail::kStandardPriceCents, price, priceCents, narcotic, vatRate);
+    if (options.Veterinary)
+        return detail::PricesOfCents(detail::kVeterinaryPriceCents, priceCents, narcotic, vatRate);
+    return detail::PricesOfCents(detail::kStandardPriceCents, priceCents, narcotic, vatRate);
 }
 
 } // namespace
@@ -317,17 +319,22 @@ detail::CentPrices PricesOfCents(double price, std::uint64_t priceCents, const C
 // with the next call.
 [[gnu::flatten]] PriceResult CalcPrices(double price, const CalcOptions& options,
                                         double vatFactor) {
+    PriceResult result;
     const std::int64_t priceCents = detail::ExactCents(price);
     const int vatRate = detail::WholeVatRate(vatFactor);
     // priceCents 0 is a price of 0: refused by the double steps' path.
     if (priceCents > 0 && vatRate >= 0) [[likely]] {
-        const detail::CentPrices cents = PricesOfCents(
-            price, static_cast<std::uint64_t>(priceCents), options, static_cast<unsigned>(vatRate));
-        if (cents.aepCents < static_cast<std::uint64_t>(detail::kCentPathLimit)) [[likely]]
-            return {cents.aep, detail::EurosOf<detail::kKpPerFive>(cents.fives.kp),
-                    detail::EurosOf<detail::kAvpPerFive>(cents.fives.avp), nullptr};
+        const detail::CentPrices cents = PricesOfCents(static_cast<std::uint64_t>(priceCents),
+                                                       options, static_cast<unsigned>(vatRate));
+        if (cents.aepCents < static_cast<std::uint64_t>(detail::kCentPathLimit)) [[likely]] {
+            result.aep = cents.aep;
+            result.kp = detail::EurosOf<detail::kKpPerFive>(cents.fives.kp);
+            result.avp = detail::EurosOf<detail::kAvpPerFive>(cents.fives.avp);
+            return result;
+        }
     }
-    return CalcPricesByDoubleSteps(price, options, vatFactor);
+    CalcPricesByDoubleSteps(price, options, vatFactor, result);
+    return result;
 }
 
 std::string ExplainPrices(double price, const CalcOptions& options, double vatFactor) {
