@@ -264,8 +264,8 @@ namespace {
 // amounts beyond its range, 0, negative amounts, NaN. An AEP on whole cents
 // reached from such a price still gets its KP and AVP in integers. Kept out of
 // line so the integer way stays a small body.
-[[gnu::noinline]] PriceResult CalcPricesByDoubleStepsImpl(double price, const CalcOptions& options,
-                                                          double vatFactor) {
+[[gnu::noinline]] PriceResult CalcPricesByDoubleSteps(double price, const CalcOptions& options,
+                                                      double vatFactor) {
     NoTrace trace;
     if (price == 0)
         return PricesPath(price, options, vatFactor, trace);
@@ -286,9 +286,11 @@ namespace {
     return result;
 }
 
-[[gnu::noinline, gnu::cold]] void CalcPricesByDoubleSteps(double price, const CalcOptions& options,
-                                                          double vatFactor, PriceResult& out) {
-    out = CalcPricesByDoubleStepsImpl(price, options, vatFactor);
+// Writes into the caller's result, which then needs no copy on the integer
+// way (a call returning the structure would need its own).
+[[gnu::noinline, gnu::cold]] void FillByDoubleSteps(double price, const CalcOptions& options,
+                                                    double vatFactor, PriceResult& out) {
+    out = CalcPricesByDoubleSteps(price, options, vatFactor);
 }
 
 // The same choice of table as AepPath.
@@ -333,7 +335,7 @@ detail::CentPrices PricesOfCents(std::uint64_t priceCents, const CalcOptions& op
             return result;
         }
     }
-    CalcPricesByDoubleSteps(price, options, vatFactor, result);
+    FillByDoubleSteps(price, options, vatFactor, result);
     return result;
 }
 
