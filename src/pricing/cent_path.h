@@ -181,14 +181,10 @@ template <std::uint64_t D> inline std::uint64_t DivideSmall(std::uint64_t x) {
 }
 
 // KP and AVP as counts of five cents, from an AEP in cents and the two
-// pharmacy bands it falls in, each held as a numerator whose quotient is the
-// count: kp / kKpPerFive and avp / kAvpPerFive. RoundFiveCents on whole cents
-// c is (2c + 5) / 10 fives, which is (c + 2) / 5 (2c + 5 is odd, never a
-// multiple of ten), and a division following a division folds into one:
+// pharmacy bands it falls in. RoundFiveCents on whole cents c is (2c + 5) / 10
+// fives, which is (c + 2) / 5 (2c + 5 is odd, never a multiple of ten), and a
+// division following a division folds into one:
 // ((x / 1000) + k) / 5 = (x + 1000 k) / 5000.
-inline constexpr std::uint64_t kKpPerFive = 5000;
-inline constexpr std::uint64_t kAvpPerFive = 500;
-
 struct FiveCounts {
     std::uint64_t kp;
     std::uint64_t avp;
@@ -203,27 +199,16 @@ inline FiveCounts FiveCountsOf(std::uint64_t aepCents, const CentBand& kp, const
     // shorter.
     const std::uint64_t gross =
         net + DivideSmall<20>(net * 3 + 10) + withSurcharge * kSurchargeCents;
-    return {aepCents * kp.perMille + kp.offset + 2000 + withSurcharge * (kSurchargeCents * 1000),
-            gross * (100 + vatRate) + 250};
+    return {DivideSmall<5000>(aepCents * kp.perMille + kp.offset + 2000 +
+                              withSurcharge * (kSurchargeCents * 1000)),
+            DivideSmall<500>(gross * (100 + vatRate) + 250)};
 }
 
-// A count of five cents as the double RoundFiveCents gives, fives / 20 (the
-// same double as (5 * fives) / 100), built as whole euros plus the twentieths
-// from a table: the sum rounds to the same double as the quotient (the tests
-// check every count in range), and it is shorter than a division. The euros
-// come straight from the numerator, beside the count rather than after it.
-inline constexpr std::array<double, 20> kTwentieths = [] {
-    std::array<double, 20> t{};
-    for (std::size_t k = 0; k < t.size(); ++k)
-        t[k] = static_cast<double>(k) / 20.0;
-    return t;
-}();
-
-template <std::uint64_t PerFive> inline double EurosOf(std::uint64_t numerator) {
-    const std::uint64_t fives = DivideSmall<PerFive>(numerator);
-    const std::uint64_t euros = DivideSmall<PerFive * 20>(numerator);
+// A count of five cents as the double RoundFiveCents gives: fives / 20, the
+// same double as (5 * fives) / 100.
+inline double EurosOfFives(std::uint64_t fives) {
     // Through int64: converting an unsigned 64-bit integer takes extra steps.
-    return static_cast<double>(static_cast<std::int64_t>(euros)) + kTwentieths[fives - euros * 20];
+    return static_cast<double>(static_cast<std::int64_t>(fives)) / 20.0;
 }
 
 // The pharmacy step alone, for an AEP on whole cents that came from a price

@@ -277,8 +277,8 @@ namespace {
         const detail::FiveCounts fives =
             detail::PharmacyFiveCounts(static_cast<std::uint64_t>(aep.cents), options.Narcotic,
                                        static_cast<unsigned>(vatRate));
-        result.kp = detail::EurosOf<detail::kKpPerFive>(fives.kp);
-        result.avp = detail::EurosOf<detail::kAvpPerFive>(fives.avp);
+        result.kp = detail::EurosOfFives(fives.kp);
+        result.avp = detail::EurosOfFives(fives.avp);
         return result;
     }
     result.kp = KpPath(aep.value, options.Narcotic, trace);
@@ -330,8 +330,8 @@ detail::CentPrices PricesOfCents(std::uint64_t priceCents, const CalcOptions& op
                                                        options, static_cast<unsigned>(vatRate));
         if (cents.aepCents < static_cast<std::uint64_t>(detail::kCentPathLimit)) [[likely]] {
             result.aep = cents.aep;
-            result.kp = detail::EurosOf<detail::kKpPerFive>(cents.fives.kp);
-            result.avp = detail::EurosOf<detail::kAvpPerFive>(cents.fives.avp);
+            result.kp = detail::EurosOfFives(cents.fives.kp);
+            result.avp = detail::EurosOfFives(cents.fives.avp);
             return result;
         }
     }

@@ -66,10 +66,8 @@ private slots:
             const auto c = static_cast<std::uint64_t>(cents);
             for (bool narcotic : {false, true}) {
                 const detail::FiveCounts fives = detail::PharmacyFiveCounts(c, narcotic, 10);
-                if (detail::EurosOf<detail::kKpPerFive>(fives.kp) !=
-                        fapkalk::CalcKp(aep, narcotic) ||
-                    detail::EurosOf<detail::kAvpPerFive>(fives.avp) !=
-                        fapkalk::CalcAvp(aep, narcotic, 1.1))
+                if (detail::EurosOfFives(fives.kp) != fapkalk::CalcKp(aep, narcotic) ||
+                    detail::EurosOfFives(fives.avp) != fapkalk::CalcAvp(aep, narcotic, 1.1))
                     QFAIL(qPrintable(QString::asprintf("AEP %lld cents, narcotic %d",
                                                        (long long)cents, narcotic)));
             }
@@ -88,8 +86,7 @@ private slots:
                 for (bool narcotic : {false, true}) {
                     const detail::FiveCounts fives = detail::PharmacyFiveCounts(
                         static_cast<std::uint64_t>(cents), narcotic, rate);
-                    if (detail::EurosOf<detail::kAvpPerFive>(fives.avp) !=
-                        fapkalk::CalcAvp(aep, narcotic, factor))
+                    if (detail::EurosOfFives(fives.avp) != fapkalk::CalcAvp(aep, narcotic, factor))
                         QFAIL(qPrintable(QString::asprintf("AEP %lld cents, rate %u, narcotic %d",
                                                            (long long)cents, rate, narcotic)));
                 }
@@ -134,19 +131,6 @@ private slots:
             if (!(r.aep == aep && r.kp == fapkalk::CalcKp(aep, options.Narcotic) &&
                   r.avp == fapkalk::CalcAvp(aep, options.Narcotic, 1.1) && !r.refusal))
                 QFAIL(qPrintable(QString::asprintf("price %lld cents", (long long)cents)));
-        }
-    }
-
-    // Every count of five cents the engine can reach, with the largest
-    // remainder its numerator may carry, gives the double of fives / 20.
-    void eurosOfFives() {
-        for (std::uint64_t fives = 0; fives < (std::uint64_t{1} << 24); ++fives) {
-            const double expected = static_cast<double>(fives) / 20.0;
-            if (detail::EurosOf<detail::kAvpPerFive>(fives * detail::kAvpPerFive) != expected ||
-                detail::EurosOf<detail::kAvpPerFive>(fives * detail::kAvpPerFive + 499) !=
-                    expected ||
-                detail::EurosOf<detail::kKpPerFive>(fives * detail::kKpPerFive + 4999) != expected)
-                QFAIL(qPrintable(QString::asprintf("%llu fives", (unsigned long long)fives)));
         }
     }
 
