@@ -19,7 +19,6 @@
 
 #include <algorithm>
 #include <array>
-#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <limits>
@@ -256,7 +255,7 @@ struct PriceStretch {
     CentBand kp;
     CentBand avp;
     double addend;          // an Add band's amount, else 0
-    std::uint64_t keepsSum; // all bits set for an Add band
+    std::uint64_t keepsSum; // all bits set for an Add band: price plus amount
 };
 
 // The stretch ends of a wholesale table, at most kMaxStretches - 1 of them.
