@@ -63,8 +63,20 @@ constexpr CentBand CentBandOf(const TariffBand& band) {
     return {0, 0};
 }
 
+// x / d for the small amounts of this path (below 2^40) as the high half of
+// one 64 x 64 bit product: with m = ceil(2^64 / d) that is exact for every x
+// below 2^(64 - bits of d), and one multiplication is shorter than the
+// general sequence the compiler has to use for any 64-bit x.
+template <std::uint64_t D> constexpr std::uint64_t DivideSmall(std::uint64_t x) {
+    static_assert(D > 1 && D < (std::uint64_t{1} << 24));
+    constexpr std::uint64_t m = ~std::uint64_t{0} / D + 1; // ceil(2^64 / D), D no power of 2
+    static_assert(~std::uint64_t{0} % D != D - 1, "D must not divide 2^64");
+    __extension__ using Wide = unsigned __int128;
+    return static_cast<std::uint64_t>((Wide{x} * m) >> 64);
+}
+
 constexpr std::uint64_t CentsInBand(std::uint64_t cents, const CentBand& band) {
-    return (cents * band.perMille + band.offset) / 1000;
+    return DivideSmall<1000>(cents * band.perMille + band.offset);
 }
 
 // The largest whole-cent amount a band takes. The limits are cent values, or
@@ -167,18 +179,6 @@ constexpr std::size_t BandIndexOf(const std::array<TariffBand, N>& table, std::u
 
 inline constexpr std::uint64_t kSurchargeCents = kNarcoticSurchargeCents;
 
-// x / d for the small amounts of this path (below 2^40) as the high half of
-// one 64 x 64 bit product: with m = ceil(2^64 / d) that is exact for every x
-// below 2^(64 - bits of d), and one multiplication is shorter than the
-// general sequence the compiler has to use for any 64-bit x.
-template <std::uint64_t D> inline std::uint64_t DivideSmall(std::uint64_t x) {
-    static_assert(D > 1 && D < (std::uint64_t{1} << 24));
-    constexpr std::uint64_t m = ~std::uint64_t{0} / D + 1; // ceil(2^64 / D), D no power of 2
-    static_assert(~std::uint64_t{0} % D != D - 1, "D must not divide 2^64");
-    __extension__ using Wide = unsigned __int128;
-    return static_cast<std::uint64_t>((Wide{x} * m) >> 64);
-}
-
 // KP and AVP as counts of five cents, from an AEP in cents and the two
 // pharmacy bands it falls in. RoundFiveCents on whole cents c is (2c + 5) / 10
 // fives, which is (c + 2) / 5 (2c + 5 is odd, never a multiple of ten), and a
@@ -193,7 +193,7 @@ inline FiveCounts FiveCountsOf(std::uint64_t aepCents, const CentBand& kp, const
                                bool narcotic, unsigned vatRate) {
     // The surcharge as a product rather than a choice: fewer instructions.
     const std::uint64_t withSurcharge = narcotic;
-    const std::uint64_t net = DivideSmall<1000>(aepCents * avp.perMille + avp.offset);
+    const std::uint64_t net = CentsInBand(aepCents, avp);
     // The 15 % raise, (23 net + 10) / 20, as net + (3 net + 10) / 20: one step
     // shorter.
     const std::uint64_t gross =
@@ -210,35 +210,8 @@ inline double EurosOfFives(std::uint64_t fives) {
     return static_cast<double>(static_cast<std::int64_t>(fives)) / 20.0;
 }
 
-// The pharmacy step alone, for an AEP on whole cents that came from a price
-// that was not: the KP and AVP limits merged, so one lookup gives both bands.
+// The KP and AVP limits merged: where a pharmacy band changes.
 inline constexpr auto kPharmacyLimits = Merged(LastCents(tables::kKp), LastCents(tables::kAvp));
-
-struct PharmacyCentBands {
-    CentBand kp;
-    CentBand avp;
-};
-
-struct PharmacyCents {
-    BandFinder<kPharmacyLimits.size() + 1, BucketsFor(kPharmacyLimits.back())> finder;
-    std::array<PharmacyCentBands, kPharmacyLimits.size() + 1> bands{};
-};
-
-inline constexpr PharmacyCents kPharmacyCents = [] {
-    PharmacyCents cents;
-    cents.finder = MakeBandFinder<BucketsFor(kPharmacyLimits.back())>(kPharmacyLimits);
-    for (std::size_t s = 0; s < cents.bands.size(); ++s) {
-        const std::uint64_t first = s == 0 ? 0 : std::uint64_t{kPharmacyLimits[s - 1]} + 1;
-        cents.bands[s] = {CentBandOf(tables::kKp[BandIndexOf(tables::kKp, first)]),
-                          CentBandOf(tables::kAvp[BandIndexOf(tables::kAvp, first)])};
-    }
-    return cents;
-}();
-
-inline FiveCounts PharmacyFiveCounts(std::uint64_t aepCents, bool narcotic, unsigned vatRate) {
-    const PharmacyCentBands& bands = kPharmacyCents.bands[kPharmacyCents.finder.Find(aepCents)];
-    return FiveCountsOf(aepCents, bands.kp, bands.avp, narcotic, vatRate);
-}
 
 // The whole way from a typed price on whole cents. The typed price is cut
 // into stretches inside which the wholesale band and both pharmacy bands of
@@ -345,6 +318,15 @@ inline constexpr const auto& kHomeopathicPriceCents =
 inline constexpr const auto& kVeterinaryPriceCents = PriceCentsOf<kVeterinaryBand>::kTable;
 inline constexpr const auto& kAepInputPriceCents = PriceCentsOf<kAepInputBand>::kTable;
 
+// The pharmacy step alone, for an AEP on whole cents that came from a price
+// that was not. A typed AEP's stretches are exactly the pharmacy bands, so its
+// table serves.
+inline FiveCounts PharmacyFiveCounts(std::uint64_t aepCents, bool narcotic, unsigned vatRate) {
+    const PriceStretch& s =
+        kAepInputPriceCents.stretches[kAepInputPriceCents.finder.Find(aepCents)];
+    return FiveCountsOf(aepCents, s.kp, s.avp, narcotic, vatRate);
+}
+
 struct CentPrices {
     std::uint64_t aepCents;
     double aep;
@@ -355,7 +337,7 @@ template <std::size_t Stretches, std::size_t Buckets>
 inline CentPrices PricesOfCents(const PriceCents<Stretches, Buckets>& table,
                                 std::uint64_t priceCents, bool narcotic, unsigned vatRate) {
     const PriceStretch& s = table.stretches[table.finder.Find(priceCents)];
-    const std::uint64_t aepCents = DivideSmall<1000>(priceCents * s.aep.perMille + s.aep.offset);
+    const std::uint64_t aepCents = CentsInBand(priceCents, s.aep);
     // The typed price is exactly priceCents / 100, so both AEP doubles are
     // cents / 100 + addend: the price's cents and the amount in an Add band,
     // the AEP's cents and +0 (which changes no positive double) otherwise. The

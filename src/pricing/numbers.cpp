@@ -391,16 +391,8 @@ std::size_t WriteWholeCents(double x, char* out) {
     const auto cents = static_cast<std::uint64_t>(t + 0.5);
     if (std::fabs(t - static_cast<double>(static_cast<std::int64_t>(cents))) > 1e-6)
         return 0;
-    char digits[12];
-    std::size_t n = 0;
-    std::uint64_t euros = cents / 100;
-    do {
-        digits[n++] = static_cast<char>('0' + euros % 10);
-        euros /= 10;
-    } while (euros != 0);
-    std::size_t len = 0;
-    while (n > 0)
-        out[len++] = digits[--n];
+    // At most 9 digits of euros: out holds 24 characters.
+    auto len = static_cast<std::size_t>(std::to_chars(out, out + 12, cents / 100).ptr - out);
     const auto rest = static_cast<unsigned>(cents % 100);
     out[len++] = '.';
     out[len++] = static_cast<char>('0' + rest / 10);

@@ -154,20 +154,21 @@ private slots:
                     QFAIL(qPrintable(QString::asprintf("%llu", (unsigned long long)x)));
     }
 
-    // The one-lookup band search against counting the limits below.
+    // The one-lookup band search against counting the limits below (a typed
+    // AEP's stretches are the pharmacy bands).
     void bandFinder() {
         const auto& limits = detail::kPharmacyLimits;
         for (std::uint64_t cents = 0; cents < 50000; ++cents) {
             std::size_t below = 0;
             for (std::uint32_t limit : limits)
                 below += limit < cents ? 1 : 0;
-            if (detail::kPharmacyCents.finder.Find(cents) != below)
+            if (detail::kAepInputPriceCents.finder.Find(cents) != below)
                 QFAIL(qPrintable(QString::asprintf("%llu cents", (unsigned long long)cents)));
         }
         // Beyond the table every amount is in the open last band.
         for (std::uint64_t cents : {std::uint64_t{50000}, std::uint64_t{1} << 21,
                                     std::uint64_t(detail::kCentPathLimit - 1)})
-            QCOMPARE(detail::kPharmacyCents.finder.Find(cents), limits.size());
+            QCOMPARE(detail::kAepInputPriceCents.finder.Find(cents), limits.size());
     }
 
     // What leaves the integer way: amounts that are not whole cents or lie
