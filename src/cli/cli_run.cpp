@@ -3,10 +3,10 @@
 #include "cli/cli_args.h"
 #include "cli/cli_help.h"
 #include "cli/cli_time.h"
+#include "pricing/calc_run.h"
 #include "pricing/engine.h"
 #include "pricing/export_lines.h"
 #include "pricing/numbers.h"
-#include "pricing/range_step.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -158,10 +158,6 @@ private:
     std::string text_;
 };
 
-std::string FapCell(double price, const CalcOptions& options) {
-    return options.AepInput ? std::string(kAepPlaceholderCell) : FormatPrice(price);
-}
-
 // The rows of a range or batch as the export file holds them: the head, then
 // one row a price, to standard output or the file named by -o.
 class RowWriter {
@@ -220,16 +216,16 @@ int RunPrice(const Arguments& a, double vatFactor, ByteSink& out, ByteSink& err)
         const std::string avp = FormatPrice(r.avp);
         builder.AppendRow(text, {fap, aep, kp, avp});
     } else {
-        text += kLabelFap;
-        text += a.options.AepInput ? std::string(kPanelAepPlaceholder) : FormatPrice(*price);
+        text += kFapCaption;
+        text += FapLabelText(*price, a.options);
         text += '\n';
-        text += kLabelAep;
+        text += kAepCaption;
         text += FormatPrice(r.aep);
         text += '\n';
-        text += kLabelKp;
+        text += kKpCaption;
         text += FormatPrice(r.kp);
         text += '\n';
-        text += kLabelAvp;
+        text += kAvpCaption;
         text += FormatPrice(r.avp);
         text += '\n';
         if (a.explain) {
@@ -272,16 +268,8 @@ int RunRange(const Arguments& a, double vatFactor, ByteSink& out, ByteSink& err)
     const auto step = ReadNumber(err, "STAFFEL", a.operands[2]);
     if (!step)
         return kExitRefused;
-    if (*von > *bis) {
-        Report(err, kVonAboveBisText);
-        return kExitRefused;
-    }
-    if (*von == 0 || *bis == 0 || *step == 0) {
-        Report(err, kFieldsEmptyText);
-        return kExitRefused;
-    }
-    if (!RangeStepAdvances(*von, *bis, *step)) {
-        Report(err, kStepTooSmallText);
+    if (const RangeCheck check = CheckRange(*von, *bis, *step); check != RangeCheck::Ok) {
+        Report(err, RangeCheckText(check));
         return kExitRefused;
     }
     CheckComputable(*bis, a.options, vatFactor);

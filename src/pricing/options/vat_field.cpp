@@ -1,6 +1,7 @@
 #include "pricing/options/vat_field.h"
 
 #include "pricing/engine.h"
+#include "pricing/text_rules.h"
 
 #include <limits>
 
@@ -30,12 +31,10 @@ std::string VatQuestionText(std::string_view fieldText) {
 }
 
 std::optional<unsigned> VatRateFromText(std::string_view text) {
-    if (text.empty())
+    if (!IsDigitsOnly(text))
         return std::nullopt;
     unsigned long long rate = 0;
     for (char c : text) {
-        if (c < '0' || c > '9')
-            return std::nullopt;
         rate = rate * 10 + static_cast<unsigned>(c - '0');
         // The field holds two characters; a longer text (only possible if the
         // length limit is bypassed) must not wrap around into a small rate.

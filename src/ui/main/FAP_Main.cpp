@@ -4,7 +4,9 @@
 #include "ui/main/Accessibility.h"
 #include "ui/main/CalcPathHint.h"
 
+#include "pricing/calc_run.h"
 #include "pricing/numbers.h"
+#include "pricing/text_rules.h"
 #include "publisher.h"
 #include "tools/messages.h"
 #include "tools/tools.h"
@@ -39,9 +41,6 @@ const QColor kBlackColor(0, 0, 0);
 const QColor kRedColor(255, 0, 0);
 const QColor kLimeColor(0, 255, 0);
 
-// Column 0 of a range row computed from an AEP: there is no FAP to show.
-constexpr std::string_view kAepRowPlaceholder = "     0.00";
-const QString kAepLabelPlaceholder = QStringLiteral("       0.00");
 const QString kLabelStart = QStringLiteral("            0.00");
 
 const QString kTitle =
@@ -129,8 +128,17 @@ double parseField(const QString& text) {
     return ParsePrice(text.toStdString());
 }
 
+// The base field and the result labels are read trimmed.
+double parseTrimmed(const QString& text) {
+    return ParsePrice(TrimLowCodes(text.toStdString()));
+}
+
 QString fromStd(const std::string& text) {
     return QString::fromStdString(text);
+}
+
+QString fromView(std::string_view text) {
+    return QString::fromUtf8(text.data(), qsizetype(text.size()));
 }
 
 } // namespace
@@ -229,14 +237,10 @@ void TForm1::BuildControls() {
 
     // ---- Single-mode results.
     PanelEinzel = makePanel(Panel1, "PanelEinzel", QFrame::Sunken);
-    Label1 = makeLabel(PanelEinzel, "Label1", QStringLiteral("Fabriksabgabepreis:       "), 8, 8,
-                       resultCaptionFont);
-    Label4 = makeLabel(PanelEinzel, "Label4", QStringLiteral("Apotheken-Einkaufspreis: "), 8, 32,
-                       resultCaptionFont);
-    Label5 = makeLabel(PanelEinzel, "Label5", QStringLiteral("Kassenpreis:       "), 8, 56,
-                       resultCaptionFont);
-    Label6 = makeLabel(PanelEinzel, "Label6", QStringLiteral("Apotheken-Verkaufspreis:"), 8, 80,
-                       resultCaptionFont);
+    Label1 = makeLabel(PanelEinzel, "Label1", fromView(kFapCaption), 8, 8, resultCaptionFont);
+    Label4 = makeLabel(PanelEinzel, "Label4", fromView(kAepCaption), 8, 32, resultCaptionFont);
+    Label5 = makeLabel(PanelEinzel, "Label5", fromView(kKpCaption), 8, 56, resultCaptionFont);
+    Label6 = makeLabel(PanelEinzel, "Label6", fromView(kAvpCaption), 8, 80, resultCaptionFont);
     // Named for screen readers by the column they show; the price is the value.
     auto resultLabel = [&](const char* name, const char* caption, int top) {
         auto* label =
@@ -599,12 +603,12 @@ void TForm1::RunOnce() {
     }
     QString failure;
     try {
-        double von = parseField(tools::TrimControls(eFAPBASIS->text()));
+        double von = parseTrimmed(eFAPBASIS->text());
         if (von == 0) {
             // An empty base field recomputes the price the single-mode result
             // label of the current input kind shows.
             const QLabel* fallback = Options.AepInput ? lbAEP : lbFAP;
-            von = parseField(tools::TrimControls(fallback->text()));
+            von = parseTrimmed(fallback->text());
         }
         const double bis = parseField(eBis->text());
         const double step = parseField(Edit1->text());
@@ -639,7 +643,7 @@ void TForm1::RunSingle(double von) {
     const PriceResult result = CalcPrices(von, options, vatFactor);
     if (result.refusal)
         tools::ShowMessage(this, QString::fromUtf8(result.refusal));
-    lbFAP->setText(options.AepInput ? kAepLabelPlaceholder : fromStd(FormatPrice(von)));
+    lbFAP->setText(fromStd(FapLabelText(von, options)));
     lbAEP->setText(fromStd(FormatPrice(result.aep)));
     lbKP->setText(fromStd(FormatPrice(result.kp)));
     lbAVP->setText(fromStd(FormatPrice(result.avp)));
@@ -651,7 +655,7 @@ void TForm1::RunSingle(double von) {
 void TForm1::RunRange(double von, double bis, double step) {
     const RangeCheck check = CheckRange(von, bis, step);
     if (check != RangeCheck::Ok) {
-        tools::ShowMessage(this, RangeCheckText(check));
+        tools::ShowMessage(this, fromView(RangeCheckText(check)));
         if (check == RangeCheck::VonAboveBis)
             eFAPBASIS->setFocus();
         return;
@@ -684,10 +688,8 @@ void TForm1::RunRange(double von, double bis, double step) {
         const PriceResult result = CalcPrices(price, options, vatFactor);
         if (result.refusal)
             tools::ShowMessage(this, QString::fromUtf8(result.refusal));
-        const std::string fap =
-            options.AepInput ? std::string(kAepRowPlaceholder) : FormatPrice(price);
-        gridModel_->setRow(row, fap, FormatPrice(result.aep), FormatPrice(result.kp),
-                           FormatPrice(result.avp));
+        gridModel_->setRow(row, FapCell(price, options), FormatPrice(result.aep),
+                           FormatPrice(result.kp), FormatPrice(result.avp));
         rangeRowsWritten_ = row + 1;
         gridModel_->setRowCount(row + 2);
         if (row % 15 == 0) {
@@ -705,7 +707,7 @@ void TForm1::RunRange(double von, double bis, double step) {
     ShowProgress(progressRow, progressPrice);
     FinishRange(row);
     if (limitReached)
-        tools::ShowMessage(this, RowLimitText(MaxRangeRows));
+        tools::ShowMessage(this, fromStd(RowLimitText(MaxRangeRows)));
 }
 
 void TForm1::ShowProgress(int row, double price) {

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "app/CommandLine.h"
+#include "pricing/calc_run.h"
 #include "pricing/engine.h"
 #include "ui/main/ResultGrid.h"
 #include "ui/main/RunRules.h"

@@ -929,7 +929,7 @@ void TestMainWindow::rowLimitStopsTheRun() {
         boxHiddenAtMessage = form.GroupBox2->isHidden();
     };
     form.RunCalculation();
-    QCOMPARE(messages.texts(), QStringList{RowLimitText(100)});
+    QCOMPARE(messages.texts(), QStringList{QString::fromStdString(RowLimitText(100))});
     QVERIFY(boxHiddenAtMessage);
     compareGrid(form, expectedRange(1, 100, 1, form.Options, form.VatFactor));
 }
