@@ -183,10 +183,8 @@ TestWriteFaults::Outcome TestWriteFaults::Write(Writer writer, const QString& pa
     constexpr rlim_t kFullAfter = 16; // bytes: less than any of the files
     switch (writer) {
     case Writer::Window: {
-        auto form = testkit::MakeMainWindow();
-        testkit::FillGridWithPrices(*form, 500);
         fapkalk::TdlgFAP_EXPORT dialog;
-        dialog.SetSource(form.get());
+        dialog.SetTable(testkit::TableWithPrices(500));
         dialog.Edit1->setText(path);
         testkit::MessageRecorder messages;
         {
