@@ -1,6 +1,7 @@
 // fapkalk: price calculator after the Austrian medicine price tariff of 2012.
 #include "app/CommandLine.h"
 #include "app/StartProgram.h"
+#include "app/Translations.h"
 #include "publisher.h"
 
 #include <QApplication>
@@ -16,6 +17,7 @@ int main(int argc, char* argv[]) {
         return fapkalk::PrintVersion(stdout, stderr);
 
     QApplication app(argc, argv);
+    fapkalk::InstallQtTranslation(app);
     // Lets a Wayland compositor match the window to the installed desktop file.
     QGuiApplication::setDesktopFileName(QString::fromUtf8(fapkalk::publisher::AppId));
     return fapkalk::StartProgram(QApplication::arguments());
