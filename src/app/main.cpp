@@ -8,13 +8,15 @@
 #include <cstdio>
 
 int main(int argc, char* argv[]) {
-    // "--version" is answered before QApplication exists: it needs no display
-    // (a packaging script or a terminal without X can ask it).
+    // "--version" and "--help" are answered before QApplication exists: they
+    // need no display (a packaging script or a terminal without X can ask).
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
     if (fapkalk::AsksForVersion(arguments))
         return fapkalk::PrintVersion(stdout, stderr);
+    if (fapkalk::AsksForHelp(arguments))
+        return fapkalk::PrintHelp(stdout, stderr);
 
     QApplication app(argc, argv);
     fapkalk::InstallQtTranslation(app);
