@@ -127,7 +127,8 @@ check_help() {
         while read -r parameter; do
             check "fapkalk(1) documents $parameter" grep -qF -- "$parameter" <<<"$page"
         done <<<"$parameters"
-        check "fapkalk(1) names the settings file" grep -q "~/.config/fapkalk/kalvor.ini" <<<"$page"
+        # shellcheck disable=SC2088 # the page shows the tilde itself
+        check "fapkalk(1) names the settings file" grep -qF '~/.config/fapkalk/kalvor.ini' <<<"$page"
         for section in formpara detform; do
             check "fapkalk(1) names the section [$section]" grep -qF "[$section]" <<<"$page"
         done

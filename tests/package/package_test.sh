@@ -77,9 +77,10 @@ check "copyright's Upstream-Contact is the Maintainer" \
 check "copyright's Source is the Homepage" grep -qxF "Source: $HOMEPAGE" "$ROOT/usr/share/doc/fapkalk/copyright"
 check "metainfo's homepage is the Homepage" \
     grep -qF "<url type=\"homepage\">$HOMEPAGE</url>" "$ROOT/usr/share/metainfo/$ID.metainfo.xml"
+MAIL=${MAINTAINER##*<}
+MAIL=${MAIL%>}
 check "metainfo's update contact is the Maintainer's address" \
-    grep -qF "<update_contact>$(sed 's/.*<\(.*\)>/\1/' <<<"$MAINTAINER")</update_contact>" \
-    "$ROOT/usr/share/metainfo/$ID.metainfo.xml"
+    grep -qF "<update_contact>$MAIL</update_contact>" "$ROOT/usr/share/metainfo/$ID.metainfo.xml"
 
 # lintian as before an upload. The hardening is judged only where this build
 # tree was made with Debian's flags, as `make package` makes its own; the
