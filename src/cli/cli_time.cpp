@@ -12,12 +12,7 @@ CreatedTextFormatter& FormatterSlot() {
     return formatter;
 }
 
-} // namespace
-
-void SetCreatedTextFormatter(CreatedTextFormatter formatter) {
-    FormatterSlot() = formatter;
-}
-
+// The German form of the moment in local time, the formatter without Qt.
 std::string GermanCreatedText(std::time_t moment) {
     std::tm local{};
     if (::localtime_r(&moment, &local) == nullptr)
@@ -28,6 +23,12 @@ std::string GermanCreatedText(std::time_t moment) {
     const std::size_t timeLength = std::strftime(time, sizeof time, "%H:%M:%S", &local);
     return CreatedText(std::string_view(date, dateLength), std::string_view(time, timeLength),
                        local.tm_hour, local.tm_min, local.tm_sec);
+}
+
+} // namespace
+
+void SetCreatedTextFormatter(CreatedTextFormatter formatter) {
+    FormatterSlot() = formatter;
 }
 
 std::optional<std::string> CreatedTextNow(std::string& error) {

@@ -17,9 +17,6 @@ using CreatedTextFormatter = std::string (*)(std::time_t moment);
 // time is written, which is what the window writes under the C locale.
 void SetCreatedTextFormatter(CreatedTextFormatter formatter);
 
-// The German form of the moment in local time (the default formatter).
-std::string GermanCreatedText(std::time_t moment);
-
 // CreationTime (SOURCE_DATE_EPOCH or now) through the formatter. nullopt with
 // error set for a malformed SOURCE_DATE_EPOCH or a moment local time cannot show.
 std::optional<std::string> CreatedTextNow(std::string& error);
