@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The Debian package as `make package` builds it: cpack on this build tree into
 # a scratch folder, then its control fields (the computed Depends above all),
-# its contents, and the programs started from the unpacked tree.
+# its contents, copyright and changelog, one maintainer and homepage
+# everywhere, the programs started from the unpacked tree, and lintian.
 # Usage: package_test.sh CPACK BUILD_DIR VERSION APP_ID BUILD_TREE_FAPKALK_CLI
 set -u
 
