@@ -99,10 +99,12 @@ private:
 struct FileResult {
     bool ok = false;
     std::string error; // the system's reason when ok is false
+    int code = 0;      // and its error number (EFBIG: larger than kMaxProfileFileSize)
 };
 
-// Larger files are refused as damaged rather than read into memory.
-inline constexpr std::size_t kMaxProfileFileSize = 64u * 1024u * 1024u;
+// A settings file of a few hundred bytes has room to grow here; anything
+// larger is no settings file of ours and is neither read nor replaced.
+inline constexpr std::size_t kMaxProfileFileSize = 1024u * 1024u;
 
 // Reads the whole file. A missing file is an empty profile and no error; a file
 // that exists but cannot be read (or is larger than kMaxProfileFileSize) is.
