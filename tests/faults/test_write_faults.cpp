@@ -42,6 +42,9 @@ enum class LinkCase { Planted, Dangling, Loop };
 
 const char* const kChildFlag = "--fault-child";
 
+constexpr std::pair<const char*, Writer> kWriters[] = {
+    {"window export", Writer::Window}, {"cli -o", Writer::Cli}, {"settings", Writer::Settings}};
+
 QString CliProgram() {
     return QStringLiteral(FAPKALK_CLI);
 }
@@ -273,13 +276,11 @@ TestWriteFaults::Outcome TestWriteFaults::Write(Writer writer, const QString& pa
 void TestWriteFaults::faults_data() {
     QTest::addColumn<Writer>("writer");
     QTest::addColumn<Fault>("fault");
-    const std::pair<const char*, Writer> writers[] = {
-        {"window export", Writer::Window}, {"cli -o", Writer::Cli}, {"settings", Writer::Settings}};
     const std::pair<const char*, Fault> faults[] = {{"full disk", Fault::FullDisk},
                                                     {"no permission", Fault::NoPermission},
                                                     {"missing folder", Fault::MissingFolder},
                                                     {"name is a folder", Fault::NameIsFolder}};
-    for (const auto& [writerName, writer] : writers)
+    for (const auto& [writerName, writer] : kWriters)
         for (const auto& [faultName, fault] : faults)
             QTest::addRow("%s, %s", writerName, faultName) << writer << fault;
 }
@@ -422,13 +423,11 @@ void TestWriteFaults::killedSettingsSaves() {
 void TestWriteFaults::anotherUsersFiles_data() {
     QTest::addColumn<Writer>("writer");
     QTest::addColumn<Access>("access");
-    const std::pair<const char*, Writer> writers[] = {
-        {"window export", Writer::Window}, {"cli -o", Writer::Cli}, {"settings", Writer::Settings}};
     const std::pair<const char*, Access> cases[] = {
         {"read-only file", Access::ReadOnlyFile},
         {"folder not writable", Access::FolderNotWritable},
         {"writable file in a folder not writable", Access::WritableFileOnly}};
-    for (const auto& [writerName, writer] : writers)
+    for (const auto& [writerName, writer] : kWriters)
         for (const auto& [caseName, access] : cases)
             QTest::addRow("%s, %s", writerName, caseName) << writer << access;
 }
@@ -520,12 +519,10 @@ void TestWriteFaults::anotherUsersFiles() {
 void TestWriteFaults::links_data() {
     QTest::addColumn<Writer>("writer");
     QTest::addColumn<LinkCase>("link");
-    const std::pair<const char*, Writer> writers[] = {
-        {"window export", Writer::Window}, {"cli -o", Writer::Cli}, {"settings", Writer::Settings}};
     const std::pair<const char*, LinkCase> cases[] = {{"planted link", LinkCase::Planted},
                                                       {"dangling link", LinkCase::Dangling},
                                                       {"link loop", LinkCase::Loop}};
-    for (const auto& [writerName, writer] : writers)
+    for (const auto& [writerName, writer] : kWriters)
         for (const auto& [caseName, link] : cases)
             QTest::addRow("%s, %s", writerName, caseName) << writer << link;
 }
@@ -573,9 +570,7 @@ void TestWriteFaults::links() {
 void TestWriteFaults::notAFile_data() {
     QTest::addColumn<Writer>("writer");
     QTest::addColumn<QString>("kind");
-    const std::pair<const char*, Writer> writers[] = {
-        {"window export", Writer::Window}, {"cli -o", Writer::Cli}, {"settings", Writer::Settings}};
-    for (const auto& [writerName, writer] : writers) {
+    for (const auto& [writerName, writer] : kWriters) {
         QTest::addRow("%s, FIFO without a reader", writerName) << writer << QStringLiteral("fifo");
         QTest::addRow("%s, device", writerName) << writer << QStringLiteral("/dev/zero");
     }

@@ -383,7 +383,7 @@ void TestPlacementRules::usablePart() {
     QCOMPARE(HasUsablePart(outer, {{0, 0, 1280, 1024}, {1280, 0, 2560, 1024}}), usable);
 }
 
-// The window that centres itself: issue seen at scale factor 2, where the
+// The window that centres itself, as at scale factor 2, where the
 // 1280 x 1024 screen is 640 x 512 and the detail window 527 x 640.
 void TestPlacementRules::centre_data() {
     QTest::addColumn<PlacementRect>("current");
