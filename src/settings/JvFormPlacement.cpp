@@ -385,13 +385,11 @@ bool TJvFormPlacement::SaveFormPlacement() {
     ProfileFile file;
     const FileResult loaded = LoadProfileFile(path, file);
     if (loaded.code == EFBIG) {
-        // Far too large for a settings file: not ours to replace. Said once.
-        if (!tooLargeReported_)
-            tools::ShowError(form_, QStringLiteral("Die Einstellungsdatei ") + IniFileName +
-                                        QStringLiteral(" ist größer als 1 MB; sie bleibt "
-                                                       "unverändert, die Fensterposition wird "
-                                                       "nicht gespeichert."));
-        tooLargeReported_ = true;
+        // Far too large for a settings file: not ours to replace. Reported
+        // like a file that cannot be written, at every save.
+        tools::ShowError(form_, QStringLiteral("Die Einstellungsdatei ") + IniFileName +
+                                    QStringLiteral(" ist größer als 1 MB; sie bleibt unverändert, "
+                                                   "die Fensterposition wird nicht gespeichert."));
         return false;
     }
     bool ok = loaded.ok;

@@ -141,7 +141,6 @@ private:
     bool savingAtDestroy_ = false;
     bool placementApplied_ = false;
     bool destroyHandled_ = false;
-    bool tooLargeReported_ = false;
     // What the last restore asked for, checked again once the window is on
     // screen and the window system knows its frame.
     struct PendingPlacement {
