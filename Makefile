@@ -60,8 +60,8 @@ package: build
 
 # The long random session on the main window (the sanitizer build's soak test):
 # SOAK_ACTIONS actions from seed SOAK_SEED; the same pair replays a session.
-# Qt Test ends a test function after 300 s; the session may take longer (about
-# 15 ms an action under the sanitizers, more on a busy machine), so its limit
+# Qt Test ends a test function after 300 s; the session may take longer (10 to
+# 16 ms an action under the sanitizers, more on a busy machine), so its limit
 # grows with its length: 45 ms an action plus 5 minutes.
 SOAK_ACTIONS ?= 20000
 SOAK_SEED    ?= 20120101

@@ -113,8 +113,9 @@ FileResult LoadProfileFile(const std::string& path, ProfileFile& out);
 // Replaces the file in one step: the bytes go to a new file beside it, which is
 // flushed to disk and then renamed over the old one. On any failure the old file
 // is untouched and no temporary file is left behind. An existing file's access
-// mode is carried over; a symbolic link is followed, not replaced. A file the
-// user may not write is refused, although its folder would allow the rename.
+// mode is carried over; a symbolic link is followed, not replaced (where the
+// writer may follow it, see fapkalk::SafeFileWriter). A file the user may not
+// write is refused, although its folder would allow the rename.
 FileResult WriteFileAtomically(const std::string& path, std::string_view content);
 
 // Seam for tests: replaces WriteFileAtomically for SaveProfileFile. An empty
