@@ -29,8 +29,14 @@ CommandLineResult ParseCommandLine(const QStringList& arguments, QChar separator
     if (parameter == QLatin1String("/noini"))
         result.Placement.Active = false;
     if (parameter.startsWith(iniDest)) {
-        QString path = parameter.mid(iniDest.size());
-        if (!path.contains(QLatin1String(".ini"))) {
+        // The switch is matched without case; the path keeps its case where
+        // file names have one (on Unix "/srv/Praxis" is not "/srv/praxis").
+        QString path =
+            separator == u'/' ? arguments.at(1).mid(iniDest.size()) : parameter.mid(iniDest.size());
+        // Nothing named: the default place, not a file at the file-system root.
+        if (tools::StripTrailingBackslashes(path).isEmpty() && !path.contains(separator))
+            return result;
+        if (!path.contains(QLatin1String(".ini"), Qt::CaseInsensitive)) {
             path = tools::StripTrailingBackslashes(path);
             // On Unix the folder is written with slashes; "/tmp/" must not give
             // "/tmp//kalvor.ini". "/" alone becomes "", so the file is "/kalvor.ini",

@@ -29,10 +29,12 @@ QString CommandLineHelpText();
 
 // Evaluates the first parameter. arguments is the whole command line as
 // QCoreApplication::arguments() gives it (the program itself first); every later
-// parameter is ignored. Only "A" to "Z" are lowered, and the path taken from
-// "/inidest:" is lowered with them. A path without ".ini" is a folder: trailing
-// backslashes (and, where the separator is "/", trailing slashes) go, and the
-// separator and "kalvor.ini" are appended.
+// parameter is ignored. Only "A" to "Z" are lowered. The path taken from
+// "/inidest:" keeps its case where the separator is "/" (a case-sensitive file
+// system) and is lowered with the rest where it is "\\". A path without ".ini"
+// (in any case) is a folder: trailing backslashes (and, where the separator is
+// "/", trailing slashes) go, and the separator and "kalvor.ini" are appended.
+// An empty path (blanks at most) leaves the default file name.
 CommandLineResult ParseCommandLine(const QStringList& arguments,
                                    QChar separator = QDir::separator());
 

@@ -67,7 +67,11 @@ void TestCommandLine::parse_data() {
     row(".ini inside the path", {"/inidest:c:\\data.ini\\settings"}, win, true,
         "c:\\data.ini\\settings", false);
     row("file name lowered", {"/inidest:C:\\Temp\\My.INI"}, win, true, "c:\\temp\\my.ini", false);
-    row("/inidest: alone", {"/inidest:"}, win, true, "\\kalvor.ini", false);
+    // Nothing named is the default place, not a file at the root.
+    row("/inidest: alone", {"/inidest:"}, win, true, plain, false);
+    row("/inidest: alone, unix", {"/inidest:"}, unix, true, plain, false);
+    row("/inidest: and blanks", {"/inidest:  "}, unix, true, plain, false);
+    row("/INIDEST: alone", {"/INIDEST:"}, unix, true, plain, false);
     row("/inidest: with backslashes only", {"/inidest:\\\\"}, win, true, "\\kalvor.ini", false);
     row("two parameters: only the first", {"/noini", "/inidest:c:\\temp"}, win, false, plain,
         false);
@@ -80,10 +84,14 @@ void TestCommandLine::parse_data() {
     row("unix folder", {"/inidest:/tmp"}, unix, true, "/tmp/kalvor.ini", false);
     row("unix folder, trailing slash", {"/inidest:/tmp/"}, unix, true, "/tmp/kalvor.ini", false);
     row("unix root", {"/inidest:/"}, unix, true, "/kalvor.ini", false);
-    row("unix: lowered", {"/INIDEST:/Home/Fap"}, unix, true, "/home/fap/kalvor.ini", false);
+    // File names have a case on Unix: only the switch is matched without it.
+    row("unix: capitals kept", {"/INIDEST:/Home/Fap"}, unix, true, "/Home/Fap/kalvor.ini", false);
+    row("unix: /srv/Praxis", {"/inidest:/srv/Praxis"}, unix, true, "/srv/Praxis/kalvor.ini", false);
     row("unix: file name", {"/inidest:/etc/fap.ini"}, unix, true, "/etc/fap.ini", false);
-    row("umlaut not lowered", {QString::fromUtf8("/inidest:/ÄRZTE")}, unix, true,
-        QString::fromUtf8("/Ärzte/kalvor.ini"), false);
+    row("unix: file name in capitals", {"/InIdEsT:/etc/Fap.INI"}, unix, true, "/etc/Fap.INI",
+        false);
+    row("umlaut kept", {QString::fromUtf8("/inidest:/ÄRZTE")}, unix, true,
+        QString::fromUtf8("/ÄRZTE/kalvor.ini"), false);
 }
 
 void TestCommandLine::parse() {
@@ -257,6 +265,11 @@ void TestCommandLine::mainWindowTakesThePlacementSettings_data() {
     QTest::newRow("/noini") << "/NOINI" << false << "kalvor.ini";
     QTest::newRow("/inidest:") << "/inidest:/tmp/x" << true
                                << QStringLiteral("/tmp/x") + QDir::separator() + "kalvor.ini";
+#ifndef Q_OS_WIN
+    QTest::newRow("/INIDEST: with capitals in the path")
+        << "/INIDEST:/tmp/Praxis/Fap" << true << "/tmp/Praxis/Fap/kalvor.ini";
+#endif
+    QTest::newRow("/inidest: empty") << "/inidest:" << true << "kalvor.ini";
     QTest::newRow("nothing known") << "--verbose" << true << "kalvor.ini";
 }
 

@@ -509,13 +509,8 @@ void TForm1::showEvent(QShowEvent* event) {
     FormShow();
     if (!firstShowDone_) {
         firstShowDone_ = true;
-        if (!PlacementRestored && !(JvFormPlacement1 && JvFormPlacement1->PlacementApplied())) {
-            if (QScreen* screen = this->screen()) {
-                QRect frame = frameGeometry();
-                frame.moveCenter(screen->availableGeometry().center());
-                move(frame.topLeft());
-            }
-        }
+        if (!PlacementRestored && !(JvFormPlacement1 && JvFormPlacement1->PlacementApplied()))
+            settings::CentreOnScreen(*this);
     }
 }
 

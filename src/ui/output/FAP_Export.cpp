@@ -1,11 +1,11 @@
 #include "ui/output/FAP_Export.h"
 
+#include "settings/JvFormPlacement.h"
 #include "tools/messages.h"
 #include "ui/main/FAP_Main.h"
 #include "ui/main/ResultGrid.h"
 #include "ui/main/Widgets.h"
 #include "ui/output/ExportFile.h"
-#include "ui/output/WindowPlace.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -14,7 +14,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QShowEvent>
 
 namespace fapkalk {
@@ -108,10 +107,11 @@ void TdlgFAP_EXPORT::setVisible(bool visible) {
     if (visible && !isVisible()) {
         // Centred at the first showing, later where it was last closed. Moving
         // the window also keeps QDialog from centring it over its parent.
-        const QScreen* target = screen() ? screen() : QGuiApplication::primaryScreen();
-        const QRect area = target ? target->geometry() : QRect();
         centrePending_ = !lastPosition_.has_value();
-        move(lastPosition_.value_or(CentredOnScreen(frameGeometry().size(), area)));
+        if (lastPosition_)
+            move(*lastPosition_);
+        else
+            settings::CentreOnScreen(*this);
     } else if (!visible && isVisible()) {
         lastPosition_ = pos();
     }
@@ -123,9 +123,7 @@ void TdlgFAP_EXPORT::showEvent(QShowEvent* event) {
     if (centrePending_ && !event->spontaneous()) {
         // The frame's size is known now: centre the whole window, frame included.
         centrePending_ = false;
-        const QScreen* target = screen() ? screen() : QGuiApplication::primaryScreen();
-        if (target)
-            move(CentredOnScreen(frameGeometry().size(), target->geometry()));
+        settings::CentreOnScreen(*this);
     }
 }
 
