@@ -1,5 +1,6 @@
 #include "pricing/file_writer.h"
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <cerrno>
@@ -12,6 +13,7 @@
 #include <system_error>
 #include <unistd.h>
 #include <utility>
+#include <vector>
 
 namespace fapkalk {
 
@@ -131,6 +133,150 @@ int CreateLockedTemporary(std::string& pattern) {
     return -1;
 }
 
+bool IsNullDevice(const struct stat& st) {
+    struct stat null {};
+    return S_ISCHR(st.st_mode) && ::stat("/dev/null", &null) == 0 && S_ISCHR(null.st_mode) &&
+           st.st_rdev == null.st_rdev;
+}
+
+std::string NotAFileText(const struct stat& st) {
+    if (S_ISFIFO(st.st_mode))
+        return "Ziel ist eine Pipe (FIFO), keine Datei";
+    if (S_ISSOCK(st.st_mode))
+        return "Ziel ist ein Socket, keine Datei";
+    return "Ziel ist ein Gerät, keine Datei";
+}
+
+// Writes all of data; 0, or the error. `done` counts what was written.
+int WriteFully(const SafeFileWriter::WriteFunction& write, int fd, const char* data,
+               std::size_t size, std::size_t& done) {
+    while (size > 0) {
+        const ssize_t written = write(fd, data, size);
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        if (written == 0)
+            return EIO;
+        data += written;
+        size -= static_cast<std::size_t>(written);
+        done += static_cast<std::size_t>(written);
+    }
+    return 0;
+}
+
+// ---- Following symbolic links as opening the path would.
+
+// Pushes the components of path so that the first one is on top.
+void PushComponents(std::vector<std::string>& stack, std::string_view path) {
+    std::vector<std::string> parts;
+    std::size_t pos = 0;
+    while (pos < path.size()) {
+        const std::size_t slash = std::min(path.find('/', pos), path.size());
+        if (slash > pos)
+            parts.emplace_back(path.substr(pos, slash - pos));
+        pos = slash + 1;
+    }
+    stack.insert(stack.end(), parts.rbegin(), parts.rend());
+}
+
+std::string Join(const std::string& folder, std::string_view name) {
+    if (folder.empty())
+        return std::string(name);
+    if (folder == "/")
+        return "/" + std::string(name);
+    return folder + "/" + std::string(name);
+}
+
+// The folder above path, whose components are real folders, not links.
+std::string Parent(const std::string& path) {
+    const auto slash = path.rfind('/');
+    const std::string_view last = slash == std::string::npos
+                                      ? std::string_view(path)
+                                      : std::string_view(path).substr(slash + 1);
+    if (path == "/")
+        return path;
+    if (path.empty() || last == "..")
+        return Join(path, "..");
+    if (slash == std::string::npos)
+        return {};
+    return slash == 0 ? std::string("/") : path.substr(0, slash);
+}
+
+// The kernel's fs.protected_symlinks rule: in a sticky folder that everyone
+// may write, a link is followed only when it belongs to the one who follows
+// it or to the folder's owner. Anyone can plant a link in /tmp.
+bool MayFollowLink(uid_t linkOwner, const std::string& folder) {
+    if (linkOwner == ::geteuid())
+        return true;
+    struct stat dir {};
+    if (::stat(folder.empty() ? "." : folder.c_str(), &dir) != 0)
+        return false;
+    constexpr mode_t kPublic = S_ISVTX | S_IWOTH;
+    return (dir.st_mode & kPublic) != kPublic || dir.st_uid == linkOwner;
+}
+
+struct Resolution {
+    std::string path;              // the target with every link on the way followed
+    const char* refusal = nullptr; // else why the links may not be followed
+    int error = 0;
+};
+
+// Follows the links on the way to target one by one, as an open would, but
+// checks each against MayFollowLink. What does not exist (yet) is kept as
+// written: creating the file reports it.
+Resolution ResolveLinks(const std::string& target) {
+    constexpr int kMaxLinks = 40; // the kernel's limit before ELOOP
+    std::string done = target.starts_with('/') ? "/" : "";
+    std::vector<std::string> rest;
+    PushComponents(rest, target);
+    int links = 0;
+    bool throughLastLink = false; // the rest comes from a link that was the last component
+    while (!rest.empty()) {
+        std::string part = std::move(rest.back());
+        rest.pop_back();
+        if (part == ".")
+            continue;
+        if (part == "..") {
+            done = Parent(done);
+            continue;
+        }
+        std::string next = Join(done, part);
+        struct stat st {};
+        if (::lstat(next.c_str(), &st) != 0) {
+            if (errno == ENOENT && throughLastLink)
+                return {{}, "Symbolische Verknüpfung zeigt ins Leere", ENOENT};
+            for (done = std::move(next); !rest.empty(); rest.pop_back())
+                done = Join(done, rest.back());
+            break;
+        }
+        if (!S_ISLNK(st.st_mode)) {
+            done = std::move(next);
+            continue;
+        }
+        if (!MayFollowLink(st.st_uid, done))
+            return {{},
+                    "Symbolische Verknüpfung eines anderen Benutzers in einem Ordner, in den "
+                    "jeder schreiben darf; sie wird nicht verfolgt",
+                    EACCES};
+        if (++links > kMaxLinks)
+            return {{}, "Symbolische Verknüpfungen bilden eine Schleife", ELOOP};
+        std::string to(PATH_MAX, '\0');
+        const ssize_t length = ::readlink(next.c_str(), to.data(), to.size());
+        if (length <= 0 || static_cast<std::size_t>(length) >= to.size())
+            return {{}, "Symbolische Verknüpfung nicht lesbar", length < 0 ? errno : ENAMETOOLONG};
+        to.resize(static_cast<std::size_t>(length));
+        throughLastLink = throughLastLink || rest.empty();
+        if (to.starts_with('/'))
+            done = "/";
+        PushComponents(rest, to);
+    }
+    if (target.ends_with('/') && !done.ends_with('/'))
+        done += '/';
+    return {done, nullptr, 0};
+}
+
 } // namespace
 
 void RemoveOpenTemporaryFiles() noexcept {
@@ -157,11 +303,29 @@ bool SafeFileWriter::Fail(const std::string& what, int code) {
     return false;
 }
 
+bool SafeFileWriter::Refuse(const std::string& what, int code) {
+    error_ = what;
+    errorCode_ = code;
+    failed_ = true;
+    Abort();
+    return false;
+}
+
+bool SafeFileWriter::OpenDirect(const std::string& path, int fd) {
+    if (fd < 0)
+        return Fail("Öffnen", errno);
+    fd_ = fd;
+    directPath_ = path;
+    buffer_.reserve(kBufferSize);
+    return true;
+}
+
 bool SafeFileWriter::Open() {
     Abort();
     error_.clear();
     errorCode_ = 0;
     failed_ = false;
+    inPlace_ = false;
     buffer_.clear();
     directPath_.clear();
     finalPath_.clear();
@@ -171,31 +335,33 @@ bool SafeFileWriter::Open() {
     if (target_.empty())
         return Fail("Kein Dateiname", ENOENT);
 
-    // Write beside the file a symbolic link points to, so the link survives.
-    finalPath_ = target_;
     struct stat st {};
-    if (::lstat(target_.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-        if (char* real = ::realpath(target_.c_str(), nullptr)) {
-            finalPath_ = real;
-            std::free(real);
-        }
+    // A pipe or a device cannot be replaced. Standard output (/dev/stdout,
+    // whatever it is) and the null device are written directly; anything else
+    // is refused: a FIFO without a reader would block for ever, and a disk is
+    // no place for a price list.
+    if (::stat(target_.c_str(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) {
+        struct stat out {};
+        if (::fstat(STDOUT_FILENO, &out) == 0 && SameFile(st, out))
+            return OpenDirect(target_, ::fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 0));
+        if (IsNullDevice(st))
+            return OpenDirect(target_, ::open("/dev/null", O_WRONLY | O_CLOEXEC));
+        return Refuse(NotAFileText(st), EINVAL);
     }
+
+    // Write beside the file a symbolic link points to, so the link survives.
+    const Resolution resolved = ResolveLinks(target_);
+    if (resolved.refusal != nullptr)
+        return Refuse(resolved.refusal, resolved.error);
+    finalPath_ = resolved.path;
 
     mode_t mode = NewFileMode();
     bool replacing = false;
     if (::stat(finalPath_.c_str(), &st) == 0) {
         if (S_ISDIR(st.st_mode))
             return Fail("Ziel ist ein Ordner", EISDIR);
-        if (!S_ISREG(st.st_mode)) {
-            // A device or a pipe (/dev/stdout, a FIFO) cannot be replaced; it
-            // is written directly.
-            fd_ = ::open(finalPath_.c_str(), O_WRONLY | O_CLOEXEC);
-            if (fd_ < 0)
-                return Fail("Öffnen", errno);
-            directPath_ = finalPath_;
-            buffer_.reserve(kBufferSize);
-            return true;
-        }
+        if (!S_ISREG(st.st_mode))
+            return Refuse(NotAFileText(st), EINVAL);
         // A file the user may not write is not replaced behind its back,
         // although the folder would allow the rename.
         if (::access(finalPath_.c_str(), W_OK) != 0)
@@ -210,8 +376,14 @@ bool SafeFileWriter::Open() {
     RemoveStaleTemporaries(folder, name);
     std::string pattern = folder + "/." + name + std::string(kTemporaryTag) + "XXXXXX";
     fd_ = CreateLockedTemporary(pattern);
-    if (fd_ < 0)
-        return Fail("Anlegen der temporären Datei", errno);
+    if (fd_ < 0) {
+        const int error = errno;
+        // The user may write the file but not its folder: no temporary file
+        // can stand beside it, so the file itself is written at Commit.
+        if (replacing && (error == EACCES || error == EPERM))
+            return OpenInPlace(st.st_dev, st.st_ino);
+        return Fail("Anlegen der temporären Datei", error);
+    }
     tempPath_ = pattern;
     slot_ = RegisterTemporary(tempPath_);
     // A replaced file keeps its owner where the system allows it (root
@@ -224,26 +396,31 @@ bool SafeFileWriter::Open() {
     return true;
 }
 
-bool SafeFileWriter::WriteAll(const char* data, std::size_t size) {
-    while (size > 0) {
-        const ssize_t written = write_(fd_, data, size);
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            return Fail("Schreiben", errno);
-        }
-        if (written == 0)
-            return Fail("Schreiben", EIO);
-        data += written;
-        size -= static_cast<std::size_t>(written);
-        written_ += static_cast<std::size_t>(written);
-    }
+bool SafeFileWriter::OpenInPlace(dev_t device, ino_t inode) {
+    const char* tmp = std::getenv("TMPDIR");
+    std::string pattern = (tmp != nullptr && *tmp != '\0') ? std::string(tmp) : std::string("/tmp");
+    pattern += "/.fapkalk.tmpXXXXXX";
+    fd_ = ::mkostemp(pattern.data(), O_CLOEXEC);
+    if (fd_ < 0)
+        return Fail("Anlegen der temporären Datei in " + SplitPath(pattern).first, errno);
+    // Unnamed at once: nothing is left behind, however the program ends.
+    ::unlink(pattern.c_str());
+    inPlace_ = true;
+    targetDevice_ = device;
+    targetInode_ = inode;
+    buffer_.reserve(kBufferSize);
+    return true;
+}
+
+bool SafeFileWriter::WriteAll(int fd, const char* data, std::size_t size) {
+    if (const int error = WriteFully(write_, fd, data, size, written_); error != 0)
+        return Fail("Schreiben", error);
 #ifdef __linux__
     // Start the disk writes of a long file while the rest is still being
     // computed, so the final fsync has little left to wait for. Only a hint:
     // its result does not matter, fsync reports any failure.
-    if (directPath_.empty() && written_ - writebackStarted_ >= kWritebackStep) {
-        ::sync_file_range(fd_, static_cast<off_t>(writebackStarted_),
+    if (directPath_.empty() && !inPlace_ && written_ - writebackStarted_ >= kWritebackStep) {
+        ::sync_file_range(fd, static_cast<off_t>(writebackStarted_),
                           static_cast<off_t>(written_ - writebackStarted_), SYNC_FILE_RANGE_WRITE);
         writebackStarted_ = written_;
     }
@@ -254,7 +431,7 @@ bool SafeFileWriter::WriteAll(const char* data, std::size_t size) {
 bool SafeFileWriter::FlushBuffer() {
     if (buffer_.empty())
         return true;
-    const bool ok = WriteAll(buffer_.data(), buffer_.size());
+    const bool ok = WriteAll(fd_, buffer_.data(), buffer_.size());
     buffer_.clear();
     return ok;
 }
@@ -268,7 +445,7 @@ bool SafeFileWriter::Append(std::string_view bytes) {
     if (buffer_.size() + bytes.size() > kBufferSize && !FlushBuffer())
         return false;
     if (bytes.size() >= kBufferSize)
-        return WriteAll(bytes.data(), bytes.size());
+        return WriteAll(fd_, bytes.data(), bytes.size());
     buffer_.append(bytes);
     return true;
 }
@@ -288,6 +465,8 @@ bool SafeFileWriter::Commit() {
             return Fail("Schließen", errno);
         return true;
     }
+    if (inPlace_)
+        return CommitInPlace();
     if (::fsync(fd_) != 0)
         return Fail("Sichern auf den Datenträger", errno);
     // Renamed while still open, so the lock that marks the temporary file as
@@ -306,6 +485,57 @@ bool SafeFileWriter::Commit() {
         ::fsync(dir);
         ::close(dir);
     }
+    return true;
+}
+
+bool SafeFileWriter::CommitInPlace() {
+    // The new content is complete in the unnamed file: only now is the target
+    // touched.
+    const off_t size = ::lseek(fd_, 0, SEEK_END);
+    if (size < 0 || ::lseek(fd_, 0, SEEK_SET) != 0)
+        return Fail("Lesen der temporären Datei", errno);
+    const int target = ::open(finalPath_.c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+    if (target < 0)
+        return Fail("Öffnen der Zieldatei", errno);
+    struct stat st {};
+    if (::fstat(target, &st) != 0 || !S_ISREG(st.st_mode) || st.st_dev != targetDevice_ ||
+        st.st_ino != targetInode_) {
+        ::close(target);
+        return Refuse("Zieldatei wurde inzwischen durch eine andere ersetzt", EBUSY);
+    }
+    int error = 0;
+#ifdef __linux__
+    // The room first, so that a full disk shows before the old content is
+    // overwritten (where the file system can reserve it).
+    if (size > 0 && ::fallocate(target, FALLOC_FL_KEEP_SIZE, 0, size) != 0 &&
+        (errno == ENOSPC || errno == EDQUOT))
+        error = errno;
+#endif
+    std::size_t copied = 0;
+    buffer_.resize(kBufferSize);
+    while (error == 0) {
+        const ssize_t got = ::read(fd_, buffer_.data(), buffer_.size());
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0) {
+            error = got < 0 ? errno : 0;
+            break;
+        }
+        error = WriteFully(write_, target, buffer_.data(), static_cast<std::size_t>(got), copied);
+    }
+    buffer_.clear();
+    if (error == 0 && ::ftruncate(target, size) != 0)
+        error = errno;
+    if (error == 0 && ::fsync(target) != 0)
+        error = errno;
+    if (::close(target) != 0 && error == 0)
+        error = errno;
+    if (error != 0)
+        return Fail(copied == 0
+                        ? "Schreiben der Zieldatei"
+                        : "Schreiben der Zieldatei abgebrochen, sie kann unvollständig sein",
+                    error);
+    ::close(std::exchange(fd_, -1));
     return true;
 }
 

@@ -4,6 +4,23 @@
 // Commit succeeds the target is untouched; after any failure the temporary
 // file is removed. A temporary file left by a writer that was killed (so it
 // could not remove it) is removed by the next write of the same target.
+//
+// At the edges:
+//   - Symbolic links on the way are followed only where the kernel's
+//     fs.protected_symlinks rule would let an open through them: a link in a
+//     sticky folder that everyone may write (/tmp) counts only when it belongs
+//     to the writer or to the folder's owner. A link that leads nowhere or
+//     round in a loop is refused too, rather than replaced by a file.
+//   - Standard output (/dev/stdout, also when it is a pipe) and the null
+//     device are written directly; any other pipe, socket or device is
+//     refused, so a FIFO without a reader cannot block the program.
+//   - A file the user may write in a folder the user may not (no temporary
+//     file can be made beside it) is written in place: the new content is
+//     first completed in an unnamed temporary file in $TMPDIR (or /tmp), and
+//     only Commit copies it over the target. A failure before Commit leaves
+//     the target untouched; a failure during that copy (disk space is
+//     reserved first where the file system can) may leave it partly new, and
+//     the error says so.
 #pragma once
 
 #include <cstddef>
@@ -26,7 +43,8 @@ public:
 
     // Creates the temporary file. False (with error()) when the target cannot
     // be written: empty name, missing folder, a folder by that name, no
-    // permission for the folder, or a file the user may not write.
+    // permission for the folder, a file the user may not write, a link that
+    // may not be followed or leads nowhere, a pipe or a device.
     bool Open();
     // Buffers the bytes and writes them out in large chunks.
     bool Append(std::string_view bytes);
@@ -37,10 +55,12 @@ public:
     // Drops the temporary file; the target stays as it was.
     void Abort();
 
-    bool isOpen() const { return fd_ >= 0; }
     const std::string& target() const { return target_; }
-    // Path of the temporary file while open (empty otherwise).
+    // Path of the temporary file while open (empty otherwise, and while the
+    // content waits in an unnamed file for an in-place write).
     const std::string& temporaryPath() const { return tempPath_; }
+    // True after Open when the target will be written in place (see above).
+    bool inPlace() const { return inPlace_; }
     // After a failure: what went wrong, with the system's error text.
     const std::string& error() const { return error_; }
     int errorCode() const { return errorCode_; }
@@ -50,8 +70,13 @@ public:
 
 private:
     bool Fail(const std::string& what, int code);
-    bool WriteAll(const char* data, std::size_t size);
+    // A refusal whose text says it all (no system error text appended).
+    bool Refuse(const std::string& what, int code);
+    bool OpenDirect(const std::string& path, int fd);
+    bool OpenInPlace(dev_t device, ino_t inode);
+    bool WriteAll(int fd, const char* data, std::size_t size);
     bool FlushBuffer();
+    bool CommitInPlace();
 
     std::string target_;
     WriteFunction write_;
@@ -66,6 +91,9 @@ private:
     int fd_ = -1;
     int slot_ = -1; // registration for RemoveOpenTemporaryFiles
     bool failed_ = false;
+    bool inPlace_ = false;
+    dev_t targetDevice_ = 0; // the file an in-place write was opened for
+    ino_t targetInode_ = 0;
 };
 
 // Removes the temporary files of every writer that is open, for a signal

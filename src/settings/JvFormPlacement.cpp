@@ -12,6 +12,7 @@
 #include <QStandardPaths>
 #include <QWidget>
 #include <QWindow>
+#include <cerrno>
 #include <cmath>
 #include <exception>
 
@@ -67,6 +68,12 @@ PlacementRect OuterOf(const QRect& client, const FrameMargins& m) {
             client.y() + client.height() + m.bottom};
 }
 
+// The client rectangle inside an outer one; Qt places a window by its client.
+QRect ClientOf(const PlacementRect& outer, const FrameMargins& m) {
+    return {outer.left + m.left, outer.top + m.top, outer.right - outer.left - m.left - m.right,
+            outer.bottom - outer.top - m.top - m.bottom};
+}
+
 bool NoMargins(const FrameMargins& m) {
     return m.left == 0 && m.top == 0 && m.right == 0 && m.bottom == 0;
 }
@@ -103,6 +110,18 @@ QString ResolveIniFileName(const QString& name) {
     if (base.isEmpty())
         return name;
     return base + QStringLiteral("/fapkalk/") + name;
+}
+
+void CentreOnScreen(QWidget& window) {
+    const QScreen* screen = window.screen() ? window.screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const FrameMargins margins = MarginsOf(window);
+    const PlacementRect outer = CentreOnArea(OuterOf(window.geometry(), margins), margins,
+                                             {window.minimumWidth(), window.minimumHeight(),
+                                              window.maximumWidth(), window.maximumHeight()},
+                                             ToPlacement(screen->availableGeometry()));
+    window.setGeometry(ClientOf(outer, margins));
 }
 
 } // namespace settings
@@ -269,9 +288,7 @@ PlacementRect TJvFormPlacement::PlaceFrame(const PlacementRect& requested,
     // own minimum and maximum size are its size rule: FitPlacement kept the
     // size within them (a fixed size stays, a fixed width keeps its width).
     placing_ = true;
-    form.setGeometry(outer.left + margins.left, outer.top + margins.top,
-                     outer.right - outer.left - margins.left - margins.right,
-                     outer.bottom - outer.top - margins.top - margins.bottom);
+    form.setGeometry(ClientOf(outer, margins));
     placing_ = false;
     return outer;
 }
@@ -366,7 +383,16 @@ bool TJvFormPlacement::SaveFormPlacement() {
     // One read, all keys set in memory, one write: the file changes completely
     // or not at all.
     ProfileFile file;
-    bool ok = LoadProfileFile(path, file).ok;
+    const FileResult loaded = LoadProfileFile(path, file);
+    if (loaded.code == EFBIG) {
+        // Far too large for a settings file: not ours to replace. Reported
+        // like a file that cannot be written, at every save.
+        tools::ShowError(form_, QStringLiteral("Die Einstellungsdatei ") + IniFileName +
+                                    QStringLiteral(" ist größer als 1 MB; sie bleibt unverändert, "
+                                                   "die Fensterposition wird nicht gespeichert."));
+        return false;
+    }
+    bool ok = loaded.ok;
     ok = ok && WritePlacement(file, IniSection.toStdString(), ScreenMark(facts.width, facts.height),
                               record);
     ok = ok && SaveProfileFile(path, file).ok;

@@ -70,6 +70,12 @@ ScreenFactsSource SetScreenFactsSource(ScreenFactsSource source);
 // A name with a folder part is used as given.
 QString ResolveIniFileName(const QString& name);
 
+// Centres a window, frame included, on the available area of its screen (the
+// primary screen before it has one), made no larger than that area where its
+// own size rule allows, so that its title bar and its buttons are on screen
+// also at a high scale factor (CentreOnArea).
+void CentreOnScreen(QWidget& window);
+
 } // namespace settings
 
 class TJvFormPlacement : public QObject {

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <climits>
 #include <cstdint>
+#include <tuple>
+#include <utility>
 
 namespace settings {
 namespace {
@@ -152,38 +154,117 @@ RestorePlan PlanRestore(const ProfileFile& file, std::string_view section, std::
     return plan;
 }
 
-PlacementRect FitPlacement(const PlacementRect& requested, const FrameMargins& margins,
-                           const SizeLimits& limits, const std::vector<PlacementRect>& workAreas) {
+namespace {
+
+struct OuterSize {
+    Wide width = 0, height = 0;
+};
+
+// The outer size of `requested` with the client size held within limits and,
+// where limits allow, within area.
+OuterSize FitSize(const PlacementRect& requested, const FrameMargins& margins,
+                  const SizeLimits& limits, const PlacementRect* area) {
     const Wide frameX = Wide{margins.left} + margins.right;
     const Wide frameY = Wide{margins.top} + margins.bottom;
     const Wide minWidth = std::max(0, limits.minWidth);
     const Wide minHeight = std::max(0, limits.minHeight);
-    const Wide clientWidth = std::clamp<Wide>(Wide{requested.right} - requested.left - frameX,
-                                              minWidth, std::max<Wide>(minWidth, limits.maxWidth));
-    const Wide clientHeight =
-        std::clamp<Wide>(Wide{requested.bottom} - requested.top - frameY, minHeight,
-                         std::max<Wide>(minHeight, limits.maxHeight));
-    const Wide width = clientWidth + frameX;
-    const Wide height = clientHeight + frameY;
-    Wide left = requested.left;
-    Wide top = requested.top;
-
-    auto overlaps = [&](const PlacementRect& area) {
-        return left < area.right && left + width > area.left && top < area.bottom &&
-               top + height > area.top;
-    };
-    if (!workAreas.empty() && std::none_of(workAreas.begin(), workAreas.end(), overlaps)) {
-        const PlacementRect& area = workAreas.front();
-        left = width >= Wide{area.right} - area.left
-                   ? Wide{area.left}
-                   : std::clamp<Wide>(left, area.left, Wide{area.right} - width);
-        top = height >= Wide{area.bottom} - area.top
-                  ? Wide{area.top}
-                  : std::clamp<Wide>(top, area.top, Wide{area.bottom} - height);
+    Wide maxWidth = std::max<Wide>(minWidth, limits.maxWidth);
+    Wide maxHeight = std::max<Wide>(minHeight, limits.maxHeight);
+    if (area != nullptr) {
+        maxWidth = std::clamp<Wide>(Wide{area->right} - area->left - frameX, minWidth, maxWidth);
+        maxHeight = std::clamp<Wide>(Wide{area->bottom} - area->top - frameY, minHeight, maxHeight);
     }
+    return {
+        std::clamp<Wide>(Wide{requested.right} - requested.left - frameX, minWidth, maxWidth) +
+            frameX,
+        std::clamp<Wide>(Wide{requested.bottom} - requested.top - frameY, minHeight, maxHeight) +
+            frameY};
+}
+
+Wide Overlap(Wide begin, Wide end, Wide areaBegin, Wide areaEnd) {
+    return std::max<Wide>(0, std::min(end, areaEnd) - std::max(begin, areaBegin));
+}
+
+// The work area that holds the window's usable top strip, or null.
+const PlacementRect* UsableArea(Wide left, Wide top, const OuterSize& size,
+                                const std::vector<PlacementRect>& workAreas) {
+    const Wide stripWidth = std::min<Wide>(kUsableStripWidth, size.width);
+    const Wide stripHeight = std::min<Wide>(kUsableStripHeight, size.height);
+    for (const PlacementRect& area : workAreas)
+        if (Overlap(left, left + size.width, area.left, area.right) >= stripWidth &&
+            Overlap(top, top + stripHeight, area.top, area.bottom) >= stripHeight &&
+            stripWidth > 0 && stripHeight > 0)
+            return &area;
+    return nullptr;
+}
+
+// The work area the window overlaps most; the first one when it overlaps none.
+const PlacementRect& NearestArea(Wide left, Wide top, const OuterSize& size,
+                                 const std::vector<PlacementRect>& workAreas) {
+    const PlacementRect* best = &workAreas.front();
+    Wide bestOverlap = 0;
+    for (const PlacementRect& area : workAreas) {
+        const Wide overlap = Overlap(left, left + size.width, area.left, area.right) *
+                             Overlap(top, top + size.height, area.top, area.bottom);
+        if (overlap > bestOverlap) {
+            best = &area;
+            bestOverlap = overlap;
+        }
+    }
+    return *best;
+}
+
+// The corner that puts a window of `size` inside area, as near to (left, top)
+// as it can; a window larger than the area keeps to its top-left corner.
+std::pair<Wide, Wide> KeepInside(Wide left, Wide top, const OuterSize& size,
+                                 const PlacementRect& area) {
+    const Wide right = std::max<Wide>(area.left, Wide{area.right} - size.width);
+    const Wide bottom = std::max<Wide>(area.top, Wide{area.bottom} - size.height);
+    return {std::clamp<Wide>(left, area.left, right), std::clamp<Wide>(top, area.top, bottom)};
+}
+
+PlacementRect ToRect(Wide left, Wide top, const OuterSize& size) {
     left = std::clamp(left, -kCoordinateLimit, kCoordinateLimit);
     top = std::clamp(top, -kCoordinateLimit, kCoordinateLimit);
-    return {ClampToInt(left), ClampToInt(top), ClampToInt(left + width), ClampToInt(top + height)};
+    return {ClampToInt(left), ClampToInt(top), ClampToInt(left + size.width),
+            ClampToInt(top + size.height)};
+}
+
+} // namespace
+
+bool HasUsablePart(const PlacementRect& outer, const std::vector<PlacementRect>& workAreas) {
+    const OuterSize size{std::max<Wide>(0, Wide{outer.right} - outer.left),
+                         std::max<Wide>(0, Wide{outer.bottom} - outer.top)};
+    return UsableArea(outer.left, outer.top, size, workAreas) != nullptr;
+}
+
+PlacementRect FitPlacement(const PlacementRect& requested, const FrameMargins& margins,
+                           const SizeLimits& limits, const std::vector<PlacementRect>& workAreas) {
+    Wide left = requested.left;
+    Wide top = requested.top;
+    OuterSize size = FitSize(requested, margins, limits, nullptr);
+    if (workAreas.empty())
+        return ToRect(left, top, size);
+    const PlacementRect* usable = UsableArea(left, top, size, workAreas);
+    const PlacementRect& area = usable ? *usable : NearestArea(left, top, size, workAreas);
+    const OuterSize held = FitSize(requested, margins, limits, &area);
+    // Where the user put it stays as long as it can be grabbed there. A window
+    // made smaller to fit the screen is moved onto it as well: otherwise its
+    // buttons could stay out of reach (and a narrower one may lose its strip).
+    const bool reduced = held.width != size.width || held.height != size.height;
+    size = held;
+    if (!usable || reduced)
+        std::tie(left, top) = KeepInside(left, top, size, area);
+    return ToRect(left, top, size);
+}
+
+PlacementRect CentreOnArea(const PlacementRect& current, const FrameMargins& margins,
+                           const SizeLimits& limits, const PlacementRect& area) {
+    const OuterSize size = FitSize(current, margins, limits, &area);
+    const Wide left = Wide{area.left} + (Wide{area.right} - area.left - size.width) / 2;
+    const Wide top = Wide{area.top} + (Wide{area.bottom} - area.top - size.height) / 2;
+    const auto [insideLeft, insideTop] = KeepInside(left, top, size, area);
+    return ToRect(insideLeft, insideTop, size);
 }
 
 } // namespace settings

@@ -97,12 +97,33 @@ struct RestorePlan {
 RestorePlan PlanRestore(const ProfileFile& file, std::string_view section, std::string_view mark,
                         const RestoreInput& input);
 
+// The part of a window that must be on a screen for the user to reach it: a
+// strip along its top edge (where the title bar is), at least this wide and
+// this high (less only for a window that is smaller itself).
+inline constexpr int kUsableStripWidth = 50;
+inline constexpr int kUsableStripHeight = 20;
+
+// True when the top strip of `outer` lies on one of the work areas, at least
+// kUsableStripWidth by kUsableStripHeight pixels of it.
+bool HasUsablePart(const PlacementRect& outer, const std::vector<PlacementRect>& workAreas);
+
 // The outer rectangle the window ends up with when it is handed `requested`:
-// the client size is held within `limits` (the window's own size rule), and a
-// rectangle that would lie completely off every work area is moved onto the
-// first one (the primary screen), as a window lost on a screen that is no
-// longer attached would be out of reach. Computed without integer overflow.
+// the client size is held within `limits` (the window's own size rule) and,
+// where that rule allows, within the work area the window is on. A window
+// whose usable part (see HasUsablePart) is on no work area is moved completely
+// onto the one it overlaps most, or onto the first one (the primary screen): a
+// window lost on a screen that is no longer attached, or stored with a pixel
+// on screen, would be out of reach. So is a window that had to be made
+// smaller to fit, so that its buttons can be reached. Computed without
+// integer overflow.
 PlacementRect FitPlacement(const PlacementRect& requested, const FrameMargins& margins,
                            const SizeLimits& limits, const std::vector<PlacementRect>& workAreas);
+
+// Where a window that centres itself goes: its outer rectangle `current` made
+// no larger than `area` where its size rule allows, and centred on `area`
+// (halves cut towards zero); a window still larger than the area keeps to its
+// top-left corner, so that its title bar is on screen.
+PlacementRect CentreOnArea(const PlacementRect& current, const FrameMargins& margins,
+                           const SizeLimits& limits, const PlacementRect& area);
 
 } // namespace settings

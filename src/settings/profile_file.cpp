@@ -63,6 +63,10 @@ std::string ErrorText(int error) {
     return std::generic_category().message(error);
 }
 
+FileResult Failure(int error) {
+    return {false, ErrorText(error), error};
+}
+
 } // namespace
 
 std::optional<int> ParseProfileInteger(std::string_view text) {
@@ -316,20 +320,20 @@ FileResult LoadProfileFile(const std::string& path, ProfileFile& out) {
             out = ProfileFile();
             return {true, {}};
         }
-        return {false, ErrorText(error)};
+        return Failure(error);
     }
     FileResult result{true, {}};
     std::string content;
     struct stat info {};
     if (::fstat(fd, &info) != 0) {
-        result = {false, ErrorText(errno)};
+        result = Failure(errno);
     } else if (S_ISDIR(info.st_mode)) {
-        result = {false, ErrorText(EISDIR)};
+        result = Failure(EISDIR);
     } else if (!S_ISREG(info.st_mode)) {
-        result = {false, ErrorText(EINVAL)};
+        result = Failure(EINVAL);
     } else if (info.st_size > 0 &&
                static_cast<std::uintmax_t>(info.st_size) > kMaxProfileFileSize) {
-        result = {false, ErrorText(EFBIG)};
+        result = Failure(EFBIG);
     } else {
         char buffer[65536];
         while (true) {
@@ -337,14 +341,14 @@ FileResult LoadProfileFile(const std::string& path, ProfileFile& out) {
             if (got < 0) {
                 if (errno == EINTR)
                     continue;
-                result = {false, ErrorText(errno)};
+                result = Failure(errno);
                 break;
             }
             if (got == 0)
                 break;
             content.append(buffer, static_cast<std::size_t>(got));
             if (content.size() > kMaxProfileFileSize) {
-                result = {false, ErrorText(EFBIG)};
+                result = Failure(EFBIG);
                 break;
             }
         }
@@ -362,7 +366,7 @@ FileResult WriteFileAtomically(const std::string& path, std::string_view content
     fapkalk::SafeFileWriter writer(path);
     if (writer.Open() && writer.Append(content) && writer.Commit())
         return {true, {}};
-    return {false, ErrorText(writer.errorCode() != 0 ? writer.errorCode() : EIO)};
+    return Failure(writer.errorCode() != 0 ? writer.errorCode() : EIO);
 }
 
 namespace {

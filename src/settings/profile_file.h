@@ -99,10 +99,12 @@ private:
 struct FileResult {
     bool ok = false;
     std::string error; // the system's reason when ok is false
+    int code = 0;      // and its error number (EFBIG: larger than kMaxProfileFileSize)
 };
 
-// Larger files are refused as damaged rather than read into memory.
-inline constexpr std::size_t kMaxProfileFileSize = 64u * 1024u * 1024u;
+// A settings file of a few hundred bytes has room to grow here; anything
+// larger is no settings file of ours and is neither read nor replaced.
+inline constexpr std::size_t kMaxProfileFileSize = 1024u * 1024u;
 
 // Reads the whole file. A missing file is an empty profile and no error; a file
 // that exists but cannot be read (or is larger than kMaxProfileFileSize) is.
@@ -111,8 +113,9 @@ FileResult LoadProfileFile(const std::string& path, ProfileFile& out);
 // Replaces the file in one step: the bytes go to a new file beside it, which is
 // flushed to disk and then renamed over the old one. On any failure the old file
 // is untouched and no temporary file is left behind. An existing file's access
-// mode is carried over; a symbolic link is followed, not replaced. A file the
-// user may not write is refused, although its folder would allow the rename.
+// mode is carried over; a symbolic link is followed, not replaced (where the
+// writer may follow it, see fapkalk::SafeFileWriter). A file the user may not
+// write is refused, although its folder would allow the rename.
 FileResult WriteFileAtomically(const std::string& path, std::string_view content);
 
 // Seam for tests: replaces WriteFileAtomically for SaveProfileFile. An empty

@@ -184,11 +184,17 @@ if [ "$(id -u)" = 0 ]; then
     fi
 fi
 if [ "${as_user[*]-}" != skip ]; then
-    "${as_user[@]}" "$CLI" range 1 2 0.5 -o "$WORK/locked/old.csv" >"$WORK/out" 2>"$WORK/err"
-    status_is "-o into a read-only folder" 1 $?
+    "${as_user[@]}" "$CLI" range 1 2 0.5 -o "$WORK/locked/new.csv" >"$WORK/out" 2>"$WORK/err"
+    status_is "-o new file into a read-only folder" 1 $?
     contains "read-only message" "$WORK/err" "Permission denied"
-    same_bytes "read-only folder keeps the file" "$WORK/saved.csv" "$WORK/locked/old.csv"
     no_leftovers "read-only leftovers" "$WORK/locked" "old.csv "
+    # The file itself may be written: no temporary file can stand beside it,
+    # so it is written over in place.
+    "${as_user[@]}" "$CLI" range 1 2 0.5 -o "$WORK/locked/old.csv" >"$WORK/out" 2>"$WORK/err"
+    status_is "-o writable file in a read-only folder" 0 $?
+    "$CLI" range 1 2 0.5 >"$WORK/expected"
+    same_bytes "written in place" "$WORK/expected" "$WORK/locked/old.csv"
+    no_leftovers "in-place leftovers" "$WORK/locked" "old.csv "
 fi
 chmod 0755 "$WORK/locked"
 

@@ -7,6 +7,7 @@
 #include "faultkit.h"
 #include "ui/output/outputtestkit.h"
 
+#include "app/StartProgram.h"
 #include "pricing/file_writer.h"
 #include "pricing/numbers.h"
 #include "settings/JvFormPlacement.h"
@@ -19,6 +20,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QLineEdit>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
@@ -26,6 +28,7 @@
 #include <cstdlib>
 #include <string>
 #include <string_view>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using faultkit::ReadBytes;
@@ -35,8 +38,13 @@ namespace {
 
 enum class Writer { Window, Cli, Settings };
 enum class Fault { FullDisk, NoPermission, MissingFolder, NameIsFolder };
+enum class Access { ReadOnlyFile, FolderNotWritable, WritableFileOnly };
+enum class LinkCase { Planted, Dangling, Loop };
 
 const char* const kChildFlag = "--fault-child";
+
+constexpr std::pair<const char*, Writer> kWriters[] = {
+    {"window export", Writer::Window}, {"cli -o", Writer::Cli}, {"settings", Writer::Settings}};
 
 QString CliProgram() {
     return QStringLiteral(FAPKALK_CLI);
@@ -158,6 +166,13 @@ private slots:
 
     void anotherUsersFiles_data();
     void anotherUsersFiles();
+    void links_data();
+    void links();
+    void notAFile_data();
+    void notAFile();
+    void cliToStandardOutput();
+    void mainWindowSettingsEdges_data();
+    void mainWindowSettingsEdges();
 
     void leftoversOfThisTargetOnly_data();
     void leftoversOfThisTargetOnly();
@@ -260,13 +275,11 @@ TestWriteFaults::Outcome TestWriteFaults::Write(Writer writer, const QString& pa
 void TestWriteFaults::faults_data() {
     QTest::addColumn<Writer>("writer");
     QTest::addColumn<Fault>("fault");
-    const std::pair<const char*, Writer> writers[] = {
-        {"window export", Writer::Window}, {"cli -o", Writer::Cli}, {"settings", Writer::Settings}};
     const std::pair<const char*, Fault> faults[] = {{"full disk", Fault::FullDisk},
                                                     {"no permission", Fault::NoPermission},
                                                     {"missing folder", Fault::MissingFolder},
                                                     {"name is a folder", Fault::NameIsFolder}};
-    for (const auto& [writerName, writer] : writers)
+    for (const auto& [writerName, writer] : kWriters)
         for (const auto& [faultName, fault] : faults)
             QTest::addRow("%s, %s", writerName, faultName) << writer << fault;
 }
@@ -408,21 +421,23 @@ void TestWriteFaults::killedSettingsSaves() {
 
 void TestWriteFaults::anotherUsersFiles_data() {
     QTest::addColumn<Writer>("writer");
-    QTest::addColumn<bool>("fileReadOnly"); // else the folder is not writable
-    QTest::newRow("window export, read-only file") << Writer::Window << true;
-    QTest::newRow("window export, folder not writable") << Writer::Window << false;
-    QTest::newRow("cli -o, read-only file") << Writer::Cli << true;
-    QTest::newRow("cli -o, folder not writable") << Writer::Cli << false;
-    QTest::newRow("settings, read-only file") << Writer::Settings << true;
-    QTest::newRow("settings, folder not writable") << Writer::Settings << false;
+    QTest::addColumn<Access>("access");
+    const std::pair<const char*, Access> cases[] = {
+        {"read-only file", Access::ReadOnlyFile},
+        {"folder not writable", Access::FolderNotWritable},
+        {"writable file in a folder not writable", Access::WritableFileOnly}};
+    for (const auto& [writerName, writer] : kWriters)
+        for (const auto& [caseName, access] : cases)
+            QTest::addRow("%s, %s", writerName, caseName) << writer << access;
 }
 
 // Plain permissions, as a user meets them: the writer runs as an ordinary
 // user (root's children are moved to "nobody"), the file is read-only or the
-// folder belongs to someone else.
+// folder belongs to someone else. A file the user may write in a folder the
+// user may not is written in place (no temporary file can stand beside it).
 void TestWriteFaults::anotherUsersFiles() {
     QFETCH(Writer, writer);
-    QFETCH(bool, fileReadOnly);
+    QFETCH(Access, access);
     const bool root = ::geteuid() == 0;
     if (root && !faultkit::CanRunAsNobody())
         QSKIP("running as root without setpriv: no ordinary user to write as");
@@ -434,27 +449,33 @@ void TestWriteFaults::anotherUsersFiles() {
     const QString target = QDir(folder).filePath(FileNameOf(writer));
     const QByteArray old = OldContent(writer);
     QVERIFY(WriteBytes(target, old));
+    const QByteArray targetName = QFile::encodeName(target);
     // The writer reaches the folder; the folder is its own only for a read-only file.
     QVERIFY(QFile::setPermissions(temp.path(), QFile::permissions(temp.path()) |
                                                    QFileDevice::ReadOther | QFileDevice::ExeOther));
     const auto readOnly = QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther;
-    if (fileReadOnly) {
+    if (access == Access::ReadOnlyFile) {
         if (root) {
             QCOMPARE(::chown(QFile::encodeName(folder).constData(), faultkit::kNobody,
                              faultkit::kNobody),
                      0);
-            QCOMPARE(::chown(QFile::encodeName(target).constData(), faultkit::kNobody,
-                             faultkit::kNobody),
-                     0);
+            QCOMPARE(::chown(targetName.constData(), faultkit::kNobody, faultkit::kNobody), 0);
         }
         QVERIFY(QFile::setPermissions(target, readOnly));
     } else if (root) {
         QVERIFY(QFile::setPermissions(folder, QFile::permissions(folder) | QFileDevice::ReadOther |
                                                   QFileDevice::ExeOther));
+        if (access == Access::WritableFileOnly)
+            QCOMPARE(::chown(targetName.constData(), faultkit::kNobody, faultkit::kNobody), 0);
     } else {
         QVERIFY(QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+        if (access == Access::FolderNotWritable)
+            QVERIFY(QFile::setPermissions(target, readOnly));
     }
     const QStringList before = faultkit::Entries(folder);
+    struct stat fileBefore {};
+    QCOMPARE(::stat(targetName.constData(), &fileBefore), 0);
+    const bool written = access == Access::WritableFileOnly;
 
     faultkit::ChildOptions options;
     options.asNobody = root;
@@ -464,7 +485,8 @@ void TestWriteFaults::anotherUsersFiles() {
                                {QStringLiteral("range"), QStringLiteral("1"), QStringLiteral("2"),
                                 QStringLiteral("0.5"), QStringLiteral("-o"), target},
                                options);
-        QVERIFY2(r.err.contains("konnte nicht geschrieben werden!"), r.err.constData());
+        if (!written)
+            QVERIFY2(r.err.contains("konnte nicht geschrieben werden!"), r.err.constData());
     } else {
         const QString mode =
             writer == Writer::Window ? QStringLiteral("export") : QStringLiteral("settings-save");
@@ -473,9 +495,165 @@ void TestWriteFaults::anotherUsersFiles() {
     }
     QFile::setPermissions(folder, QFile::permissions(folder) | QFileDevice::WriteOwner);
     QVERIFY2(r.started && !r.crashed, r.err.constData());
-    QCOMPARE(r.status, writer == Writer::Cli ? 1 : 3);
-    QCOMPARE(ReadBytes(target), old);
+    if (written) {
+        QCOMPARE(r.status, 0);
+        QVERIFY2(r.err.isEmpty(), r.err.constData());
+        const QByteArray now = ReadBytes(target);
+        QVERIFY(now.startsWith(writer == Writer::Settings ? SettingsVersion(1).left(10)
+                                                          : QByteArray("FAP ;AEP ;KP ;AVP \r\n")));
+        QVERIFY(now != old);
+        // The same file, written over: owner and mode stay.
+        struct stat fileAfter {};
+        QCOMPARE(::stat(targetName.constData(), &fileAfter), 0);
+        QCOMPARE(fileAfter.st_ino, fileBefore.st_ino);
+        QCOMPARE(fileAfter.st_uid, fileBefore.st_uid);
+        QCOMPARE(fileAfter.st_mode, fileBefore.st_mode);
+    } else {
+        QCOMPARE(r.status, writer == Writer::Cli ? 1 : 3);
+        QCOMPARE(ReadBytes(target), old);
+    }
     QCOMPARE(faultkit::Entries(folder), before);
+}
+
+void TestWriteFaults::links_data() {
+    QTest::addColumn<Writer>("writer");
+    QTest::addColumn<LinkCase>("link");
+    const std::pair<const char*, LinkCase> cases[] = {{"planted link", LinkCase::Planted},
+                                                      {"dangling link", LinkCase::Dangling},
+                                                      {"link loop", LinkCase::Loop}};
+    for (const auto& [writerName, writer] : kWriters)
+        for (const auto& [caseName, link] : cases)
+            QTest::addRow("%s, %s", writerName, caseName) << writer << link;
+}
+
+// A link another user planted in a folder everyone may write (/tmp), which
+// points to a file of ours, must not make the writer replace that file: the
+// kernel's protected_symlinks rule, which a rename would get round. A link
+// that leads nowhere or round in a loop is refused, not replaced by a file.
+void TestWriteFaults::links() {
+    QFETCH(Writer, writer);
+    QFETCH(LinkCase, link);
+    if (link == LinkCase::Planted && ::geteuid() != 0)
+        QSKIP("only root can plant a link that belongs to another user (nobody)");
+    QTemporaryDir temp;
+    QVERIFY(temp.isValid());
+    const QString shared = temp.filePath(QStringLiteral("oeffentlich"));
+    const QString own = temp.filePath(QStringLiteral("privat"));
+    QVERIFY(QDir().mkdir(shared) && QDir().mkdir(own));
+    QCOMPARE(::chmod(QFile::encodeName(shared).constData(), 01777), 0);
+    const QString victim = QDir(own).filePath(QStringLiteral("wichtig.txt"));
+    const QByteArray old = OldContent(writer);
+    QVERIFY(WriteBytes(victim, old));
+    const QString target = QDir(shared).filePath(FileNameOf(writer));
+    const QByteArray targetName = QFile::encodeName(target);
+    QByteArray pointsTo = QFile::encodeName(victim);
+    if (link == LinkCase::Dangling)
+        pointsTo = "gibtsnicht.txt";
+    else if (link == LinkCase::Loop)
+        pointsTo = QFile::encodeName(FileNameOf(writer));
+    QCOMPARE(::symlink(pointsTo.constData(), targetName.constData()), 0);
+    if (link == LinkCase::Planted)
+        QCOMPARE(::lchown(targetName.constData(), faultkit::kNobody, faultkit::kNobody), 0);
+
+    const Outcome outcome = Write(writer, target, false, false);
+    QVERIFY2(outcome.reported, qPrintable(outcome.detail));
+    QCOMPARE(ReadBytes(victim), old);
+    QCOMPARE(QFile::symLinkTarget(target),
+             QFileInfo(QFile::decodeName(pointsTo)).isAbsolute()
+                 ? QFile::decodeName(pointsTo)
+                 : QDir(shared).filePath(QFile::decodeName(pointsTo)));
+    QCOMPARE(faultkit::Entries(shared), QStringList{FileNameOf(writer)});
+    QCOMPARE(faultkit::Entries(own), QStringList{QStringLiteral("wichtig.txt")});
+}
+
+void TestWriteFaults::notAFile_data() {
+    QTest::addColumn<Writer>("writer");
+    QTest::addColumn<QString>("kind");
+    for (const auto& [writerName, writer] : kWriters) {
+        QTest::addRow("%s, FIFO without a reader", writerName) << writer << QStringLiteral("fifo");
+        QTest::addRow("%s, device", writerName) << writer << QStringLiteral("/dev/zero");
+    }
+}
+
+// A pipe or a device cannot be replaced like a file: the write is refused at
+// once with the usual message (a FIFO without a reader used to block for
+// ever), and the pipe stays a pipe.
+void TestWriteFaults::notAFile() {
+    QFETCH(Writer, writer);
+    QFETCH(QString, kind);
+    QTemporaryDir temp;
+    QVERIFY(temp.isValid());
+    QString target = kind;
+    if (kind == QLatin1String("fifo")) {
+        target = temp.filePath(FileNameOf(writer));
+        QCOMPARE(::mkfifo(QFile::encodeName(target).constData(), 0600), 0);
+    }
+    const Outcome outcome = Write(writer, target, false, false);
+    QVERIFY2(outcome.reported, qPrintable(outcome.detail));
+    if (kind == QLatin1String("fifo")) {
+        struct stat st {};
+        QCOMPARE(::lstat(QFile::encodeName(target).constData(), &st), 0);
+        QVERIFY(S_ISFIFO(st.st_mode));
+        QCOMPARE(faultkit::Entries(temp.path()), QStringList{FileNameOf(writer)});
+    }
+}
+
+// Standard output is the one pipe the tool writes through -o.
+void TestWriteFaults::cliToStandardOutput() {
+    const faultkit::ChildResult r = faultkit::RunChild(
+        CliProgram(), {QStringLiteral("range"), QStringLiteral("1"), QStringLiteral("2"),
+                       QStringLiteral("0.5"), QStringLiteral("-o"), QStringLiteral("/dev/stdout")});
+    QVERIFY2(r.started && !r.crashed && r.status == 0, r.err.constData());
+    QVERIFY(r.out.startsWith("FAP ;AEP ;KP ;AVP \r\n"));
+    QCOMPARE(r.out.count("\r\n"), 1 + 3);
+}
+
+void TestWriteFaults::mainWindowSettingsEdges_data() {
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<bool>("oversized");
+    QTest::newRow("one pixel on screen")
+        << QByteArray("[formpara]\r\nNormPos=-526,-345,1,1\r\n") << false;
+    QTest::newRow("2 MB settings file")
+        << QByteArray("[formpara]\r\nNormPos=-526,-345,1,1\r\n") + QByteArray(2 << 20, '#') << true;
+}
+
+// The main window with "/inidest:" on a folder with capitals, as a user
+// starts it: a window stored with one pixel on screen comes up on it and is
+// saved there; a settings file of 2 MB is neither read nor saved over.
+void TestWriteFaults::mainWindowSettingsEdges() {
+    QFETCH(QByteArray, content);
+    QFETCH(bool, oversized);
+    QTemporaryDir temp;
+    QVERIFY(temp.isValid());
+    const QString folder = temp.filePath(QStringLiteral("Praxis"));
+    QVERIFY(QDir().mkdir(folder));
+    const QString ini = QDir(folder).filePath(QStringLiteral("kalvor.ini"));
+    QVERIFY(WriteBytes(ini, content));
+    testkit::MessageRecorder messages;
+    {
+        const auto form = fapkalk::CreateMainWindow(
+            {QStringLiteral("fapkalk"), QStringLiteral("/INIDEST:") + folder});
+        QCOMPARE(form->FormPlacement().IniFileName, ini);
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        const QRect screen = form->screen()->availableGeometry();
+        QTRY_VERIFY(screen.contains(form->frameGeometry()));
+        QVERIFY(messages.texts().isEmpty());
+        QVERIFY(form->close());
+    }
+    if (oversized) {
+        QCOMPARE(ReadBytes(ini), content);
+        // At closing and again at the end, as for a file that cannot be written.
+        QCOMPARE(messages.texts().size(), 2);
+        QVERIFY(messages.texts().constFirst().contains(QStringLiteral("größer als 1 MB")));
+    } else {
+        QVERIFY(messages.texts().isEmpty());
+        settings::ProfileFile saved;
+        QVERIFY(settings::LoadProfileFile(ini.toStdString(), saved).ok);
+        const std::string normPos = saved.ReadString("formpara", "NormPos");
+        QCOMPARE(settings::WordAsInteger(normPos, 0, -1), 0);
+        QCOMPARE(settings::WordAsInteger(normPos, 1, -1), 0);
+    }
 }
 
 void TestWriteFaults::leftoversOfThisTargetOnly_data() {

@@ -5,7 +5,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
@@ -240,14 +243,13 @@ private slots:
     }
 
     // Root passes every permission check, so the check runs as "nobody" then.
-    void readOnlyFolder() {
+    // (An existing file the user may write there is written in place.)
+    void newFileInReadOnlyFolder() {
         const std::string locked = folder_ + "/locked";
         QVERIFY(::mkdir(locked.c_str(), 0755) == 0);
-        const std::string target = locked + "/old.csv";
-        WriteFile(target, kOldContent);
+        const std::string target = locked + "/new.csv";
         ::chmod(folder_.c_str(), 0755);
         ::chmod(locked.c_str(), 0555);
-        ::chmod(target.c_str(), 0666);
         const int result = RunWithoutPrivileges([&] {
             SafeFileWriter writer(target);
             if (writer.Open())
@@ -258,8 +260,7 @@ private slots:
         if (result == 77)
             QSKIP("running as root without an unprivileged user to switch to");
         QCOMPARE(result, 0);
-        QCOMPARE(ReadFile(target), kOldContent);
-        QCOMPARE(Entries(locked), std::vector<std::string>{"old.csv"});
+        QCOMPARE(Entries(locked), std::vector<std::string>{});
     }
 
     void readOnlyFileIsNotReplaced() {
@@ -348,21 +349,278 @@ private slots:
         QCOMPARE(Entries(folder_), std::vector<std::string>{"zero.csv"});
     }
 
-    void symbolicLinkStaysALink() {
-        const std::string real = folder_ + "/real.csv";
-        const std::string link = folder_ + "/link.csv";
-        WriteFile(real, kOldContent);
-        QVERIFY(::symlink("real.csv", link.c_str()) == 0);
-        QVERIFY(WriteFileSafely(link, "through the link", nullptr));
+    // Links the writer may follow: its own, or any outside a public folder.
+    void followedLinks_data() {
+        QTest::addColumn<QString>("link"); // created in the folder, pointing to "to"
+        QTest::addColumn<QString>("to");
+        QTest::addColumn<QString>("target"); // what is written
+        QTest::addColumn<QString>("real");   // the file that gets the content
+        QTest::newRow("to a file beside it") << "link.csv"
+                                             << "real.csv"
+                                             << "link.csv"
+                                             << "real.csv";
+        QTest::newRow("absolute") << "link.csv"
+                                  << "<folder>/real.csv"
+                                  << "link.csv"
+                                  << "real.csv";
+        QTest::newRow("a folder on the way") << "via"
+                                             << "sub"
+                                             << "via/x.csv"
+                                             << "sub/x.csv";
+        QTest::newRow("up and back") << "link.csv"
+                                     << "sub/../real.csv"
+                                     << "link.csv"
+                                     << "real.csv";
+        QTest::newRow("a link to a link") << "link.csv"
+                                          << "link2.csv"
+                                          << "link.csv"
+                                          << "real.csv";
+    }
+
+    void followedLinks() {
+        QFETCH(QString, link);
+        QFETCH(QString, to);
+        QFETCH(QString, target);
+        QFETCH(QString, real);
+        QVERIFY(::mkdir((folder_ + "/sub").c_str(), 0755) == 0);
+        WriteFile(folder_ + "/real.csv", kOldContent);
+        QVERIFY(::symlink("real.csv", (folder_ + "/link2.csv").c_str()) == 0);
+        const std::string linkPath = folder_ + "/" + link.toStdString();
+        to.replace(QStringLiteral("<folder>"), QString::fromStdString(folder_));
+        QVERIFY(::symlink(to.toStdString().c_str(), linkPath.c_str()) == 0);
+        std::string error;
+        QVERIFY2(WriteFileSafely(folder_ + "/" + target.toStdString(), "new", &error),
+                 error.c_str());
+        QCOMPARE(ReadFile(folder_ + "/" + real.toStdString()), std::string("new"));
+        struct stat st {};
+        QVERIFY(::lstat(linkPath.c_str(), &st) == 0);
+        QVERIFY(S_ISLNK(st.st_mode));
+    }
+
+    // A link that leads nowhere or round in a circle is refused, not replaced
+    // by a file.
+    void refusedLinks_data() {
+        QTest::addColumn<QStringList>("links"); // pairs: name, points to
+        QTest::addColumn<int>("expectedErrno");
+        QTest::newRow("dangling") << QStringList{"out.csv", "gone.csv"} << ENOENT;
+        QTest::newRow("dangling into a missing folder")
+            << QStringList{"out.csv", "gone/x.csv"} << ENOENT;
+        QTest::newRow("to itself") << QStringList{"out.csv", "out.csv"} << ELOOP;
+        QTest::newRow("a loop of two") << QStringList{"out.csv", "b", "b", "out.csv"} << ELOOP;
+    }
+
+    void refusedLinks() {
+        QFETCH(QStringList, links);
+        QFETCH(int, expectedErrno);
+        for (qsizetype i = 0; i + 1 < links.size(); i += 2)
+            QVERIFY(::symlink(links[i + 1].toStdString().c_str(),
+                              (folder_ + "/" + links[i].toStdString()).c_str()) == 0);
+        const std::vector<std::string> before = Entries(folder_);
+        SafeFileWriter writer(folder_ + "/out.csv");
+        QVERIFY(!writer.Open());
+        QCOMPARE(writer.errorCode(), expectedErrno);
+        QVERIFY(writer.error().find("Verknüpfung") != std::string::npos);
+        QCOMPARE(Entries(folder_), before);
+        struct stat st {};
+        QVERIFY(::lstat((folder_ + "/out.csv").c_str(), &st) == 0);
+        QVERIFY(S_ISLNK(st.st_mode));
+    }
+
+    // The kernel's fs.protected_symlinks rule, which a rename over the link's
+    // goal would get round: in a sticky folder everyone may write (/tmp), a
+    // link counts only when it is the writer's own or the folder owner's.
+    void linkInPublicFolder_data() {
+        QTest::addColumn<int>("folderMode");
+        QTest::addColumn<bool>("folderOfNobody");
+        QTest::addColumn<bool>("linkOfNobody");
+        QTest::addColumn<bool>("onTheWay"); // the link is a folder on the way
+        QTest::addColumn<bool>("followed");
+        QTest::newRow("planted by another user") << 01777 << false << true << false << false;
+        QTest::newRow("planted folder on the way") << 01777 << false << true << true << false;
+        QTest::newRow("the writer's own") << 01777 << false << false << false << true;
+        QTest::newRow("the folder owner's") << 01777 << true << true << false << true;
+        QTest::newRow("not sticky") << 0777 << false << true << false << true;
+        QTest::newRow("sticky, not everyone's") << 01775 << false << true << false << true;
+    }
+
+    void linkInPublicFolder() {
+        QFETCH(int, folderMode);
+        QFETCH(bool, folderOfNobody);
+        QFETCH(bool, linkOfNobody);
+        QFETCH(bool, onTheWay);
+        QFETCH(bool, followed);
+        if ((folderOfNobody || linkOfNobody) && ::geteuid() != 0)
+            QSKIP("only root can give a link or folder to another user (user nobody)");
+        const std::string shared = folder_ + "/public";
+        const std::string privateFolder = folder_ + "/private";
+        QVERIFY(::mkdir(shared.c_str(), 0755) == 0);
+        QVERIFY(::mkdir(privateFolder.c_str(), 0755) == 0);
+        QVERIFY(::chmod(shared.c_str(), static_cast<mode_t>(folderMode)) == 0);
+        const std::string victim = privateFolder + "/important.csv";
+        WriteFile(victim, kOldContent);
+        const std::string link = shared + (onTheWay ? "/dir" : "/out.csv");
+        QVERIFY(::symlink(onTheWay ? privateFolder.c_str() : victim.c_str(), link.c_str()) == 0);
+        if (linkOfNobody)
+            QVERIFY(::lchown(link.c_str(), 65534, 65534) == 0);
+        if (folderOfNobody)
+            QVERIFY(::chown(shared.c_str(), 65534, 65534) == 0);
+
+        SafeFileWriter writer(onTheWay ? link + "/important.csv" : link);
+        const bool opened = writer.Open() && writer.Append("new") && writer.Commit();
+        QCOMPARE(opened, followed);
+        QCOMPARE(ReadFile(victim), followed ? std::string("new") : kOldContent);
+        if (!followed) {
+            QCOMPARE(writer.errorCode(), EACCES);
+            QVERIFY(writer.error().find("anderen Benutzers") != std::string::npos);
+        }
         struct stat st {};
         QVERIFY(::lstat(link.c_str(), &st) == 0);
         QVERIFY(S_ISLNK(st.st_mode));
-        QCOMPARE(ReadFile(real), std::string("through the link"));
+        QCOMPARE(Entries(shared), std::vector<std::string>{onTheWay ? "dir" : "out.csv"});
+        QCOMPARE(Entries(privateFolder), std::vector<std::string>{"important.csv"});
     }
 
-    void deviceIsWrittenDirectly() {
+    // What is not a file cannot be replaced: standard output and the null
+    // device are written, every other pipe or device is refused at once (a
+    // FIFO without a reader would block the writer for ever).
+    void notAFile_data() {
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<bool>("written");
+        QTest::newRow("null device") << "/dev/null" << true;
+        QTest::newRow("standard output") << "/dev/stdout" << true;
+        QTest::newRow("standard output by its number") << "/proc/self/fd/1" << true;
+        QTest::newRow("FIFO without a reader") << "<fifo>" << false;
+        QTest::newRow("character device") << "/dev/zero" << false;
+        QTest::newRow("a link to a FIFO") << "<link to fifo>" << false;
+    }
+
+    void notAFile() {
+        QFETCH(QString, target);
+        QFETCH(bool, written);
+        const std::string fifo = folder_ + "/fifo";
+        QVERIFY(::mkfifo(fifo.c_str(), 0600) == 0);
+        QVERIFY(::symlink("fifo", (folder_ + "/tofifo").c_str()) == 0);
+        std::string path = target.toStdString();
+        if (target == "<fifo>")
+            path = fifo;
+        else if (target == "<link to fifo>")
+            path = folder_ + "/tofifo";
+        // Standard output is a pipe here, so that what arrives can be read.
+        int pipeEnds[2];
+        QVERIFY(::pipe(pipeEnds) == 0);
+        std::fflush(stdout);
+        const int savedOut = ::dup(STDOUT_FILENO);
+        ::dup2(pipeEnds[1], STDOUT_FILENO);
+        ::close(pipeEnds[1]);
         std::string error;
-        QVERIFY2(WriteFileSafely("/dev/null", "discarded", &error), error.c_str());
+        const bool ok = WriteFileSafely(path, "an standard output\n", &error);
+        ::dup2(savedOut, STDOUT_FILENO);
+        ::close(savedOut);
+        ::fcntl(pipeEnds[0], F_SETFL, O_NONBLOCK);
+        char received[64] = {};
+        const ssize_t got = ::read(pipeEnds[0], received, sizeof received);
+        ::close(pipeEnds[0]);
+        QVERIFY2(ok == written, error.c_str());
+        const bool toStdout = target.contains(QStringLiteral("std")) || target.contains("fd/1");
+        QCOMPARE(std::string(received, static_cast<std::size_t>(std::max<ssize_t>(got, 0))),
+                 toStdout ? std::string("an standard output\n") : std::string());
+        if (!written)
+            QVERIFY(error.find("keine Datei") != std::string::npos);
+        struct stat st {};
+        QVERIFY(::lstat(fifo.c_str(), &st) == 0 && S_ISFIFO(st.st_mode));
+        QCOMPARE(Entries(folder_), (std::vector<std::string>{"fifo", "tofifo"}));
+    }
+
+    // A file the user may write in a folder the user may not: no temporary
+    // file can stand beside it, so the complete new content is written over
+    // the file itself. Root ignores permissions, so this runs as "nobody".
+    void writtenInPlace_data() {
+        QTest::addColumn<qulonglong>("size");
+        QTest::addColumn<int>("failStaging"); // write failure in $TMPDIR after n bytes; -1 none
+        QTest::addColumn<int>("failTarget");  // write failure on the file after n bytes; -1 none
+        QTest::newRow("shorter than before") << 7ULL << -1 << -1;
+        QTest::newRow("longer, many chunks") << 300000ULL << -1 << -1;
+        QTest::newRow("empty") << 0ULL << -1 << -1;
+        QTest::newRow("failure before the file is touched") << 300000ULL << 70000 << -1;
+        QTest::newRow("failure while the file is written") << 300000ULL << -1 << 70000;
+    }
+
+    void writtenInPlace() {
+        QFETCH(qulonglong, size);
+        QFETCH(int, failStaging);
+        QFETCH(int, failTarget);
+        const bool root = ::geteuid() == 0;
+        const std::string locked = folder_ + "/locked";
+        const std::string staging = folder_ + "/tmp";
+        QVERIFY(::mkdir(locked.c_str(), 0755) == 0);
+        QVERIFY(::mkdir(staging.c_str(), 0777) == 0);
+        ::chmod(staging.c_str(), 0777);
+        ::chmod(folder_.c_str(), 0755);
+        const std::string target = locked + "/old.csv";
+        WriteFile(target, kOldContent);
+        ::chmod(target.c_str(), 0640);
+        if (root)
+            QVERIFY(::chown(target.c_str(), 65534, 65534) == 0);
+        else
+            ::chmod(locked.c_str(), 0555);
+        struct stat before {};
+        QVERIFY(::stat(target.c_str(), &before) == 0);
+        std::string content;
+        for (std::size_t i = 0; content.size() < size; ++i)
+            content += std::to_string(i) + "\r\n";
+        content.resize(size);
+
+        const int result = RunWithoutPrivileges([&] {
+            ::setenv("TMPDIR", staging.c_str(), 1);
+            std::size_t toStaging = 0, toTarget = 0;
+            SafeFileWriter writer(target, [&](int fd, const void* data, std::size_t n) -> ssize_t {
+                struct stat st {};
+                const bool isTarget = ::fstat(fd, &st) == 0 && st.st_ino == before.st_ino;
+                std::size_t& counter = isTarget ? toTarget : toStaging;
+                const int limit = isTarget ? failTarget : failStaging;
+                const std::size_t chunk = std::min<std::size_t>(n, 4096);
+                if (limit >= 0 && counter + chunk > static_cast<std::size_t>(limit)) {
+                    errno = ENOSPC;
+                    return -1;
+                }
+                const ssize_t done = ::write(fd, data, chunk);
+                if (done > 0)
+                    counter += static_cast<std::size_t>(done);
+                return done;
+            });
+            if (!writer.Open())
+                return 10;
+            if (!writer.inPlace() || !writer.temporaryPath().empty())
+                return 11;
+            if (!Entries(staging).empty()) // unnamed at once
+                return 12;
+            const bool ok = writer.Append(content) && writer.Commit();
+            if (ok != (failStaging < 0 && failTarget < 0))
+                return 13;
+            if (failTarget >= 0 && writer.error().find("unvollständig") == std::string::npos)
+                return 14;
+            if (failStaging >= 0 && writer.error().find("unvollständig") != std::string::npos)
+                return 15;
+            return 0;
+        });
+        ::chmod(locked.c_str(), 0755);
+        if (result == 77)
+            QSKIP("running as root without an unprivileged user to switch to");
+        QCOMPARE(result, 0);
+        const std::string now = ReadFile(target);
+        if (failStaging >= 0)
+            QCOMPARE(now, kOldContent);
+        else if (failTarget < 0)
+            QCOMPARE(now, content);
+        else
+            QVERIFY(now != kOldContent); // partly new, as the error said
+        struct stat after {};
+        QVERIFY(::stat(target.c_str(), &after) == 0);
+        QCOMPARE(after.st_ino, before.st_ino); // the same file, its owner and mode kept
+        QCOMPARE(after.st_uid, before.st_uid);
+        QCOMPARE(after.st_mode, before.st_mode);
+        QCOMPARE(Entries(locked), std::vector<std::string>{"old.csv"});
+        QCOMPARE(Entries(staging), std::vector<std::string>{});
     }
 
     void signalCleanupRemovesTemporaryFiles() {

@@ -178,6 +178,9 @@ private slots:
     void programMoveAfterShowWins();
     void unknownContentKept();
     void damagedFileUsesDefaults();
+    void oversizedFileLeftAlone();
+    void onePixelOnScreenComesBack_data();
+    void onePixelOnScreenComesBack();
     void bareNameLivesInConfigFolder();
 
 private:
@@ -665,7 +668,7 @@ void TestFormPlacement::unknownContentKept() {
 
 void TestFormPlacement::damagedFileUsesDefaults() {
     QByteArray damaged("\x00\x01\xFF\xFE garbage\n", 13);
-    damaged += QByteArray(1024 * 1024, '\0') + "\n";
+    damaged += QByteArray(512 * 1024, '\0') + "\n";
     damaged += "[formpara]\nNormPos=zzz,\x01,\nFormVersion=99999999999999\nShowCmd=-7\n";
     WriteAll(ini_, damaged);
     auto form = Make(Kind::Sizeable);
@@ -680,6 +683,62 @@ void TestFormPlacement::damagedFileUsesDefaults() {
     const QByteArray after = ReadAll(ini_);
     QVERIFY(after.startsWith(damaged.left(damaged.indexOf("[formpara]"))));
     QVERIFY(messages_.isEmpty());
+}
+
+// A settings file is a few hundred bytes; one of 2 MB is no settings file of
+// ours: it is not read (the window comes up as laid out) and not replaced.
+void TestFormPlacement::oversizedFileLeftAlone() {
+    QByteArray big = "[formpara]\nNormPos=10,20,537,420\n";
+    big += QByteArray(2 * 1024 * 1024, ';') + "\n";
+    WriteAll(ini_, big);
+    auto form = Make(Kind::Sizeable);
+    QVERIFY(Show(*form));
+    QVERIFY(!form->JvFormPlacement1->PlacementApplied()); // it centres itself
+    QVERIFY(Outer(*form).topLeft() != QPoint(10, 20));
+    QCOMPARE(form->height(), 640);
+    QVERIFY(messages_.isEmpty());
+    QVERIFY(form->close());
+    QCOMPARE(messages_.size(), 1);
+    QCOMPARE(messages_.first().text,
+             "Die Einstellungsdatei " + ini_ +
+                 " ist größer als 1 MB; sie bleibt unverändert, die Fensterposition wird nicht "
+                 "gespeichert.");
+    QCOMPARE(messages_.first().kind, tools::MessageKind::Error);
+    QVERIFY(!form->JvFormPlacement1->Saved());
+    form.reset(); // the save at destruction tries again, as for a file it cannot write
+    QCOMPARE(messages_.size(), 2);
+    QCOMPARE(messages_.last().text, messages_.first().text);
+    QCOMPARE(ReadAll(ini_), big);
+}
+
+// Stored with one pixel (or a sliver too thin to grab) on screen, a window
+// comes back whole; what is then saved is the place on screen.
+void TestFormPlacement::onePixelOnScreenComesBack_data() {
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QByteArray>("normPos");
+    QTest::newRow("main window, one pixel") << int(Kind::Fixed) << QByteArray("-526,-345,1,1");
+    QTest::newRow("detail window, one pixel") << int(Kind::Sizeable) << QByteArray("-526,-639,1,1");
+    QTest::newRow("title bar above the screen")
+        << int(Kind::Fixed) << QByteArray("300,-10,827,336");
+    QTest::newRow("40 pixels at the right edge")
+        << int(Kind::Fixed) << QByteArray("1240,300,1767,646");
+}
+
+void TestFormPlacement::onePixelOnScreenComesBack() {
+    QFETCH(int, kind);
+    QFETCH(QByteArray, normPos);
+    WriteAll(ini_, "[formpara]\nNormPos=" + normPos + "\n");
+    auto form = Make(Kind(kind));
+    QVERIFY(Show(*form));
+    QVERIFY(form->JvFormPlacement1->PlacementApplied());
+    const QRect screen(0, 0, 1280, 1024);
+    QTRY_VERIFY2(screen.contains(Outer(*form)), qPrintable(Four(Outer(*form))));
+    QVERIFY(form->close());
+    const QStringList saved = Value(ini_, "formpara", "NormPos").split(u',');
+    QCOMPARE(saved.size(), 4);
+    QVERIFY2(screen.contains(QRect(QPoint(saved[0].toInt(), saved[1].toInt()),
+                                   QPoint(saved[2].toInt() - 1, saved[3].toInt() - 1))),
+             qPrintable(saved.join(u',')));
 }
 
 void TestFormPlacement::bareNameLivesInConfigFolder() {

@@ -58,6 +58,10 @@ private slots:
     void restoreOptions();
     void fit_data();
     void fit();
+    void usablePart_data();
+    void usablePart();
+    void centre_data();
+    void centre();
 };
 
 void TestPlacementRules::screenMark() {
@@ -299,12 +303,49 @@ void TestPlacementRules::fit_data() {
     QTest::newRow("off screen above comes back") << PlacementRect{10, -900, 545, -500} << frame
                                                  << free << true << PlacementRect{10, 0, 545, 400};
     QTest::newRow("larger than the screen") << PlacementRect{5000, 5000, 7000, 7000} << frame
-                                            << free << true << PlacementRect{0, 0, 2000, 2000};
+                                            << free << true << PlacementRect{0, 0, 1280, 1024};
+    // Stored with one pixel on screen, the main window stays out of reach.
+    QTest::newRow("one pixel on screen comes back")
+        << PlacementRect{-526, -345, 1, 1} << frame << fixedSize << true
+        << PlacementRect{0, 0, 535, 373};
+    QTest::newRow("top strip 50 wide stays") << PlacementRect{-485, 300, 50, 700} << frame << free
+                                             << true << PlacementRect{-485, 300, 50, 700};
+    QTest::newRow("top strip 49 wide comes back")
+        << PlacementRect{-486, 300, 49, 700} << frame << free << true
+        << PlacementRect{0, 300, 535, 700};
+    QTest::newRow("only the bottom on screen comes back")
+        << PlacementRect{100, -390, 635, 10} << frame << free << true
+        << PlacementRect{100, 0, 635, 400};
+    QTest::newRow("title bar 1 pixel above the screen comes back")
+        << PlacementRect{100, -1, 635, 399} << frame << free << true
+        << PlacementRect{100, 0, 635, 400};
+    QTest::newRow("title bar 20 pixels above the bottom stays")
+        << PlacementRect{100, 1004, 635, 1404} << frame << free << true
+        << PlacementRect{100, 1004, 635, 1404};
+    QTest::newRow("title bar 19 pixels above the bottom comes back")
+        << PlacementRect{100, 1005, 635, 1405} << frame << free << true
+        << PlacementRect{100, 1024 - 400, 635, 1024};
+    QTest::newRow("taller than the screen: height held, moved onto it")
+        << PlacementRect{100, 50, 635, 1550} << frame << fixedWidth << true
+        << PlacementRect{100, 0, 635, 1024};
+    QTest::newRow("on the second screen, taller: held there")
+        << PlacementRect{1400, 0, 1935, 3000} << frame << fixedWidth << true
+        << PlacementRect{1400, 0, 1935, 1024};
+    QTest::newRow("minimum height larger than the screen wins")
+        << PlacementRect{0, 0, 535, 2000} << frame << SizeLimits{527, 1500, 527, 16777215} << true
+        << PlacementRect{0, 0, 535, 1527};
+    // Narrowed to the screen, a window far to the left would lose its strip.
+    QTest::newRow("wide window narrowed comes back")
+        << PlacementRect{-2000, 100, 400, 500} << frame << free << true
+        << PlacementRect{0, 100, 1280, 500};
+    QTest::newRow("touching no screen goes to the first")
+        << PlacementRect{1500, 2000, 2035, 2400} << frame << free << true
+        << PlacementRect{1280 - 535, 1024 - 400, 1280, 1024};
     QTest::newRow("second screen kept") << PlacementRect{1400, 100, 1935, 500} << frame << free
                                         << true << PlacementRect{1400, 100, 1935, 500};
     QTest::newRow("extremes, no overflow")
         << PlacementRect{INT_MIN, INT_MIN, INT_MAX, INT_MAX} << frame << free << true
-        << PlacementRect{0, 0, 16777215 + 8, 16777215 + 27};
+        << PlacementRect{0, 0, 1280, 1024};
     QTest::newRow("extremes without screens")
         << PlacementRect{INT_MAX - 5, INT_MIN, INT_MAX, INT_MIN + 10} << frame << fixedWidth
         << false << PlacementRect{16777215, -16777215, 16777215 + 535, -16777215 + 127};
@@ -320,6 +361,70 @@ void TestPlacementRules::fit() {
     if (withScreen)
         areas = {{0, 0, 1280, 1024}, {1280, 0, 2560, 1024}};
     QCOMPARE(FitPlacement(requested, margins, limits, areas), expected);
+}
+
+void TestPlacementRules::usablePart_data() {
+    QTest::addColumn<PlacementRect>("outer");
+    QTest::addColumn<bool>("usable");
+    QTest::newRow("whole window on screen") << PlacementRect{0, 0, 535, 400} << true;
+    QTest::newRow("one pixel") << PlacementRect{-526, -345, 1, 1} << false;
+    QTest::newRow("strip 50 x 20 in the corner") << PlacementRect{-485, 1004, 50, 1404} << true;
+    QTest::newRow("strip 49 wide") << PlacementRect{-486, 1004, 49, 1404} << false;
+    QTest::newRow("strip 19 high") << PlacementRect{0, 1005, 535, 1405} << false;
+    // One screen must hold the strip: 40 pixels on each of two is too little.
+    QTest::newRow("strip split over two screens") << PlacementRect{1240, 100, 1320, 500} << false;
+    QTest::newRow("small window wholly on screen") << PlacementRect{10, 10, 40, 25} << true;
+    QTest::newRow("empty rectangle") << PlacementRect{10, 10, 10, 10} << false;
+}
+
+void TestPlacementRules::usablePart() {
+    QFETCH(PlacementRect, outer);
+    QFETCH(bool, usable);
+    QCOMPARE(HasUsablePart(outer, {{0, 0, 1280, 1024}, {1280, 0, 2560, 1024}}), usable);
+}
+
+// The window that centres itself, as at scale factor 2, where the
+// 1280 x 1024 screen is 640 x 512 and the detail window 527 x 640.
+void TestPlacementRules::centre_data() {
+    QTest::addColumn<PlacementRect>("current");
+    QTest::addColumn<FrameMargins>("margins");
+    QTest::addColumn<SizeLimits>("limits");
+    QTest::addColumn<PlacementRect>("area");
+    QTest::addColumn<PlacementRect>("expected");
+    const FrameMargins none{};
+    const FrameMargins frame{4, 23, 4, 4};
+    const SizeLimits detail{527, 100, 527, 16777215};
+    const SizeLimits fixed{466, 377, 466, 377};
+    QTest::newRow("fits: centred, halves cut")
+        << PlacementRect{0, 0, 535, 400} << frame << SizeLimits{} << PlacementRect{0, 0, 1280, 1024}
+        << PlacementRect{372, 312, 907, 712};
+    QTest::newRow("work area below a panel")
+        << PlacementRect{0, 0, 535, 400} << frame << SizeLimits{}
+        << PlacementRect{0, 32, 1280, 1024} << PlacementRect{372, 328, 907, 728};
+    QTest::newRow("detail window at scale 2: height held")
+        << PlacementRect{0, 0, 527, 640} << none << detail << PlacementRect{0, 0, 640, 512}
+        << PlacementRect{56, 0, 583, 512};
+    QTest::newRow("detail window at scale 2 with a frame")
+        << PlacementRect{0, 0, 535, 667} << frame << detail << PlacementRect{0, 0, 640, 512}
+        << PlacementRect{52, 0, 587, 512};
+    QTest::newRow("detail window at scale 1.5 fits")
+        << PlacementRect{0, 0, 527, 640} << none << detail << PlacementRect{0, 0, 853, 682}
+        << PlacementRect{163, 21, 690, 661};
+    QTest::newRow("fixed dialog larger than the area: title bar on screen")
+        << PlacementRect{0, 0, 466, 377} << none << fixed << PlacementRect{100, 50, 400, 300}
+        << PlacementRect{100, 50, 566, 427};
+    QTest::newRow("second screen")
+        << PlacementRect{0, 0, 535, 400} << frame << SizeLimits{}
+        << PlacementRect{1280, 0, 2560, 1024} << PlacementRect{1652, 312, 2187, 712};
+}
+
+void TestPlacementRules::centre() {
+    QFETCH(PlacementRect, current);
+    QFETCH(FrameMargins, margins);
+    QFETCH(SizeLimits, limits);
+    QFETCH(PlacementRect, area);
+    QFETCH(PlacementRect, expected);
+    QCOMPARE(CentreOnArea(current, margins, limits, area), expected);
 }
 
 QTEST_GUILESS_MAIN(TestPlacementRules)

@@ -1,5 +1,7 @@
 #include "ui/dialogs/dialogparts.h"
 
+#include "settings/placement_rules.h"
+
 #include <QColor>
 #include <QFontMetrics>
 #include <QGuiApplication>
@@ -35,9 +37,12 @@ QString UpperAsciiLetters(const QString& text) {
 }
 
 QPoint CentredTopLeft(QSize window, const QRect& screen) {
-    // Integer division cuts towards zero, as the placement always has.
-    return {screen.x() + (screen.width() - window.width()) / 2,
-            screen.y() + (screen.height() - window.height()) / 2};
+    const settings::SizeLimits fixed{window.width(), window.height(), window.width(),
+                                     window.height()};
+    const settings::PlacementRect placed = settings::CentreOnArea(
+        {0, 0, window.width(), window.height()}, {}, fixed,
+        {screen.x(), screen.y(), screen.x() + screen.width(), screen.y() + screen.height()});
+    return {placed.left, placed.top};
 }
 
 QPoint ReopenPlacement::PositionForShow(QSize window, const QRect& screen) const {
@@ -79,7 +84,7 @@ FixedDialog::FixedDialog(QWidget* parent, QSize clientSize, Qt::WindowFlags extr
 void FixedDialog::setVisible(bool visible) {
     if (visible && !isVisible()) {
         const QScreen* target = screen() ? screen() : QGuiApplication::primaryScreen();
-        const QRect area = target ? target->geometry() : QRect();
+        const QRect area = target ? target->availableGeometry() : QRect();
         const bool first = !placement_.HasBeenShown();
         const QSize estimated = frameGeometry().size();
         // move() before showing also keeps QDialog from centring the window over

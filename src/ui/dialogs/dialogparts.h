@@ -26,8 +26,9 @@ void SetTextColour(QWidget* widget, const QColor& colour);
 // Raises "a" to "z" only, the counterpart of tools::LowerAsciiLetters.
 QString UpperAsciiLetters(const QString& text);
 
-// Top-left corner that centres a window of the given size on the screen; halves
-// are cut towards zero, also for a window larger than the screen.
+// Top-left corner that centres a window of the given size on the screen area;
+// halves are cut towards zero. A window larger than the area keeps to its
+// top-left corner, so that its title bar is on screen.
 QPoint CentredTopLeft(QSize window, const QRect& screen);
 
 // Where a dialog goes when it is shown: centred at its first showing, and later

@@ -490,13 +490,8 @@ void TForm1::showEvent(QShowEvent* event) {
     FormShow();
     if (!firstShowDone_) {
         firstShowDone_ = true;
-        if (!JvFormPlacement1->PlacementApplied()) {
-            if (QScreen* screen = this->screen()) {
-                QRect frame = frameGeometry();
-                frame.moveCenter(screen->availableGeometry().center());
-                move(frame.topLeft());
-            }
-        }
+        if (!JvFormPlacement1->PlacementApplied())
+            settings::CentreOnScreen(*this);
     }
 }
 

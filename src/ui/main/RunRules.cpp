@@ -1,6 +1,7 @@
 #include "ui/main/RunRules.h"
 
-#include <QLocale>
+#include "tools/date_text.h"
+
 #include <cmath>
 #include <limits>
 
@@ -23,27 +24,12 @@ int GaugeCents(double price) {
     return static_cast<int>(cents);
 }
 
-QString LongTimeFormatWithoutZone(const QString& format) {
-    // Drop every unquoted 't' field together with the blanks that separate it.
-    QString result;
-    bool quoted = false;
-    for (QChar c : format) {
-        if (c == u'\'')
-            quoted = !quoted;
-        if (!quoted && c == u't')
-            continue;
-        result += c;
-    }
-    return result.trimmed();
-}
-
 QString StatusTimeText(const QTime& time) {
-    const QLocale locale = QLocale::system();
-    return locale.toString(time, LongTimeFormatWithoutZone(locale.timeFormat(QLocale::LongFormat)));
+    return tools::LongTimeText(time);
 }
 
 QString StatusDateText(const QDate& date) {
-    return QLocale::system().toString(date, QLocale::ShortFormat);
+    return tools::ShortDateText(date);
 }
 
 } // namespace fapkalk

@@ -1,10 +1,10 @@
 #include "ui/output/FAP_Export.h"
 
+#include "settings/JvFormPlacement.h"
 #include "tools/messages.h"
 #include "ui/main/ResultGrid.h"
 #include "ui/main/Widgets.h"
 #include "ui/output/ExportFile.h"
-#include "ui/output/WindowPlace.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -13,7 +13,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QShowEvent>
 
 namespace fapkalk {
@@ -107,10 +106,11 @@ void TdlgFAP_EXPORT::setVisible(bool visible) {
     if (visible && !isVisible()) {
         // Centred at the first showing, later where it was last closed. Moving
         // the window also keeps QDialog from centring it over its parent.
-        const QScreen* target = screen() ? screen() : QGuiApplication::primaryScreen();
-        const QRect area = target ? target->geometry() : QRect();
         centrePending_ = !lastPosition_.has_value();
-        move(lastPosition_.value_or(CentredOnScreen(frameGeometry().size(), area)));
+        if (lastPosition_)
+            move(*lastPosition_);
+        else
+            settings::CentreOnScreen(*this);
     } else if (!visible && isVisible()) {
         lastPosition_ = pos();
     }
@@ -122,9 +122,7 @@ void TdlgFAP_EXPORT::showEvent(QShowEvent* event) {
     if (centrePending_ && !event->spontaneous()) {
         // The frame's size is known now: centre the whole window, frame included.
         centrePending_ = false;
-        const QScreen* target = screen() ? screen() : QGuiApplication::primaryScreen();
-        if (target)
-            move(CentredOnScreen(frameGeometry().size(), target->geometry()));
+        settings::CentreOnScreen(*this);
     }
 }
 
@@ -165,8 +163,7 @@ void TdlgFAP_EXPORT::Button1Click() {
         const ExportLayout layout =
             RadioGroup2->itemIndex() == 1 ? ExportLayout::Xls : ExportLayout::FixedPosition;
 
-        const std::string created =
-            ExportCreatedText(QDateTime::currentDateTime(), QLocale::system()).toStdString();
+        const std::string created = ExportCreatedText();
         const TableCriteria& c = table_->criteria;
         const ExportCriteria criteria{created, c.von, c.bis, c.staffel, c.options};
 

@@ -2,15 +2,12 @@
 
 #include "ui/main/ResultGrid.h"
 #include "ui/main/Widgets.h"
-#include "ui/output/WindowPlace.h"
 
 #include <QFrame>
-#include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
-#include <QScreen>
 #include <QShowEvent>
 #include <QTableView>
 #include <algorithm>
@@ -130,9 +127,7 @@ void TDetMore::setVisible(bool visible) {
         // QDialog from centring it over its parent.
         shownBefore_ = true;
         centrePending_ = true;
-        const QScreen* target = screen() ? screen() : QGuiApplication::primaryScreen();
-        if (target)
-            move(CentredOnScreen(frameGeometry().size(), target->geometry()));
+        settings::CentreOnScreen(*this);
     }
     QDialog::setVisible(visible);
 }
@@ -146,9 +141,8 @@ void TDetMore::showEvent(QShowEvent* event) {
         centrePending_ = false;
         const bool restored =
             JvFormPlacement1 && JvFormPlacement1->Active && JvFormPlacement1->PlacementApplied();
-        const QScreen* target = screen() ? screen() : QGuiApplication::primaryScreen();
-        if (!restored && target)
-            move(CentredOnScreen(frameGeometry().size(), target->geometry()));
+        if (!restored)
+            settings::CentreOnScreen(*this);
     }
     FormShow();
 }

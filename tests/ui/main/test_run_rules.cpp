@@ -1,5 +1,4 @@
-// The main window's widget-free decisions: resize rule, gauge cents and the
-// clock's time format.
+// The main window's widget-free decisions: the resize rule and gauge cents.
 #include "ui/main/RunRules.h"
 
 #include <QtTest>
@@ -16,8 +15,6 @@ private slots:
     void formCanResize();
     void gaugeCents_data();
     void gaugeCents();
-    void longTimeFormatWithoutZone_data();
-    void longTimeFormatWithoutZone();
 };
 
 void TestRunRules::formCanResize_data() {
@@ -72,29 +69,6 @@ void TestRunRules::gaugeCents() {
     QFETCH(double, price);
     QFETCH(int, cents);
     QCOMPARE(GaugeCents(price), cents);
-}
-
-void TestRunRules::longTimeFormatWithoutZone_data() {
-    QTest::addColumn<QString>("format");
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("german") << "HH:mm:ss t"
-                            << "HH:mm:ss";
-    QTest::newRow("english") << "h:mm:ss AP t"
-                             << "h:mm:ss AP";
-    QTest::newRow("zone first") << "t HH:mm:ss"
-                                << "HH:mm:ss";
-    QTest::newRow("no zone") << "HH:mm:ss"
-                             << "HH:mm:ss";
-    QTest::newRow("quoted t kept") << "HH 'Uhr' mm 't' t"
-                                   << "HH 'Uhr' mm 't'";
-    QTest::newRow("long zone field") << "HH:mm:ss tttt"
-                                     << "HH:mm:ss";
-}
-
-void TestRunRules::longTimeFormatWithoutZone() {
-    QFETCH(QString, format);
-    QFETCH(QString, expected);
-    QCOMPARE(LongTimeFormatWithoutZone(format), expected);
 }
 
 QTEST_MAIN(TestRunRules)

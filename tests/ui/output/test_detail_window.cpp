@@ -13,11 +13,13 @@
 #include <QCheckBox>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QScreen>
 #include <QStandardPaths>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -97,6 +99,7 @@ private slots:
     void exportFromDetailIsExportFromMain();
     void millionRowsOpenQuickly();
     void placementSection();
+    void tallerThanTheScreenIsHeldToIt();
 
 private:
     QTemporaryDir dir_;
@@ -138,7 +141,7 @@ void TestDetailWindow::window() {
     // Centred on the desktop at its first showing.
     d.show();
     QVERIFY(QTest::qWaitForWindowExposed(&d));
-    const QRect screen = d.screen()->geometry();
+    const QRect screen = d.screen()->availableGeometry();
     QVERIFY(qAbs(d.frameGeometry().center().x() - screen.center().x()) <= 1);
     QVERIFY(qAbs(d.frameGeometry().center().y() - screen.center().y()) <= 1);
     d.hide();
@@ -514,6 +517,28 @@ void TestDetailWindow::placementSection() {
     QCOMPARE(d.width(), 527);
     d.close();
     QCOMPARE(messages.messages().size(), 0);
+}
+
+// As at a high scale factor (QT_SCALE_FACTOR=2 makes a 1024-pixel screen 512
+// high): a window taller than the screen is held to its height and placed on
+// it, its title bar and its buttons in reach.
+void TestDetailWindow::tallerThanTheScreenIsHeldToIt() {
+    TDetMore& d = *detail_;
+    const QRect screen =
+        (d.screen() ? d.screen() : QGuiApplication::primaryScreen())->availableGeometry();
+    d.ResizeWindow(kDetailWindowWidth, screen.height() + 300);
+    d.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&d));
+    QTRY_VERIFY2(screen.contains(d.frameGeometry()),
+                 qPrintable(QStringLiteral("%1,%2 %3x%4")
+                                .arg(d.frameGeometry().x())
+                                .arg(d.frameGeometry().y())
+                                .arg(d.frameGeometry().width())
+                                .arg(d.frameGeometry().height())));
+    QCOMPARE(d.frameGeometry().height(), screen.height());
+    QCOMPARE(d.width(), kDetailWindowWidth);
+    QVERIFY(screen.contains(d.BitBtn1->mapToGlobal(d.BitBtn1->rect().bottomRight())));
+    d.hide();
 }
 
 QTEST_MAIN(TestDetailWindow)
