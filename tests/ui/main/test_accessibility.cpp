@@ -17,7 +17,6 @@
 #include <QtTest>
 
 using namespace fapkalk;
-using testkit::kNoIni;
 using testkit::MainControls;
 
 namespace {
