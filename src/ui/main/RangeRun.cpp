@@ -66,7 +66,6 @@ RangeRun::Outcome RangeRun::Run(double von, double bis, double step, const CalcO
     }
     ShowProgress(progressRow, progressPrice);
     Finish(row);
-    outcome.rows = std::max(row, 1);
     return outcome;
 }
 

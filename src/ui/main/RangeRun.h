@@ -30,8 +30,7 @@ public:
     };
 
     struct Outcome {
-        int rows = 0;              // rows written, the grid's row count (at least 1)
-        bool limitReached = false; // stopped at maxRows
+        bool limitReached = false; // stopped at maxRows, the rows so far kept
     };
 
     RangeRun(ResultGridModel& grid, const Display& display, RunState& state, int maxRows);
