@@ -1,7 +1,6 @@
 // The tariff tables and the price engine: AEP, KP and AVP from a typed price.
 #include "pricing/engine.h"
 #include "pricing/numbers.h"
-#include "pricing/tariff_tables.h"
 
 #include <QtTest>
 
@@ -170,31 +169,6 @@ private slots:
                 table == 4 && (amount == 23.40 || amount == 121.60 || amount == 162.20);
             COMPARE_EXACT(amount, oneCentMore ? fapkalk::RoundCents(product + 0.01) : product);
         }
-    }
-
-    // The engine's counting lookup finds the band a plain scan finds: at every
-    // limit, the doubles right beside it, between the limits and beyond them.
-    void bandLookup() {
-        const auto check = [](std::span<const TariffBand> table, const auto& lookup) {
-            std::vector<double> prices = {-1e300, -1.0, 0.0, 1e-300, 1e9, HUGE_VAL, -HUGE_VAL};
-            for (std::size_t i = 0; i + 1 < table.size(); ++i) {
-                const double limit = table[i].limit;
-                prices.push_back(limit);
-                prices.push_back(std::nextafter(limit, HUGE_VAL));
-                prices.push_back(std::nextafter(limit, -HUGE_VAL));
-                prices.push_back(limit + 0.01);
-                prices.push_back(limit - 0.01);
-            }
-            for (double price : prices)
-                QCOMPARE(fapkalk::tables::CountBelow(lookup.limits, price), ScanBand(table, price));
-            QCOMPARE(fapkalk::tables::CountBelow(lookup.limits, std::nan("")), std::size_t{0});
-        };
-        check(fapkalk::StandardWholesaleTable(), fapkalk::tables::kStandardWholesaleLookup);
-        check(fapkalk::NotReimbursableWholesaleTable(),
-              fapkalk::tables::kNotReimbursableWholesaleLookup);
-        check(fapkalk::HomeopathicWholesaleTable(), fapkalk::tables::kHomeopathicWholesaleLookup);
-        check(fapkalk::KpTable(), fapkalk::tables::kKpLookup);
-        check(fapkalk::AvpTable(), fapkalk::tables::kAvpLookup);
     }
 
     // --- Wholesale step ---------------------------------------------------
