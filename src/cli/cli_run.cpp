@@ -6,16 +6,22 @@
 #include "pricing/engine.h"
 #include "pricing/export_lines.h"
 #include "pricing/numbers.h"
+#include "pricing/price_rows.h"
 #include "pricing/range_step.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <condition_variable>
+#include <cstring>
+#include <deque>
 #include <fstream>
 #include <limits>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <system_error>
+#include <thread>
 #include <vector>
 
 namespace fapkalk::cli {
@@ -63,14 +69,6 @@ std::optional<double> ReadNumber(ByteSink& err, std::string_view name, std::stri
     return NumberValue(text);
 }
 
-// The range loop's prices stay at or below bis, and every amount the engine
-// forms grows with the price; so when the largest price can be computed,
-// every row can, and a floating-point error is found before anything is
-// written.
-void CheckComputable(double largestPrice, const CalcOptions& options, double vatFactor) {
-    (void)CalcPrices(largestPrice, options, vatFactor);
-}
-
 // Where the export bytes go: standard output or a file that is replaced only
 // when everything succeeded.
 class Destination {
@@ -107,88 +105,152 @@ private:
     std::unique_ptr<FileSink> file_;
 };
 
-// Collects file lines into 64 KiB chunks for the sink.
-class RowStream {
+// Blocks of export bytes written by a second thread, so that the next rows
+// are computed while the last ones go to the file (on two cores the run then
+// takes about as long as the writing alone). The thread starts with the first
+// full block; a short output is written by the calling thread at the end.
+class BlockWriter {
 public:
-    RowStream(ByteSink& sink, ExportLayout layout) : sink_(sink), builder_(layout) {
-        chunk_.reserve(kChunk + 512);
+    static constexpr std::size_t kBlock = 256 * 1024;
+
+    explicit BlockWriter(ByteSink& sink) : sink_(sink), current_(NewBlock()) {}
+    ~BlockWriter() { Stop(); }
+    BlockWriter(const BlockWriter&) = delete;
+    BlockWriter& operator=(const BlockWriter&) = delete;
+
+    // Where the next bytes go: room for kMaxRowLineSize bytes at least.
+    char* end() { return current_.data.get() + current_.size; }
+
+    // The block now ends at end; hands it on once it is full. False once
+    // writing has failed.
+    bool Advance(char* end) {
+        current_.size = static_cast<std::size_t>(end - current_.data.get());
+        return current_.size < kBlock || Pass();
     }
 
-    void AppendHead(std::string_view bytes) { chunk_.append(bytes); }
-
-    // False once the sink has failed.
-    bool AppendRow(const ExportRow& row) {
-        builder_.AppendRow(chunk_, row);
-        if (chunk_.size() >= kChunk)
-            return Flush();
+    bool Append(std::string_view bytes) {
+        while (!bytes.empty()) {
+            const std::size_t n = std::min(bytes.size(), kBlock - std::min(kBlock, current_.size));
+            std::memcpy(end(), bytes.data(), n);
+            bytes.remove_prefix(n);
+            if (!Advance(end() + n))
+                return false;
+        }
         return true;
     }
 
-    bool Flush() {
-        const bool ok = sink_.Write(chunk_);
-        chunk_.clear();
+    // Writes what is left and waits for the thread. False when writing failed.
+    bool Finish() {
+        Stop();
+        if (failed_)
+            return false;
+        const bool ok = current_.size == 0 || sink_.Write(current_.bytes());
+        current_.size = 0;
         return ok;
     }
 
 private:
-    static constexpr std::size_t kChunk = 64 * 1024;
-    ByteSink& sink_;
-    ExportLineBuilder builder_;
-    std::string chunk_;
-};
+    static constexpr std::size_t kQueued = 2;
 
-// FormatPrice of the last amount again when the amount repeats, as KP and AVP
-// do for several rows of a fine range (five-cent steps, fixed bands). The
-// text is a function of the amount alone, so this changes nothing but the
-// time a long range takes.
-class CachedPriceText {
-public:
-    const std::string& operator()(double amount) {
-        if (!valid_ || !(amount == amount_)) {
-            text_ = FormatPrice(amount);
-            amount_ = amount;
-            valid_ = true;
-        }
-        return text_;
-    }
+    struct Block {
+        std::unique_ptr<char[]> data;
+        std::size_t size = 0;
+        std::string_view bytes() const { return {data.get(), size}; }
+    };
 
-private:
-    double amount_ = 0;
-    bool valid_ = false;
-    std::string text_;
-};
+    static Block NewBlock() { return {std::make_unique<char[]>(kBlock + kMaxRowLineSize), 0}; }
 
-std::string FapCell(double price, const CalcOptions& options) {
-    return options.AepInput ? std::string(kAepPlaceholderCell) : FormatPrice(price);
-}
-
-// The rows of a range or batch as the export file holds them: the head, then
-// one row a price, to standard output or the file named by -o.
-class RowWriter {
-public:
-    RowWriter(const Arguments& a, ByteSink& out)
-        : options_(a.options), destination_(out, a.output),
-          stream_(destination_.sink(), a.format.value_or(ExportLayout::FixedPosition)) {}
-
-    // Reports and returns false when the file cannot be created.
-    bool Open(std::string_view head, ByteSink& err) {
-        if (!destination_.Open(err))
+    bool Pass() {
+        if (!thread_.joinable())
+            thread_ = std::thread([this] { WriteBlocks(); });
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [this] { return full_.size() < kQueued || failed_; });
+        if (failed_)
             return false;
-        stream_.AppendHead(head);
+        full_.push_back(std::move(current_));
+        if (!spare_.empty()) {
+            current_ = std::move(spare_.back());
+            spare_.pop_back();
+        } else {
+            current_ = NewBlock();
+        }
+        changed_.notify_all();
         return true;
     }
 
+    void WriteBlocks() {
+        std::unique_lock lock(mutex_);
+        for (;;) {
+            changed_.wait(lock, [this] { return !full_.empty() || stopping_; });
+            if (full_.empty())
+                return;
+            Block block = std::move(full_.front());
+            full_.pop_front();
+            lock.unlock();
+            const bool ok = sink_.Write(block.bytes());
+            block.size = 0;
+            lock.lock();
+            spare_.push_back(std::move(block));
+            if (!ok) {
+                failed_ = true;
+                full_.clear();
+            }
+            changed_.notify_all();
+        }
+    }
+
+    // Lets the thread write everything queued, then joins it.
+    void Stop() {
+        if (!thread_.joinable())
+            return;
+        {
+            std::lock_guard lock(mutex_);
+            stopping_ = true;
+        }
+        changed_.notify_all();
+        thread_.join();
+    }
+
+    ByteSink& sink_;
+    Block current_;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::deque<Block> full_;
+    std::vector<Block> spare_;
+    bool failed_ = false;
+    bool stopping_ = false;
+    std::thread thread_;
+};
+
+// The rows of a range or batch as the export file holds them: the head, then
+// one row a price, to standard output or the file named by -o. The lines are
+// written from the rows' numbers; no cell text is made.
+class RowWriter {
+public:
+    RowWriter(const Arguments& a, ByteSink& out)
+        : destination_(out, a.output), layout_(a.format.value_or(ExportLayout::FixedPosition)) {}
+
+    // Reports and returns false when the file cannot be created or written.
+    bool Open(std::string_view head, ByteSink& err) {
+        if (!destination_.Open(err))
+            return false;
+        blocks_.emplace(destination_.sink());
+        if (blocks_->Append(head))
+            return true;
+        destination_.ReportFailure(err);
+        return false;
+    }
+
     // Reports and returns false once the output has failed.
-    bool Append(double price, const PriceResult& r, ByteSink& err) {
-        const std::string fap = FapCell(price, options_);
-        if (stream_.AppendRow({fap, aep_(r.aep), kp_(r.kp), avp_(r.avp)}))
+    bool Append(const RowCells& cells, ByteSink& err) {
+        if (blocks_->Advance(WriteRowLine(blocks_->end(), layout_, cells)))
             return true;
         destination_.ReportFailure(err);
         return false;
     }
 
     int Finish(ByteSink& err) {
-        if (!stream_.Flush() || !destination_.sink().Finish()) {
+        if (!blocks_->Finish() || !destination_.sink().Finish()) {
             destination_.ReportFailure(err);
             return kExitRefused;
         }
@@ -196,11 +258,36 @@ public:
     }
 
 private:
-    CalcOptions options_;
     Destination destination_;
-    RowStream stream_;
-    CachedPriceText aep_, kp_, avp_;
+    ExportLayout layout_;
+    std::optional<BlockWriter> blocks_; // after Open
 };
+
+// The prices of a range or batch, from the lowest to the largest, never mix
+// the bands of their amounts with the size: below 10,000 € every amount of a
+// row stays far below the 10,000,000 a cell holds and far from any
+// floating-point limit, and from there on every amount rises with the price
+// (open bands only, and roundings that never fall as their argument rises).
+// So when the row of the largest price can be computed and fits, every row
+// can and does, and a refusal comes before anything is written.
+void CheckLargestRow(const PriceRows& rows, double largestPrice) {
+    (void)rows.Row(largestPrice);
+}
+
+// bis need not be a price of the range: when its row is refused, the last
+// price of the running sum decides.
+void CheckRangeRows(const PriceRows& rows, double von, double bis, double step) {
+    try {
+        CheckLargestRow(rows, bis);
+        return;
+    } catch (const AmountTooLarge&) {
+    } catch (const FloatError&) {
+    }
+    double last = von;
+    for (double price = von; !(price > bis); price = price + step)
+        last = price;
+    CheckLargestRow(rows, last);
+}
 
 int RunPrice(const Arguments& a, double vatFactor, ByteSink& out, ByteSink& err) {
     const auto price = ReadNumber(err, "PREIS", a.operands[0]);
@@ -211,27 +298,29 @@ int RunPrice(const Arguments& a, double vatFactor, ByteSink& out, ByteSink& err)
         Report(err, r.refusal);
         return kExitRefused;
     }
+    const RowCells cells = CellsOf(*price, r, a.options);
     std::string text;
     if (a.format) {
-        ExportLineBuilder builder(*a.format);
-        const std::string fap = FapCell(*price, a.options);
-        const std::string aep = FormatPrice(r.aep);
-        const std::string kp = FormatPrice(r.kp);
-        const std::string avp = FormatPrice(r.avp);
-        builder.AppendRow(text, {fap, aep, kp, avp});
+        char line[kMaxRowLineSize];
+        text.assign(line, WriteRowLine(line, *a.format, cells));
     } else {
-        text += kLabelFap;
-        text += a.options.AepInput ? std::string(kPanelAepPlaceholder) : FormatPrice(*price);
-        text += '\n';
-        text += kLabelAep;
-        text += FormatPrice(r.aep);
-        text += '\n';
-        text += kLabelKp;
-        text += FormatPrice(r.kp);
-        text += '\n';
-        text += kLabelAvp;
-        text += FormatPrice(r.avp);
-        text += '\n';
+        const auto add = [&text](std::string_view label, ShownPrice shown) {
+            char cell[kShownTextSize];
+            WriteShownText(cell, shown);
+            text += label;
+            text.append(cell, sizeof cell);
+            text += '\n';
+        };
+        if (a.options.AepInput) {
+            text += kLabelFap;
+            text += kPanelAepPlaceholder;
+            text += '\n';
+        } else {
+            add(kLabelFap, cells.fap);
+        }
+        add(kLabelAep, cells.aep);
+        add(kLabelKp, cells.kp);
+        add(kLabelAvp, cells.avp);
         if (a.explain) {
             text += '\n';
             text += ExplainPrices(*price, a.options, vatFactor);
@@ -284,7 +373,8 @@ int RunRange(const Arguments& a, double vatFactor, ByteSink& out, ByteSink& err)
         Report(err, kStepTooSmallText);
         return kExitRefused;
     }
-    CheckComputable(*bis, a.options, vatFactor);
+    const PriceRows rows(a.options, vatFactor);
+    CheckRangeRows(rows, *von, *bis, *step);
     const auto head = Head(a, a.operands[0], a.operands[1], a.operands[2], err);
     if (!head)
         return kExitRefused;
@@ -295,7 +385,7 @@ int RunRange(const Arguments& a, double vatFactor, ByteSink& out, ByteSink& err)
     // The running sum, as the window adds it: price + step each row, never
     // von + row * step, so both list the very same prices.
     for (double price = *von; !(price > *bis); price = price + *step)
-        if (!writer.Append(price, CalcPrices(price, a.options, vatFactor), err))
+        if (!writer.Append(rows.Row(price), err))
             return kExitRefused;
     return writer.Finish(err);
 }
@@ -356,11 +446,12 @@ int RunBatch(const Arguments& a, double vatFactor, std::istream& stdIn, ByteSink
     const auto entries = ReadBatch(*in, err);
     if (!entries)
         return kExitRefused;
+    const PriceRows rows(a.options, vatFactor);
     double largest = 0;
     for (const BatchEntry& e : *entries)
         largest = std::max(largest, e.price);
     if (largest > 0)
-        CheckComputable(largest, a.options, vatFactor);
+        CheckLargestRow(rows, largest);
     const auto head = Head(a, {}, {}, {}, err);
     if (!head)
         return kExitRefused;
@@ -369,10 +460,10 @@ int RunBatch(const Arguments& a, double vatFactor, std::istream& stdIn, ByteSink
     if (!writer.Open(*head, err))
         return kExitRefused;
     for (const BatchEntry& e : *entries) {
-        const PriceResult r = CalcPrices(e.price, a.options, vatFactor);
-        if (r.refusal != nullptr)
-            Report(err, "Zeile " + std::to_string(e.line) + ": " + r.refusal);
-        if (!writer.Append(e.price, r, err))
+        const RowCells cells = rows.Row(e.price);
+        if (cells.refusal != nullptr)
+            Report(err, "Zeile " + std::to_string(e.line) + ": " + cells.refusal);
+        if (!writer.Append(cells, err))
             return kExitRefused;
     }
     return writer.Finish(err);
@@ -416,6 +507,9 @@ int RunCli(std::span<const std::string> args, std::istream& in, ByteSink& out, B
         }
     } catch (const FloatError& e) {
         // An open output file is dropped as its sink goes out of scope.
+        Report(err, e.what());
+        return kExitRefused;
+    } catch (const AmountTooLarge& e) {
         Report(err, e.what());
         return kExitRefused;
     }
