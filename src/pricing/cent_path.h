@@ -394,7 +394,7 @@ inline bool SplitNearCents(double x, NearCents& out) {
 // Whether a Factor band's rounding of an amount with this drift gives the
 // whole-cent rounding (2 above); scaled is cents * perMille + offset.
 inline bool RoundingHolds(std::uint64_t scaled, double drift, std::uint64_t perMille) {
-    const double y = static_cast<double>(scaled % 1000) + drift * static_cast<double>(perMille);
+    const double y = AsDouble(scaled % 1000) + drift * AsDouble(perMille);
     return y > kErrorRoom - kTolerance && y < 1000.0 - kTolerance - kErrorRoom;
 }
 
