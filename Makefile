@@ -46,11 +46,25 @@ fuzz-build: deps $(FUZZ_DIR)/build.ninja
 fuzz: fuzz-build
 	fuzz/run-fuzzers.sh $(FUZZ_DIR) $(FUZZ_SECONDS)
 
-# The Debian package of the Release build (dependencies computed by
-# dpkg-shlibdeps); install it with: sudo apt install ./build/release/fapkalk_*.deb
-package: build
-	cd $(RELEASE_DIR) && cpack -G DEB
-	@echo "Paket: $$(ls -t $(CURDIR)/$(RELEASE_DIR)/fapkalk_*.deb | head -1)"
+# The Debian package, from a Release build of its own made with Debian's
+# hardening flags as dpkg-buildflags gives them to every Debian package
+# (fortified functions, stack protector, read-only relocations, immediate
+# binding); the library dependencies are computed by dpkg-shlibdeps. lintian,
+# where installed, then checks the package, hardening included. Install it with:
+# sudo apt install ./build/package/fapkalk_*.deb
+PACKAGE_DIR := build/package
+BUILDFLAGS  := DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get
+package: deps
+	cmake -S . -B $(PACKAGE_DIR) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release \
+		-DFAPKALK_BUILD_TESTS=OFF -DFAPKALK_BUILD_BENCH=OFF \
+		-DCMAKE_CXX_FLAGS="$$($(BUILDFLAGS) CPPFLAGS) $$($(BUILDFLAGS) CXXFLAGS)" \
+		-DCMAKE_EXE_LINKER_FLAGS="$$($(BUILDFLAGS) LDFLAGS)"
+	cmake --build $(PACKAGE_DIR)
+	cd $(PACKAGE_DIR) && cpack -G DEB
+	@deb=$$(ls -t $(CURDIR)/$(PACKAGE_DIR)/fapkalk_*.deb | head -1); \
+	tests/package/lint_deb.sh --hardened "$$deb"; rc=$$?; \
+	if [ $$rc -ne 0 ] && [ $$rc -ne 77 ]; then exit $$rc; fi; \
+	echo "Paket: $$deb"
 
 # The long random session on the main window (the sanitizer build's soak test):
 # SOAK_ACTIONS actions from seed SOAK_SEED; the same pair replays a session.

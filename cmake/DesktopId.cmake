@@ -1,9 +1,23 @@
-# The publisher's addresses as the package, the desktop file and the metainfo
-# write them: lower case, the web address with a scheme.
-string(TOLOWER "${FAPKALK_PUBLISHER_EMAIL}" FAPKALK_CONTACT_MAIL)
-string(TOLOWER "${FAPKALK_PUBLISHER_WEB}" FAPKALK_HOMEPAGE)
-if(NOT FAPKALK_HOMEPAGE MATCHES "^[a-z]+://")
-    set(FAPKALK_HOMEPAGE "https://${FAPKALK_HOMEPAGE}/")
+# The package's maintainer and the project's homepage, written alike into the
+# package's Maintainer and Homepage fields, the changelog's trailer, the
+# copyright file and the AppStream metainfo. The defaults are the publisher's
+# (made-up) addresses; a distributor sets its own, e.g.
+# -DFAPKALK_MAINTAINER="Anna Muster <anna@apotheke.example.at>".
+string(TOLOWER "${FAPKALK_PUBLISHER_EMAIL}" _fapkalk_mail)
+string(TOLOWER "${FAPKALK_PUBLISHER_WEB}" _fapkalk_web)
+if(NOT _fapkalk_web MATCHES "^[a-z]+://")
+    set(_fapkalk_web "https://${_fapkalk_web}/")
+endif()
+set(FAPKALK_MAINTAINER "${FAPKALK_PUBLISHER_NAME} <${_fapkalk_mail}>" CACHE STRING
+    "Package maintainer as \"Name <e-mail>\" (Maintainer field, changelog, copyright)")
+set(FAPKALK_HOMEPAGE "${_fapkalk_web}" CACHE STRING
+    "Project homepage with scheme (Homepage field, copyright, metainfo)")
+if(NOT FAPKALK_MAINTAINER MATCHES "^([^<>]*[^<> ]) <([^<> ]+@[^<> ]+)>$")
+    message(FATAL_ERROR "FAPKALK_MAINTAINER \"${FAPKALK_MAINTAINER}\" is not \"Name <e-mail>\"")
+endif()
+set(FAPKALK_CONTACT_MAIL "${CMAKE_MATCH_2}")
+if(NOT FAPKALK_HOMEPAGE MATCHES "^https?://[^ ]+$")
+    message(FATAL_ERROR "FAPKALK_HOMEPAGE \"${FAPKALK_HOMEPAGE}\" is no http(s) address")
 endif()
 
 # FAPKALK_APP_ID: the reverse-domain id that the desktop file, the icon and the

@@ -3,6 +3,7 @@
 #include "publisher.h"
 #include "tools/tools.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -44,18 +45,19 @@ CommandLineResult ParseCommandLine(const QStringList& arguments, QChar separator
     return result;
 }
 
-bool AsksForVersion(const QStringList& arguments) {
-    return arguments.size() >= 2 &&
-           tools::LowerAsciiLetters(arguments.at(1)) == QLatin1String("--version");
+namespace {
+
+bool FirstParameterIsOneOf(const QStringList& arguments,
+                           std::initializer_list<QLatin1String> names) {
+    if (arguments.size() < 2)
+        return false;
+    const QString parameter = tools::LowerAsciiLetters(arguments.at(1));
+    return std::any_of(names.begin(), names.end(),
+                       [&parameter](QLatin1String name) { return parameter == name; });
 }
 
-QString VersionText() {
-    return QStringLiteral("fapkalk ") + QString::fromUtf8(publisher::ProgramVersion) + u'\n' +
-           QString::fromUtf8(publisher::Copyright) + u'\n';
-}
-
-int PrintVersion(std::FILE* out, std::FILE* err) {
-    const QByteArray text = VersionText().toUtf8();
+int PrintText(const QString& message, std::FILE* out, std::FILE* err) {
+    const QByteArray text = message.toUtf8();
     errno = 0;
     const bool written = std::fwrite(text.constData(), 1, static_cast<std::size_t>(text.size()),
                                      out) == static_cast<std::size_t>(text.size());
@@ -67,6 +69,51 @@ int PrintVersion(std::FILE* out, std::FILE* err) {
                  error != 0 ? std::strerror(error) : "unbekannter Fehler");
     std::fflush(err);
     return 1;
+}
+
+} // namespace
+
+bool AsksForVersion(const QStringList& arguments) {
+    return FirstParameterIsOneOf(arguments, {QLatin1String("--version")});
+}
+
+bool AsksForHelp(const QStringList& arguments) {
+    return FirstParameterIsOneOf(arguments, {QLatin1String("--help"), QLatin1String("-h")});
+}
+
+QString VersionText() {
+    return QStringLiteral("fapkalk ") + QString::fromUtf8(publisher::ProgramVersion) + u'\n' +
+           QString::fromUtf8(publisher::Copyright) + u'\n';
+}
+
+QString HelpText() {
+    return QStringLiteral(
+        "Aufruf: fapkalk [PARAMETER]\n"
+        "\n"
+        "Startet das Programmfenster der FAP-Kalkulation. Nur der erste Parameter zählt.\n"
+        "\n"
+        "Parameter:\n"
+        "  /noini                   es werden keine Einstellungen (Fensterposition)\n"
+        "                           gelesen oder gespeichert\n"
+        "  /inidest:<pfad>          Einstellungen in <pfad>/kalvor.ini,\n"
+        "                           z.B. /inidest:$HOME/praxis\n"
+        "  /inidest:<pfad+iniName>  Einstellungen in dieser Datei (Name mit \".ini\"),\n"
+        "                           z.B. /inidest:$HOME/praxis/kalvor.ini\n"
+        "  /?                       die Aufrufparameter in einem Meldungsfenster\n"
+        "  -h, --help               diese Hilfe\n"
+        "  --version                Versionsnummer\n"
+        "\n"
+        "Ohne /inidest: liegen die Einstellungen in ~/.config/fapkalk/kalvor.ini\n"
+        "($XDG_CONFIG_HOME/fapkalk/kalvor.ini). Mehr in \"man fapkalk\";\n"
+        "dieselbe Berechnung auf der Kommandozeile: fapkalk-cli --help.\n");
+}
+
+int PrintVersion(std::FILE* out, std::FILE* err) {
+    return PrintText(VersionText(), out, err);
+}
+
+int PrintHelp(std::FILE* out, std::FILE* err) {
+    return PrintText(HelpText(), out, err);
 }
 
 } // namespace fapkalk

@@ -1,5 +1,5 @@
 // The program's one command-line parameter: "/?", "/noini" or "/inidest:<path>",
-// and "--version", which is answered before any window exists.
+// and "--version" and "--help", which are answered before any window exists.
 #pragma once
 
 #include <QChar>
@@ -42,13 +42,23 @@ CommandLineResult ParseCommandLine(const QStringList& arguments,
 // ParseCommandLine; later parameters do not count.
 bool AsksForVersion(const QStringList& arguments);
 
+// True when the first parameter is "--help" or "-h", the way a Linux user asks
+// (lowered like every parameter). Answered before QApplication exists, like
+// "--version"; "/?" keeps its message box.
+bool AsksForHelp(const QStringList& arguments);
+
 // The answer to "--version", in the style of fapkalk-cli: "fapkalk <version>",
 // then the copyright line, each ended by a line feed.
 QString VersionText();
 
-// Writes VersionText() to out and returns the exit code: 0 when all of it was
-// written and flushed; otherwise 1, with the reason on err (a full disk or a
-// closed pipe must not pass for success).
+// The answer to "--help": every parameter ("/noini", "/inidest:", "/?",
+// "--help", "--version") with Linux examples, and where the settings file lives.
+QString HelpText();
+
+// Write VersionText() or HelpText() to out and return the exit code: 0 when all
+// of it was written and flushed; otherwise 1, with the reason on err (a full
+// disk or a closed pipe must not pass for success).
 int PrintVersion(std::FILE* out, std::FILE* err);
+int PrintHelp(std::FILE* out, std::FILE* err);
 
 } // namespace fapkalk

@@ -375,7 +375,12 @@ int RunRange(const Arguments& a, double vatFactor, ByteSink& out, ByteSink& err)
     }
     const PriceRows rows(a.options, vatFactor);
     CheckRangeRows(rows, *von, *bis, *step);
-    const auto head = Head(a, a.operands[0], a.operands[1], a.operands[2], err);
+    // The window's key filter turns a typed comma into a point, so its header
+    // never shows "0,5": the texts go into the header as the window holds them.
+    const std::string vonText = ReplaceChar(a.operands[0], ',', '.');
+    const std::string bisText = ReplaceChar(a.operands[1], ',', '.');
+    const std::string stepText = ReplaceChar(a.operands[2], ',', '.');
+    const auto head = Head(a, vonText, bisText, stepText, err);
     if (!head)
         return kExitRefused;
 

@@ -7,22 +7,18 @@
 
 namespace fapkalk::cli {
 
-// The date and time in the user's short date and long time format (the
-// LC_TIME locale in force, strftime "%x" and "%X"). Under the C or POSIX
-// locale the German form dd.mm.yyyy hh:mm:ss is used: the program serves
-// Austrian pharmacies, and the American form of the C locale would be
-// misread there.
-std::string CreatedTextFor(const std::tm& local);
+// Turns the header's moment into its date-time text.
+using CreatedTextFormatter = std::string (*)(std::time_t moment);
 
-// True when the LC_TIME locale in force is C or POSIX (C.UTF-8 included).
-bool TimeLocaleIsPlain();
+// fapkalk-cli's main() sets the window's formatter (the user's short date with
+// a four-digit year and long time, tools/date_text.h), so tool and window write
+// the same bytes. Without one, as in the tests and the fuzz targets, which
+// build this library without Qt, the German form dd.mm.yyyy hh:mm:ss of local
+// time is written, which is what the window writes under the C locale.
+void SetCreatedTextFormatter(CreatedTextFormatter formatter);
 
-// The moment the header records: SOURCE_DATE_EPOCH (seconds since the epoch)
-// when set, for reproducible output, otherwise now. nullopt with error set for
-// a malformed SOURCE_DATE_EPOCH.
-std::optional<std::time_t> CreationTime(std::string& error);
-
-// CreationTime as local time, formatted by CreatedTextFor.
+// CreationTime (SOURCE_DATE_EPOCH or now) through the formatter. nullopt with
+// error set for a malformed SOURCE_DATE_EPOCH or a moment local time cannot show.
 std::optional<std::string> CreatedTextNow(std::string& error);
 
 } // namespace fapkalk::cli

@@ -1,7 +1,9 @@
 // fapkalk-cli: the price calculation of the window on the command line.
 #include "cli/cli_output.h"
 #include "cli/cli_run.h"
+#include "cli/cli_time.h"
 #include "pricing/file_writer.h"
+#include "tools/date_text.h"
 
 #include <clocale>
 #include <csignal>
@@ -19,13 +21,21 @@ extern "C" void OnTerminatingSignal(int signal) {
     std::raise(signal);
 }
 
+// The header's date and time exactly as the window's export writes them.
+std::string WindowCreatedText(std::time_t moment) {
+    const QDateTime local = QDateTime::fromSecsSinceEpoch(moment);
+    if (!local.isValid())
+        return {};
+    return tools::CreatedDateTimeText(local);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     // Only the date and time of the header and the system's error texts follow
     // the user's locale; numbers never do.
-    std::setlocale(LC_TIME, "");
     std::setlocale(LC_MESSAGES, "");
+    fapkalk::cli::SetCreatedTextFormatter(WindowCreatedText);
     for (int signal : {SIGINT, SIGTERM, SIGHUP})
         std::signal(signal, OnTerminatingSignal);
     std::ios::sync_with_stdio(false);

@@ -24,9 +24,10 @@ private slots:
     void parse_data();
     void parse();
     void helpText();
-    void asksForVersion_data();
-    void asksForVersion();
+    void asksForVersionOrHelp_data();
+    void asksForVersionOrHelp();
     void versionText();
+    void linuxHelpText();
     void printVersion_data();
     void printVersion();
     void helpIsShownBeforeAnyWindowAndStartGoesOn();
@@ -111,27 +112,44 @@ void TestCommandLine::helpText() {
     QCOMPARE(CommandLineHelpText().count(u'\n'), 3); // no bare line feeds
 }
 
-void TestCommandLine::asksForVersion_data() {
+void TestCommandLine::asksForVersionOrHelp_data() {
     QTest::addColumn<QStringList>("parameters");
     QTest::addColumn<bool>("version");
-    QTest::newRow("--version") << QStringList{"--version"} << true;
-    QTest::newRow("letters lowered like every parameter") << QStringList{"--VERSION"} << true;
-    QTest::newRow("--version with more after it") << QStringList{"--version", "/noini"} << true;
-    QTest::newRow("none") << QStringList{} << false;
-    QTest::newRow("only the first parameter counts") << QStringList{"/noini", "--version"} << false;
-    QTest::newRow("-v stays an ignored parameter") << QStringList{"-v"} << false;
-    QTest::newRow("/version") << QStringList{"/version"} << false;
-    QTest::newRow("with a value") << QStringList{"--version=1"} << false;
-    QTest::newRow("longer word") << QStringList{"--versions"} << false;
-    QTest::newRow("blank before") << QStringList{" --version"} << false;
-    QTest::newRow("/?") << QStringList{"/?"} << false;
-    QTest::newRow("umlaut not lowered") << QStringList{QString::fromUtf8("--VERSIÖN")} << false;
+    QTest::addColumn<bool>("help");
+    QTest::newRow("--version") << QStringList{"--version"} << true << false;
+    QTest::newRow("letters lowered like every parameter")
+        << QStringList{"--VERSION"} << true << false;
+    QTest::newRow("--version with more after it")
+        << QStringList{"--version", "/noini"} << true << false;
+    QTest::newRow("none") << QStringList{} << false << false;
+    QTest::newRow("only the first parameter counts")
+        << QStringList{"/noini", "--version"} << false << false;
+    QTest::newRow("-v stays an ignored parameter") << QStringList{"-v"} << false << false;
+    QTest::newRow("/version") << QStringList{"/version"} << false << false;
+    QTest::newRow("with a value") << QStringList{"--version=1"} << false << false;
+    QTest::newRow("longer word") << QStringList{"--versions"} << false << false;
+    QTest::newRow("blank before") << QStringList{" --version"} << false << false;
+    QTest::newRow("/? keeps its box") << QStringList{"/?"} << false << false;
+    QTest::newRow("umlaut not lowered")
+        << QStringList{QString::fromUtf8("--VERSIÖN")} << false << false;
+    QTest::newRow("--help") << QStringList{"--help"} << false << true;
+    QTest::newRow("-h") << QStringList{"-h"} << false << true;
+    QTest::newRow("--HELP lowered") << QStringList{"--HELP"} << false << true;
+    QTest::newRow("-H lowered") << QStringList{"-H"} << false << true;
+    QTest::newRow("--help with more after it") << QStringList{"--help", "/noini"} << false << true;
+    QTest::newRow("--help second") << QStringList{"/noini", "--help"} << false << false;
+    QTest::newRow("-help") << QStringList{"-help"} << false << false;
+    QTest::newRow("/h") << QStringList{"/h"} << false << false;
+    QTest::newRow("--help=x") << QStringList{"--help=x"} << false << false;
 }
 
-void TestCommandLine::asksForVersion() {
+void TestCommandLine::asksForVersionOrHelp() {
     QFETCH(QStringList, parameters);
     QFETCH(bool, version);
-    QCOMPARE(AsksForVersion(QStringList{QStringLiteral("fapkalk")} + parameters), version);
+    QFETCH(bool, help);
+    const QStringList arguments = QStringList{QStringLiteral("fapkalk")} + parameters;
+    QCOMPARE(AsksForVersion(arguments), version);
+    QCOMPARE(AsksForHelp(arguments), help);
 }
 
 void TestCommandLine::versionText() {
@@ -147,15 +165,39 @@ void TestCommandLine::versionText() {
              publisher::ProgramVersion);
 }
 
+void TestCommandLine::linuxHelpText() {
+    const QString text = HelpText();
+    QVERIFY(text.startsWith(QStringLiteral("Aufruf: fapkalk [PARAMETER]\n")));
+    QVERIFY(text.endsWith(u'\n'));
+    // Every parameter the program knows, each at the start of its own line.
+    for (const char* parameter :
+         {"/noini", "/inidest:<pfad>", "/inidest:<pfad+iniName>", "/?", "-h, --help", "--version"})
+        QVERIFY2(text.contains(QStringLiteral("\n  ") + QLatin1String(parameter) + u' '),
+                 parameter);
+    // Linux examples and the Linux place of the settings file, nothing of Windows.
+    QVERIFY(text.contains(QStringLiteral("/inidest:$HOME/praxis\n")));
+    QVERIFY(text.contains(QStringLiteral("~/.config/fapkalk/kalvor.ini")));
+    QVERIFY(!text.contains(u'\\'));
+    QVERIFY(!text.contains(QStringLiteral("c:")));
+    QVERIFY(!text.contains(u'\r'));
+    // Fits a terminal of 80 columns.
+    for (const QString& line : text.split(u'\n'))
+        QVERIFY2(line.size() <= 80, qPrintable(line));
+}
+
 void TestCommandLine::printVersion_data() {
+    QTest::addColumn<bool>("help");
     QTest::addColumn<QString>("target");
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<bool>("complaint");
-    QTest::newRow("file") << QString() << 0 << false;
-    QTest::newRow("full disk") << QStringLiteral("/dev/full") << 1 << true;
+    QTest::newRow("version to a file") << false << QString() << 0 << false;
+    QTest::newRow("version to a full disk") << false << QStringLiteral("/dev/full") << 1 << true;
+    QTest::newRow("help to a file") << true << QString() << 0 << false;
+    QTest::newRow("help to a full disk") << true << QStringLiteral("/dev/full") << 1 << true;
 }
 
 void TestCommandLine::printVersion() {
+    QFETCH(bool, help);
     QFETCH(QString, target);
     QFETCH(int, exitCode);
     QFETCH(bool, complaint);
@@ -170,7 +212,7 @@ void TestCommandLine::printVersion() {
     QVERIFY(out && err);
     // A buffer larger than the text: the failure shows only at the flush.
     std::setvbuf(out, nullptr, _IOFBF, 4096);
-    QCOMPARE(PrintVersion(out, err), exitCode);
+    QCOMPARE(help ? PrintHelp(out, err) : PrintVersion(out, err), exitCode);
     std::fclose(out);
     std::fclose(err);
     const QByteArray complaintText = errFile.readAll();
@@ -179,7 +221,7 @@ void TestCommandLine::printVersion() {
         QVERIFY(complaintText.startsWith("fapkalk: Fehler beim Schreiben der Standardausgabe: "));
         QVERIFY(complaintText.endsWith('\n'));
     } else {
-        QCOMPARE(outFile.readAll(), VersionText().toUtf8());
+        QCOMPARE(outFile.readAll(), (help ? HelpText() : VersionText()).toUtf8());
     }
 }
 

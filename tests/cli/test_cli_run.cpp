@@ -268,13 +268,20 @@ private slots:
                           "  Preise: Basis: FAP von: 0.5 bis: 1 Staffel: 0.5\r\n"
                           "  Kalkulationsmodus: Standardberechnung\r\n"
                           "  Kennzeichen: Suchtgift   \r\nFAP ;AEP ;KP ;AVP \r\n");
-        QTest::newRow("midnight, homeopathic aep, texts as typed")
+        QTest::newRow("midnight, homeopathic aep, texts as the window's fields hold them")
             << QStringList{" 1,5", "2.50 ", "1", "--homeopathic", "--aep", "--veterinary"}
             << QByteArray(kMidnightEpoch)
             << QByteArray("Fileinfo: \r\n  Erstellt: 07.12.2026\r\n"
-                          "  Preise: Basis: AEP von: 1,5 bis: 2.50 Staffel: 1\r\n"
+                          "  Preise: Basis: AEP von: 1.5 bis: 2.50 Staffel: 1\r\n"
                           "  Kalkulationsmodus: Hom\xF6op. Arzneispezialit\xE4t\r\n"
                           "  Kennzeichen: Veterinaria   \r\nFAP ;AEP ;KP ;AVP \r\n");
+        QTest::newRow("commas typed: points, as the window's key filter writes them")
+            << QStringList{"0,5", "1", "0,5", "--narcotic", "--format", "xls"}
+            << QByteArray(kAfternoonEpoch)
+            << QByteArray("Fileinfo: \r\n  Erstellt: 07.12.2026 14:05:09\r\n"
+                          "  Preise: Basis: FAP von: 0.5 bis: 1 Staffel: 0.5\r\n"
+                          "  Kalkulationsmodus: Standardberechnung\r\n"
+                          "  Kennzeichen: Suchtgift   \r\nFAP ;AEP ;KP ;AVP \r\n");
         QTest::newRow("not reimbursable")
             << QStringList{"1", "1", "1", "--not-reimbursable", "--narcotic"}
             << QByteArray(kAfternoonEpoch)
@@ -317,8 +324,8 @@ private slots:
         const std::time_t after = std::time(nullptr);
         ::setenv("SOURCE_DATE_EPOCH", kAfternoonEpoch, 1);
         QVERIFY(text.has_value());
-        // The test runs under the C locale: the German form.
-        QVERIFY(TimeLocaleIsPlain());
+        // No formatter is set in this library (fapkalk-cli's main sets the
+        // window's): the German form of local time.
         bool matched = false;
         for (std::time_t t = before; t <= after; ++t) {
             std::tm local{};

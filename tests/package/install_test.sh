@@ -20,7 +20,9 @@ if ! "$CMAKE" --install "$BUILD" --prefix "$PREFIX" >"$WORK/install.log" 2>&1; t
 fi
 
 check_tree "$PREFIX" "$ID"
+check_docs "$PREFIX" "$VERSION" "$(dirname "$0")/../../LICENSE"
 check_versions "$PREFIX" "$VERSION"
+check_help "$PREFIX"
 
 # The installed tool computes what the built one does.
 for args in "price 10" "price 12,5 --narcotic --vat 20" "range 1 3 0.5 --format xls"; do

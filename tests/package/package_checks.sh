@@ -63,14 +63,76 @@ check_tree() {
             fail "icon ${size}x${size} is '$(png_size "$png")'"
         fi
     done
-    check "manual page" test -f "$prefix/share/man/man1/fapkalk-cli.1.gz"
-    check "manual page is gzip" gzip -t "$prefix/share/man/man1/fapkalk-cli.1.gz"
+    local page
+    for page in fapkalk fapkalk-cli; do
+        check "manual page $page(1)" test -f "$prefix/share/man/man1/$page.1.gz"
+        check "manual page $page(1) is gzip" gzip -t "$prefix/share/man/man1/$page.1.gz"
+    done
+    check "copyright file" test -f "$prefix/share/doc/fapkalk/copyright"
+    check "changelog" test -f "$prefix/share/doc/fapkalk/changelog.gz"
     # Nothing but what the package means to ship (no libraries, headers, tests).
     local extra
     extra=$(cd "$prefix" && find . -type f ! -path './bin/fapkalk' ! -path './bin/fapkalk-cli' \
         ! -path "./share/applications/$id.desktop" ! -path "./share/metainfo/$id.metainfo.xml" \
-        ! -path "./share/icons/hicolor/*/apps/$id.*" ! -path './share/man/man1/fapkalk-cli.1.gz')
+        ! -path "./share/icons/hicolor/*/apps/$id.*" ! -path './share/man/man1/fapkalk.1.gz' \
+        ! -path './share/man/man1/fapkalk-cli.1.gz' ! -path './share/doc/fapkalk/copyright' \
+        ! -path './share/doc/fapkalk/changelog.gz' ! -path './share/lintian/overrides/fapkalk')
     check "no other files installed: $extra" test -z "$extra"
+}
+
+# check_docs PREFIX VERSION LICENSE_FILE: the copyright file and the changelog
+# as Debian wants them for a native package.
+check_docs() {
+    local doc=$1/share/doc/fapkalk version=$2 license=$3
+    local copyright=$doc/copyright
+    check "copyright in Debian's machine-readable format" \
+        grep -qx "Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/" "$copyright"
+    # Paragraphs are separated by blank lines (awk's paragraph mode, RS=).
+    check "copyright: every file under the Expat licence" grep -q . \
+        <(awk -v RS= '/^Files: \*\n/ && /\nLicense: Expat$/' "$copyright")
+    # The licence paragraph holds LICENSE's text below its copyright line.
+    check "copyright holds the licence text of LICENSE" cmp -s \
+        <(awk -v RS= '/^License: Expat\n/' "$copyright" | tail -n +2 | sed 's/^ //; s/^\.$//') \
+        <(sed '1,/^Copyright /d' "$license" | sed '1{/^$/d}')
+    check "copyright names the same holder as LICENSE" \
+        grep -qx "Copyright: $(sed -n 's/^Copyright (c) //p' "$license")" "$copyright"
+    local changelog
+    changelog=$(gzip -dc "$doc/changelog.gz")
+    check "changelog starts with version $version" grep -q "^fapkalk ($version) " <<<"$changelog"
+    check "changelog compressed at the highest level (gzip -9)" \
+        test "$(od -An -tu1 -j8 -N1 "$doc/changelog.gz" | tr -d ' ')" = 2
+    check "a native package has no changelog.Debian.gz" test ! -e "$doc/changelog.Debian.gz"
+    if have dpkg-parsechangelog dpkg-dev; then
+        check "dpkg-parsechangelog reads version $version" \
+            test "$(dpkg-parsechangelog -l- -SVersion <<<"$changelog" 2>&1)" = "$version"
+    fi
+}
+
+# check_help PREFIX: fapkalk --help without any display, and its manual page
+# documents every parameter that --help lists.
+check_help() {
+    local prefix=$1 out rc
+    out=$(env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb "$prefix/bin/fapkalk" --help 2>&1)
+    rc=$?
+    check "fapkalk --help exits 0 without a display (got $rc): $(head -c 300 <<<"$out")" test "$rc" -eq 0
+    local parameters
+    parameters=$(grep -oE -- '^  (/[a-z?]+:?|-h, --help|--[a-z]+)' <<<"$out" | sed 's/^  //; s/, /\n/' | sort -u)
+    check "fapkalk --help lists /noini, /inidest:, /?, -h, --help, --version" \
+        test "$(tr '\n' ' ' <<<"$parameters")" = "--help --version -h /? /inidest: /noini "
+    if have groff groff-base; then
+        local man=$prefix/share/man/man1/fapkalk.1.gz warnings page parameter section
+        warnings=$(gzip -dc "$man" | groff -man -Tutf8 -wall -z 2>&1)
+        check "groff renders fapkalk(1) without warnings: $warnings" test -z "$warnings"
+        page=$(gzip -dc "$man" | groff -man -Tascii -P-cbou 2>/dev/null)
+        while read -r parameter; do
+            check "fapkalk(1) documents $parameter" grep -qF -- "$parameter" <<<"$page"
+        done <<<"$parameters"
+        # shellcheck disable=SC2088 # the page shows the tilde itself
+        check "fapkalk(1) names the settings file" grep -qF '~/.config/fapkalk/kalvor.ini' <<<"$page"
+        for section in formpara detform; do
+            check "fapkalk(1) names the section [$section]" grep -qF "[$section]" <<<"$page"
+        done
+    fi
 }
 
 # check_versions PREFIX VERSION: both programs answer --version with the

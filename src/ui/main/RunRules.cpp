@@ -1,8 +1,8 @@
 #include "ui/main/RunRules.h"
 
 #include "pricing/range_step.h"
+#include "tools/date_text.h"
 
-#include <QLocale>
 #include <cmath>
 #include <limits>
 
@@ -58,27 +58,12 @@ QString RowLimitText(int maxRows) {
         .arg(maxRows);
 }
 
-QString LongTimeFormatWithoutZone(const QString& format) {
-    // Drop every unquoted 't' field together with the blanks that separate it.
-    QString result;
-    bool quoted = false;
-    for (QChar c : format) {
-        if (c == u'\'')
-            quoted = !quoted;
-        if (!quoted && c == u't')
-            continue;
-        result += c;
-    }
-    return result.trimmed();
-}
-
 QString StatusTimeText(const QTime& time) {
-    const QLocale locale = QLocale::system();
-    return locale.toString(time, LongTimeFormatWithoutZone(locale.timeFormat(QLocale::LongFormat)));
+    return tools::LongTimeText(time);
 }
 
 QString StatusDateText(const QDate& date) {
-    return QLocale::system().toString(date, QLocale::ShortFormat);
+    return tools::ShortDateText(date);
 }
 
 } // namespace fapkalk

@@ -41,10 +41,9 @@ QString RangeCheckText(RangeCheck check); // empty for Ok
 QString RowLimitText(int maxRows);
 
 // The clock's texts: the user's long time format without a time-zone part
-// (a status-bar panel has no room for one) and the user's short date format.
+// and the user's short date format with a four-digit year, as the export's
+// header writes them (tools/date_text.h).
 QString StatusTimeText(const QTime& time);
 QString StatusDateText(const QDate& date);
-// The long time format of the locale with every time-zone field removed.
-QString LongTimeFormatWithoutZone(const QString& format);
 
 } // namespace fapkalk

@@ -1,7 +1,8 @@
 #include "ui/output/ExportFile.h"
 
+#include "pricing/creation_time.h"
+#include "tools/date_text.h"
 #include "ui/main/ResultGrid.h"
-#include "ui/main/RunRules.h"
 
 #include <QDir>
 #include <QFile>
@@ -65,14 +66,13 @@ std::string ExportPath(const QString& fileName) {
     return QFile::encodeName(fileName).toStdString();
 }
 
-QString ExportCreatedText(const QDateTime& now, const QLocale& locale) {
-    const QDate date = now.date();
-    const QTime time = now.time();
-    const QString dateText = locale.toString(date, QLocale::ShortFormat);
-    const QString timeText =
-        locale.toString(time, LongTimeFormatWithoutZone(locale.timeFormat(QLocale::LongFormat)));
-    return QString::fromStdString(CreatedText(dateText.toStdString(), timeText.toStdString(),
-                                              time.hour(), time.minute(), time.second()));
+std::string ExportCreatedText() {
+    std::string error;
+    const std::time_t moment = CreationTime(error).value_or(std::time(nullptr));
+    QDateTime local = QDateTime::fromSecsSinceEpoch(moment);
+    if (!local.isValid())
+        local = QDateTime::currentDateTime();
+    return tools::CreatedDateTimeText(local);
 }
 
 QString ExportCountText(int rows, const QString& fileName) {

@@ -7,8 +7,6 @@
 #include "pricing/export_lines.h"
 #include "pricing/file_writer.h"
 
-#include <QDateTime>
-#include <QLocale>
 #include <QString>
 #include <string>
 
@@ -36,11 +34,11 @@ ExportResult WriteExportFile(const std::string& path, const RowStore& rows, Expo
 // name without a folder refers to the current working directory.
 std::string ExportPath(const QString& fileName);
 
-// Header line 2's date and time: the locale's short date format, one blank and
-// its long time format without a time-zone field (the file records local time;
-// a zone abbreviation would only lengthen the line), or the date alone in the
-// first second after midnight.
-QString ExportCreatedText(const QDateTime& now, const QLocale& locale);
+// Header line 2's date and time for an export made now, as fapkalk-cli
+// --header writes it: the user's short date with a four-digit year and long
+// time (tools/date_text.h). SOURCE_DATE_EPOCH, when set, stands for now, as in
+// the tool; a value that is no count of seconds is ignored here.
+std::string ExportCreatedText();
 
 // "Es wurden <n> Sätze in die Datei <name> übertragen!"
 QString ExportCountText(int rows, const QString& fileName);

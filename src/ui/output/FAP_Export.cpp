@@ -170,8 +170,7 @@ void TdlgFAP_EXPORT::Button1Click() {
         const ExportLayout layout =
             RadioGroup2->itemIndex() == 1 ? ExportLayout::Xls : ExportLayout::FixedPosition;
 
-        const std::string created =
-            ExportCreatedText(QDateTime::currentDateTime(), QLocale::system()).toStdString();
+        const std::string created = ExportCreatedText();
         const std::string von = form.eFAPBASIS->text().toStdString();
         const std::string bis = form.eBis->text().toStdString();
         const std::string staffel = form.Edit1->text().toStdString();

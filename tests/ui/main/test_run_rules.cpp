@@ -20,8 +20,6 @@ private slots:
     void checkRange();
     void checkTexts();
     void rowLimitTextNamesTheLimit();
-    void longTimeFormatWithoutZone_data();
-    void longTimeFormatWithoutZone();
 };
 
 void TestRunRules::formCanResize_data() {
@@ -137,29 +135,6 @@ void TestRunRules::checkTexts() {
 void TestRunRules::rowLimitTextNamesTheLimit() {
     QVERIFY(RowLimitText(kMaxRangeRows).contains(QString::number(kMaxRangeRows)));
     QVERIFY(RowLimitText(100).contains(QStringLiteral(" 100 ")));
-}
-
-void TestRunRules::longTimeFormatWithoutZone_data() {
-    QTest::addColumn<QString>("format");
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("german") << "HH:mm:ss t"
-                            << "HH:mm:ss";
-    QTest::newRow("english") << "h:mm:ss AP t"
-                             << "h:mm:ss AP";
-    QTest::newRow("zone first") << "t HH:mm:ss"
-                                << "HH:mm:ss";
-    QTest::newRow("no zone") << "HH:mm:ss"
-                             << "HH:mm:ss";
-    QTest::newRow("quoted t kept") << "HH 'Uhr' mm 't' t"
-                                   << "HH 'Uhr' mm 't'";
-    QTest::newRow("long zone field") << "HH:mm:ss tttt"
-                                     << "HH:mm:ss";
-}
-
-void TestRunRules::longTimeFormatWithoutZone() {
-    QFETCH(QString, format);
-    QFETCH(QString, expected);
-    QCOMPARE(LongTimeFormatWithoutZone(format), expected);
 }
 
 QTEST_MAIN(TestRunRules)

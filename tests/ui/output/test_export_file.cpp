@@ -75,6 +75,7 @@ private slots:
     void messageTexts();
     void createdText_data();
     void createdText();
+    void createdTextWithoutFixedMoment();
     void defaultFileName_data();
     void defaultFileName();
     void defaultFileNameOfThisSystem();
@@ -313,31 +314,51 @@ void TestExportFile::messageTexts() {
 }
 
 void TestExportFile::createdText_data() {
-    QTest::addColumn<QLocale>("locale");
-    QTest::addColumn<QDateTime>("now");
+    QTest::addColumn<QByteArray>("locale");
+    QTest::addColumn<QByteArray>("epoch");
     QTest::addColumn<QString>("expected");
-
-    const QLocale german(QLocale::German, QLocale::Austria);
-    const QDate day(2026, 12, 7);
-    const QString date = german.toString(day, QLocale::ShortFormat);
-    QTest::newRow("afternoon") << german << QDateTime(day, QTime(14, 5, 9))
-                               << date + QStringLiteral(" 14:05:09");
-    QTest::newRow("first second after midnight: date alone")
-        << german << QDateTime(day, QTime(0, 0, 0)) << date;
-    QTest::newRow("one second later: with the time")
-        << german << QDateTime(day, QTime(0, 0, 1)) << date + QStringLiteral(" 00:00:01");
-    QTest::newRow("just before midnight")
-        << german << QDateTime(day, QTime(23, 59, 59)) << date + QStringLiteral(" 23:59:59");
+    // 1796652309 is 2026-12-07 14:05:09 UTC; 1796601600 is that day's midnight.
+    QTest::newRow("de_AT") << QByteArray("de_AT.UTF-8") << QByteArray("1796652309")
+                           << "07.12.2026 14:05:09";
+    QTest::newRow("C: the German form")
+        << QByteArray("C.UTF-8") << QByteArray("1796652309") << "07.12.2026 14:05:09";
+    QTest::newRow("en_US") << QByteArray("en_US.UTF-8") << QByteArray("1796652309")
+                           << "12/7/2026 2:05:09 PM";
+    QTest::newRow("midnight: the date alone")
+        << QByteArray("de_AT.UTF-8") << QByteArray("1796601600") << "07.12.2026";
 }
 
+// The export made "now" takes SOURCE_DATE_EPOCH and the user's formats, as
+// fapkalk-cli --header does.
 void TestExportFile::createdText() {
-    QFETCH(QLocale, locale);
-    QFETCH(QDateTime, now);
+    QFETCH(QByteArray, locale);
+    QFETCH(QByteArray, epoch);
     QFETCH(QString, expected);
-    const QString text = ExportCreatedText(now, locale);
+    const auto restore = [](const char* name, const QByteArray& value) {
+        value.isNull() ? qunsetenv(name) : qputenv(name, value);
+    };
+    const QByteArray oldTz = qgetenv("TZ");
+    const QByteArray oldLocale = qgetenv("LC_ALL");
+    qputenv("TZ", "UTC");
+    qputenv("LC_ALL", locale);
+    qputenv("SOURCE_DATE_EPOCH", epoch);
+    const QString text = QString::fromStdString(ExportCreatedText());
+    qunsetenv("SOURCE_DATE_EPOCH");
+    restore("LC_ALL", oldLocale);
+    restore("TZ", oldTz);
     QCOMPARE(text, expected);
-    // The German date has its day and month first.
-    QVERIFY(text.startsWith(QStringLiteral("07.12.")));
+}
+
+void TestExportFile::createdTextWithoutFixedMoment() {
+    // A value that is no count of seconds is ignored: the clock stands in.
+    qputenv("SOURCE_DATE_EPOCH", "gestern");
+    const QDateTime before = QDateTime::currentDateTime();
+    const QString text = QString::fromStdString(ExportCreatedText());
+    const QDateTime after = QDateTime::currentDateTime();
+    qunsetenv("SOURCE_DATE_EPOCH");
+    QVERIFY2(text.startsWith(before.toString(QStringLiteral("dd.MM.yyyy"))) ||
+                 text.startsWith(after.toString(QStringLiteral("dd.MM.yyyy"))),
+             qPrintable(text));
 }
 
 void TestExportFile::defaultFileName_data() {
