@@ -426,53 +426,6 @@ std::optional<ShownPrice> ShownPriceOf(double x) {
     return ShownPrice{units / 10'000, negative};
 }
 
-namespace {
-
-// "00" to "99": two digits a step.
-constexpr std::array<char, 200> kDigitPairs = [] {
-    std::array<char, 200> pairs{};
-    for (int i = 0; i < 100; ++i) {
-        pairs[static_cast<std::size_t>(2 * i)] = static_cast<char>('0' + i / 10);
-        pairs[static_cast<std::size_t>(2 * i + 1)] = static_cast<char>('0' + i % 10);
-    }
-    return pairs;
-}();
-
-char* WritePairBackwards(char* end, std::uint32_t twoDigits) {
-    end -= 2;
-    std::memcpy(end, &kDigitPairs[2 * twoDigits], 2);
-    return end;
-}
-
-} // namespace
-
-char* WriteShownBackwards(char* end, ShownPrice shown, char separator) {
-    // Below 10^9: 32-bit divisions are the shorter ones.
-    const auto cents = static_cast<std::uint32_t>(shown.cents);
-    char* p = WritePairBackwards(end, cents % 100);
-    if (separator != 0)
-        *--p = separator;
-    std::uint32_t euros = cents / 100;
-    while (euros >= 100) {
-        p = WritePairBackwards(p, euros % 100);
-        euros /= 100;
-    }
-    if (euros >= 10)
-        p = WritePairBackwards(p, euros);
-    else
-        *--p = static_cast<char>('0' + euros);
-    if (shown.negative)
-        *--p = '-';
-    return p;
-}
-
-std::size_t ShownLength(ShownPrice shown, char separator) {
-    std::size_t digits = 3;
-    for (std::uint64_t bound = 1000; bound <= shown.cents && digits < 20; bound *= 10)
-        ++digits;
-    return digits + (separator != 0 ? 1 : 0) + (shown.negative ? 1 : 0);
-}
-
 void WriteShownText(char* out, ShownPrice shown) {
     std::memset(out, ' ', kShownTextSize);
     WriteShownBackwards(out + kShownTextSize, shown, '.');
