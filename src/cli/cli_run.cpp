@@ -263,22 +263,12 @@ private:
     std::optional<BlockWriter> blocks_; // after Open
 };
 
-// The prices of a range or batch, from the lowest to the largest, never mix
-// the bands of their amounts with the size: below 10,000 € every amount of a
-// row stays far below the 10,000,000 a cell holds and far from any
-// floating-point limit, and from there on every amount rises with the price
-// (open bands only, and roundings that never fall as their argument rises).
-// So when the row of the largest price can be computed and fits, every row
-// can and does, and a refusal comes before anything is written.
-void CheckLargestRow(const PriceRows& rows, double largestPrice) {
-    (void)rows.Row(largestPrice);
-}
-
-// bis need not be a price of the range: when its row is refused, the last
-// price of the running sum decides.
+// bis need not be a price of the range: when the rows up to it are refused,
+// the last price of the running sum decides. Either way a refusal comes
+// before anything is written.
 void CheckRangeRows(const PriceRows& rows, double von, double bis, double step) {
     try {
-        CheckLargestRow(rows, bis);
+        rows.CheckRows(von, bis);
         return;
     } catch (const AmountTooLarge&) {
     } catch (const FloatError&) {
@@ -286,7 +276,7 @@ void CheckRangeRows(const PriceRows& rows, double von, double bis, double step) 
     double last = von;
     for (double price = von; !(price > bis); price = price + step)
         last = price;
-    CheckLargestRow(rows, last);
+    rows.CheckRows(von, last);
 }
 
 int RunPrice(const Arguments& a, double vatFactor, ByteSink& out, ByteSink& err) {
@@ -452,11 +442,12 @@ int RunBatch(const Arguments& a, double vatFactor, std::istream& stdIn, ByteSink
     if (!entries)
         return kExitRefused;
     const PriceRows rows(a.options, vatFactor);
-    double largest = 0;
-    for (const BatchEntry& e : *entries)
-        largest = std::max(largest, e.price);
-    if (largest > 0)
-        CheckLargestRow(rows, largest);
+    if (!entries->empty()) {
+        const auto [lowest, highest] = std::minmax_element(
+            entries->begin(), entries->end(),
+            [](const BatchEntry& x, const BatchEntry& y) { return x.price < y.price; });
+        rows.CheckRows(lowest->price, highest->price);
+    }
     const auto head = Head(a, {}, {}, {}, err);
     if (!head)
         return kExitRefused;

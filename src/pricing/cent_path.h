@@ -18,11 +18,13 @@
 // twentieth of a cent (the raise) or of a hundredth of a cent (the VAT
 // factor), so its fraction is either at most 0.499, rounded down by both, or
 // at least 0.500, rounded up by both: the double steps' tolerance lies
-// 0.00001000001 cents below the half the integers round at. Every amount
-// below 2^28 cents is formed by the double steps with an error below 2e-7
-// cents (a few half units in the last place, each at most 2^-25 cents there),
-// fifty times less than that distance. kCentPathLimit keeps every amount of
-// the way (the AVP is at most 3.6 times the AEP) below 2^28 cents.
+// 0.00001000001 cents below the half the integers round at. The five-cent
+// rounding of whole cents (also plus the surcharge added as a double) stays
+// half a cent away from its turning points. Every amount below 2^28 cents is
+// formed by the double steps with an error below 2e-7 cents (a few half units
+// in the last place, each at most 2^-25 cents there), fifty times less than
+// the smallest of these distances. kCentPathLimit keeps every amount of the
+// way (the AVP is at most 3.6 times the AEP) below 2^28 cents.
 #pragma once
 
 #include "pricing/tariff_tables.h"
@@ -333,10 +335,11 @@ inline int WholeVatRate(double vatFactor) {
 // drift can act, and the test that rules it out:
 //
 // 1. The band of p. Every limit is a cent value or lies less than 3/4 of a
-//    cent above one, so p with |d| <= 1/4 falls in the band of c unless c is the last cent of
-//    a band and p lies above c / 100. The stretches end at every band's last
-//    cent (wholesale limits, and the prices whose AEP reaches a pharmacy
-//    limit), so: at the last cent of a stretch only p = c / 100 itself.
+//    cent above one, so p with |d| <= 1/4 falls in the band of c unless c
+//    is the last cent of a band and p lies above c / 100. The stretches end
+//    at every band's last cent (wholesale limits, and the prices whose AEP
+//    reaches a pharmacy limit), so: at the last cent of a stretch only
+//    p = c / 100 itself.
 // 2. A Factor band's rounding of p (wholesale, veterinary). The exact y of c
 //    is k + (m - 500) / 1000 cents with m = (c F + 500) mod 1000 for the
 //    factor F in thousandths; the integers give k. p's exact product is
@@ -360,7 +363,8 @@ inline int WholeVatRate(double vatFactor) {
 //    d >= -5e-5 (the text rounds to at least c.0000) and c - 1 below. The
 //    errors (100 x rounded, the 1e-15, the 18 significant digits the text
 //    rounds on) stay below 2e-8 cents; within kTextRoom = 1e-6 cents of
-//    -5e-5 the text way decides (ShownNear gives -1).
+//    -5e-5 the text way decides (ShownNear gives -1). The same holds for
+//    the AEP text with e.
 //
 // The tests hold this against the double steps on the running sums of
 // ranges and on prices placed just inside and outside every bound above.

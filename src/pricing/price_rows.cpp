@@ -92,4 +92,9 @@ RowCells PriceRows::Row(double price) const {
     return CellsOf(price, CalcPrices(price, options_, vatFactor_), options_);
 }
 
+void PriceRows::CheckRows(double lowest, double highest) const {
+    (void)Row(lowest);
+    (void)Row(highest);
+}
+
 } // namespace fapkalk

@@ -58,6 +58,14 @@ public:
     // AmountTooLarge when an amount does not fit.
     RowCells Row(double price) const;
 
+    // Throws what Row throws for the first of lowest and highest whose row
+    // does not fit or cannot be computed. When both rows are fine, so is the
+    // row of every price between them: from 10,000 € on every amount rises
+    // with the price (open bands, and roundings that never fall as their
+    // argument rises), below 0 every amount falls with it (first bands, all
+    // Factor bands), and in between they stay far inside the cells.
+    void CheckRows(double lowest, double highest) const;
+
     const CalcOptions& options() const { return options_; }
     double vatFactor() const { return vatFactor_; }
 

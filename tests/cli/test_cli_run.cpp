@@ -396,7 +396,7 @@ private slots:
         QTest::newRow("AEP does not fit")
             << QStringList{"price", "10000000", "--aep"} << "AEP 10000000.00 paßt nicht";
         QTest::newRow("range row of 10,000,000, fixed")
-            << QStringList{"range", "9999999.99", "10000000", "0.01", "--format", "fixed"}
+            << QStringList{"range", "10000000", "10000000", "1", "--format", "fixed"}
             << "FAP 10000000.00 paßt nicht";
         QTest::newRow("range row of 10,000,000, xls")
             << QStringList{"range", "1", "10000000", "9999999", "--format", "xls", "--aep"}

@@ -7,6 +7,8 @@
 #include "pricing/price_rows.h"
 #include "pricing/rounding_detail.h"
 
+#include "switch_sets.h"
+
 #include <QtTest>
 
 #include <cmath>
@@ -22,14 +24,6 @@ using fapkalk::RowCells;
 Q_DECLARE_METATYPE(CalcOptions)
 
 namespace {
-
-CalcOptions Options(unsigned switches) {
-    return {.AepInput = (switches & 1) != 0,
-            .Homeopathic = (switches & 2) != 0,
-            .Narcotic = (switches & 4) != 0,
-            .Veterinary = (switches & 8) != 0,
-            .NotReimbursable = (switches & 16) != 0};
-}
 
 QString Where(double price, const CalcOptions& o, double vat) {
     return QString::asprintf("price %.17g, switches %d%d%d%d%d, VAT %.17g", price, o.AepInput,

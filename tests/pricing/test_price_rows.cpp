@@ -95,6 +95,16 @@ private slots:
             QCOMPARE(QString::fromUtf8(e.what()), message);
         }
     }
+
+    // A run's rows fit when its two ends do, on either side of 0.
+    void checkRows() {
+        const PriceRows rows({}, kDefaultVatFactor);
+        rows.CheckRows(0.01, 7026765.87);
+        rows.CheckRows(-999999.99 / 1.155 / 1.55 / 1.15 / 1.1, 10.0);
+        QVERIFY_THROWS_EXCEPTION(AmountTooLarge, rows.CheckRows(0.01, 7026765.88));
+        QVERIFY_THROWS_EXCEPTION(AmountTooLarge, rows.CheckRows(-500000.0, 10.0));
+        QVERIFY_THROWS_EXCEPTION(FloatError, rows.CheckRows(1.0, 1e300));
+    }
 };
 
 QTEST_APPLESS_MAIN(TestPriceRows)

@@ -3,6 +3,8 @@
 #include "pricing/price_rows.h"
 #include "pricing/reverse.h"
 
+#include "switch_sets.h"
+
 #include <QtTest>
 
 #include <array>
@@ -57,14 +59,6 @@ QString Describe(const ReverseResult& r) {
         text += QString::asprintf(", above %lld gives %lld", (long long)r.above->inputCents,
                                   (long long)r.above->resultCents);
     return text;
-}
-
-CalcOptions Options(unsigned switches) {
-    return {.AepInput = (switches & 1) != 0,
-            .Homeopathic = (switches & 2) != 0,
-            .Narcotic = (switches & 4) != 0,
-            .Veterinary = (switches & 8) != 0,
-            .NotReimbursable = (switches & 16) != 0};
 }
 
 } // namespace
