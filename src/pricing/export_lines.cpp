@@ -266,10 +266,6 @@ std::string_view PlaceholderField(ExportLayout layout) {
 
 constexpr std::size_t kFixedField = kShownTextSize - 1;
 
-} // namespace
-
-namespace {
-
 char* WriteFixedField(char* out, ShownPrice shown) {
     // Right-aligned in its field; an amount that fits needs no more.
     std::memset(out, ' ', kFixedField);

@@ -66,9 +66,6 @@ public:
     // Factor bands), and in between they stay far inside the cells.
     void CheckRows(double lowest, double highest) const;
 
-    const CalcOptions& options() const { return options_; }
-    double vatFactor() const { return vatFactor_; }
-
 private:
     CalcOptions options_;
     double vatFactor_;
