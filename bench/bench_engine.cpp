@@ -1,7 +1,12 @@
-// Cost of the price engine and of the display text, on realistic prices: 4096
-// prices on whole cents, log-distributed between 0.01 and 1000 €, fixed seed.
+// Cost of the price engine and of the display text on the two real
+// workloads: typed prices (4096 prices on whole cents, log-distributed between
+// 0.01 and 1000 €, fixed seed, in random order) and the rows of a range (the
+// running sum price := price + 0.01 from 0.01, in order; it drifts off whole
+// cents).
 #include "pricing/engine.h"
+#include "pricing/export_lines.h"
 #include "pricing/numbers.h"
+#include "pricing/price_rows.h"
 
 #include <benchmark/benchmark.h>
 
@@ -183,6 +188,78 @@ void BM_ParseCalcFormat(benchmark::State& state) {
     state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()));
 }
 BENCHMARK(BM_ParseCalcFormat)->ComputeStatistics("min", Fastest);
+
+// The first 2^20 rows of "range 0.01 ... 0.01": 0.01 to 10,485.76 €.
+constexpr std::size_t kRowCount = std::size_t{1} << 20;
+
+const std::vector<double>& RunningSum() {
+    static const std::vector<double> prices = [] {
+        std::vector<double> result;
+        double price = 0.01;
+        for (std::size_t i = 0; i < kRowCount; ++i, price = price + 0.01)
+            result.push_back(price);
+        return result;
+    }();
+    return prices;
+}
+
+void BM_CalcPricesRunningSum(benchmark::State& state) {
+    const Variant& variant = kVariants[static_cast<std::size_t>(state.range(0))];
+    state.SetLabel(variant.name);
+    const std::vector<double>& prices = RunningSum();
+    std::size_t i = 0;
+    for (auto _ : state) {
+        const fapkalk::PriceResult r =
+            fapkalk::CalcPrices(prices[i++ & (kRowCount - 1)], variant.options, variant.vat);
+        benchmark::DoNotOptimize(r);
+    }
+    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()));
+}
+BENCHMARK(BM_CalcPricesRunningSum)->Arg(0)->Arg(2)->Arg(5)->ComputeStatistics("min", Fastest);
+
+// The FAP cell of a range row: the text of a drifted price.
+void BM_FormatPriceRunningSum(benchmark::State& state) {
+    const std::vector<double>& prices = RunningSum();
+    std::size_t i = 0;
+    for (auto _ : state) {
+        std::string text = fapkalk::FormatPrice(prices[i++ & (kRowCount - 1)]);
+        benchmark::DoNotOptimize(text);
+    }
+    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()));
+}
+BENCHMARK(BM_FormatPriceRunningSum)->ComputeStatistics("min", Fastest);
+
+// What a range row costs without its texts: the four cells as numbers.
+void BM_RowCells(benchmark::State& state) {
+    const Variant& variant = kVariants[static_cast<std::size_t>(state.range(0))];
+    state.SetLabel(variant.name);
+    const fapkalk::PriceRows rows(variant.options, variant.vat);
+    const std::vector<double>& prices = RunningSum();
+    std::size_t i = 0;
+    for (auto _ : state) {
+        const fapkalk::RowCells cells = rows.Row(prices[i++ & (kRowCount - 1)]);
+        benchmark::DoNotOptimize(cells);
+    }
+    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()));
+}
+BENCHMARK(BM_RowCells)->Arg(0)->Arg(5)->ComputeStatistics("min", Fastest);
+
+// A whole data line of the export from a range row, as fapkalk-cli writes it.
+void BM_RowLine(benchmark::State& state, fapkalk::ExportLayout layout) {
+    const fapkalk::PriceRows rows({}, fapkalk::kDefaultVatFactor);
+    const std::vector<double>& prices = RunningSum();
+    char line[fapkalk::kMaxRowLineSize];
+    std::size_t i = 0;
+    for (auto _ : state) {
+        char* end = fapkalk::WriteRowLine(line, layout, rows.Row(prices[i++ & (kRowCount - 1)]));
+        benchmark::DoNotOptimize(end);
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()));
+}
+BENCHMARK_CAPTURE(BM_RowLine, fixed, fapkalk::ExportLayout::FixedPosition)
+    ->ComputeStatistics("min", Fastest);
+BENCHMARK_CAPTURE(BM_RowLine, xls, fapkalk::ExportLayout::Xls)->ComputeStatistics("min", Fastest);
 
 } // namespace
 

@@ -40,8 +40,9 @@ constexpr const char* kExportFile = R"(Exportformat:
 constexpr const char* kExitStatus = R"(Rückgabewert:
   0  fertig.
   1  Eingabe abgewiesen (Zahl, USt., Von/Bis/Staffel, Preis 0 bei price),
-     Gleitkommafehler der Berechnung oder Schreibfehler. Eine mit -o
-     genannte Datei bleibt dann unverändert.
+     ein Betrag zu groß für die Preisspalte (ab 10000000), Gleitkomma-
+     fehler der Berechnung oder Schreibfehler. Eine mit -o genannte Datei
+     bleibt dann unverändert.
   2  Aufruf fehlerhaft (unbekannter Befehl oder Schalter, fehlendes
      Argument, ungültiges --format, unvereinbare Schalter).
 )";

@@ -1,41 +1,47 @@
-// Prices in whole cents. On a price on whole cents every step of the tariff
-// is an integer rounding: a band factor is a whole number of thousandths, the
-// 15 % raise is 23/20, a VAT factor from a whole rate is (100 + n)/100. Exact
-// fractions of a cent lie at least a thousandth of a cent away from the
-// half-cent boundary, far beyond the double steps' error, so integer half-up
-// rounding gives the cents the double steps give. The engine takes this path
-// when it applies and the double steps otherwise; the tests hold the two
-// against each other for every typed price up to 1,310.71 € in every switch
-// combination, every AEP below the limit, and a sample beyond.
+// The price engine in integers, for prices on or near whole cents.
 //
-// Why at all: the double steps chain a division into every rounding, and the
-// divisions dominate the time of a price. Here the chain is a few integer
+// On a price on whole cents every step of the tariff is an integer rounding:
+// a band factor is a whole number of thousandths, the 15 % raise is 23/20, a
+// VAT factor from a whole rate is (100 + n)/100. The engine takes this way
+// where it applies and the double steps (engine.cpp) otherwise; the tests
+// hold the two against each other.
+//
+// Why at all: a range run computes millions of rows. The double steps chain
+// a division into every rounding; here the chain is a few integer
 // multiplications, and the bands of all three steps come from one table
 // lookup on the typed price.
+//
+// Why the integer roundings give the double steps' cents. A double step
+// rounds y cents up when the fraction of y is at least 0.49998999999: it adds
+// 0.50000000001 and 0.00001 and truncates. The exact y of a band step is a
+// whole number of thousandths of a cent (factors in thousandths), of a
+// twentieth of a cent (the raise) or of a hundredth of a cent (the VAT
+// factor), so its fraction is either at most 0.499, rounded down by both, or
+// at least 0.500, rounded up by both: the double steps' tolerance lies
+// 0.00001000001 cents below the half the integers round at. The five-cent
+// rounding of whole cents (also plus the surcharge added as a double) stays
+// half a cent away from its turning points. Every amount below 2^28 cents is
+// formed by the double steps with an error below 2e-7 cents (a few half units
+// in the last place, each at most 2^-25 cents there), fifty times less than
+// the smallest of these distances. kCentPathLimit keeps every amount of the
+// way (the AVP is at most 3.6 times the AEP) below 2^28 cents.
 #pragma once
 
-#include "pricing/rounding_detail.h"
 #include "pricing/tariff_tables.h"
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <limits>
 
-#if defined(__SSE2__) && defined(__x86_64__)
-#include <emmintrin.h>
-#endif
-
 namespace fapkalk::detail {
 
-// AEPs from 0 to 41,943.03 €: every cent amount the path reaches (the AVP is
-// below 3.6 times the AEP) stays far inside 64 bits and below
-// kFiveCentsByDigitLimit.
-inline constexpr std::int64_t kCentPathLimit = std::int64_t{1} << 22;
-// Largest AVP per AEP: factor 1.55, raise 1.15, VAT factor below 2 (the fixed
-// amounts and the surcharge are far smaller than the margin left).
-static_assert(kCentPathLimit * 36 / 10 < kFiveCentsByDigitLimit);
+// Typed prices and AEPs from 0 to 671,088.63 €.
+inline constexpr std::int64_t kCentPathLimit = std::int64_t{1} << 26;
+inline constexpr std::int64_t kExactAmountsBelow = std::int64_t{1} << 28;
+static_assert(kCentPathLimit * 36 / 10 < kExactAmountsBelow);
 
 // A band's result in cents is (cents * perMille + offset) / 1000 for every
 // band kind: a Factor band has its factor in thousandths and offset 500 (half
@@ -63,22 +69,6 @@ constexpr CentBand CentBandOf(const TariffBand& band) {
     return {0, 0};
 }
 
-// x / d for the small amounts of this path (below 2^40) as the high half of
-// one 64 x 64 bit product: with m = ceil(2^64 / d) that is exact for every x
-// below 2^(64 - bits of d), and one multiplication is shorter than the
-// general sequence the compiler has to use for any 64-bit x.
-template <std::uint64_t D> constexpr std::uint64_t DivideSmall(std::uint64_t x) {
-    static_assert(D > 1 && D < (std::uint64_t{1} << 24));
-    constexpr std::uint64_t m = ~std::uint64_t{0} / D + 1; // ceil(2^64 / D), D no power of 2
-    static_assert(~std::uint64_t{0} % D != D - 1, "D must not divide 2^64");
-    __extension__ using Wide = unsigned __int128;
-    return static_cast<std::uint64_t>((Wide{x} * m) >> 64);
-}
-
-constexpr std::uint64_t CentsInBand(std::uint64_t cents, const CentBand& band) {
-    return DivideSmall<1000>(cents * band.perMille + band.offset);
-}
-
 // The largest whole-cent amount a band takes. The limits are cent values, or
 // lie a little above one (130.8000001, 6.0601).
 constexpr std::uint32_t LastCentOf(double limit) {
@@ -93,62 +83,78 @@ constexpr std::array<std::uint32_t, N - 1> LastCents(const std::array<TariffBand
     return limits;
 }
 
-// Finds the band of a whole-cent amount with one table lookup: the amount's
-// bucket of eight cents holds the first band that can take it and where in
-// the bucket the next band starts, as 8 * band + 7 - (last cent of the band
-// within the bucket), so adding the amount's place in the bucket and dropping
-// three bits gives the band. A bucket can hold at most one band change, which
-// MakeBandFinder checks (a table that breaks it does not compile). Amounts
-// beyond the last change share the last bucket. A bisection would branch
-// unpredictably on random prices, and comparing with every limit costs several
-// times the instructions.
-inline constexpr unsigned kBucketShift = 3;
-inline constexpr std::uint64_t kBucketMask = (1u << kBucketShift) - 1;
-
-constexpr std::size_t BucketsFor(std::uint32_t highestLimit) {
-    return (highestLimit >> kBucketShift) + 2;
+template <std::size_t N> constexpr bool LimitsAscend(const std::array<TariffBand, N>& table) {
+    const auto limits = LastCents(table);
+    for (std::size_t i = 1; i < limits.size(); ++i)
+        if (limits[i] <= limits[i - 1])
+            return false;
+    return true;
 }
 
-template <std::size_t Bands, std::size_t Buckets> struct BandFinder {
-    std::array<std::uint16_t, Buckets> bucket{};
+static_assert(LimitsAscend(tables::kStandardWholesale) &&
+                  LimitsAscend(tables::kNotReimbursableWholesale) &&
+                  LimitsAscend(tables::kHomeopathicWholesale) && LimitsAscend(tables::kKp) &&
+                  LimitsAscend(tables::kAvp),
+              "the limits of a tariff table must rise by at least a cent from band to band");
 
-    std::size_t Find(std::uint64_t cents) const {
-        const std::uint64_t b = std::min<std::uint64_t>(cents >> kBucketShift, Buckets - 1);
-        return (bucket[b] + (cents & kBucketMask)) >> kBucketShift;
-    }
+// Every band of the pharmacy tables is a Factor or a Fixed band.
+template <std::size_t N> constexpr bool OnlyFactorAndFixed(const std::array<TariffBand, N>& t) {
+    for (const TariffBand& band : t)
+        if (band.kind == BandKind::Add)
+            return false;
+    return true;
+}
+static_assert(OnlyFactorAndFixed(tables::kKp) && OnlyFactorAndFixed(tables::kAvp),
+              "the pharmacy tables may hold Factor and Fixed bands only");
+
+// The band of a table that takes a whole-cent amount.
+template <std::size_t N>
+constexpr std::size_t BandIndexOf(const std::array<TariffBand, N>& table, std::uint64_t cents) {
+    std::size_t index = 0;
+    for (std::uint32_t limit : LastCents(table))
+        index += limit < cents ? 1 : 0;
+    return index;
+}
+
+// The narcotic surcharge NarcoticSurcharge (0.55 €) in cents.
+inline constexpr std::uint64_t kSurchargeCents = 55;
+static_assert(NarcoticSurcharge == 0.55);
+// FiveCountsOf works with the raise as the fraction 23/20.
+static_assert(AvpSurchargeFactor == 1.15);
+
+// KP and AVP as counts of five cents, from an AEP in cents and the two
+// pharmacy bands it falls in. RoundFiveCents on whole cents c is (2c + 5) / 10
+// fives, which is (c + 2) / 5 (2c + 5 is odd, never a multiple of ten), and a
+// division following a division folds into one:
+// ((x / 1000) + k) / 5 = (x + 1000 k) / 5000. The raise is (23 net + 10) / 20
+// cents, the VAT (gross (100 + n) + 50) / 100 cents, then its fives.
+struct FiveCounts {
+    std::uint64_t kp;
+    std::uint64_t avp;
 };
 
-// From the ascending last cents of all bands but the open last one.
-template <std::size_t Buckets, std::size_t Limits>
-constexpr BandFinder<Limits + 1, Buckets>
-MakeBandFinder(const std::array<std::uint32_t, Limits>& limits) {
-    for (std::size_t i = 1; i < Limits; ++i)
-        if (limits[i] <= limits[i - 1])
-            throw "limits not ascending"; // not a constant expression: fails the build
-    if (Limits > 0 && (limits[Limits - 1] >> kBucketShift) + 1 >= Buckets)
-        throw "too few buckets";
-    BandFinder<Limits + 1, Buckets> finder;
-    for (std::size_t b = 0; b < Buckets; ++b) {
-        const std::uint64_t first = std::uint64_t{b} << kBucketShift;
-        const std::uint64_t last = first + kBucketMask;
-        std::uint64_t band = 0;
-        std::uint64_t lastInBand = kBucketMask; // no change inside the bucket
-        int changes = 0;
-        for (std::uint32_t limit : limits) {
-            band += limit < first ? 1 : 0;
-            if (limit >= first && limit < last) {
-                lastInBand = limit - first;
-                ++changes;
-            }
-        }
-        if (changes > 1)
-            throw "two band changes in one bucket";
-        finder.bucket[b] =
-            static_cast<std::uint16_t>((band << kBucketShift) + kBucketMask - lastInBand);
-    }
-    return finder;
+inline FiveCounts FiveCountsOf(std::uint64_t aepCents, const CentBand& kp, const CentBand& avp,
+                               bool narcotic, unsigned vatRate) {
+    const std::uint64_t surcharge = narcotic ? kSurchargeCents : 0;
+    const std::uint64_t net = (aepCents * avp.perMille + avp.offset) / 1000;
+    const std::uint64_t gross = (net * 23 + 10) / 20 + surcharge;
+    return {(aepCents * kp.perMille + kp.offset + 2000 + surcharge * 1000) / 5000,
+            (gross * (100 + vatRate) + 250) / 500};
 }
 
+// Whole cents (or fives) as a double; through int64, which converts in one
+// instruction (the amounts are far below 2^63).
+inline double AsDouble(std::uint64_t count) {
+    return static_cast<double>(static_cast<std::int64_t>(count));
+}
+
+// A count of five cents as the double RoundFiveCents gives: fives / 20, the
+// same double as (5 * fives) / 100.
+inline double EurosOfFives(std::uint64_t fives) {
+    return AsDouble(fives) / 20.0;
+}
+
+// The KP and AVP limits merged: where a pharmacy band changes.
 template <std::size_t A, std::size_t B>
 constexpr std::array<std::uint32_t, A + B> Merged(const std::array<std::uint32_t, A>& a,
                                                   const std::array<std::uint32_t, B>& b) {
@@ -158,94 +164,29 @@ constexpr std::array<std::uint32_t, A + B> Merged(const std::array<std::uint32_t
         out = j == B || (i < A && a[i] < b[j]) ? a[i++] : b[j++];
     return merged;
 }
-
-// Every band of the pharmacy tables is a Factor or a Fixed band.
-template <std::size_t N> constexpr bool OnlyFactorAndFixed(const std::array<TariffBand, N>& t) {
-    for (const TariffBand& band : t)
-        if (band.kind == BandKind::Add)
-            return false;
-    return true;
-}
-static_assert(OnlyFactorAndFixed(tables::kKp) && OnlyFactorAndFixed(tables::kAvp));
-
-// The band of a table that takes a whole-cent amount, the slow way.
-template <std::size_t N>
-constexpr std::size_t BandIndexOf(const std::array<TariffBand, N>& table, std::uint64_t cents) {
-    std::size_t index = 0;
-    for (std::uint32_t limit : LastCents(table))
-        index += limit < cents ? 1 : 0;
-    return index;
-}
-
-inline constexpr std::uint64_t kSurchargeCents = kNarcoticSurchargeCents;
-
-// KP and AVP as counts of five cents, from an AEP in cents and the two
-// pharmacy bands it falls in. RoundFiveCents on whole cents c is (2c + 5) / 10
-// fives, which is (c + 2) / 5 (2c + 5 is odd, never a multiple of ten), and a
-// division following a division folds into one:
-// ((x / 1000) + k) / 5 = (x + 1000 k) / 5000.
-struct FiveCounts {
-    std::uint64_t kp;
-    std::uint64_t avp;
-};
-
-inline FiveCounts FiveCountsOf(std::uint64_t aepCents, const CentBand& kp, const CentBand& avp,
-                               bool narcotic, unsigned vatRate) {
-    // The surcharge as a product rather than a choice: fewer instructions.
-    const std::uint64_t withSurcharge = narcotic;
-    const std::uint64_t net = CentsInBand(aepCents, avp);
-    // The 15 % raise, (23 net + 10) / 20, as net + (3 net + 10) / 20: one step
-    // shorter.
-    const std::uint64_t gross =
-        net + DivideSmall<20>(net * 3 + 10) + withSurcharge * kSurchargeCents;
-    return {DivideSmall<5000>(aepCents * kp.perMille + kp.offset + 2000 +
-                              withSurcharge * (kSurchargeCents * 1000)),
-            DivideSmall<500>(gross * (100 + vatRate) + 250)};
-}
-
-// A count of five cents as the double RoundFiveCents gives: fives / 20, the
-// same double as (5 * fives) / 100.
-inline double EurosOfFives(std::uint64_t fives) {
-    // Through int64: converting an unsigned 64-bit integer takes extra steps.
-    return static_cast<double>(static_cast<std::int64_t>(fives)) / 20.0;
-}
-
-// The KP and AVP limits merged: where a pharmacy band changes.
 inline constexpr auto kPharmacyLimits = Merged(LastCents(tables::kKp), LastCents(tables::kAvp));
 
-// The whole way from a typed price on whole cents. The typed price is cut
-// into stretches inside which the wholesale band and both pharmacy bands of
-// the resulting AEP stay the same: the wholesale limits, and for each
-// pharmacy limit the last price whose AEP stays within it. So one lookup on
-// the typed price gives all three bands, and the pharmacy step does not wait
-// for the AEP to find its band.
+// The whole way from a typed price. The typed price is cut into stretches
+// inside which the wholesale band and both pharmacy bands of the resulting
+// AEP stay the same: the wholesale limits, and for each pharmacy limit the
+// last price whose AEP stays within it. So one lookup on the typed price
+// gives all three bands.
 //
 // The AEP double of an Add band is the typed price plus the amount as the
-// double steps give it (not always the double nearest to its cents); every
+// double steps add them (not always the double nearest to its cents); every
 // other band's AEP is its cents / 100.
 struct PriceStretch {
     CentBand aep;
     CentBand kp;
     CentBand avp;
-    double addend;          // an Add band's amount, else 0
-    std::uint64_t keepsSum; // all bits set for an Add band: price plus amount
+    double addend;    // an Add band's amount, else 0
+    bool keepsSum;    // an Add band: the AEP is price plus amount
+    double lastPrice; // the last cent of the stretch / 100 (infinity for the open one)
 };
 
-// The stretch ends of a wholesale table, at most kMaxStretches - 1 of them.
-inline constexpr std::size_t kMaxStretches = 64;
-struct StretchEnds {
-    std::array<std::uint32_t, kMaxStretches> last{};
-    std::size_t count = 0;
-};
-
-template <std::size_t N>
-constexpr StretchEnds StretchEndsOf(const std::array<TariffBand, N>& wholesale) {
-    StretchEnds ends;
-    const auto add = [&ends](std::uint32_t end) {
-        if (ends.count + 1 >= kMaxStretches)
-            throw "too many stretches";
-        ends.last[ends.count++] = end;
-    };
+// Calls add(last cent) for every stretch but the open last one, unordered.
+template <std::size_t N, class Add>
+constexpr void ForEachStretchEnd(const std::array<TariffBand, N>& wholesale, Add add) {
     const auto limits = LastCents(wholesale);
     for (std::size_t i = 0; i < N; ++i) {
         const std::uint64_t first = i == 0 ? 0 : std::uint64_t{limits[i - 1]} + 1;
@@ -268,41 +209,73 @@ constexpr StretchEnds StretchEndsOf(const std::array<TariffBand, N>& wholesale) 
                 add(static_cast<std::uint32_t>(p));
         }
     }
-    std::sort(ends.last.begin(), ends.last.begin() + static_cast<std::ptrdiff_t>(ends.count));
-    return ends;
 }
 
-template <std::size_t Stretches, std::size_t Buckets> struct PriceCents {
-    BandFinder<Stretches, Buckets> finder;
-    std::array<PriceStretch, Stretches> stretches{};
-};
+template <std::size_t N>
+constexpr std::size_t StretchEndCount(const std::array<TariffBand, N>& wholesale) {
+    std::size_t count = 0;
+    ForEachStretchEnd(wholesale, [&count](std::uint32_t) { ++count; });
+    return count;
+}
 
-template <const auto& Wholesale> struct PriceCentsOf {
-    static constexpr StretchEnds kEnds = StretchEndsOf(Wholesale);
-    static constexpr std::size_t kStretches = kEnds.count + 1;
-    static constexpr std::size_t kBuckets =
-        kEnds.count == 0 ? 1 : BucketsFor(kEnds.last[kEnds.count - 1]);
+inline constexpr std::size_t kMaxStretches = 64;
+// The first stretch of each bucket of 16 cents is looked up, the rest of the
+// way walked: a bucket rarely holds a stretch end, and amounts beyond the
+// buckets walk on from the last one.
+inline constexpr unsigned kBucketShift = 4;
+inline constexpr std::size_t kBuckets = 2560; // up to 409.59 €
 
-    static constexpr PriceCents<kStretches, kBuckets> Make() {
-        PriceCents<kStretches, kBuckets> cents;
-        std::array<std::uint32_t, kStretches - 1> ends{};
-        std::copy_n(kEnds.last.begin(), ends.size(), ends.begin());
-        cents.finder = MakeBandFinder<kBuckets>(ends);
-        for (std::size_t s = 0; s < kStretches; ++s) {
-            const std::uint64_t first = s == 0 ? 0 : std::uint64_t{ends[s - 1]} + 1;
-            const TariffBand& band = Wholesale[BandIndexOf(Wholesale, first)];
-            const CentBand aep = CentBandOf(band);
-            const std::uint64_t aepCents = CentsInBand(first, aep);
-            const bool isAdd = band.kind == BandKind::Add;
-            cents.stretches[s] = {aep, CentBandOf(tables::kKp[BandIndexOf(tables::kKp, aepCents)]),
-                                  CentBandOf(tables::kAvp[BandIndexOf(tables::kAvp, aepCents)]),
-                                  isAdd ? band.value : 0.0, isAdd ? ~std::uint64_t{0} : 0};
-        }
-        return cents;
+struct PriceCents {
+    // The last cent of every stretch, ascending; the open last stretch and the
+    // unused places hold the largest value.
+    std::array<std::uint64_t, kMaxStretches> last{};
+    std::array<std::uint8_t, kBuckets> firstOfBucket{};
+    std::array<PriceStretch, kMaxStretches> stretches{};
+
+    std::size_t Find(std::uint64_t cents) const {
+        std::size_t s = firstOfBucket[std::min<std::uint64_t>(cents >> kBucketShift, kBuckets - 1)];
+        while (cents > last[s])
+            ++s;
+        return s;
     }
-
-    static constexpr auto kTable = Make();
 };
+
+template <std::size_t N> constexpr PriceCents MakePriceCents(const std::array<TariffBand, N>& w) {
+    PriceCents table;
+    table.last.fill(std::numeric_limits<std::uint64_t>::max());
+    std::size_t count = 0;
+    ForEachStretchEnd(w, [&](std::uint32_t end) {
+        if (count + 1 < kMaxStretches)
+            table.last[count++] = end;
+    });
+    std::sort(table.last.begin(), table.last.begin() + static_cast<std::ptrdiff_t>(count));
+    for (std::size_t b = 0; b < kBuckets; ++b) {
+        const std::uint64_t first = std::uint64_t{b} << kBucketShift;
+        std::size_t s = 0;
+        while (table.last[s] < first)
+            ++s;
+        table.firstOfBucket[b] = static_cast<std::uint8_t>(s);
+    }
+    for (std::size_t s = 0; s <= count; ++s) {
+        const std::uint64_t first = s == 0 ? 0 : table.last[s - 1] + 1;
+        const TariffBand& band = w[BandIndexOf(w, first)];
+        const CentBand aep = CentBandOf(band);
+        const std::uint64_t aepCents = (first * aep.perMille + aep.offset) / 1000;
+        const bool isAdd = band.kind == BandKind::Add;
+        table.stretches[s] = {aep,
+                              CentBandOf(tables::kKp[BandIndexOf(tables::kKp, aepCents)]),
+                              CentBandOf(tables::kAvp[BandIndexOf(tables::kAvp, aepCents)]),
+                              isAdd ? band.value : 0.0,
+                              isAdd,
+                              s < count ? static_cast<double>(table.last[s]) / 100.0
+                                        : std::numeric_limits<double>::infinity()};
+    }
+    return table;
+}
+
+template <std::size_t N> constexpr bool FitsStretches(const std::array<TariffBand, N>& w) {
+    return StretchEndCount(w) < kMaxStretches;
+}
 
 // The veterinary markup and a typed AEP as one-band tables: a Factor band of
 // 1.2, and an Add band of nothing (the typed price itself).
@@ -310,43 +283,28 @@ inline constexpr std::array<TariffBand, 1> kVeterinaryBand = {
     {{tables::kOpen, BandKind::Factor, VeterinaryMarkup}}};
 inline constexpr std::array<TariffBand, 1> kAepInputBand = {{{tables::kOpen, BandKind::Add, 0.0}}};
 
-inline constexpr const auto& kStandardPriceCents = PriceCentsOf<tables::kStandardWholesale>::kTable;
-inline constexpr const auto& kNotReimbursablePriceCents =
-    PriceCentsOf<tables::kNotReimbursableWholesale>::kTable;
-inline constexpr const auto& kHomeopathicPriceCents =
-    PriceCentsOf<tables::kHomeopathicWholesale>::kTable;
-inline constexpr const auto& kVeterinaryPriceCents = PriceCentsOf<kVeterinaryBand>::kTable;
-inline constexpr const auto& kAepInputPriceCents = PriceCentsOf<kAepInputBand>::kTable;
+static_assert(FitsStretches(tables::kStandardWholesale) &&
+                  FitsStretches(tables::kNotReimbursableWholesale) &&
+                  FitsStretches(tables::kHomeopathicWholesale) && FitsStretches(kVeterinaryBand) &&
+                  FitsStretches(kAepInputBand),
+              "more band changes in a tariff than PriceCents holds: raise kMaxStretches");
 
-// The pharmacy step alone, for an AEP on whole cents that came from a price
-// that was not. A typed AEP's stretches are exactly the pharmacy bands, so its
-// table serves.
-inline FiveCounts PharmacyFiveCounts(std::uint64_t aepCents, bool narcotic, unsigned vatRate) {
-    const PriceStretch& s =
-        kAepInputPriceCents.stretches[kAepInputPriceCents.finder.Find(aepCents)];
-    return FiveCountsOf(aepCents, s.kp, s.avp, narcotic, vatRate);
-}
+inline constexpr PriceCents kStandardPriceCents = MakePriceCents(tables::kStandardWholesale);
+inline constexpr PriceCents kNotReimbursablePriceCents =
+    MakePriceCents(tables::kNotReimbursableWholesale);
+inline constexpr PriceCents kHomeopathicPriceCents = MakePriceCents(tables::kHomeopathicWholesale);
+inline constexpr PriceCents kVeterinaryPriceCents = MakePriceCents(kVeterinaryBand);
+inline constexpr PriceCents kAepInputPriceCents = MakePriceCents(kAepInputBand);
 
-struct CentPrices {
-    std::uint64_t aepCents;
-    double aep;
-    FiveCounts fives;
-};
-
-template <std::size_t Stretches, std::size_t Buckets>
-inline CentPrices PricesOfCents(const PriceCents<Stretches, Buckets>& table,
-                                std::uint64_t priceCents, bool narcotic, unsigned vatRate) {
-    const PriceStretch& s = table.stretches[table.finder.Find(priceCents)];
-    const std::uint64_t aepCents = CentsInBand(priceCents, s.aep);
-    // The typed price is exactly priceCents / 100, so both AEP doubles are
-    // cents / 100 + addend: the price's cents and the amount in an Add band,
-    // the AEP's cents and +0 (which changes no positive double) otherwise. The
-    // cents are picked by mask: which band a random price falls in is not
-    // predictable.
-    const std::uint64_t shownCents = aepCents ^ ((aepCents ^ priceCents) & s.keepsSum);
-    const double aep =
-        static_cast<double>(static_cast<std::int64_t>(shownCents)) / 100.0 + s.addend;
-    return {aepCents, aep, FiveCountsOf(aepCents, s.kp, s.avp, narcotic, vatRate)};
+// The same choice of table as the double steps make.
+inline const PriceCents& PriceCentsFor(const CalcOptions& options) {
+    if (options.AepInput)
+        return kAepInputPriceCents;
+    if (options.Homeopathic)
+        return options.Veterinary ? kVeterinaryPriceCents : kHomeopathicPriceCents;
+    if (options.NotReimbursable)
+        return kNotReimbursablePriceCents;
+    return options.Veterinary ? kVeterinaryPriceCents : kStandardPriceCents;
 }
 
 // The rate n of a VAT factor that is exactly (100 + n)/100 rounded to double,
@@ -360,44 +318,133 @@ inline constexpr std::array<double, 100> kWholeRateFactors = [] {
 
 inline int WholeVatRate(double vatFactor) {
     const double t = vatFactor * 100.0 - 99.5;
-#if defined(__SSE2__) && defined(__x86_64__)
-    // The conversion instruction gives INT_MIN for NaN and for anything out of
-    // range (defined, unlike a cast), which the unsigned test refuses with
-    // everything else outside 0 to 99: one test instead of two.
-    const int n = _mm_cvttsd_si32(_mm_set_sd(t));
-#else
-    if (!(t >= 0.0 && t < 100.0))
+    if (!(t >= 0.0 && t < static_cast<double>(kWholeRateFactors.size())))
         return -1;
-    const int n = static_cast<int>(t);
-#endif
-    if (static_cast<unsigned>(n) >= kWholeRateFactors.size())
-        return -1;
-    return kWholeRateFactors[static_cast<std::size_t>(n)] == vatFactor ? n : -1;
+    const auto n = static_cast<std::size_t>(t);
+    return kWholeRateFactors[n] == vatFactor ? static_cast<int>(n) : -1;
 }
 
-// The whole cents x stands for, or -1 when x is not exactly such an amount
-// below kCentPathLimit.
-inline std::int64_t ExactCents(double x) {
+// ---------------------------------------------------------------------------
+// Prices near whole cents
+//
+// A range's running sum (price := price + step) drifts off the cents: after
+// a million additions of 0.01 the sum lies up to 2e-5 cents beside them, after
+// ten million up to 1.4e-3. Such a price p = (c + d) / 100, c whole cents and
+// d the drift in cents, goes the integer way when the double steps give for it
+// what the integers give for c, and the double steps otherwise. Where the
+// drift can act, and the test that rules it out:
+//
+// 1. The band of p. Every limit is a cent value or lies less than 3/4 of a
+//    cent above one, so p with |d| <= 1/4 falls in the band of c unless c
+//    is the last cent of a band and p lies above c / 100. The stretches end
+//    at every band's last cent (wholesale limits, and the prices whose AEP
+//    reaches a pharmacy limit), so: at the last cent of a stretch only
+//    p = c / 100 itself.
+// 2. A Factor band's rounding of p (wholesale, veterinary). The exact y of c
+//    is k + (m - 500) / 1000 cents with m = (c F + 500) mod 1000 for the
+//    factor F in thousandths; the integers give k. p's exact product is
+//    y + d F / 1000, which the double steps round to k as long as
+//    0 <= m + d F + 0.01000001 < 1000 (thousandths of a cent; the tolerance
+//    of the rounding, above). d is known from fl(100 p) - c, exact but for
+//    the rounding of 100 p (at most 2^-28 cents under the limit, times F
+//    below 1e-5 thousandths); the double steps add their own errors (below
+//    2e-7 cents, 2e-4 thousandths). So m + d F must lie inside the interval
+//    by kErrorRoom = 2e-3 thousandths, ten times both.
+// 3. An Add band keeps p's drift in the AEP: the AEP double is p + amount,
+//    its drift e = fl(100 aep) - (c + amount in cents). A Fixed band's AEP and
+//    a Factor band's rounded AEP lie on whole cents (e = 0).
+// 4. The pharmacy steps on an AEP with drift e: the bands as in 1 (the AEP's
+//    last cent before a pharmacy limit is a stretch end as well), and the KP
+//    and AVP Factor roundings as in 2 with e. Everything after them (five
+//    cents, raise, surcharge, VAT) starts from amounts on whole cents, the
+//    same doubles whether they came from p or from c / 100.
+// 5. The texts. FormatPrice shows the cents of the six-decimal text of
+//    x + 1e-15, cut after two decimals: for x = (c + d) / 100 those are c when
+//    d >= -5e-5 (the text rounds to at least c.0000) and c - 1 below. The
+//    errors (100 x rounded, the 1e-15, the 18 significant digits the text
+//    rounds on) stay below 2e-8 cents; within kTextRoom = 1e-6 cents of
+//    -5e-5 the text way decides (ShownNear gives -1). The same holds for
+//    the AEP text with e.
+//
+// The tests hold this against the double steps on the running sums of
+// ranges and on prices placed just inside and outside every bound above.
+inline constexpr double kMaxDrift = 0.25;        // cents
+inline constexpr double kTolerance = 0.01000001; // thousandths of a cent
+inline constexpr double kErrorRoom = 0.002;      // thousandths of a cent
+inline constexpr double kTextCut = -0.00005;     // cents: 5e-7 € below c / 100
+inline constexpr double kTextRoom = 0.000001;    // cents
+
+// A price as whole cents and drift.
+struct NearCents {
+    std::uint64_t cents;
+    double drift; // cents, fl(100 price) - cents; |drift| <= kMaxDrift
+};
+
+// False when x lies farther than kMaxDrift from whole cents, or its cents are
+// not between 1 and kCentPathLimit - 1 (0, negative, too large, NaN).
+inline bool SplitNearCents(double x, NearCents& out) {
     const double t = x * 100.0;
-#if defined(__SSE2__) && defined(__x86_64__)
-    // Rounded to nearest by the conversion itself, a step shorter than adding
-    // a half and truncating; NaN and amounts out of range give INT64_MIN
-    // (defined for the instruction), which the unsigned test refuses with the
-    // negative ones. Under another rounding mode the check below still sends
-    // anything doubtful the double way.
-    const std::int64_t cents = _mm_cvtsd_si64(_mm_set_sd(t));
-#else
-    if (!(t >= 0.0 && t < static_cast<double>(kCentPathLimit) - 0.5))
-        return -1;
-    const auto cents = static_cast<std::int64_t>(t + 0.5);
-#endif
-    if (static_cast<std::uint64_t>(cents) >= static_cast<std::uint64_t>(kCentPathLimit))
-        return -1;
-    return static_cast<double>(cents) / 100.0 == x ? cents : -1;
+    if (!(t >= 1.0 - kMaxDrift && t < static_cast<double>(kCentPathLimit) - 0.5))
+        return false;
+    const auto cents = static_cast<std::uint64_t>(t + 0.5);
+    // Exact: t and cents are within a factor of two of each other.
+    const double drift = t - AsDouble(cents);
+    if (!(std::fabs(drift) <= kMaxDrift))
+        return false;
+    out = {cents, drift};
+    return true;
 }
 
-inline bool CentPathApplies(std::int64_t aepCents) {
-    return aepCents >= 0 && aepCents < kCentPathLimit;
+// Whether a Factor band's rounding of an amount with this drift gives the
+// whole-cent rounding (2 above); scaled is cents * perMille + offset.
+inline bool RoundingHolds(std::uint64_t scaled, double drift, std::uint64_t perMille) {
+    const double y = AsDouble(scaled % 1000) + drift * AsDouble(perMille);
+    return y > kErrorRoom - kTolerance && y < 1000.0 - kTolerance - kErrorRoom;
+}
+
+// The cents FormatPrice shows for an amount near whole cents (5 above), or -1
+// when only the text way can tell.
+inline std::int64_t ShownNear(std::uint64_t cents, double drift) {
+    if (drift >= kTextCut + kTextRoom)
+        return static_cast<std::int64_t>(cents);
+    if (drift < kTextCut - kTextRoom)
+        return static_cast<std::int64_t>(cents) - 1;
+    return -1;
+}
+
+struct CentPrices {
+    std::uint64_t aepCents;
+    double aep;      // the AEP double the double steps give
+    double aepDrift; // its drift from aepCents in cents; 0 on whole cents
+    FiveCounts fives;
+};
+
+// The integer way for a price near whole cents, false where the double steps
+// must decide (1 to 4 above).
+inline bool PricesNearCents(const PriceCents& table, double price, const NearCents& near,
+                            bool narcotic, unsigned vatRate, CentPrices& out) {
+    const std::size_t index = table.Find(near.cents);
+    const PriceStretch& s = table.stretches[index];
+    if (near.cents == table.last[index] && price != s.lastPrice)
+        return false;
+    const std::uint64_t aepScaled = near.cents * s.aep.perMille + s.aep.offset;
+    if (!RoundingHolds(aepScaled, near.drift, s.aep.perMille))
+        return false;
+    const std::uint64_t aepCents = aepScaled / 1000;
+    if (aepCents >= static_cast<std::uint64_t>(kCentPathLimit))
+        return false;
+    double aep = AsDouble(aepCents) / 100.0;
+    double aepDrift = 0.0;
+    if (s.keepsSum) {
+        aep = price + s.addend;
+        aepDrift = aep * 100.0 - AsDouble(aepCents);
+        if (!(std::fabs(aepDrift) <= kMaxDrift) ||
+            !RoundingHolds(aepCents * s.kp.perMille + s.kp.offset, aepDrift, s.kp.perMille) ||
+            !RoundingHolds(aepCents * s.avp.perMille + s.avp.offset, aepDrift, s.avp.perMille))
+            return false;
+    }
+    out = {aepCents, aep, aepDrift, FiveCountsOf(aepCents, s.kp, s.avp, narcotic, vatRate)};
+    return true;
 }
 
 } // namespace fapkalk::detail

@@ -6,7 +6,6 @@
 #include "pricing/tariff_tables.h"
 
 #include <array>
-#include <bit>
 #include <charconv>
 #include <cstddef>
 #include <cstdint>
@@ -20,11 +19,22 @@ using detail::CheckedProduct;
 using detail::RoundCentsInline;
 using detail::RoundFiveCentsInline;
 
-// The price path is written once and instantiated twice: with NoTrace for
-// CalcPrices (every trace statement compiles away) and with TextTrace for
-// ExplainPrices, so the explanation follows the same steps. CalcPrices takes
-// the whole-cent shortcut of cent_path.h where it applies; the tests hold it
-// against these steps for every AEP in its range.
+// The bands as a plain scan finds them: the first band whose inclusive limit
+// is at least the price, the open last band above every limit. A NaN price
+// passes every limit and lands in the open band, where the rounding fails.
+template <std::size_t N>
+std::size_t BandIndex(const std::array<TariffBand, N>& table, double price) {
+    std::size_t i = 0;
+    while (i + 1 < N && !(price <= table[i].limit))
+        ++i;
+    return i;
+}
+
+// The double steps are written once and instantiated twice: with NoTrace for
+// CalcAep, CalcKp, CalcAvp and CalcPrices' other way (every trace statement
+// compiles away) and with TextTrace for ExplainPrices, so the explanation
+// follows the same steps. CalcPrices takes the integer way of cent_path.h
+// where it applies; the tests hold the two against each other.
 struct NoTrace {
     static constexpr bool kOn = false;
     void Line(const std::string&) {}
@@ -71,92 +81,85 @@ void TraceBand(Trace& trace, const char* title, const std::array<TariffBand, N>&
     }
 }
 
-// An AEP with the whole cents it stands for (-1 when it is not such an amount
-// or lies beyond the cent path's range).
-using detail::CentAmount;
-
-template <class Trace> CentAmount VeterinaryAep(double price, Trace& trace) {
+template <class Trace> double VeterinaryAep(double price, Trace& trace) {
     const double product = CheckedProduct(price, VeterinaryMarkup);
-    const CentAmount aep = detail::RoundCentsCounted(product);
+    const double aep = RoundCentsInline(product);
     if constexpr (Trace::kOn) {
         trace.Line("AEP: Veterinär " + Num(VeterinaryMarkup));
         trace.Line("  " + Num(price) + " × " + Num(VeterinaryMarkup) + " = " + Num(product) +
-                   "; RoundCents → " + Num(aep.value));
+                   "; RoundCents → " + Num(aep));
     }
     return aep;
 }
 
 template <class Trace, std::size_t N>
-CentAmount WholesaleAep(const std::array<TariffBand, N>& table, const tables::Lookup<N>& lookup,
-                        const char* title, double price, Trace& trace) {
-    const std::size_t index = tables::CountBelow(lookup.limits, price);
+double WholesaleAep(const std::array<TariffBand, N>& table, const char* title, double price,
+                    Trace& trace) {
+    const std::size_t index = BandIndex(table, price);
     const TariffBand& band = table[index];
     TraceBand(trace, title, table, index);
     switch (band.kind) {
     case BandKind::Factor: {
         const double product = CheckedProduct(price, band.value);
-        const CentAmount aep = detail::RoundCentsCounted(product);
+        const double aep = RoundCentsInline(product);
         if constexpr (Trace::kOn)
             trace.Line("  " + Num(price) + " × " + Num(band.value) + " = " + Num(product) +
-                       "; RoundCents → " + Num(aep.value));
+                       "; RoundCents → " + Num(aep));
         return aep;
     }
     case BandKind::Fixed:
         if constexpr (Trace::kOn)
             trace.Line("  Fixbetrag → " + Num(band.value));
-        return {band.value, detail::ExactCents(band.value)};
+        return band.value;
     case BandKind::Add: {
         // The open band keeps the typed decimals: no rounding to cents.
         const double aep = price + band.value;
         if constexpr (Trace::kOn)
             trace.Line("  " + Num(price) + " + " + Num(band.value) + " = " + Num(aep) +
                        " (nicht auf Cent gerundet)");
-        return {aep, detail::ExactCents(aep)};
+        return aep;
     }
     }
-    return {band.value, -1};
+    return band.value;
 }
 
-template <class Trace> CentAmount AepPath(double price, const CalcOptions& options, Trace& trace) {
+template <class Trace> double AepPath(double price, const CalcOptions& options, Trace& trace) {
     if (options.AepInput) {
         if constexpr (Trace::kOn)
             trace.Line("AEP: AEP-Eingabe, unverändert " + Num(price));
-        return {price, detail::ExactCents(price)};
+        return price;
     }
     if (options.Homeopathic) {
         if (options.Veterinary)
             return VeterinaryAep(price, trace);
-        return WholesaleAep(tables::kHomeopathicWholesale, tables::kHomeopathicWholesaleLookup,
-                            "AEP: Großhandelstabelle homöopathisch", price, trace);
+        return WholesaleAep(tables::kHomeopathicWholesale, "AEP: Großhandelstabelle homöopathisch",
+                            price, trace);
     }
     if (options.NotReimbursable)
         return WholesaleAep(tables::kNotReimbursableWholesale,
-                            tables::kNotReimbursableWholesaleLookup,
                             "AEP: Großhandelstabelle (*) nicht kassenzulässig", price, trace);
     if (options.Veterinary)
         return VeterinaryAep(price, trace);
-    return WholesaleAep(tables::kStandardWholesale, tables::kStandardWholesaleLookup,
-                        "AEP: Großhandelstabelle Standard", price, trace);
+    return WholesaleAep(tables::kStandardWholesale, "AEP: Großhandelstabelle Standard", price,
+                        trace);
 }
 
 // A pharmacy band: a Factor band multiplies the AEP, a Fixed band its own
-// amount by 1; both products are rounded to cents. The operands are picked by
-// masks rather than branches: the bands of random prices are not predictable.
+// amount by 1; both products are rounded to cents.
 template <class Trace, std::size_t N>
-detail::CentAmount PharmacyBand(const std::array<TariffBand, N>& table,
-                                const tables::Lookup<N>& lookup, const char* title, double aep,
-                                Trace& trace) {
-    const std::size_t index = tables::CountBelow(lookup.limits, aep);
-    const std::uint64_t aepBits = std::bit_cast<std::uint64_t>(aep) & lookup.takesAep[index];
-    const double base =
-        std::bit_cast<double>(aepBits | std::bit_cast<std::uint64_t>(lookup.ownBase[index]));
-    const double factor = lookup.factor[index];
+double PharmacyBand(const std::array<TariffBand, N>& table, const char* title, double aep,
+                    Trace& trace) {
+    const std::size_t index = BandIndex(table, aep);
+    const TariffBand& band = table[index];
+    const bool isFactor = band.kind == BandKind::Factor;
+    const double base = isFactor ? aep : band.value;
+    const double factor = isFactor ? band.value : 1.0;
     const double product = CheckedProduct(base, factor);
-    const detail::CentAmount result = detail::RoundCentsCounted(product);
+    const double result = RoundCentsInline(product);
     if constexpr (Trace::kOn) {
         TraceBand(trace, title, table, index);
         trace.Line("  " + Num(base) + " × " + Num(factor) + " = " + Num(product) +
-                   "; RoundCents → " + Num(result.value));
+                   "; RoundCents → " + Num(result));
     }
     return result;
 }
@@ -169,44 +172,33 @@ template <class Trace> double AddNarcotic(double amount, Trace& trace) {
     return sum;
 }
 
-// amount is cents / 100 as a double, or that plus the narcotic surcharge.
-template <class Trace> double FiveCents(double amount, std::int64_t cents, Trace& trace) {
-    const double result = detail::FiveCentsByDigitApplies(cents) ? detail::FiveCentsByDigit(cents)
-                                                                 : RoundFiveCentsInline(amount);
+template <class Trace> double FiveCents(double amount, Trace& trace) {
+    const double result = RoundFiveCentsInline(amount);
     if constexpr (Trace::kOn)
         trace.Line("  RoundFiveCents(" + Num(amount) + ") → " + Num(result));
     return result;
 }
 
 template <class Trace> double KpPath(double aep, bool narcotic, Trace& trace) {
-    const detail::CentAmount base =
-        PharmacyBand(tables::kKp, tables::kKpLookup, "KP: Kassenpreistabelle", aep, trace);
-    if (!narcotic)
-        return FiveCents(base.value, base.cents, trace);
-    const double kp = AddNarcotic(base.value, trace);
-    return FiveCents(kp, base.cents + detail::kNarcoticSurchargeCents, trace);
+    const double base = PharmacyBand(tables::kKp, "KP: Kassenpreistabelle", aep, trace);
+    return FiveCents(narcotic ? AddNarcotic(base, trace) : base, trace);
 }
 
-// SurchargeByCents works with the raise as the fraction 23/20.
-static_assert(AvpSurchargeFactor == 1.15);
-
 template <class Trace> double AvpPath(double aep, bool narcotic, double vatFactor, Trace& trace) {
-    const detail::CentAmount net =
-        PharmacyBand(tables::kAvp, tables::kAvpLookup, "AVP: Verkaufspreistabelle", aep, trace);
-    double gross = detail::SurchargeByCentsApplies(net.cents)
-                       ? detail::SurchargeByCents(net.cents)
-                       : RoundCentsInline(CheckedProduct(net.value, AvpSurchargeFactor));
+    const double net = PharmacyBand(tables::kAvp, "AVP: Verkaufspreistabelle", aep, trace);
+    const double raised = CheckedProduct(net, AvpSurchargeFactor);
+    double gross = RoundCentsInline(raised);
     if constexpr (Trace::kOn)
-        trace.Line("  " + Num(net.value) + " × " + Num(AvpSurchargeFactor) + " = " +
-                   Num(net.value * AvpSurchargeFactor) + "; RoundCents → " + Num(gross));
+        trace.Line("  " + Num(net) + " × " + Num(AvpSurchargeFactor) + " = " + Num(raised) +
+                   "; RoundCents → " + Num(gross));
     if (narcotic)
         gross = AddNarcotic(gross, trace);
     const double taxed = CheckedProduct(gross, vatFactor);
-    const detail::CentAmount cents = detail::RoundCentsCounted(taxed);
+    const double cents = RoundCentsInline(taxed);
     if constexpr (Trace::kOn)
         trace.Line("  " + Num(gross) + " × " + Num(vatFactor) + " (USt-Faktor) = " + Num(taxed) +
-                   "; RoundCents → " + Num(cents.value));
-    return FiveCents(cents.value, cents.cents, trace);
+                   "; RoundCents → " + Num(cents));
+    return FiveCents(cents, trace);
 }
 
 template <class Trace>
@@ -218,7 +210,7 @@ PriceResult PricesPath(double price, const CalcOptions& options, double vatFacto
             trace.Line(result.refusal);
         return result;
     }
-    result.aep = AepPath(price, options, trace).value;
+    result.aep = AepPath(price, options, trace);
     result.kp = KpPath(result.aep, options.Narcotic, trace);
     result.avp = AvpPath(result.aep, options.Narcotic, vatFactor, trace);
     return result;
@@ -245,7 +237,7 @@ std::string SwitchesText(const CalcOptions& options) {
 
 double CalcAep(double price, const CalcOptions& options) {
     NoTrace trace;
-    return AepPath(price, options, trace).value;
+    return AepPath(price, options, trace);
 }
 
 double CalcKp(double aep, bool narcotic) {
@@ -258,85 +250,20 @@ double CalcAvp(double aep, bool narcotic, double vatFactor) {
     return AvpPath(aep, narcotic, vatFactor, trace);
 }
 
-namespace {
-
-// Anything off the integer way: decimals beyond the cent, an odd VAT factor,
-// amounts beyond its range, 0, negative amounts, NaN. An AEP on whole cents
-// reached from such a price still gets its KP and AVP in integers. Kept out of
-// line so the integer way stays a small body.
-[[gnu::noinline]] PriceResult CalcPricesByDoubleSteps(double price, const CalcOptions& options,
-                                                      double vatFactor) {
+// A price on or near whole cents with a VAT factor from a whole rate (every
+// price a pharmacist types, and the running sums of a range) goes the integer
+// way; everything else the double steps.
+PriceResult CalcPrices(double price, const CalcOptions& options, double vatFactor) {
+    const int vatRate = detail::WholeVatRate(vatFactor);
+    detail::NearCents near;
+    detail::CentPrices cents;
+    if (vatRate >= 0 && detail::SplitNearCents(price, near) &&
+        detail::PricesNearCents(detail::PriceCentsFor(options), price, near, options.Narcotic,
+                                static_cast<unsigned>(vatRate), cents))
+        return {cents.aep, detail::EurosOfFives(cents.fives.kp),
+                detail::EurosOfFives(cents.fives.avp), nullptr};
     NoTrace trace;
-    if (price == 0)
-        return PricesPath(price, options, vatFactor, trace);
-    const CentAmount aep = AepPath(price, options, trace);
-    const int vatRate = detail::WholeVatRate(vatFactor);
-    PriceResult result;
-    result.aep = aep.value;
-    if (detail::CentPathApplies(aep.cents) && vatRate >= 0) {
-        const detail::FiveCounts fives =
-            detail::PharmacyFiveCounts(static_cast<std::uint64_t>(aep.cents), options.Narcotic,
-                                       static_cast<unsigned>(vatRate));
-        result.kp = detail::EurosOfFives(fives.kp);
-        result.avp = detail::EurosOfFives(fives.avp);
-        return result;
-    }
-    result.kp = KpPath(aep.value, options.Narcotic, trace);
-    result.avp = AvpPath(aep.value, options.Narcotic, vatFactor, trace);
-    return result;
-}
-
-// Writes into the caller's result, which then needs no copy on the integer
-// way (a call returning the structure would need its own).
-[[gnu::noinline, gnu::cold]] void FillByDoubleSteps(double price, const CalcOptions& options,
-                                                    double vatFactor, PriceResult& out) {
-    out = CalcPricesByDoubleSteps(price, options, vatFactor);
-}
-
-// The same choice of table as AepPath.
-detail::CentPrices PricesOfCents(std::uint64_t priceCents, const CalcOptions& options,
-                                 unsigned vatRate) {
-    const bool narcotic = options.Narcotic;
-    if (options.AepInput)
-        return detail::PricesOfCents(detail::kAepInputPriceCents, priceCents, narcotic, vatRate);
-    if (options.Homeopathic) {
-        if (options.Veterinary)
-            return detail::PricesOfCents(detail::kVeterinaryPriceCents, priceCents, narcotic,
-                                         vatRate);
-        return detail::PricesOfCents(detail::kHomeopathicPriceCents, priceCents, narcotic, vatRate);
-    }
-    if (options.NotReimbursable)
-        return detail::PricesOfCents(detail::kNotReimbursablePriceCents, priceCents, narcotic,
-                                     vatRate);
-    if (options.Veterinary)
-        return detail::PricesOfCents(detail::kVeterinaryPriceCents, priceCents, narcotic, vatRate);
-    return detail::PricesOfCents(detail::kStandardPriceCents, priceCents, narcotic, vatRate);
-}
-
-} // namespace
-
-// A price on whole cents with a VAT factor from a whole rate (every price a
-// pharmacist types) goes the integer way; everything else the double steps.
-// Flattened, so the integer way is one body the out-of-order core can overlap
-// with the next call.
-[[gnu::flatten]] PriceResult CalcPrices(double price, const CalcOptions& options,
-                                        double vatFactor) {
-    PriceResult result;
-    const std::int64_t priceCents = detail::ExactCents(price);
-    const int vatRate = detail::WholeVatRate(vatFactor);
-    // priceCents 0 is a price of 0: refused by the double steps' path.
-    if (priceCents > 0 && vatRate >= 0) [[likely]] {
-        const detail::CentPrices cents = PricesOfCents(static_cast<std::uint64_t>(priceCents),
-                                                       options, static_cast<unsigned>(vatRate));
-        if (cents.aepCents < static_cast<std::uint64_t>(detail::kCentPathLimit)) [[likely]] {
-            result.aep = cents.aep;
-            result.kp = detail::EurosOfFives(cents.fives.kp);
-            result.avp = detail::EurosOfFives(cents.fives.avp);
-            return result;
-        }
-    }
-    FillByDoubleSteps(price, options, vatFactor, result);
-    return result;
+    return PricesPath(price, options, vatFactor, trace);
 }
 
 std::string ExplainPrices(double price, const CalcOptions& options, double vatFactor) {

@@ -1,7 +1,9 @@
 #include "pricing/export_lines.h"
 
+#include "pricing/calc_run.h"
 #include "pricing/text_rules.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
@@ -29,28 +31,6 @@ namespace {
 // The two layouts write the line at the end of out, followed by tail (the
 // line end in file form), and return the OR of the line's bytes: a builder
 // learns without a second pass whether the line is plain ASCII.
-// A FormatPrice text below 10,000,000 has 10 characters with its only point
-// at index 7. Such a cell is copied as one 8-byte word plus two bytes; the
-// word test finds a zero byte of word ^ "........" (a point): a byte is
-// flagged only when it is zero or lies above a zero byte, so "only the top
-// byte flagged" means a point at index 7 and none below it.
-bool CopyPriceCell(char*& p, std::string_view cell, std::uint64_t& bits) {
-    if (cell.size() != 10 || cell[8] == '.' || cell[9] == '.')
-        return false;
-    std::uint64_t word;
-    std::memcpy(&word, cell.data(), 8);
-    const std::uint64_t x = word ^ 0x2E2E2E2E2E2E2E2Eull;
-    const std::uint64_t zeros = (x - 0x0101010101010101ull) & ~x & 0x8080808080808080ull;
-    if (zeros != 0x8000000000000000ull)
-        return false;
-    std::memcpy(p, &word, 8); // byte 7, the point, is overwritten next
-    p[7] = cell[8];
-    p[8] = cell[9];
-    p += 9;
-    bits |= word | static_cast<unsigned char>(cell[8]) | static_cast<unsigned char>(cell[9]);
-    return true;
-}
-
 unsigned WriteFixedPosition(std::string& out, const ExportRow& row, std::string_view tail) {
     std::size_t total = tail.size();
     for (std::string_view cell : row)
@@ -58,22 +38,18 @@ unsigned WriteFixedPosition(std::string& out, const ExportRow& row, std::string_
     const std::size_t start = out.size();
     out.resize(start + total);
     char* p = out.data() + start;
-    std::uint64_t bits = 0;
+    unsigned bits = 0;
     for (std::string_view cell : row) {
-        if (CopyPriceCell(p, cell, bits))
-            continue;
         for (char c : cell) {
-            // Written always, kept only when it is not a point: no branch
-            // per character.
-            *p = c;
-            p += (c != '.');
+            if (c != '.')
+                *p++ = c;
             bits |= static_cast<unsigned char>(c);
         }
     }
     for (char c : tail)
         *p++ = c;
     out.resize(static_cast<std::size_t>(p - out.data()));
-    return (bits & 0x8080808080808080ull) != 0 ? 0x80 : 0;
+    return bits;
 }
 
 unsigned WriteXls(std::string& out, const ExportRow& row, std::string_view tail) {
@@ -108,13 +84,6 @@ void AppendFixedPositionLine(std::string& out, const ExportRow& row) {
 
 void AppendXlsLine(std::string& out, const ExportRow& row) {
     WriteXls(out, row, {});
-}
-
-void AppendDataLine(std::string& out, ExportLayout layout, const ExportRow& row) {
-    if (layout == ExportLayout::Xls)
-        AppendXlsLine(out, row);
-    else
-        AppendFixedPositionLine(out, row);
 }
 
 std::string FixedPositionLine(const ExportRow& row) {
@@ -270,6 +239,57 @@ void ExportLineBuilder::AppendRow(std::string& out, const ExportRow& row) {
         out.resize(start);
         AppendFileLine(out, scratch_);
     }
+}
+
+namespace {
+
+// The AEP-mode placeholder of the FAP cell in each layout, by the layouts'
+// own text rules.
+std::string_view PlaceholderField(ExportLayout layout) {
+    static const std::string fixed = DeleteChar(kAepPlaceholderCell, '.');
+    static const std::string xls = ReplaceChar(TrimLowCodes(kAepPlaceholderCell), '.', ',');
+    return layout == ExportLayout::Xls ? xls : fixed;
+}
+
+constexpr std::size_t kFixedField = kShownTextSize - 1;
+
+char* WriteFixedField(char* out, ShownPrice shown) {
+    // Right-aligned in its field; an amount that fits needs no more.
+    std::memset(out, ' ', kFixedField);
+    WriteShownBackwards(out + kFixedField, shown, 0);
+    return out + kFixedField;
+}
+
+char* WriteXlsField(char* out, ShownPrice shown) {
+    out += ShownLength(shown, ',');
+    WriteShownBackwards(out, shown, ',');
+    return out;
+}
+
+} // namespace
+
+char* WriteRowLine(char* out, ExportLayout layout, const RowCells& cells) {
+    if (cells.fapPlaceholder) {
+        const std::string_view placeholder = PlaceholderField(layout);
+        out = std::copy(placeholder.begin(), placeholder.end(), out);
+    }
+    if (layout == ExportLayout::Xls) {
+        if (!cells.fapPlaceholder)
+            out = WriteXlsField(out, cells.fap);
+        for (const ShownPrice& shown : {cells.aep, cells.kp, cells.avp}) {
+            *out++ = ';';
+            out = WriteXlsField(out, shown);
+        }
+    } else {
+        if (!cells.fapPlaceholder)
+            out = WriteFixedField(out, cells.fap);
+        out = WriteFixedField(out, cells.aep);
+        out = WriteFixedField(out, cells.kp);
+        out = WriteFixedField(out, cells.avp);
+    }
+    *out++ = '\r';
+    *out++ = '\n';
+    return out;
 }
 
 std::string ExportFileHead(const ExportCriteria* criteria) {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "pricing/engine.h"
+#include "pricing/price_rows.h"
 
 #include <array>
 #include <string>
@@ -37,7 +38,6 @@ std::string DeleteChar(std::string_view text, char ch);
 // grown to its working size.
 void AppendFixedPositionLine(std::string& out, const ExportRow& row);
 void AppendXlsLine(std::string& out, const ExportRow& row);
-void AppendDataLine(std::string& out, ExportLayout layout, const ExportRow& row);
 
 std::string FixedPositionLine(const ExportRow& row);
 std::string XlsLine(const ExportRow& row);
@@ -82,6 +82,15 @@ private:
     ExportLayout layout_;
     std::string scratch_;
 };
+
+// The longest data line WriteRowLine writes: four fields of at most 11
+// characters, three separators, CR LF.
+inline constexpr std::size_t kMaxRowLineSize = 4 * 11 + 3 + 2;
+
+// Writes the data line of a computed row in file form (ASCII, CR LF) at out
+// and returns its end: the same bytes ExportLineBuilder makes of the row's
+// FormatPrice texts, without them.
+char* WriteRowLine(char* out, ExportLayout layout, const RowCells& cells);
 
 // The whole file head in file form: the header block when criteria is given,
 // then the column header line.

@@ -8,6 +8,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <stdexcept>
 #include <string>
 
@@ -252,43 +253,48 @@ char* WriteUnsigned(char* out, std::uint64_t value) {
 
 } // namespace
 
-std::size_t WriteSixDecimalsFast(double v, char* out) {
+bool SixDecimalUnits(double v, std::uint64_t& units) {
     const double a = std::fabs(v);
     if (!(a < 1e12))
-        return 0; // large, infinite or NaN: the reference handles them
-
-    std::uint64_t sixDecimals = 0; // |v| rounded, in units of 10^-6
-    if (a >= 1e-8) {
-        // a is a normal double: a = mantissa * 2^e2.
-        const std::uint64_t bits = std::bit_cast<std::uint64_t>(a);
-        const int biased = static_cast<int>(bits >> 52);
-        const std::uint64_t mantissa =
-            (bits & ((std::uint64_t{1} << 52) - 1)) | (std::uint64_t{1} << 52);
-        const int e2 = biased - 1075;
-        // floor(log10(2^binaryExponent)); the decimal exponent of a is this or one more.
-        const int decimalExponent = ((biased - 1023) * 1233) >> 12;
-        int q = 17 - decimalExponent; // a * 10^q should have 18 integer digits
-        Scaled s = ScaleExact(mantissa, e2, q);
-        if (s.whole >= k1e18) {
-            --q;
-            s = ScaleExact(mantissa, e2, q);
-        }
-        // 18 significant digits, half up on the exact value (may reach 10^18).
-        const std::uint64_t digits18 = s.whole + (s.halfOrMore ? 1 : 0);
-        // Then half up at the sixth decimal, on those 18 digits only.
-        const int drop = q - 6; // 0 .. 19
-        const std::uint64_t divisor = kPow10[static_cast<std::size_t>(drop)];
-        sixDecimals = digits18 / divisor;
-        if ((digits18 % divisor) * 2 >= divisor)
-            ++sixDecimals;
+        return false; // large, infinite or NaN: the reference handles them
+    units = 0;
+    if (a < 1e-8)
+        return true;
+    // a is a normal double: a = mantissa * 2^e2.
+    const std::uint64_t bits = std::bit_cast<std::uint64_t>(a);
+    const int biased = static_cast<int>(bits >> 52);
+    const std::uint64_t mantissa =
+        (bits & ((std::uint64_t{1} << 52) - 1)) | (std::uint64_t{1} << 52);
+    const int e2 = biased - 1075;
+    // floor(log10(2^binaryExponent)); the decimal exponent of a is this or one more.
+    const int decimalExponent = ((biased - 1023) * 1233) >> 12;
+    int q = 17 - decimalExponent; // a * 10^q should have 18 integer digits
+    Scaled s = ScaleExact(mantissa, e2, q);
+    if (s.whole >= k1e18) {
+        --q;
+        s = ScaleExact(mantissa, e2, q);
     }
+    // 18 significant digits, half up on the exact value (may reach 10^18).
+    const std::uint64_t digits18 = s.whole + (s.halfOrMore ? 1 : 0);
+    // Then half up at the sixth decimal, on those 18 digits only.
+    const int drop = q - 6; // 0 .. 19
+    const std::uint64_t divisor = kPow10[static_cast<std::size_t>(drop)];
+    units = digits18 / divisor;
+    if ((digits18 % divisor) * 2 >= divisor)
+        ++units;
+    return true;
+}
 
+std::size_t WriteSixDecimalsFast(double v, char* out) {
+    std::uint64_t units = 0;
+    if (!SixDecimalUnits(v, units))
+        return 0;
     char* p = out;
     if (v < 0)
         *p++ = '-';
-    p = WriteUnsigned(p, sixDecimals / 1'000'000);
+    p = WriteUnsigned(p, units / 1'000'000);
     *p++ = '.';
-    std::uint64_t fraction = sixDecimals % 1'000'000;
+    std::uint64_t fraction = units % 1'000'000;
     for (int i = 5; i >= 0; --i) {
         p[i] = static_cast<char>('0' + fraction % 10);
         fraction /= 10;
@@ -376,32 +382,6 @@ std::string ShownText(const char* text, std::size_t len) {
     return result;
 }
 
-// An amount on whole cents or within a hundred-millionth of one (every KP and
-// AVP, typed prices, AEPs, and the running sums of a range): its six-decimal
-// text is the cents followed by four zeros. Below 2^36 cents the double lies
-// within 6e-8 of its cent value, and the 1e-15 FormatPrice adds and the
-// accepted distance are smaller still, all far inside the half-millionth that
-// would change the six decimals; the tests compare with the general way for
-// every amount below 2^24 cents, near misses of the accepted distance, and a
-// sample beyond. Returns the length written, or 0.
-std::size_t WriteWholeCents(double x, char* out) {
-    const double t = x * 100.0;
-    if (!(t >= 0.0 && t < 0x1p36))
-        return 0;
-    const auto cents = static_cast<std::uint64_t>(t + 0.5);
-    if (std::fabs(t - static_cast<double>(static_cast<std::int64_t>(cents))) > 1e-6)
-        return 0;
-    // At most 9 digits of euros: out holds 24 characters.
-    auto len = static_cast<std::size_t>(std::to_chars(out, out + 12, cents / 100).ptr - out);
-    const auto rest = static_cast<unsigned>(cents % 100);
-    out[len++] = '.';
-    out[len++] = static_cast<char>('0' + rest / 10);
-    out[len++] = static_cast<char>('0' + rest % 10);
-    for (int i = 0; i < 4; ++i)
-        out[len++] = '0';
-    return len;
-}
-
 } // namespace
 
 namespace detail {
@@ -423,10 +403,41 @@ std::string FormatPriceGeneral(double x) {
 
 } // namespace detail
 
+std::optional<ShownPrice> ShownPriceOf(double x) {
+    // An amount within a hundred-millionth of whole cents (every KP and AVP,
+    // typed prices, AEPs on cents): its six-decimal text is the cents and
+    // four zeros. Below 10^9 cents the double lies within 1.2e-9 € of 100 x,
+    // and the 1e-15 added below is smaller still, far inside the
+    // half-millionth that would change the text.
+    const double t = x * 100.0;
+    if (t >= 0.0 && t < 999'999'999.5) {
+        const auto cents = static_cast<std::uint64_t>(t + 0.5);
+        if (std::fabs(t - static_cast<double>(static_cast<std::int64_t>(cents))) <= 1e-6)
+            return ShownPrice{cents, false};
+    }
+    const double v = x + 0.000000000000001;
+    std::uint64_t units = 0;
+    if (!detail::SixDecimalUnits(v, units))
+        return std::nullopt;
+    // The text has room for seven characters before the point.
+    const bool negative = v < 0;
+    if (units / 1'000'000 >= (negative ? 1'000'000u : 10'000'000u))
+        return std::nullopt;
+    return ShownPrice{units / 10'000, negative};
+}
+
+void WriteShownText(char* out, ShownPrice shown) {
+    std::memset(out, ' ', kShownTextSize);
+    WriteShownBackwards(out + kShownTextSize, shown, '.');
+}
+
 std::string FormatPrice(double x) {
-    char buf[24];
-    const std::size_t len = WriteWholeCents(x, buf);
-    return len != 0 ? ShownText(buf, len) : detail::FormatPriceGeneral(x);
+    const std::optional<ShownPrice> shown = ShownPriceOf(x);
+    if (!shown)
+        return detail::FormatPriceGeneral(x);
+    std::string text(kShownTextSize, ' ');
+    WriteShownText(text.data(), *shown);
+    return text;
 }
 
 } // namespace fapkalk

@@ -6,12 +6,7 @@
 
 #include <array>
 #include <cstddef>
-#include <cstdint>
 #include <limits>
-
-#if defined(__SSE2__) && defined(__x86_64__)
-#include <emmintrin.h>
-#endif
 
 namespace fapkalk::tables {
 
@@ -80,70 +75,5 @@ inline constexpr std::array<TariffBand, 19> kAvp = {{
     {211.39, Fixed, 243.10},     {363.30, Factor, 1.15},  {371.37, Fixed, 417.80},
     {kOpen, Factor, 1.125},
 }};
-
-// The lookup form of a table: the limits side by side, so counting the limits
-// below a price compiles to a few vector comparisons, and per band the
-// multiplication a pharmacy band does (base times factor, where base is the
-// AEP in a Factor band and the band's own amount in a Fixed band).
-template <std::size_t N> struct Lookup {
-    std::array<double, N - 1> limits{};      // the open last band has none
-    std::array<std::uint64_t, N> takesAep{}; // all bits set for a Factor band
-    std::array<double, N> ownBase{};         // a Fixed band's amount, else 0
-    std::array<double, N> factor{};          // a Factor band's value, else 1
-};
-
-template <std::size_t N> constexpr Lookup<N> MakeLookup(const std::array<TariffBand, N>& table) {
-    Lookup<N> lookup;
-    for (std::size_t i = 0; i < N; ++i) {
-        if (i + 1 < N)
-            lookup.limits[i] = table[i].limit;
-        const bool isFactor = table[i].kind == Factor;
-        lookup.takesAep[i] = isFactor ? ~std::uint64_t{0} : 0;
-        lookup.ownBase[i] = isFactor ? 0.0 : table[i].value;
-        lookup.factor[i] = isFactor ? table[i].value : 1.0;
-    }
-    return lookup;
-}
-
-inline constexpr auto kStandardWholesaleLookup = MakeLookup(kStandardWholesale);
-inline constexpr auto kNotReimbursableWholesaleLookup = MakeLookup(kNotReimbursableWholesale);
-inline constexpr auto kHomeopathicWholesaleLookup = MakeLookup(kHomeopathicWholesale);
-inline constexpr auto kKpLookup = MakeLookup(kKp);
-inline constexpr auto kAvpLookup = MakeLookup(kAvp);
-
-// Index of the band a price falls in: the first band whose inclusive limit is
-// at least the price, the open last band above every limit. Counting the limits
-// below the price gives that index without a data-dependent branch (a scan's
-// exit is unpredictable on random prices). A NaN price counts nothing and lands
-// in band 1, a Factor band in every table, so it still fails in the rounding
-// instead of turning into a fixed amount.
-template <std::size_t M>
-inline std::size_t CountBelow(const std::array<double, M>& limits, double price) {
-#if defined(__SSE2__) && defined(__x86_64__)
-    // Two limits per comparison; a true lane is all ones, i.e. -1, so
-    // subtracting the masks counts. Two accumulators halve the chain.
-    const __m128d p = _mm_set1_pd(price);
-    __m128i even = _mm_setzero_si128();
-    __m128i odd = _mm_setzero_si128();
-    std::size_t i = 0;
-    for (; i + 4 <= M; i += 4) {
-        even = _mm_sub_epi64(even, _mm_castpd_si128(_mm_cmplt_pd(_mm_loadu_pd(&limits[i]), p)));
-        odd = _mm_sub_epi64(odd, _mm_castpd_si128(_mm_cmplt_pd(_mm_loadu_pd(&limits[i + 2]), p)));
-    }
-    for (; i + 2 <= M; i += 2)
-        even = _mm_sub_epi64(even, _mm_castpd_si128(_mm_cmplt_pd(_mm_loadu_pd(&limits[i]), p)));
-    const __m128i sum = _mm_add_epi64(even, odd);
-    std::size_t count = static_cast<std::size_t>(_mm_cvtsi128_si64(sum)) +
-                        static_cast<std::size_t>(_mm_cvtsi128_si64(_mm_unpackhi_epi64(sum, sum)));
-    if (i < M)
-        count += limits[i] < price ? 1 : 0;
-    return count;
-#else
-    std::size_t count = 0;
-    for (std::size_t i = 0; i < M; ++i)
-        count += limits[i] < price ? 1 : 0;
-    return count;
-#endif
-}
 
 } // namespace fapkalk::tables

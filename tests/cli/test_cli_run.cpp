@@ -386,6 +386,25 @@ private slots:
             << "Ungültige Gleitkommaoperation";
         QTest::newRow("beyond the double range")
             << QStringList{"price", "1" + QString(400, '0')} << "Gleitkommaüberlauf";
+        // Amounts of 10,000,000 and more do not fit the 10-character cells:
+        // refused, never cut.
+        QTest::newRow("price does not fit")
+            << QStringList{"price", "60000000"}
+            << "FAP 60000000.00 paßt nicht in die Preisspalte (-999999.99 bis 9999999.99)";
+        QTest::newRow("price's AVP does not fit")
+            << QStringList{"price", "8000000", "--format", "xls"}
+            << "FAP 8000000.00: AVP 11385033.80 paßt nicht";
+        QTest::newRow("AEP does not fit")
+            << QStringList{"price", "10000000", "--aep"} << "AEP 10000000.00 paßt nicht";
+        QTest::newRow("range row of 10,000,000, fixed")
+            << QStringList{"range", "10000000", "10000000", "1", "--format", "fixed"}
+            << "FAP 10000000.00 paßt nicht";
+        QTest::newRow("range row of 10,000,000, xls")
+            << QStringList{"range", "1", "10000000", "9999999", "--format", "xls", "--aep"}
+            << "AEP 10000000.00 paßt nicht";
+        QTest::newRow("range whose last AVP does not fit")
+            << QStringList{"range", "7000000", "7200000", "100000"}
+            << "FAP 7200000.00: AVP 10246533.80 paßt nicht";
         QTest::newRow("batch file missing") << QStringList{"batch", "/nonexistent/prices.txt"}
                                             << "Eingabedatei \"/nonexistent/prices.txt\"";
     }
@@ -412,6 +431,20 @@ private slots:
             QDir(dir_.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden),
             QStringList{"kept.csv"});
         QFile::remove(target);
+    }
+
+    // Bis itself would not fit, the range's last price does: the rows are
+    // written.
+    void rangeEndsBeforeBisWouldNotFit() {
+        const CliResult result =
+            RunTool({"range", "7000000", "7029000", "10000", "--format", "xls"});
+        QCOMPARE(result.status, kExitOk);
+        QCOMPARE(result.err, QByteArray());
+        QCOMPARE(
+            FileLines(result.out),
+            (QList<QByteArray>{"FAP ;AEP ;KP ;AVP ", "7000000,00;7000023,74;7273024,65;9961908,80",
+                               "7010000,00;7010023,74;7283414,65;9976140,05",
+                               "7020000,00;7020023,74;7293804,65;9990371,30"}));
     }
 
     void outputFile_data() {
@@ -566,6 +599,8 @@ private slots:
                                   << "Zeile 2: Gleitkommaüberlauf";
         QTest::newRow("too large to round")
             << QByteArray("1\n100000000000000000000\n") << "Ungültige Gleitkommaoperation";
+        QTest::newRow("does not fit")
+            << QByteArray("1\n10000000\n2\n") << "FAP 10000000.00 paßt nicht in die Preisspalte";
     }
 
     // A bad line is found before anything is written.

@@ -1,7 +1,7 @@
 // The tariff tables and the price engine: AEP, KP and AVP from a typed price.
 #include "pricing/engine.h"
 #include "pricing/numbers.h"
-#include "pricing/tariff_tables.h"
+#include "switch_sets.h"
 
 #include <QtTest>
 
@@ -33,24 +33,6 @@ namespace {
         QVERIFY2(actual_ == expected_,                                                             \
                  qPrintable(QString::asprintf("%.17g, expected %.17g", actual_, expected_)));      \
     } while (false)
-
-enum Switch : unsigned {
-    Aep = 1,
-    Homeo = 2,
-    Narc = 4,
-    Vet = 8,
-    NotReimb = 16,
-};
-
-CalcOptions Options(unsigned switches) {
-    CalcOptions o;
-    o.AepInput = (switches & Aep) != 0;
-    o.Homeopathic = (switches & Homeo) != 0;
-    o.Narcotic = (switches & Narc) != 0;
-    o.Veterinary = (switches & Vet) != 0;
-    o.NotReimbursable = (switches & NotReimb) != 0;
-    return o;
-}
 
 QString Describe(const CalcOptions& o, double vat) {
     return QString("AepInput=%1 Homeopathic=%2 Narcotic=%3 Veterinary=%4 NotReimbursable=%5 vat=%6")
@@ -172,31 +154,6 @@ private slots:
         }
     }
 
-    // The engine's counting lookup finds the band a plain scan finds: at every
-    // limit, the doubles right beside it, between the limits and beyond them.
-    void bandLookup() {
-        const auto check = [](std::span<const TariffBand> table, const auto& lookup) {
-            std::vector<double> prices = {-1e300, -1.0, 0.0, 1e-300, 1e9, HUGE_VAL, -HUGE_VAL};
-            for (std::size_t i = 0; i + 1 < table.size(); ++i) {
-                const double limit = table[i].limit;
-                prices.push_back(limit);
-                prices.push_back(std::nextafter(limit, HUGE_VAL));
-                prices.push_back(std::nextafter(limit, -HUGE_VAL));
-                prices.push_back(limit + 0.01);
-                prices.push_back(limit - 0.01);
-            }
-            for (double price : prices)
-                QCOMPARE(fapkalk::tables::CountBelow(lookup.limits, price), ScanBand(table, price));
-            QCOMPARE(fapkalk::tables::CountBelow(lookup.limits, std::nan("")), std::size_t{0});
-        };
-        check(fapkalk::StandardWholesaleTable(), fapkalk::tables::kStandardWholesaleLookup);
-        check(fapkalk::NotReimbursableWholesaleTable(),
-              fapkalk::tables::kNotReimbursableWholesaleLookup);
-        check(fapkalk::HomeopathicWholesaleTable(), fapkalk::tables::kHomeopathicWholesaleLookup);
-        check(fapkalk::KpTable(), fapkalk::tables::kKpLookup);
-        check(fapkalk::AvpTable(), fapkalk::tables::kAvpLookup);
-    }
-
     // --- Wholesale step ---------------------------------------------------
 
     void calcAep_data() {
@@ -300,6 +257,40 @@ private slots:
         QTest::newRow("AEP 130.81") << 130.81 << int(Aep) << 1.1 << 130.81 << 149.10 << 205.20;
         QTest::newRow("AEP 357.07") << 357.07 << int(Aep) << 1.1 << 357.07 << 371.00 << 519.45;
         QTest::newRow("AEP 1000.00") << 1000.00 << int(Aep) << 1.1 << 1000.00 << 1039.00 << 1423.15;
+
+        // Where no integer shortcut applies: negative prices, AEPs above
+        // 671,088.63 €, VAT factors of no whole rate, decimals beyond the cent.
+        // Expected values worked out by hand from the tariff's steps, e.g.
+        // FAP 1,000,000: AEP 1000000 + 23.74 = 1000023.74; KP 1000023.74 × 1.039 =
+        // 1039024.66586, 1039024.67, five cents 1039024.65; AVP 1000023.74 ×
+        // 1.125 = 1125026.7075, 1125026.71; × 1.15 = 1293780.7165, 1293780.72;
+        // × 1.1 = 1423158.792, 1423158.79, five cents 1423158.80. FAP -10: band 1,
+        // -11.55 (the double lies just below), -1155 + 0.50001 truncates toward
+        // zero to -1154: AEP -11.54; KP -11.54 × 1.37 = -15.8098, -15.80, and
+        // the five-cent rounding of a negative amount gives -15.70 and then
+        // -15.69 (-1570 + 0.50001 truncated).
+        QTest::newRow("FAP -10") << -10.0 << 0 << 1.1 << -11.54 << -15.69 << -22.49;
+        QTest::newRow("FAP -0.01") << -0.01 << 0 << 1.1 << 0.0 << 0.0 << 0.0;
+        QTest::newRow("FAP -400 narcotic")
+            << -400.0 << int(Narc) << 1.1 << -461.99 << -632.24 << -905.09;
+        QTest::newRow("AEP -10") << -10.0 << int(Aep) << 1.1 << -10.0 << -13.59 << -19.44;
+        QTest::newRow("FAP -12.5 veterinary")
+            << -12.5 << int(Vet) << 1.1 << -14.99 << -20.44 << -29.24;
+        QTest::newRow("FAP 1,000,000")
+            << 1000000.0 << 0 << 1.1 << 1000023.74 << 1039024.65 << 1423158.80;
+        QTest::newRow("FAP 800,000 homeopathic VAT 20")
+            << 800000.0 << int(Homeo) << 1.2 << 800032.70 << 831234.00 << 1242050.75;
+        QTest::newRow("AEP 2,000,000 narcotic")
+            << 2000000.0 << int(Aep | Narc) << 1.1 << 2000000.0 << 2078000.55 << 2846250.60;
+        // 1039000.02 + 0.55 ends in 7 and goes to .55; another surcharge would not.
+        QTest::newRow("AEP 1,000,000.02 narcotic")
+            << 1000000.02 << int(Aep | Narc) << 1.1 << 1000000.02 << 1039000.55 << 1423125.65;
+        QTest::newRow("FAP 5,000,000 veterinary")
+            << 5000000.0 << int(Vet) << 1.1 << 6000000.0 << 6234000.0 << 8538750.0;
+        QTest::newRow("FAP 700,000 (*) VAT 7")
+            << 700000.0 << int(NotReimb) << 1.07 << 700030.52 << 727331.70 << 969061.00;
+        QTest::newRow("FAP 10 VAT 7.5") << 10.0 << 0 << 1.075 << 11.25 << 15.20 << 20.70;
+        QTest::newRow("FAP 400.005") << 400.005 << 0 << 1.1 << 423.745 << 440.25 << 603.05;
     }
 
     void calcPrices() {

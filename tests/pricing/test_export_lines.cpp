@@ -169,6 +169,42 @@ private slots:
         }
     }
 
+    // A computed row written from its numbers gives the bytes the line
+    // builder makes of the row's display texts: every cell width, signs,
+    // zero, the largest amount, and the AEP-mode placeholder.
+    void rowLinesFromNumbers() {
+        std::mt19937_64 random(7);
+        const std::uint64_t samples[] = {0,    1,     50,     99,       100,
+                                         1234, 99999, 100000, 99999999, 999999999};
+        for (int i = 0; i < 5000; ++i) {
+            RowCells cells;
+            cells.fapPlaceholder = i % 7 == 0;
+            ShownPrice* all[4] = {&cells.fap, &cells.aep, &cells.kp, &cells.avp};
+            for (ShownPrice* shown : all) {
+                shown->cents =
+                    i < 500 ? samples[random() % std::size(samples)] : random() % 1'000'000'000;
+                shown->negative = random() % 5 == 0 && shown->cents < 100'000'000;
+            }
+            std::string texts[4];
+            for (int c = 0; c < 4; ++c) {
+                texts[c].assign(kShownTextSize, ' ');
+                WriteShownText(texts[c].data(), *all[c]);
+            }
+            if (cells.fapPlaceholder)
+                texts[0] = kAepPlaceholderCell;
+            for (ExportLayout layout : {ExportLayout::FixedPosition, ExportLayout::Xls}) {
+                std::string expected;
+                ExportLineBuilder(layout).AppendRow(expected,
+                                                    {texts[0], texts[1], texts[2], texts[3]});
+                char line[kMaxRowLineSize];
+                const std::string written(line, WriteRowLine(line, layout, cells));
+                if (written != expected)
+                    QFAIL(qPrintable(QString::fromStdString("\"" + written + "\", expected \"" +
+                                                            expected + "\"")));
+            }
+        }
+    }
+
     void columnHeaderLine() {
         QCOMPARE(kColumnHeaderLine.size(), std::size_t(18));
         QCOMPARE(Bytes(ExportFileHead(nullptr)), QByteArray("FAP ;AEP ;KP ;AVP \r\n"));

@@ -409,12 +409,74 @@ private slots:
             check(cents);
     }
 
+    // What the text of an amount shows as numbers, and where it stops
+    // fitting: seven characters before the point (a sign counts), after the
+    // six-decimal rounding.
+    void shownPrice_data() {
+        QTest::addColumn<double>("x");
+        QTest::addColumn<bool>("fits");
+        QTest::addColumn<qulonglong>("cents");
+        QTest::addColumn<bool>("negative");
+        QTest::newRow("0") << 0.0 << true << 0ULL << false;
+        QTest::newRow("12.34") << 12.34 << true << 1234ULL << false;
+        QTest::newRow("12.345 cut") << 12.345 << true << 1234ULL << false;
+        QTest::newRow("9999999.99") << 9999999.99 << true << 999999999ULL << false;
+        QTest::newRow("9999999.995 cut") << 9999999.995 << true << 999999999ULL << false;
+        QTest::newRow("9999999.9999996 carries to 8 digits")
+            << 9999999.9999996 << false << 0ULL << false;
+        QTest::newRow("10000000") << 10000000.0 << false << 0ULL << false;
+        QTest::newRow("-999999.99") << -999999.99 << true << 99999999ULL << true;
+        QTest::newRow("-1000000") << -1000000.0 << false << 0ULL << false;
+        QTest::newRow("-0.004 keeps its sign") << -0.004 << true << 0ULL << true;
+        QTest::newRow("-0.0") << -0.0 << true << 0ULL << false;
+        QTest::newRow("1e15") << 1e15 << false << 0ULL << false;
+        QTest::newRow("NaN") << std::nan("") << false << 0ULL << false;
+        QTest::newRow("infinity") << HUGE_VAL << false << 0ULL << false;
+    }
+
+    void shownPrice() {
+        QFETCH(double, x);
+        QFETCH(bool, fits);
+        QFETCH(qulonglong, cents);
+        QFETCH(bool, negative);
+        const std::optional<fapkalk::ShownPrice> shown = fapkalk::ShownPriceOf(x);
+        QCOMPARE(shown.has_value(), fits);
+        if (!fits) {
+            // FormatPrice still gives the cut text of its rules.
+            QCOMPARE(fapkalk::FormatPrice(x), fapkalk::detail::FormatPriceGeneral(x));
+            return;
+        }
+        QCOMPARE(shown->cents, static_cast<std::uint64_t>(cents));
+        QCOMPARE(shown->negative, negative);
+        std::string text(fapkalk::kShownTextSize, '?');
+        fapkalk::WriteShownText(text.data(), *shown);
+        QCOMPARE(text, fapkalk::detail::FormatPriceGeneral(x));
+    }
+
+    // The three written forms of a shown amount and their lengths.
+    void shownDigits() {
+        for (std::uint64_t cents : {0ULL, 5ULL, 99ULL, 100ULL, 12345ULL, 99999999ULL, 999999999ULL})
+            for (bool negative : {false, true})
+                for (char separator : {'\0', '.', ','}) {
+                    const fapkalk::ShownPrice shown{cents, negative};
+                    char buf[32];
+                    char* begin = fapkalk::WriteShownBackwards(buf + sizeof buf, shown, separator);
+                    const std::string written(begin, buf + sizeof buf);
+                    char expected[32];
+                    std::snprintf(expected, sizeof expected, "%s%llu%s%02llu", negative ? "-" : "",
+                                  (unsigned long long)(cents / 100),
+                                  separator ? std::string(1, separator).c_str() : "",
+                                  (unsigned long long)(cents % 100));
+                    QCOMPARE(written, std::string(expected));
+                    QCOMPARE(fapkalk::ShownLength(shown, separator), written.size());
+                }
+    }
+
     // The shortcut for amounts on or next to whole cents against the general
     // way: every amount below 2^24 cents, and a seventh of them one ulp either
-    // side; near
-    // misses of the distance the shortcut accepts (1e-8, in cents 1e-6), and
-    // the distances where the six decimals change; then a prime stride past
-    // the shortcut's end at 2^36 cents.
+    // side; near misses of the distance the shortcut accepts (1e-8, in cents
+    // 1e-6), and the distances where the six decimals change; then a prime
+    // stride past the shortcut's end at 10^9 cents.
     void formatPriceCentShortcut() {
         const auto check = [](double x) {
             if (fapkalk::FormatPrice(x) != fapkalk::detail::FormatPriceGeneral(x))

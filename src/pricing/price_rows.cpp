@@ -1,0 +1,100 @@
+#include "pricing/price_rows.h"
+
+#include "pricing/cent_path.h"
+#include "pricing/rounding_detail.h"
+
+#include <optional>
+
+namespace fapkalk {
+
+namespace {
+
+// The amount as the display text would show it with room enough: the
+// six-decimal text cut after two decimals.
+std::string UncutText(double amount) {
+    std::string text = detail::SixDecimalsReference(amount + 0.000000000000001);
+    if (text.size() > 4 && text[text.size() - 7] == '.')
+        text.resize(text.size() - 4);
+    return text;
+}
+
+std::string TooLargeText(const CalcOptions& options, double price, std::string_view column,
+                         double amount) {
+    std::string text = options.AepInput ? "AEP " : "FAP ";
+    text += UncutText(price);
+    if (column != (options.AepInput ? "AEP" : "FAP")) {
+        text += ": ";
+        text += column;
+        text += ' ';
+        text += UncutText(amount);
+    }
+    text += " paßt nicht in die Preisspalte (-999999.99 bis 9999999.99)";
+    return text;
+}
+
+ShownPrice Shown(const CalcOptions& options, double price, std::string_view column, double amount) {
+    const std::optional<ShownPrice> shown = ShownPriceOf(amount);
+    if (!shown)
+        throw AmountTooLarge(options, price, column, amount);
+    return *shown;
+}
+
+ShownPrice ShownCents(std::int64_t cents) {
+    return {static_cast<std::uint64_t>(cents), false};
+}
+
+// Every amount of the integer way lies below 2^28 cents: all fit.
+static_assert(detail::kExactAmountsBelow < 1'000'000'000);
+
+} // namespace
+
+AmountTooLarge::AmountTooLarge(const CalcOptions& options, double price, std::string_view column,
+                               double amount)
+    : std::runtime_error(TooLargeText(options, price, column, amount)) {}
+
+RowCells CellsOf(double price, const PriceResult& result, const CalcOptions& options) {
+    RowCells cells;
+    cells.fapPlaceholder = options.AepInput;
+    if (options.AepInput)
+        cells.aep = Shown(options, price, "AEP", result.aep);
+    else {
+        cells.fap = Shown(options, price, "FAP", price);
+        cells.aep = Shown(options, price, "AEP", result.aep);
+    }
+    cells.kp = Shown(options, price, "KP", result.kp);
+    cells.avp = Shown(options, price, "AVP", result.avp);
+    cells.refusal = result.refusal;
+    return cells;
+}
+
+PriceRows::PriceRows(const CalcOptions& options, double vatFactor)
+    : options_(options), vatFactor_(vatFactor), vatRate_(detail::WholeVatRate(vatFactor)),
+      table_(&detail::PriceCentsFor(options)) {}
+
+RowCells PriceRows::Row(double price) const {
+    detail::NearCents near;
+    detail::CentPrices cents;
+    if (vatRate_ >= 0 && detail::SplitNearCents(price, near) &&
+        detail::PricesNearCents(*table_, price, near, options_.Narcotic,
+                                static_cast<unsigned>(vatRate_), cents)) {
+        const std::int64_t fap = options_.AepInput ? 0 : detail::ShownNear(near.cents, near.drift);
+        const std::int64_t aep = detail::ShownNear(cents.aepCents, cents.aepDrift);
+        if (fap >= 0 && aep >= 0) {
+            RowCells cells;
+            cells.fapPlaceholder = options_.AepInput;
+            cells.fap = ShownCents(fap);
+            cells.aep = ShownCents(aep);
+            cells.kp = {cents.fives.kp * 5, false};
+            cells.avp = {cents.fives.avp * 5, false};
+            return cells;
+        }
+    }
+    return CellsOf(price, CalcPrices(price, options_, vatFactor_), options_);
+}
+
+void PriceRows::CheckRows(double lowest, double highest) const {
+    (void)Row(lowest);
+    (void)Row(highest);
+}
+
+} // namespace fapkalk

@@ -1,0 +1,76 @@
+// The result rows of a range or batch: for one set of switches and one VAT
+// factor, what the four cells of a row show, straight from the engine's
+// integer way where it applies. The command-line tool writes its lines from
+// these, and a grid that keeps one price per row can compute its cells on
+// demand: WriteShownText (numbers.h) gives a cell's display text,
+// WriteRowLine (export_lines.h) a data line of the export.
+#pragma once
+
+#include "pricing/engine.h"
+#include "pricing/numbers.h"
+
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace fapkalk {
+
+namespace detail {
+struct PriceCents;
+}
+
+// What the cells of one result row show: exactly the FormatPrice texts of the
+// typed price, AEP, KP and AVP, held as numbers.
+struct RowCells {
+    // AEP input: the FAP cell holds the placeholder kAepPlaceholderCell
+    // (calc_run.h) instead of the price.
+    bool fapPlaceholder = false;
+    ShownPrice fap;
+    ShownPrice aep;
+    ShownPrice kp;
+    ShownPrice avp;
+    // As PriceResult::refusal: a price of 0, all cells 0.00.
+    const char* refusal = nullptr;
+
+    friend bool operator==(const RowCells&, const RowCells&) = default;
+};
+
+// A row whose amount does not fit its 10-character cell (FormatPrice would cut
+// digits). what() names the typed price and the amount, in German (UTF-8):
+// "FAP 60000000.00: AVP 85387533.85 paßt nicht in die Preisspalte
+// (-999999.99 bis 9999999.99)".
+class AmountTooLarge : public std::runtime_error {
+public:
+    AmountTooLarge(const CalcOptions& options, double price, std::string_view column,
+                   double amount);
+};
+
+// The cells of a row computed by CalcPrices. Throws AmountTooLarge when an
+// amount does not fit.
+RowCells CellsOf(double price, const PriceResult& result, const CalcOptions& options);
+
+class PriceRows {
+public:
+    PriceRows(const CalcOptions& options, double vatFactor);
+
+    // The cells of the row for price: the same as CellsOf(price,
+    // CalcPrices(price, ...)). Throws FloatError as CalcPrices does and
+    // AmountTooLarge when an amount does not fit.
+    RowCells Row(double price) const;
+
+    // Throws what Row throws for the first of lowest and highest whose row
+    // does not fit or cannot be computed. When both rows are fine, so is the
+    // row of every price between them: from 10,000 € on every amount rises
+    // with the price (open bands, and roundings that never fall as their
+    // argument rises), below 0 every amount falls with it (first bands, all
+    // Factor bands), and in between they stay far inside the cells.
+    void CheckRows(double lowest, double highest) const;
+
+private:
+    CalcOptions options_;
+    double vatFactor_;
+    int vatRate_; // -1: not a whole rate, the double steps decide
+    const detail::PriceCents* table_;
+};
+
+} // namespace fapkalk
