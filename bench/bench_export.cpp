@@ -1,14 +1,16 @@
-// Export of a million rows and opening the detail window over them. The main
-// window's grid is filled once with a real range (FAP 0.01 to 10000.00 by one
-// cent, every row through the price engine and FormatPrice); the export goes
-// to a file in the temporary folder (written, synced and renamed, as in use).
+// Export of a million rows and opening the detail window over them. The result
+// table is filled once with a real range (FAP 0.01 to 10000.00 by one cent,
+// every row through the price engine and FormatPrice), as the main window
+// hands it to both; the export goes to a file in the temporary folder
+// (written, synced and renamed, as in use).
 //
 //   QT_QPA_PLATFORM=offscreen build/h7rel/bench/bench_export
 #include "pricing/engine.h"
 #include "pricing/numbers.h"
 #include "tools/messages.h"
-#include "ui/main/FAP_Main.h"
 #include "ui/main/ResultGrid.h"
+#include "ui/main/ResultTable.h"
+#include "ui/main/Widgets.h"
 #include "ui/output/ExportFile.h"
 #include "ui/output/FAP_Export.h"
 #include "ui/output/Fap_DetMore.h"
@@ -29,29 +31,23 @@ using namespace fapkalk;
 
 constexpr int kRows = 1'000'000;
 
-// Destroyed before the application object (in main).
-std::unique_ptr<TForm1> mainWindow;
-
-TForm1& MainWindow() {
-    if (!mainWindow)
-        mainWindow = [] {
-            auto window = std::make_unique<TForm1>(QStringList{QStringLiteral("fapkalk")});
-            window->ToggleMode();
-            ResultGridModel& grid = window->GridModel();
-            grid.setRowCount(kRows);
-            for (int row = 0; row < kRows; ++row) {
-                const double price = (row + 1) / 100.0;
-                const PriceResult r = CalcPrices(price, window->Options, window->VatFactor);
-                grid.setRow(row, FormatPrice(price), FormatPrice(r.aep), FormatPrice(r.kp),
-                            FormatPrice(r.avp));
-            }
-            grid.publish();
-            window->eFAPBASIS->setText(QStringLiteral("0.01"));
-            window->eBis->setText(QStringLiteral("10000"));
-            window->Edit1->setText(QStringLiteral("0.01"));
-            return window;
-        }();
-    return *mainWindow;
+const ResultTable& Table() {
+    static const ResultTable table = [] {
+        auto store = std::make_shared<RowStore>();
+        store->setRowCount(kRows);
+        const CalcOptions options;
+        for (int row = 0; row < kRows; ++row) {
+            const double price = (row + 1) / 100.0;
+            const PriceResult r = CalcPrices(price, options, kDefaultVatFactor);
+            store->setRow(row, FormatPrice(price), FormatPrice(r.aep), FormatPrice(r.kp),
+                          FormatPrice(r.avp));
+        }
+        ResultTable t;
+        t.rows = std::move(store);
+        t.criteria = {"0.01", "10000", "0.01", options};
+        return t;
+    }();
+    return table;
 }
 
 std::string TargetPath() {
@@ -59,14 +55,14 @@ std::string TargetPath() {
         .toStdString();
 }
 
-// The widget-free export: rows from the main grid's snapshot to the file.
+// The widget-free export: the table's rows to the file.
 void BM_ExportFile(benchmark::State& state) {
     const auto layout = state.range(0) == 1 ? ExportLayout::Xls : ExportLayout::FixedPosition;
     const bool withHeader = state.range(1) != 0;
-    TForm1& form = MainWindow();
-    const auto rows = form.GridModel().snapshot();
+    const ResultTable& table = Table();
+    const auto& rows = table.rows;
     const std::string created = "07.12.2026 14:05:09";
-    const ExportCriteria criteria{created, "0.01", "10000", "0.01", form.Options};
+    const ExportCriteria criteria{created, "0.01", "10000", "0.01", table.criteria.options};
     const std::string target = TargetPath();
     std::int64_t bytes = 0;
     for (auto _ : state) {
@@ -89,11 +85,10 @@ BENCHMARK(BM_ExportFile)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(5);
 
-// The whole OK of the dialog: reading the main window, writing, the message.
+// The whole OK of the dialog: the header, writing, the message.
 void BM_ExportDialogOk(benchmark::State& state) {
-    TForm1& form = MainWindow();
     TdlgFAP_EXPORT dialog;
-    dialog.SetSource(&form);
+    dialog.SetTable(Table());
     dialog.RadioGroup2->setItemIndex(int(state.range(0)));
     const QString target = QString::fromStdString(TargetPath());
     dialog.Edit1->setText(target);
@@ -119,11 +114,10 @@ BENCHMARK(BM_ExportDialogOk)
 
 // Opening the detail window: row count, column widths and texts of a million rows.
 void BM_DetailOpen(benchmark::State& state) {
-    TForm1& form = MainWindow();
     TDetMore detail;
     detail.JvFormPlacement1->Active = false;
     for (auto _ : state) {
-        detail.FillFrom(form);
+        detail.FillFrom(Table());
         benchmark::DoNotOptimize(detail.GridModel().rowCountExact());
     }
     if (detail.GridModel().rowCountExact() != kRows)
@@ -142,6 +136,5 @@ int main(int argc, char** argv) {
         return 1;
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    mainWindow.reset();
     return 0;
 }

@@ -2,6 +2,8 @@
 // and "--version" and "--help", which are answered before any window exists.
 #pragma once
 
+#include "ui/main/MainWindowSettings.h"
+
 #include <QChar>
 #include <QDir>
 #include <QString>
@@ -10,15 +12,8 @@
 
 namespace fapkalk {
 
-// What the command line says about the main window's placement file. The
-// placement component takes these two values before the window is first shown.
-struct PlacementSettings {
-    bool Active = true;                                 // false after "/noini"
-    QString IniFileName = QStringLiteral("kalvor.ini"); // bare name or path from "/inidest:"
-
-    friend bool operator==(const PlacementSettings&, const PlacementSettings&) = default;
-};
-
+// What the command line says: how the main window's placement component
+// starts, and whether the help box is asked for.
 struct CommandLineResult {
     PlacementSettings Placement;
     bool ShowHelp = false; // "/?": the caller shows CommandLineHelpText() in a message box

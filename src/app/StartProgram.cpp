@@ -1,10 +1,13 @@
 #include "app/StartProgram.h"
 
+#include "app/CommandLine.h"
+#include "tools/messages.h"
 #include "ui/dialogs/FAP_Hilfe.h"
 #include "ui/dialogs/FAP_Impr.h"
 #include "ui/dialogs/JvCaptionButton.h"
 #include "ui/dialogs/artwork.h"
 #include "ui/main/FAP_Main.h"
+#include "ui/main/Widgets.h"
 #include "ui/output/FAP_Export.h"
 #include "ui/output/Fap_DetMore.h"
 
@@ -35,12 +38,19 @@ int Program::Run() {
     return QApplication::exec();
 }
 
+std::unique_ptr<TForm1> CreateMainWindow(const QStringList& arguments,
+                                         MainWindowSettings settings) {
+    const CommandLineResult commandLine = ParseCommandLine(arguments);
+    if (commandLine.ShowHelp)
+        tools::ShowMessage(nullptr, CommandLineHelpText());
+    settings.Placement = commandLine.Placement;
+    return std::make_unique<TForm1>(settings);
+}
+
 const std::vector<CreationStep>& CreationSteps() {
     static const std::vector<CreationStep> steps = {
         {"TForm1",
-         [](Program& program) {
-             program.SetMainWindow(std::make_unique<TForm1>(program.Arguments()));
-         }},
+         [](Program& program) { program.SetMainWindow(CreateMainWindow(program.Arguments())); }},
         // The secondary windows are created hidden, in this order, and only shown
         // and hidden afterwards; each is attached to the main window's opener.
         {"TdlgFAPIMPressum",
@@ -48,27 +58,28 @@ const std::vector<CreationStep>& CreationSteps() {
              // Created now so its auto-close timer counts from the start of the program.
              auto* imprint = program.Keep(std::make_unique<TdlgFAPIMPressum>());
              TForm1* form = program.MainWindow();
-             form->ShowImprint = [imprint] { imprint->exec(); };
+             form->SetImprintOpener([imprint] { imprint->exec(); });
              auto* button = new TJvCaptionButton(form); // owned by the main window
              button->OnClick = [form] { form->JvCaptionButton1Click(); };
-             form->JvCaptionButton1 = button;
          }},
         {"TdlgFAP_Hilfe",
          [](Program& program) {
              auto* notes = program.Keep(std::make_unique<TdlgFAP_Hilfe>());
-             program.MainWindow()->ShowNotes = [notes] { notes->exec(); };
+             program.MainWindow()->SetNotesOpener([notes] { notes->exec(); });
          }},
         {"TdlgFAP_EXPORT",
          [](Program& program) {
-             TForm1* form = program.MainWindow();
              auto* dialog = program.Keep(std::make_unique<TdlgFAP_EXPORT>());
-             form->ShowExport = [dialog, form] { dialog->ExecFor(*form); };
+             program.MainWindow()->SetExportOpener(
+                 [dialog](const ResultTable& table) { dialog->ExecFor(table); });
          }},
         {"TDetMore",
          [](Program& program) {
              TForm1* form = program.MainWindow();
              auto* detail = program.Keep(std::make_unique<TDetMore>());
-             form->ShowDetail = [detail, form] { detail->ShowFor(*form); };
+             // Export in the detail window is the main window's Export.
+             detail->SetExportAction([form] { form->btExportClick(); });
+             form->SetDetailOpener([detail](const ResultTable& table) { detail->ShowFor(table); });
          }},
     };
     return steps;

@@ -1,6 +1,8 @@
 // Start-up: the program's windows in their creation order, then the event loop.
 #pragma once
 
+#include "ui/main/MainWindowSettings.h"
+
 #include <QStringList>
 #include <functional>
 #include <memory>
@@ -54,10 +56,18 @@ struct CreationStep {
 };
 
 // The windows in the order the program creates them. The main window comes
-// first: its creation evaluates the command line before anything is visible.
+// first (CreateMainWindow): the command line is evaluated with it, before
+// anything is visible.
 // The imprint, notes and export dialogs and the detail window follow, in this
 // order, each as one more entry of this list (StartProgram.cpp).
 const std::vector<CreationStep>& CreationSteps();
+
+// The main window for this command line. The command line is evaluated first,
+// so a help box ("/?") comes before any window exists; then the window is
+// created with the placement the command line asks for and the other
+// settings as given.
+std::unique_ptr<TForm1> CreateMainWindow(const QStringList& arguments,
+                                         MainWindowSettings settings = {});
 
 // Runs every creation step on a new Program and then its event loop; returns
 // the exit code. Needs a QApplication.

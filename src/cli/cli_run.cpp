@@ -3,11 +3,11 @@
 #include "cli/cli_args.h"
 #include "cli/cli_help.h"
 #include "cli/cli_time.h"
+#include "pricing/calc_run.h"
 #include "pricing/engine.h"
 #include "pricing/export_lines.h"
 #include "pricing/numbers.h"
 #include "pricing/price_rows.h"
-#include "pricing/range_step.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -224,16 +224,12 @@ int RunPrice(const Arguments& a, double vatFactor, ByteSink& out, ByteSink& err)
             text.append(cell, sizeof cell);
             text += '\n';
         };
-        if (a.options.AepInput) {
-            text += kLabelFap;
-            text += kPanelAepPlaceholder;
-            text += '\n';
-        } else {
-            add(kLabelFap, cells.fap);
-        }
-        add(kLabelAep, cells.aep);
-        add(kLabelKp, cells.kp);
-        add(kLabelAvp, cells.avp);
+        text += kFapCaption;
+        text += FapLabelText(*price, a.options);
+        text += '\n';
+        add(kAepCaption, cells.aep);
+        add(kKpCaption, cells.kp);
+        add(kAvpCaption, cells.avp);
         if (a.explain) {
             text += '\n';
             text += ExplainPrices(*price, a.options, vatFactor);
@@ -274,16 +270,8 @@ int RunRange(const Arguments& a, double vatFactor, ByteSink& out, ByteSink& err)
     const auto step = ReadNumber(err, "STAFFEL", a.operands[2]);
     if (!step)
         return kExitRefused;
-    if (*von > *bis) {
-        Report(err, kVonAboveBisText);
-        return kExitRefused;
-    }
-    if (*von == 0 || *bis == 0 || *step == 0) {
-        Report(err, kFieldsEmptyText);
-        return kExitRefused;
-    }
-    if (!RangeStepAdvances(*von, *bis, *step)) {
-        Report(err, kStepTooSmallText);
+    if (const RangeCheck check = CheckRange(*von, *bis, *step); check != RangeCheck::Ok) {
+        Report(err, RangeCheckText(check));
         return kExitRefused;
     }
     const PriceRows rows(a.options, vatFactor);

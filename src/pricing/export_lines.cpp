@@ -1,5 +1,8 @@
 #include "pricing/export_lines.h"
 
+#include "pricing/calc_run.h"
+#include "pricing/text_rules.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
@@ -21,22 +24,6 @@ std::string DeleteChar(std::string_view text, char ch) {
         if (c != ch)
             result.push_back(c);
     return result;
-}
-
-namespace {
-
-bool IsLowCode(char c) {
-    return static_cast<unsigned char>(c) <= 32;
-}
-
-} // namespace
-
-std::string_view TrimLowCodes(std::string_view text) {
-    while (!text.empty() && IsLowCode(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && IsLowCode(text.back()))
-        text.remove_suffix(1);
-    return text;
 }
 
 namespace {

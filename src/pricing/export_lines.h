@@ -23,9 +23,6 @@ using ExportRow = std::array<std::string_view, 4>;
 
 inline constexpr std::string_view kColumnHeaderLine = "FAP ;AEP ;KP ;AVP ";
 
-// The FAP cell of a range row computed from an AEP (five blanks, 9 characters).
-inline constexpr std::string_view kAepPlaceholderCell = "     0.00";
-
 inline constexpr std::string_view kModeStandardText = "Standardberechnung";
 inline constexpr std::string_view kModeHomeopathicText = "Homöop. Arzneispezialität";
 inline constexpr std::string_view kMarkerNarcoticText = "Suchtgift   ";
@@ -36,9 +33,6 @@ inline constexpr std::string_view kMarkerNotReimbursableText = "* nicht Kassenzu
 std::string ReplaceChar(std::string_view text, char from, char to);
 // Every occurrence of ch removed.
 std::string DeleteChar(std::string_view text, char ch);
-// Characters of code 32 or below removed at both ends (bytes of UTF-8
-// sequences are above 127 and stay).
-std::string_view TrimLowCodes(std::string_view text);
 
 // Append one data line (without line end) to out; no allocation once out has
 // grown to its working size.

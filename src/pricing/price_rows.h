@@ -23,7 +23,7 @@ struct PriceCents;
 // typed price, AEP, KP and AVP, held as numbers.
 struct RowCells {
     // AEP input: the FAP cell holds the placeholder kAepPlaceholderCell
-    // (export_lines.h) instead of the price.
+    // (calc_run.h) instead of the price.
     bool fapPlaceholder = false;
     ShownPrice fap;
     ShownPrice aep;

@@ -1,5 +1,7 @@
 #include "tools/tools.h"
 
+#include "pricing/text_rules.h"
+
 #include <QApplication>
 #include <QCursor>
 #include <QDesktopServices>
@@ -25,15 +27,6 @@ void openWithShell(const QString& target) {
 
 } // namespace
 
-bool IsDigitsOnly(QStringView text) {
-    if (text.isEmpty())
-        return false;
-    for (QChar c : text)
-        if (c < u'0' || c > u'9')
-            return false;
-    return true;
-}
-
 void BusyCursorOn() {
     // The override stack would make nested On calls need as many Offs; keep at
     // most one override so a single Off always restores the default.
@@ -51,13 +44,10 @@ void BusyCursorOff() {
 }
 
 QString TrimControls(const QString& text) {
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && text.at(begin).unicode() <= 32)
-        ++begin;
-    while (end > begin && text.at(end - 1).unicode() <= 32)
-        --end;
-    return text.mid(begin, end - begin);
+    const std::u16string_view all(reinterpret_cast<const char16_t*>(text.utf16()),
+                                  std::size_t(text.size()));
+    const std::u16string_view kept = fapkalk::TrimLowCodes(all);
+    return text.mid(kept.data() - all.data(), qsizetype(kept.size()));
 }
 
 QString StripTrailingBackslashes(const QString& text) {

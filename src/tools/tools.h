@@ -2,22 +2,9 @@
 #pragma once
 
 #include <QString>
-#include <QStringView>
 #include <functional>
-#include <string_view>
 
 namespace tools {
-
-// True for a non-empty text of the digits 0 to 9 only.
-bool IsDigitsOnly(QStringView text);
-constexpr bool IsDigitsOnly(std::string_view text) {
-    if (text.empty())
-        return false;
-    for (char c : text)
-        if (c < '0' || c > '9')
-            return false;
-    return true;
-}
 
 // Application-wide hourglass, then pending events are processed so it shows at
 // once. The two do not nest: Off always returns to the default cursor.
@@ -27,7 +14,8 @@ void BusyCursorOff();
 // Removes characters of code 32 or below at both ends, then every backslash at the end.
 QString StripTrailingBackslashes(const QString& text);
 
-// Characters of code 32 or below removed at both ends (the program's one "trim").
+// The program's one trim (TrimLowCodes, pricing/text_rules.h) for a QString:
+// characters of code 32 or below removed at both ends.
 QString TrimControls(const QString& text);
 
 // Lowers "A" to "Z" only; every other character stays as it is.

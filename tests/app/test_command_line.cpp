@@ -4,6 +4,7 @@
 #include "app/CommandLine.h"
 #include "app/StartProgram.h"
 #include "publisher.h"
+#include "settings/JvFormPlacement.h"
 #include "ui/main/FAP_Main.h"
 
 #include <QApplication>
@@ -14,6 +15,15 @@
 #include <QtTest>
 
 using namespace fapkalk;
+
+namespace {
+
+// What the main window's placement component was set up with.
+PlacementSettings PlacementOf(const TForm1& form) {
+    return {form.FormPlacement().Active, form.FormPlacement().IniFileName};
+}
+
+} // namespace
 
 class TestCommandLine : public QObject {
     Q_OBJECT
@@ -245,7 +255,7 @@ void TestCommandLine::helpIsShownBeforeAnyWindowAndStartGoesOn() {
             anyWindowVisible = anyWindowVisible || widget->isVisible();
         return tools::MessageAnswer::Ok;
     });
-    TForm1 form({QStringLiteral("fapkalk"), QStringLiteral("/?")});
+    const auto form = CreateMainWindow({QStringLiteral("fapkalk"), QStringLiteral("/?")});
     QCOMPARE(messages.messages.size(), 1);
     QCOMPARE(messages.messages[0].text, CommandLineHelpText());
     QCOMPARE(messages.messages[0].caption, tools::ProgramTitle());
@@ -253,9 +263,9 @@ void TestCommandLine::helpIsShownBeforeAnyWindowAndStartGoesOn() {
     QVERIFY(!anyWindowVisible);
     QCOMPARE(parentAtMessage, nullptr);
     // After OK the start goes on as without parameters.
-    QCOMPARE(form.Placement, PlacementSettings{});
-    QVERIFY(!form.RangeMode);
-    QCOMPARE(form.size(), QSize(527, 346));
+    QCOMPARE(PlacementOf(*form), PlacementSettings{});
+    QVERIFY(!form->RangeMode());
+    QCOMPARE(form->size(), QSize(527, 346));
 }
 
 void TestCommandLine::mainWindowTakesThePlacementSettings_data() {
@@ -278,9 +288,9 @@ void TestCommandLine::mainWindowTakesThePlacementSettings() {
     QFETCH(bool, active);
     QFETCH(QString, iniFile);
     MessageRecorder messages;
-    TForm1 form({QStringLiteral("fapkalk"), parameter});
-    QCOMPARE(form.Placement.Active, active);
-    QCOMPARE(form.Placement.IniFileName, iniFile);
+    const auto form = CreateMainWindow({QStringLiteral("fapkalk"), parameter});
+    QCOMPARE(form->FormPlacement().Active, active);
+    QCOMPARE(form->FormPlacement().IniFileName, iniFile);
     QVERIFY(messages.messages.isEmpty());
 }
 
@@ -304,7 +314,7 @@ void TestCommandLine::creationStepsStartWithTheMainWindow() {
     for (const CreationStep& step : steps)
         step.create(program);
     QVERIFY(program.MainWindow());
-    QVERIFY(!program.MainWindow()->Placement.Active);
+    QVERIFY(!program.MainWindow()->FormPlacement().Active);
     // Only the main window is shown by Run(); the rest are created hidden.
     for (const auto& window : program.SecondaryWindows())
         QVERIFY(!window->isVisible());
@@ -314,13 +324,13 @@ void TestCommandLine::creationStepsStartWithTheMainWindow() {
 void TestCommandLine::programRunsUntilTheMainWindowCloses() {
     MessageRecorder messages;
     Program program({QStringLiteral("fapkalk")});
-    program.SetMainWindow(std::make_unique<TForm1>(program.Arguments()));
+    program.SetMainWindow(CreateMainWindow(program.Arguments()));
     auto* extra = program.Keep(std::make_unique<QWidget>());
     extra->show(); // another open window does not keep the program alive
     bool wasVisible = false;
     QTimer::singleShot(50, [&] {
         wasVisible = program.MainWindow()->isVisible();
-        program.MainWindow()->Button2->click();
+        program.MainWindow()->findChild<QPushButton*>(QStringLiteral("Button2"))->click();
     });
     QTimer failSafe;
     failSafe.setSingleShot(true);

@@ -23,8 +23,8 @@ void TestStartupOrder::windowsAreCreatedInOrder() {
     QStringList classes;
     for (const CreationStep& step : CreationSteps())
         classes << QString::fromLatin1(step.windowClass);
-    QCOMPARE(classes, (QStringList{"TForm1", "TdlgFAPIMPressum", "TdlgFAP_Hilfe",
-                                   "TdlgFAP_EXPORT", "TDetMore"}));
+    QCOMPARE(classes, (QStringList{"TForm1", "TdlgFAPIMPressum", "TdlgFAP_Hilfe", "TdlgFAP_EXPORT",
+                                   "TDetMore"}));
 
     Program program({QStringLiteral("fapkalk"), QStringLiteral("/noini")});
     for (const CreationStep& step : CreationSteps())
@@ -41,8 +41,9 @@ void TestStartupOrder::windowsAreCreatedInOrder() {
     }
     // Every opener of the main window is attached.
     TForm1* form = program.MainWindow();
-    QVERIFY(form->ShowImprint && form->ShowNotes && form->ShowExport && form->ShowDetail);
-    QVERIFY(form->JvCaptionButton1);
+    const MainWindowOpeners& openers = form->Openers();
+    QVERIFY(openers.imprint && openers.notes && openers.exportDialog && openers.detail);
+    QVERIFY(form->findChild<QWidget*>(QStringLiteral("JvCaptionButton1")));
 }
 
 void TestStartupOrder::imprintIsModalBeforeTheMainWindowShows() {

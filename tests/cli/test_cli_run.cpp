@@ -2,6 +2,7 @@
 #include "cli/cli_run.h"
 #include "cli/cli_time.h"
 #include "cli_harness.h"
+#include "pricing/calc_run.h"
 #include "pricing/engine.h"
 #include "pricing/export_lines.h"
 #include "pricing/numbers.h"

@@ -7,6 +7,7 @@
 #include "faultkit.h"
 #include "ui/output/outputtestkit.h"
 
+#include "app/StartProgram.h"
 #include "pricing/file_writer.h"
 #include "pricing/numbers.h"
 #include "settings/JvFormPlacement.h"
@@ -197,10 +198,8 @@ TestWriteFaults::Outcome TestWriteFaults::Write(Writer writer, const QString& pa
     constexpr rlim_t kFullAfter = 16; // bytes: less than any of the files
     switch (writer) {
     case Writer::Window: {
-        auto form = testkit::MakeMainWindow();
-        testkit::FillGridWithPrices(*form, 500);
         fapkalk::TdlgFAP_EXPORT dialog;
-        dialog.SetSource(form.get());
+        dialog.SetTable(testkit::TableWithPrices(500));
         dialog.Edit1->setText(path);
         testkit::MessageRecorder messages;
         {
@@ -634,14 +633,15 @@ void TestWriteFaults::mainWindowSettingsEdges() {
     QVERIFY(WriteBytes(ini, content));
     testkit::MessageRecorder messages;
     {
-        fapkalk::TForm1 form({QStringLiteral("fapkalk"), QStringLiteral("/INIDEST:") + folder});
-        QCOMPARE(form.Placement.IniFileName, ini);
-        form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
-        const QRect screen = form.screen()->availableGeometry();
-        QTRY_VERIFY(screen.contains(form.frameGeometry()));
+        const auto form = fapkalk::CreateMainWindow(
+            {QStringLiteral("fapkalk"), QStringLiteral("/INIDEST:") + folder});
+        QCOMPARE(form->FormPlacement().IniFileName, ini);
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        const QRect screen = form->screen()->availableGeometry();
+        QTRY_VERIFY(screen.contains(form->frameGeometry()));
         QVERIFY(messages.texts().isEmpty());
-        QVERIFY(form.close());
+        QVERIFY(form->close());
     }
     if (oversized) {
         QCOMPARE(ReadBytes(ini), content);

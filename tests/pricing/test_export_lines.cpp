@@ -1,5 +1,6 @@
 // Export lines byte for byte: both layouts, the column header, the header
 // block and the Windows-1252 file form.
+#include "pricing/calc_run.h"
 #include "pricing/export_lines.h"
 #include "pricing/numbers.h"
 
@@ -386,24 +387,6 @@ private slots:
         QFETCH(QByteArray, deleted);
         QCOMPARE(Bytes(ReplaceChar(text.toStdString(), '.', ',')), replaced);
         QCOMPARE(Bytes(DeleteChar(text.toStdString(), '.')), deleted);
-    }
-
-    void trimLowCodes_data() {
-        QTest::addColumn<QByteArray>("text");
-        QTest::addColumn<QByteArray>("trimmed");
-        QTest::newRow("empty") << QByteArray() << QByteArray();
-        QTest::newRow("blanks only") << QByteArray(" \t\r\n ") << QByteArray();
-        QTest::newRow("inside kept") << QByteArray(" a b ") << QByteArray("a b");
-        QTest::newRow("code 32 and below") << QByteArray("\x01\x1F x \x20\x0B") << QByteArray("x");
-        QTest::newRow("utf8 kept") << QByteArray(" \xC3\xB6 ") << QByteArray("\xC3\xB6");
-        QTest::newRow("delete kept") << QByteArray("\x7F") << QByteArray("\x7F");
-    }
-
-    void trimLowCodes() {
-        QFETCH(QByteArray, text);
-        QFETCH(QByteArray, trimmed);
-        const std::string s = text.toStdString();
-        QCOMPARE(Bytes(std::string(TrimLowCodes(s))), trimmed);
     }
 };
 

@@ -1,4 +1,4 @@
-// The shared tools: digits check, trimming, path clean-up, shell links through
+// The shared tools: trimming, path clean-up, shell links through
 // the opener seam, the program title and the busy cursor.
 #include "tools/messages.h" // ProgramTitleFromPath
 #include "tools/tools.h"
@@ -15,8 +15,6 @@ class TestTools : public QObject {
 private slots:
     void cleanup();
 
-    void isDigitsOnly_data();
-    void isDigitsOnly();
     void trimControls_data();
     void trimControls();
     void stripTrailingBackslashes_data();
@@ -37,40 +35,6 @@ void TestTools::cleanup() {
     tools::SetShellOpener({});
     while (QApplication::overrideCursor())
         QApplication::restoreOverrideCursor();
-}
-
-void TestTools::isDigitsOnly_data() {
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<bool>("expected");
-    QTest::newRow("10") << "10" << true;
-    QTest::newRow("0") << "0" << true;
-    QTest::newRow("05") << "05" << true;
-    QTest::newRow("long") << "12345678901234567890" << true;
-    QTest::newRow("empty") << "" << false;
-    QTest::newRow("leading blank") << " 5" << false;
-    QTest::newRow("trailing blank") << "5 " << false;
-    QTest::newRow("letter") << "5a" << false;
-    QTest::newRow("point") << "1.5" << false;
-    QTest::newRow("sign") << "-5" << false;
-    QTest::newRow("plus") << "+5" << false;
-    QTest::newRow("slash below 0") << "1/" << false;
-    QTest::newRow("colon above 9") << "1:" << false;
-    QTest::newRow("arabic-indic digit") << QString::fromUtf8("\u0661") << false;
-    QTest::newRow("fullwidth digit") << QString::fromUtf8("\uFF11") << false;
-}
-
-void TestTools::isDigitsOnly() {
-    QFETCH(QString, text);
-    QFETCH(bool, expected);
-    QCOMPARE(tools::IsDigitsOnly(QStringView(text)), expected);
-    // The byte version must agree on every ASCII text.
-    bool ascii = true;
-    for (QChar c : text)
-        ascii = ascii && c.unicode() < 128;
-    if (ascii) {
-        const std::string bytes = text.toStdString();
-        QCOMPARE(tools::IsDigitsOnly(std::string_view(bytes)), expected);
-    }
 }
 
 void TestTools::trimControls_data() {

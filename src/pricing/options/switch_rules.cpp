@@ -27,18 +27,6 @@ void ClearSwitch(CalcOptions& options, Switch which) {
     Field(options, which) = false;
 }
 
-bool SwitchIsOn(const CalcOptions& options, Switch which) {
-    switch (which) {
-    case Switch::Narcotic:
-        return options.Narcotic;
-    case Switch::Veterinary:
-        return options.Veterinary;
-    case Switch::NotReimbursable:
-        break;
-    }
-    return options.NotReimbursable;
-}
-
 Rgb CaptionColour(const CalcOptions& options, SwitchButton button) {
     switch (button) {
     case SwitchButton::FapAep:

@@ -3,27 +3,10 @@
 // is enabled, the caption colours that show the state and the captions the
 // FAP/AEP button writes.
 //
-// Wiring in TForm1 (one SwitchRules member, here called Switches; the window's
-// Options mirror Switches.Options() after every click):
-//
-//   void TForm1::sbSGClick(QObject*) {
-//       const RunStart run = Switches.sbSGClick();
-//       SyncSwitchWidgets();           // Options = Switches.Options(), caption colours,
-//                                      // sbStern->setEnabled(Switches.SternEnabled())
-//       if (run == RunStart::RunCalculation)
-//           RunCalculation();
-//   }
-//   sbVetClick, sbSternClick: the same with Switches.sbVetClick() / sbSternClick().
-//   rgRechenModiClick: Switches.rgRechenModiClick(selectedIndex), same pattern.
-//   spFAPAEPClick:
-//       const FapAepClick click = Switches.spFAPAEPClick(RangeMode);
-//       GroupBox1->setTitle(QString::fromStdString(click.captions.groupCaption));
-//       if (click.captions.priceLabel)
-//           lbvon->setText(QString::fromStdString(*click.captions.priceLabel));
-//       SyncSwitchWidgets(); then RunCalculation() as above.
-//
-//   SyncSwitchWidgets sets each button's caption colour to
-//   CaptionColour(Switches.Options(), button) and repaints it at once.
+// The main window holds one SwitchRules, hands it every click and then shows
+// what it says: the caption colours (CaptionColour), the enabled state of the
+// not-reimbursable button (SternEnabled), the FAP/AEP captions, and the run
+// each click asks for.
 #pragma once
 
 #include "pricing/engine.h"
@@ -44,7 +27,6 @@ enum class SwitchButton { FapAep, Narcotic, Veterinary, NotReimbursable };
 void ToggleSwitch(CalcOptions& options, Switch which);
 // On turns off, off stays off.
 void ClearSwitch(CalcOptions& options, Switch which);
-bool SwitchIsOn(const CalcOptions& options, Switch which);
 
 // Red while a switch is on, black while off; the FAP/AEP button is blue while
 // the typed price is an AEP.

@@ -1,6 +1,7 @@
 #include "pricing/options/vat_field.h"
 
 #include "pricing/engine.h"
+#include "pricing/text_rules.h"
 
 #include <limits>
 
@@ -23,6 +24,7 @@ Rgb ToRgb(VatBackground background) {
 }
 
 std::string VatQuestionText(std::string_view fieldText) {
+    // "Berechung" is the question's word as the program has always asked it; it stays.
     std::string question = "Möchten Sie die Berechung mit abweichender USt. (";
     question += fieldText;
     question += ") durchführen?";
@@ -30,12 +32,10 @@ std::string VatQuestionText(std::string_view fieldText) {
 }
 
 std::optional<unsigned> VatRateFromText(std::string_view text) {
-    if (text.empty())
+    if (!IsDigitsOnly(text))
         return std::nullopt;
     unsigned long long rate = 0;
     for (char c : text) {
-        if (c < '0' || c > '9')
-            return std::nullopt;
         rate = rate * 10 + static_cast<unsigned>(c - '0');
         // The field holds two characters; a longer text (only possible if the
         // length limit is bypassed) must not wrap around into a small rate.
@@ -52,20 +52,34 @@ void VatField::TextChanged(std::string_view newText) {
     edited_ = true;
 }
 
-VatOutcome VatField::Exit(const VatQuestion& ask) {
-    return ApplyVatRate(ask);
+VatOutcome VatField::Exit(const VatQuestion& ask, bool runUnderWay, const VatCarryOut& carryOut) {
+    if (runUnderWay && !edited_)
+        return {};
+    return ApplyVatRate(ask, carryOut);
 }
 
-VatOutcome VatField::KeyPress(char32_t key, const VatQuestion& ask) {
+VatOutcome VatField::KeyPress(char32_t key, const VatQuestion& ask, const VatCarryOut& carryOut) {
     if (key != kEnterKey)
         return {};
-    return ApplyVatRate(ask);
+    return ApplyVatRate(ask, carryOut);
 }
 
-VatOutcome VatField::ApplyVatRate(const VatQuestion& ask) {
+VatOutcome VatField::ApplyVatRate(const VatQuestion& ask, const VatCarryOut& carryOut) {
+    if (applying_)
+        return {};
+    applying_ = true;
+    struct Done {
+        bool& flag;
+        ~Done() { flag = false; }
+    } done{applying_};
+    const VatOutcome outcome = Evaluate(ask);
+    if (carryOut)
+        carryOut(outcome);
+    return outcome;
+}
+
+VatOutcome VatField::Evaluate(const VatQuestion& ask) {
     VatOutcome outcome;
-    if (asking_)
-        return outcome;
     if (!edited_) {
         outcome.run = RunStart::BerechnenClick;
         return outcome;
@@ -91,18 +105,8 @@ VatOutcome VatField::ApplyVatRate(const VatQuestion& ask) {
 
     outcome.question = VatQuestionText(text_);
     VatAnswer answer = VatAnswer::Closed;
-    if (ask) {
-        // The box is modal: events delivered while it is open must not start a
-        // second evaluation of the same text.
-        asking_ = true;
-        try {
-            answer = ask(*outcome.question);
-        } catch (...) {
-            asking_ = false;
-            throw;
-        }
-        asking_ = false;
-    }
+    if (ask)
+        answer = ask(*outcome.question);
     outcome.answer = answer;
 
     if (answer == VatAnswer::Yes) {

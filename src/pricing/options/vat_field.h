@@ -6,37 +6,11 @@
 // and background in force until the field is changed and applied again, so no
 // run in between computes a retail price with a factor of 0.
 //
-// Wiring in TForm1 (one VatField member, here called Vat; the window's VatFactor
-// and VatEdited mirror Vat.Factor() and Vat.Edited() after every event):
-//
-//   edUST->setMaxLength(2); edUST->setText("10");   // before connecting: the start
-//                                                   // state is "not edited"
-//   connect(edUST, &QLineEdit::textChanged, ...) -> edUSTChange:
-//       Vat.TextChanged(edUST->text().toStdString());
-//     (textChanged, not textEdited: a text the program sets counts as a change.)
-//   edUSTExit (focus out, not for a focus lost to a popup or another window):
-//       CarryOut(Vat.Exit(Ask));
-//   edUSTKeyPress(key):
-//       CarryOut(Vat.KeyPress(key, Ask));   // the key still goes on to the field
-//   where
-//     VatAnswer Ask(const std::string& question) {
-//         switch (tools::AskConfirmation(this, QString::fromStdString(question))) {
-//         case tools::MessageAnswer::Yes: return VatAnswer::Yes;
-//         case tools::MessageAnswer::No: return VatAnswer::No;
-//         default: return VatAnswer::Closed;
-//         }
-//     }
-//     void CarryOut(const VatOutcome& o) {   // in exactly this order
-//         if (o.setText) edUST->setText(QString::fromStdString(*o.setText));
-//         set edUST's background to Vat.Background(); VatFactor = Vat.Factor();
-//         VatEdited = Vat.Edited();
-//         if (o.showNotNumeric) tools::ShowMessage(this, QString::fromUtf8(kVatNotNumericText));
-//         if (o.selectAllAndFocus) { edUST->selectAll(); edUST->setFocus(); }
-//         if (o.run == RunStart::BerechnenClick) btBerechnenClick();
-//     }
-//
-// setText re-enters edUSTChange with "10"; the field already holds that text and
-// VatEdited stays true, so the echo is harmless.
+// The main window owns one VatField and hands it every event of the field:
+// each text change (typed or set by the program), the field losing the focus,
+// and the keys typed into it. The window answers the question through the
+// message-box seam and carries out each outcome (text, colour, message, focus,
+// run) in the carry-out function it passes; everything else is decided here.
 #pragma once
 
 #include "pricing/options/option_types.h"
@@ -61,7 +35,8 @@ inline constexpr const char* kVatNotNumericText = "USt. muß numerisch sein!";
 // "Möchten Sie die Berechung mit abweichender USt. (<text>) durchführen?"
 std::string VatQuestionText(std::string_view fieldText);
 
-// What the window has to carry out after an event of the field.
+// What the window has to carry out after an event of the field, in this
+// order: the text, the background, the message, the focus, the run.
 struct VatOutcome {
     RunStart run = RunStart::None;       // None or BerechnenClick
     std::optional<std::string> setText;  // the program puts this text into the field
@@ -70,6 +45,7 @@ struct VatOutcome {
     std::optional<std::string> question; // the question that was asked, if any
     std::optional<VatAnswer> answer;     // and its answer
 };
+using VatCarryOut = std::function<void(const VatOutcome& outcome)>;
 
 class VatField {
 public:
@@ -83,21 +59,29 @@ public:
 
     // edUSTChange: the text changed, typed or set by the program.
     void TextChanged(std::string_view newText);
-    // edUSTExit: the field lost the focus.
-    VatOutcome Exit(const VatQuestion& ask);
+    // edUSTExit: the field lost the focus. While a calculation run is under
+    // way, the field is left by the run's own focus moves and by the clicks
+    // the run processes (Abbruch among them); an unchanged field then asks for
+    // nothing, because the run computes with the factor in force already and
+    // a new one would repeat its messages and undo an Abbruch.
+    VatOutcome Exit(const VatQuestion& ask, bool runUnderWay = false,
+                    const VatCarryOut& carryOut = {});
     // edUSTKeyPress: Enter applies the field; every other key does nothing here.
-    VatOutcome KeyPress(char32_t key, const VatQuestion& ask);
-    // Evaluates the field. An empty ask counts as a closed box. A call while a
-    // question of this field is still open (a nested event during the modal
-    // box) does nothing.
-    VatOutcome ApplyVatRate(const VatQuestion& ask);
+    VatOutcome KeyPress(char32_t key, const VatQuestion& ask, const VatCarryOut& carryOut = {});
+    // Evaluates the field and hands the outcome to carryOut. An empty ask
+    // counts as a closed box. While an application asks its question or is
+    // being carried out, a further one (from the events the modal box, the
+    // refocusing or the run cause) does nothing.
+    VatOutcome ApplyVatRate(const VatQuestion& ask, const VatCarryOut& carryOut = {});
 
 private:
+    VatOutcome Evaluate(const VatQuestion& ask);
+
     std::string text_ = "10";
     VatBackground background_ = VatBackground::Lime;
     bool edited_ = false;
     double factor_;
-    bool asking_ = false;
+    bool applying_ = false;
 };
 
 // The rate a confirmed digits-only text stands for, read as a decimal integer

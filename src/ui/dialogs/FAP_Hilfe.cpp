@@ -71,6 +71,7 @@ TdlgFAP_Hilfe::TdlgFAP_Hilfe(QWidget* parent)
     Label6 = place("Label6", {72, 168, 267, 13},
                    "Arzneimittel darf der Parameter nicht angegeben werden.", Style::Default);
     Label16 = place("Label16", {16, 200, 135, 13}, "nicht kassenzulässig (*)", Style::RedHeading);
+    // "Kasssenzeichen" is spelt as the program has always shown it; it stays.
     Label17 = place("Label17", {56, 224, 312, 26},
                     "Bei Artikeln, die als nicht kassenzulässig gekennzeichnet sind \r\n"
                     "(Kasssenzeichen = *), wird eine andere Kalkulation herangezogen.",

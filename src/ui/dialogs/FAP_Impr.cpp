@@ -62,7 +62,7 @@ dialogs::ClickLabel* PlaceLink(QWidget* parent, const char* name, const QRect& b
 
 } // namespace
 
-TdlgFAPIMPressum::TdlgFAPIMPressum(QWidget* parent)
+TdlgFAPIMPressum::TdlgFAPIMPressum(QWidget* parent, std::chrono::milliseconds autoClose)
     : FixedDialog(parent, QSize(313, 214), Qt::WindowFlags()) {
     setObjectName(QStringLiteral("dlgFAPIMPressum"));
     setWindowTitle(QStringLiteral("FAP - Impressum"));
@@ -127,7 +127,7 @@ TdlgFAPIMPressum::TdlgFAPIMPressum(QWidget* parent)
     // first showing, and fires only once in the whole run.
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer1->setInterval(4000);
+    Timer1->setInterval(autoClose);
     // A coarse timer may fire up to 5 % early; the start screen keeps its four seconds.
     Timer1->setTimerType(Qt::PreciseTimer);
     connect(Timer1, &QTimer::timeout, this, &TdlgFAPIMPressum::Timer1Timer);

@@ -4,6 +4,8 @@
 
 #include "ui/dialogs/dialogparts.h"
 
+#include <chrono>
+
 class QLabel;
 class QPushButton;
 class QTimer;
@@ -17,10 +19,15 @@ ImprintTexts ImprintTextsFromPublisher();
 // The web address as the imprint shows it: without "http://" or "https://", in capitals.
 QString ImprintWebText(const QString& address);
 
+// How long the start screen stays after the dialog was created.
+inline constexpr std::chrono::milliseconds kImprintAutoClose{4000};
+
 class TdlgFAPIMPressum : public dialogs::FixedDialog {
     Q_OBJECT
 public:
-    explicit TdlgFAPIMPressum(QWidget* parent = nullptr);
+    // autoClose: the program keeps kImprintAutoClose; tests pass a shorter time.
+    explicit TdlgFAPIMPressum(QWidget* parent = nullptr,
+                              std::chrono::milliseconds autoClose = kImprintAutoClose);
 
     void OKBtnClick();
     void Timer1Timer();

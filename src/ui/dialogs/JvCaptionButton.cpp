@@ -11,7 +11,7 @@
 #include <QTimer>
 
 void CaptionButtonState::PressOnButton() {
-    Down = Toggle ? !Down : true;
+    Down = !Down;
 }
 
 void CaptionButtonState::PressElsewhere() {
@@ -19,16 +19,9 @@ void CaptionButtonState::PressElsewhere() {
 }
 
 bool CaptionButtonState::ReleaseOnButton() {
-    const bool click = Down;
-    // A toggle button stays down until the next press; a plain one pops up.
-    if (!Toggle)
-        Down = false;
-    return click;
-}
-
-void CaptionButtonState::ReleaseElsewhere() {
-    if (!Toggle)
-        Down = false;
+    // The button stays down until the next press; only the release that
+    // leaves it down opens the imprint.
+    return Down;
 }
 
 QPoint CaptionGlyphOffset(QSize button, QSize glyph, bool down) {
@@ -62,34 +55,9 @@ TJvCaptionButton::TJvCaptionButton(QWidget* owner)
     raise();
 }
 
-void TJvCaptionButton::SetButtonLeft(int value) {
-    buttonLeft_ = value;
-    reposition();
-}
-
-void TJvCaptionButton::SetButtonTop(int value) {
-    buttonTop_ = value;
-    reposition();
-}
-
-void TJvCaptionButton::SetButtonWidth(int value) {
-    buttonSize_.setWidth(value);
-    reposition();
-}
-
-void TJvCaptionButton::SetButtonHeight(int value) {
-    buttonSize_.setHeight(value);
-    reposition();
-}
-
 void TJvCaptionButton::SetDown(bool value) {
     state_.Down = value;
     update();
-}
-
-void TJvCaptionButton::SetGlyph(const QImage& glyph) {
-    glyph_ = glyph;
-    reposition();
 }
 
 QRect TJvCaptionButton::ButtonRect() const {
@@ -181,11 +149,8 @@ void TJvCaptionButton::mouseReleaseEvent(QMouseEvent* event) {
     event->accept();
     if (event->button() != Qt::LeftButton)
         return;
-    if (!localButtonRect().contains(event->position().toPoint())) {
-        state_.ReleaseElsewhere();
-        update();
+    if (!localButtonRect().contains(event->position().toPoint()))
         return;
-    }
     const bool click = state_.ReleaseOnButton();
     update();
     if (!click)

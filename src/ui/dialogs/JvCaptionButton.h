@@ -1,8 +1,8 @@
 // The small "i" button at the top right of the main window that opens the imprint.
 //
 // The window manager owns the real title bar on Linux, so the button is a child
-// widget of its owner, placed in the client area at ButtonTop from the top and
-// ButtonLeft from the right edge. It keeps the pressed state of a toggle button:
+// widget of its owner, an 18 x 14 face in the client area 6 pixels from the top
+// and 76 from the right edge. It keeps the pressed state of a toggle button:
 // the first click opens the imprint and leaves the button down, the next click
 // only releases it, and a press on the window's free surface releases it too.
 #pragma once
@@ -14,20 +14,18 @@
 #include <QWidget>
 #include <functional>
 
-// The pressed state, apart from any widget.
+// The pressed state of the toggle, apart from any widget. A release away from
+// the button changes nothing.
 class CaptionButtonState {
 public:
-    bool Toggle = true;
     bool Down = false;
 
-    // A left press on the button.
+    // A left press on the button: down goes up, up goes down.
     void PressOnButton();
     // A left press on the window's frame, title bar or free surface.
     void PressElsewhere();
     // A left release on the button; true when the button's click is due.
     bool ReleaseOnButton();
-    // A left release anywhere else.
-    void ReleaseElsewhere();
 };
 
 // Where a centred picture stands on a button, in whole pixels cut towards zero;
@@ -46,22 +44,8 @@ class TJvCaptionButton : public QWidget {
 public:
     explicit TJvCaptionButton(QWidget* owner);
 
-    int ButtonLeft() const { return buttonLeft_; }
-    int ButtonTop() const { return buttonTop_; }
-    int ButtonWidth() const { return buttonSize_.width(); }
-    int ButtonHeight() const { return buttonSize_.height(); }
-    void SetButtonLeft(int value);
-    void SetButtonTop(int value);
-    void SetButtonWidth(int value);
-    void SetButtonHeight(int value);
-
     bool Down() const { return state_.Down; }
     void SetDown(bool value);
-    bool Toggle() const { return state_.Toggle; }
-    void SetToggle(bool value) { state_.Toggle = value; }
-
-    const QImage& Glyph() const { return glyph_; }
-    void SetGlyph(const QImage& glyph);
 
     // The face's rectangle in the owner's coordinates.
     QRect ButtonRect() const;
@@ -84,9 +68,9 @@ private:
 
     QWidget* owner_;
     CaptionButtonState state_;
-    int buttonLeft_ = 76;
-    int buttonTop_ = 6;
-    QSize buttonSize_{18, 14};
-    QImage glyph_;
+    const int buttonLeft_ = 76;
+    const int buttonTop_ = 6;
+    const QSize buttonSize_{18, 14};
+    const QImage glyph_;
     bool raisePending_ = false;
 };

@@ -1,23 +1,26 @@
 #include "ui/main/FAP_Main.h"
 
-#include "settings/JvFormPlacement.h"
-#include "ui/main/Accessibility.h"
-#include "ui/main/CalcPathHint.h"
-
+#include "pricing/calc_run.h"
 #include "pricing/numbers.h"
+#include "pricing/text_rules.h"
 #include "publisher.h"
+#include "settings/JvFormPlacement.h"
 #include "tools/messages.h"
 #include "tools/tools.h"
+#include "ui/dialogs/artwork.h"
+#include "ui/main/Accessibility.h"
+#include "ui/main/CalcPathHint.h"
+#include "ui/main/RangeRun.h"
+#include "ui/main/ResultGrid.h"
+#include "ui/main/RunRules.h"
+#include "ui/main/Widgets.h"
 
 #include <QCloseEvent>
-#include <QFile>
 #include <QFrame>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPainter>
-#include <QPixmap>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -39,9 +42,6 @@ const QColor kBlackColor(0, 0, 0);
 const QColor kRedColor(255, 0, 0);
 const QColor kLimeColor(0, 255, 0);
 
-// Column 0 of a range row computed from an AEP: there is no FAP to show.
-constexpr std::string_view kAepRowPlaceholder = "     0.00";
-const QString kAepLabelPlaceholder = QStringLiteral("       0.00");
 const QString kLabelStart = QStringLiteral("            0.00");
 
 const QString kTitle =
@@ -107,46 +107,37 @@ QFrame* makePanel(QWidget* parent, const char* name, QFrame::Shadow shadow) {
     return panel;
 }
 
-QPixmap logoPixmap() {
-    for (const char* path : {":/fapkalk/logo.png", ":/fapkalk/icon.png"}) {
-        const QString file = QString::fromLatin1(path);
-        if (QFile::exists(file)) {
-            QPixmap pixmap(file);
-            if (!pixmap.isNull())
-                return pixmap;
-        }
-    }
-    // Until the artwork exists: a plain green square with a white cross.
-    QPixmap pixmap(32, 32);
-    pixmap.fill(QColor(0, 128, 64));
-    QPainter painter(&pixmap);
-    painter.fillRect(13, 5, 6, 22, Qt::white);
-    painter.fillRect(5, 13, 22, 6, Qt::white);
-    return pixmap;
-}
-
 double parseField(const QString& text) {
     return ParsePrice(text.toStdString());
+}
+
+// The base field and the result labels are read trimmed.
+double parseTrimmed(const QString& text) {
+    return ParsePrice(TrimLowCodes(text.toStdString()));
 }
 
 QString fromStd(const std::string& text) {
     return QString::fromStdString(text);
 }
 
+QString fromView(std::string_view text) {
+    return QString::fromUtf8(text.data(), qsizetype(text.size()));
+}
+
 } // namespace
 
-TForm1::TForm1(const QStringList& arguments, QWidget* parent)
+TForm1::TForm1(const MainWindowSettings& settings, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                          Qt::WindowCloseButtonHint) {
+                          Qt::WindowCloseButtonHint),
+      settings_(settings) {
     RegisterFontSubstitutions();
     setObjectName(QStringLiteral("Form1"));
     setFont(PixelFont(kSansSerif, 11));
-    if (QFile::exists(QStringLiteral(":/fapkalk/icon.png")))
-        setWindowIcon(QIcon(QStringLiteral(":/fapkalk/icon.png")));
+    setWindowIcon(ProgramIcon());
     gridModel_ = new ResultGridModel(this);
     BuildControls();
-    FormCreate(arguments);
+    FormCreate();
     WireInputs();
     NameControlsFromHints(this);
 }
@@ -155,9 +146,8 @@ TForm1::~TForm1() {
     if (JvFormPlacement1)
         JvFormPlacement1->FormDestroy();
     // A run still under way (only possible if the window is destroyed from the
-    // events a run processes) must not touch the controls any more.
-    AbortRequested = true;
-    restartPending_ = false;
+    // events a run processes) must stop and start nothing more.
+    runState_.WindowClosed();
 }
 
 void TForm1::BuildControls() {
@@ -176,7 +166,9 @@ void TForm1::BuildControls() {
     Bevel1->setGeometry(8, 16, 497, 41);
     Image1 = named(new TImage(GroupBox1), "Image1");
     Image1->setGeometry(16, 20, 33, 33);
-    Image1->setPixmap(logoPixmap());
+    Image1->setPixmap(PublisherLogo());
+    // "Impresum" here and "Berechung", "Homöophatische" and "Kasssenzeichen" in
+    // the hints below are spelt as the program has always shown them; they stay.
     Image1->setToolTip(QStringLiteral("Impresum"));
     lbvon = makeLabel(GroupBox1, "lbvon", QStringLiteral("Fabriksabgabepreis:"), 56, 28, labelFont);
     eFAPBASIS = makeEdit(GroupBox1, "eFAPBASIS", QRect(205, 24, 80, 24),
@@ -210,7 +202,6 @@ void TForm1::BuildControls() {
     edUST->setFont(labelFont);
     {
         QPalette palette = edUST->palette();
-        palette.setColor(QPalette::Base, kLimeColor);
         palette.setColor(QPalette::Text, kBlackColor);
         edUST->setPalette(palette);
     }
@@ -229,14 +220,10 @@ void TForm1::BuildControls() {
 
     // ---- Single-mode results.
     PanelEinzel = makePanel(Panel1, "PanelEinzel", QFrame::Sunken);
-    Label1 = makeLabel(PanelEinzel, "Label1", QStringLiteral("Fabriksabgabepreis:       "), 8, 8,
-                       resultCaptionFont);
-    Label4 = makeLabel(PanelEinzel, "Label4", QStringLiteral("Apotheken-Einkaufspreis: "), 8, 32,
-                       resultCaptionFont);
-    Label5 = makeLabel(PanelEinzel, "Label5", QStringLiteral("Kassenpreis:       "), 8, 56,
-                       resultCaptionFont);
-    Label6 = makeLabel(PanelEinzel, "Label6", QStringLiteral("Apotheken-Verkaufspreis:"), 8, 80,
-                       resultCaptionFont);
+    Label1 = makeLabel(PanelEinzel, "Label1", fromView(kFapCaption), 8, 8, resultCaptionFont);
+    Label4 = makeLabel(PanelEinzel, "Label4", fromView(kAepCaption), 8, 32, resultCaptionFont);
+    Label5 = makeLabel(PanelEinzel, "Label5", fromView(kKpCaption), 8, 56, resultCaptionFont);
+    Label6 = makeLabel(PanelEinzel, "Label6", fromView(kAvpCaption), 8, 80, resultCaptionFont);
     // Named for screen readers by the column they show; the price is the value.
     auto resultLabel = [&](const char* name, const char* caption, int top) {
         auto* label =
@@ -348,27 +335,22 @@ void TForm1::BuildControls() {
     connect(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
 }
 
-void TForm1::FormCreate(const QStringList& arguments) {
+void TForm1::FormCreate() {
     // 1. Title.
     setWindowTitle(kTitle + QString::fromUtf8(publisher::Name));
-    // 2. Command line; a help box comes before any window is visible.
-    const CommandLineResult commandLine = ParseCommandLine(arguments);
-    Placement = commandLine.Placement;
-    // The placement component restores before the window's own show handler
-    // and saves when it closes; the command line may switch it off or redirect it.
+    // 2. The placement component restores before the window's own show handler
+    // and saves when it closes; the command line, evaluated by the start-up,
+    // may have switched it off or redirected it.
     JvFormPlacement1 = std::make_unique<TJvFormPlacement>(this, QStringLiteral("formpara"));
     JvFormPlacement1->IsMainForm = true;
-    JvFormPlacement1->Active = Placement.Active;
-    JvFormPlacement1->IniFileName = Placement.IniFileName;
-    if (commandLine.ShowHelp)
-        tools::ShowMessage(nullptr, CommandLineHelpText());
+    JvFormPlacement1->Active = settings_.Placement.Active;
+    JvFormPlacement1->IniFileName = settings_.Placement.IniFileName;
     // 3. Version panel (Panel6 has no caption of its own to empty).
     StatusBar1->setPanelText(0, QStringLiteral("4.2-00/2012"));
-    // 4. VAT.
-    VatFactor = kDefaultVatFactor;
-    VatEdited = false;
+    // 4. The VAT field starts applied at 10 %, on lime.
+    ShowVatBackground();
     // 5. Start in single mode.
-    RangeMode = true;
+    rangeMode_ = true;
     ToggleMode();
     // 6. Price label.
     SetLabelText(lbvon, QStringLiteral("Fabriksabgabepreis:"));
@@ -382,10 +364,9 @@ void TForm1::FormCreate(const QStringList& arguments) {
     PanelEinzel->setGeometry(5, 136, 514, 117);
     // 10. Columns as wide as the header panels above them.
     for (int column = 0; column < RowStore::kColumns; ++column)
-        StringGrid1->setColumnWidth(column, 128);
+        StringGrid1->setColumnWidth(column, kGridColumnWidth);
     // 11. All switches off, FAP input.
-    for (QPushButton* button : {sbSG, sbVet, sbStern, spFAPAEP})
-        setTextColor(button, kBlackColor);
+    ShowSwitchStates();
 
     ArrangeDocked();
     Timer1->start();
@@ -406,9 +387,9 @@ void TForm1::ToggleMode() {
     // change the labels are no longer that run's answer on screen.
     SetResultToolTips(QString());
     GroupBox1->setTitle(QString());
-    if (RangeMode) {
-        SetLabelText(lbvon, Options.AepInput ? QStringLiteral("Einkaufspreis:")
-                                             : QStringLiteral("Fabriksabgabepreis:"));
+    if (rangeMode_) {
+        SetLabelText(lbvon, Options().AepInput ? QStringLiteral("Einkaufspreis:")
+                                               : QStringLiteral("Fabriksabgabepreis:"));
         btErweitert->setText(QStringLiteral("E&rweitert"));
         eFAPBASIS->move(205, eFAPBASIS->y());
         for (QWidget* widget : {static_cast<QWidget*>(btDetMore), static_cast<QWidget*>(lbBis),
@@ -419,10 +400,10 @@ void TForm1::ToggleMode() {
         btExport->hide();
         // Still in extended mode, so the resize rule lets the height through.
         ResizeWindow(width(), kSingleModeHeight);
-        RangeMode = false;
+        rangeMode_ = false;
     } else {
-        GroupBox1->setTitle(Options.AepInput ? QStringLiteral("Apothekeneinkaufspreis:")
-                                             : QStringLiteral("Fabriksabgabepreis:"));
+        GroupBox1->setTitle(Options().AepInput ? QStringLiteral("Apothekeneinkaufspreis:")
+                                               : QStringLiteral("Fabriksabgabepreis:"));
         SetLabelText(lbvon, QStringLiteral("Von"));
         btErweitert->setText(QStringLiteral("No&rmal"));
         eFAPBASIS->move(88, eFAPBASIS->y());
@@ -432,7 +413,7 @@ void TForm1::ToggleMode() {
                                 static_cast<QWidget*>(StafelPanel)})
             widget->show();
         PanelEinzel->hide();
-        RangeMode = true;
+        rangeMode_ = true;
     }
     ApplySizeConstraints();
 }
@@ -443,7 +424,7 @@ void TForm1::btErweitertClick() {
 }
 
 bool TForm1::FormCanResize(int& newWidth, int& newHeight) const {
-    return fapkalk::FormCanResize(RangeMode, newWidth, newHeight);
+    return fapkalk::FormCanResize(rangeMode_, newWidth, newHeight);
 }
 
 void TForm1::ResizeWindow(int newWidth, int newHeight) {
@@ -459,7 +440,7 @@ void TForm1::ResizeWindow(int newWidth, int newHeight) {
 void TForm1::ApplySizeConstraints() {
     // Qt applies these to every size change, the user's included: the window
     // manager gets them as hints, and resize() clamps to them.
-    if (RangeMode) {
+    if (rangeMode_) {
         setMinimumSize(kMainWindowWidth, kMinExtendedHeight);
         setMaximumSize(kMainWindowWidth, QWIDGETSIZE_MAX);
     } else {
@@ -505,25 +486,23 @@ void TForm1::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (event->spontaneous())
         return; // coming back from minimized is no new showing
-    closing_ = false;
+    runState_.WindowShown();
     FormShow();
     if (!firstShowDone_) {
         firstShowDone_ = true;
-        if (!PlacementRestored && !(JvFormPlacement1 && JvFormPlacement1->PlacementApplied()))
+        if (!JvFormPlacement1->PlacementApplied())
             settings::CentreOnScreen(*this);
     }
 }
 
 void TForm1::FormShow() {
-    if (ShowImprint)
-        ShowImprint();
+    if (openers_.imprint)
+        openers_.imprint();
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
     // A range run in progress stops; nothing more is started.
-    AbortRequested = true;
-    restartPending_ = false;
-    closing_ = true;
+    runState_.WindowClosed();
     QWidget::closeEvent(event);
     if (event->isAccepted())
         emit closed();
@@ -534,28 +513,38 @@ void TForm1::Button2Click() {
 }
 
 void TForm1::btHinweiseClick() {
-    if (ShowNotes)
-        ShowNotes();
+    if (openers_.notes)
+        openers_.notes();
 }
 
 void TForm1::Image1Click() {
-    if (ShowImprint)
-        ShowImprint();
+    if (openers_.imprint)
+        openers_.imprint();
 }
 
 void TForm1::JvCaptionButton1Click() {
-    if (ShowImprint)
-        ShowImprint();
+    if (openers_.imprint)
+        openers_.imprint();
 }
 
 void TForm1::btExportClick() {
-    if (ShowExport)
-        ShowExport();
+    if (openers_.exportDialog)
+        openers_.exportDialog(Table());
 }
 
 void TForm1::BitBtn1Click() {
-    if (ShowDetail)
-        ShowDetail();
+    if (openers_.detail)
+        openers_.detail(Table());
+}
+
+ResultTable TForm1::Table() const {
+    ResultTable table;
+    table.rows = gridModel_->snapshot();
+    for (int column = 0; column < RowStore::kColumns; ++column)
+        table.columnWidths[std::size_t(column)] = StringGrid1->columnWidth(column);
+    table.criteria = {eFAPBASIS->text().toStdString(), eBis->text().toStdString(),
+                      Edit1->text().toStdString(), Options()};
+    return table;
 }
 
 // ------------------------------------------------------------ calculation run
@@ -566,44 +555,36 @@ void TForm1::btBerechnenClick() {
 }
 
 void TForm1::btverabClick() {
-    AbortRequested = true;
+    runState_.Abort();
 }
 
 void TForm1::RunCalculation() {
-    if (running_) {
-        // Asked for from inside a run (a click or key handled while it processes
-        // events): finish the current run early and start afresh afterwards, so a
-        // table never mixes rows of two option sets.
-        restartPending_ = true;
-        AbortRequested = true;
+    if (!runState_.Request())
         return;
-    }
-    running_ = true;
-    do {
-        restartPending_ = false;
+    do
         RunOnce();
-    } while (restartPending_ && !closing_);
-    running_ = false;
+    while (runState_.PassDone());
 }
 
 void TForm1::RunOnce() {
     tools::BusyCursorOn();
-    if (restartPending_ || closing_) {
+    // The busy cursor processed pending events: they may have asked for a new
+    // run or closed the window already.
+    if (runState_.PassSuperseded()) {
         tools::BusyCursorOff();
         return;
     }
     QString failure;
     try {
-        double von = parseField(tools::TrimControls(eFAPBASIS->text()));
+        double von = parseTrimmed(eFAPBASIS->text());
         if (von == 0) {
             // An empty base field recomputes the price the single-mode result
             // label of the current input kind shows.
-            const QLabel* fallback = Options.AepInput ? lbAEP : lbFAP;
-            von = parseField(tools::TrimControls(fallback->text()));
+            von = parseTrimmed((Options().AepInput ? lbAEP : lbFAP)->text());
         }
         const double bis = parseField(eBis->text());
         const double step = parseField(Edit1->text());
-        if (RangeMode)
+        if (rangeMode_)
             RunRange(von, bis, step);
         else
             RunSingle(von);
@@ -614,27 +595,22 @@ void TForm1::RunOnce() {
     } catch (...) {
         failure = QStringLiteral("Unbekannter Fehler.");
     }
-    if (!failure.isNull()) {
-        // The run is abandoned: its rows so far stay as the result, and the
-        // cursor and the progress box are put right before the report.
-        if (rangeActive_)
-            FinishRange(rangeRowsWritten_);
-        tools::BusyCursorOff();
-        tools::ReportException(this, std::runtime_error(failure.toStdString()));
-        return;
-    }
     tools::BusyCursorOff();
+    // The run is abandoned: its rows so far stay as the result, and the
+    // progress box and the cursor are put right before the report.
+    if (!failure.isNull())
+        tools::ReportException(this, std::runtime_error(failure.toStdString()));
 }
 
 void TForm1::RunSingle(double von) {
     // Until this run has its answer on screen, no older path may be shown.
     SetResultToolTips(QString());
-    const CalcOptions options = Options;
-    const double vatFactor = VatFactor;
+    const CalcOptions options = Options();
+    const double vatFactor = VatFactor();
     const PriceResult result = CalcPrices(von, options, vatFactor);
     if (result.refusal)
         tools::ShowMessage(this, QString::fromUtf8(result.refusal));
-    lbFAP->setText(options.AepInput ? kAepLabelPlaceholder : fromStd(FormatPrice(von)));
+    lbFAP->setText(fromStd(FapLabelText(von, options)));
     lbAEP->setText(fromStd(FormatPrice(result.aep)));
     lbKP->setText(fromStd(FormatPrice(result.kp)));
     lbAVP->setText(fromStd(FormatPrice(result.avp)));
@@ -646,77 +622,18 @@ void TForm1::RunSingle(double von) {
 void TForm1::RunRange(double von, double bis, double step) {
     const RangeCheck check = CheckRange(von, bis, step);
     if (check != RangeCheck::Ok) {
-        tools::ShowMessage(this, RangeCheckText(check));
+        tools::ShowMessage(this, fromView(RangeCheckText(check)));
         if (check == RangeCheck::VonAboveBis)
             eFAPBASIS->setFocus();
         return;
     }
-
     // One table, one option set: a switch changed while the run processes
     // events restarts the run instead of changing the rows still to come.
-    const CalcOptions options = Options;
-    const double vatFactor = VatFactor;
-
-    AbortRequested = false;
-    gridModel_->setRowCount(1);
-    GroupBox2->show();
-    GroupBox2->raise();
-    Gauge1->setRange(GaugeCents(von), GaugeCents(bis));
-    progressClock_.invalidate();
-    rangeActive_ = true;
-    rangeRowsWritten_ = 0;
-
-    double price = von;
-    int row = 0;
-    int progressRow = 0;
-    double progressPrice = von;
-    bool limitReached = false;
-    while (!(price > bis) && !AbortRequested) {
-        if (row >= MaxRangeRows) {
-            limitReached = true;
-            break;
-        }
-        const PriceResult result = CalcPrices(price, options, vatFactor);
-        if (result.refusal)
-            tools::ShowMessage(this, QString::fromUtf8(result.refusal));
-        const std::string fap =
-            options.AepInput ? std::string(kAepRowPlaceholder) : FormatPrice(price);
-        gridModel_->setRow(row, fap, FormatPrice(result.aep), FormatPrice(result.kp),
-                           FormatPrice(result.avp));
-        rangeRowsWritten_ = row + 1;
-        gridModel_->setRowCount(row + 2);
-        if (row % 15 == 0) {
-            progressRow = row;
-            progressPrice = price;
-            if (!progressClock_.isValid() || progressClock_.elapsed() >= kProgressIntervalMs) {
-                ShowProgress(row, price);
-                progressClock_.start();
-            }
-            QCoreApplication::processEvents();
-        }
-        ++row;
-        price += step;
-    }
-    ShowProgress(progressRow, progressPrice);
-    FinishRange(row);
-    if (limitReached)
-        tools::ShowMessage(this, RowLimitText(MaxRangeRows));
-}
-
-void TForm1::ShowProgress(int row, double price) {
-    gridModel_->publish();
-    SetLabelText(lbCount, QString::number(row));
-    Gauge1->setValue(GaugeCents(price));
-}
-
-void TForm1::FinishRange(int rowsWritten) {
-    // The row added for the next price goes again; the grid holds what was written.
-    gridModel_->setRowCount(std::max(rowsWritten, 1));
-    if (rowsWritten == 0)
-        gridModel_->clearRow(0); // nothing of an older run may pass for a result
-    gridModel_->publish();
-    GroupBox2->hide();
-    rangeActive_ = false;
+    const int maxRows = settings_.MaxRangeRows();
+    RangeRun run(*gridModel_, {this, GroupBox2, lbCount, Gauge1}, runState_, maxRows);
+    const RangeRun::Outcome outcome = run.Run(von, bis, step, Options(), VatFactor());
+    if (outcome.limitReached)
+        tools::ShowMessage(this, fromStd(RowLimitText(maxRows)));
 }
 
 } // namespace fapkalk

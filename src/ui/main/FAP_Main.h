@@ -1,28 +1,28 @@
 // The main window: price inputs and switches at the top, the four result labels
 // (single mode) or the result grid (extended mode) in the middle, the button bar
 // and the status bar at the bottom. It owns the program-wide calculation state
-// and runs every calculation (RunCalculation).
+// and runs every calculation (RunCalculation). The decisions are made by plain
+// objects it holds: the switch rules, the VAT field, the price key filter and
+// the run state; the window carries out what they say.
+//
+// The controls keep the names of the window's layout, also as their objectName;
+// tests and assistive technology find them by it.
 #pragma once
 
-#include <memory>
-
-#include "app/CommandLine.h"
-#include "pricing/engine.h"
-#include "ui/main/ResultGrid.h"
-#include "ui/main/RunRules.h"
-#include "ui/main/Widgets.h"
+#include "pricing/options/switch_rules.h"
 #include "pricing/options/vat_field.h"
+#include "ui/main/MainWindowSettings.h"
+#include "ui/main/ResultTable.h"
+#include "ui/main/RunState.h"
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QStringList>
 #include <QWidget>
 #include <functional>
+#include <memory>
 
 class QFrame;
 class QGroupBox;
-class QLabel;
 class QKeyEvent;
+class QLabel;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
@@ -32,14 +32,129 @@ class TJvFormPlacement;
 
 namespace fapkalk {
 
+class ResultGridModel;
+class TImage;
+class TRadioGroup;
+class TStatusBar;
+
+// The other windows the main window opens; each shows its window modally.
+struct MainWindowOpeners {
+    std::function<void()> imprint;                        // at show, logo, title-bar button
+    std::function<void()> notes;                          // btHinweise
+    std::function<void(const ResultTable&)> exportDialog; // btExport
+    std::function<void(const ResultTable&)> detail;       // btDetMore ("+")
+};
+
 class TForm1 : public QWidget {
     Q_OBJECT
 
 public:
-    // arguments: the command line, the program itself first (evaluated once, here).
-    explicit TForm1(const QStringList& arguments = QCoreApplication::arguments(),
-                    QWidget* parent = nullptr);
+    explicit TForm1(const MainWindowSettings& settings = {}, QWidget* parent = nullptr);
     ~TForm1() override;
+
+    // ---- The calculation state; only the window's controls change it.
+    const CalcOptions& Options() const { return switches_.Options(); }
+    double VatFactor() const { return vatField_.Factor(); }
+    bool VatEdited() const { return vatField_.Edited(); }
+    bool RangeMode() const { return rangeMode_; }
+    bool IsCalculating() const { return runState_.UnderWay(); }
+
+    // The result grid's texts (ResultGrid.h); only the calculation run writes them.
+    const ResultGridModel& GridModel() const { return *gridModel_; }
+    // The result table with the criteria as they stand now: what the export
+    // dialog and the detail window are given.
+    ResultTable Table() const;
+
+    // The placement component (section formpara), set up from the settings.
+    const TJvFormPlacement& FormPlacement() const { return *JvFormPlacement1; }
+
+    // ---- The other windows are created after this one; the start-up attaches
+    // their openers here. An opener not attached does nothing.
+    void SetImprintOpener(std::function<void()> open) { openers_.imprint = std::move(open); }
+    void SetNotesOpener(std::function<void()> open) { openers_.notes = std::move(open); }
+    void SetExportOpener(std::function<void(const ResultTable&)> open) {
+        openers_.exportDialog = std::move(open);
+    }
+    void SetDetailOpener(std::function<void(const ResultTable&)> open) {
+        openers_.detail = std::move(open);
+    }
+    const MainWindowOpeners& Openers() const { return openers_; }
+
+    // ---- Operations.
+    // Switches between single and extended mode; computes and clears nothing.
+    void ToggleMode();
+    // Every size change the program makes goes through here and the resize rule.
+    void ResizeWindow(int newWidth, int newHeight);
+    // The status-bar clock.
+    void Timer1Timer();
+    // The calculation run; the focus stays where it is. Asked for while a run
+    // is under way (from the events it processes), it does not nest: the
+    // running one stops as by Abbruch, and a new one starts, with the fields
+    // and switches as they are then, as soon as the current one has returned.
+    void RunCalculation();
+    // RunCalculation, then the focus to eFAPBASIS.
+    void btBerechnenClick();
+    // Abbruch: the range run under way stops after its current block of rows.
+    void btverabClick();
+    // Export: opens the export dialog for the table as it stands (also what the
+    // detail window's Export button does).
+    void btExportClick();
+    // The title-bar button (created by the start-up, a child of this window).
+    void JvCaptionButton1Click();
+
+signals:
+    // The window has closed; the program ends.
+    void closed();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    // ---- Creation and layout (FAP_Main.cpp).
+    void BuildControls();
+    void FormCreate();
+    void ArrangeDocked();
+    void ApplySizeConstraints();
+    bool FormCanResize(int& newWidth, int& newHeight) const;
+    void SetLabelText(QLabel* label, const QString& text);
+    // The calculation-path tool tip of lbAEP, lbKP and lbAVP (empty: none).
+    void SetResultToolTips(const QString& toolTip);
+    void FormShow();
+    void btErweitertClick();
+    void btHinweiseClick();
+    void Image1Click();
+    void BitBtn1Click();
+    void Button2Click();
+
+    // ---- The calculation run (FAP_Main.cpp).
+    void RunOnce();
+    void RunSingle(double von);
+    void RunRange(double von, double bis, double step);
+
+    // ---- Switches, VAT field and price fields (InputWiring.cpp).
+    void WireInputs();
+    void CarryOutSwitches(RunStart run);
+    void ShowSwitchStates();
+    void sbSGClick();
+    void sbVetClick();
+    void sbSternClick();
+    void rgRechenModiClick(); // the user selected an item
+    void spFAPAEPClick();
+    void edUSTChange();
+    void edUSTExit();
+    void edUSTKeyPress(char32_t key);
+    VatAnswer AskVatQuestion(const std::string& question);
+    void CarryOutVat(const VatOutcome& outcome);
+    void ShowVatBackground();
+    // Key handlers of the price fields: key is the typed character; they may
+    // change it, or set it to 0 to suppress it. Enter navigates.
+    void eFAPBASISKeyPress(char32_t& key);
+    void lbBisKeyPress(char32_t& key);
+    void Edit1KeyPress(char32_t& key);
+    bool PriceFieldKeyPress(QLineEdit* field, QKeyEvent* event);
 
     // ---- Controls, named as in the window's layout (also their objectName).
     QFrame* Panel1 = nullptr;
@@ -90,130 +205,18 @@ public:
     QPushButton* btDetMore = nullptr;
     TStatusBar* StatusBar1 = nullptr;
     QTimer* Timer1 = nullptr;
-    // The title-bar button. Its widget class lives with the imprint dialog; the
-    // start-up creates it with this window as its owner and stores it here, and
-    // connects its click to JvCaptionButton1Click. Null until then.
-    QWidget* JvCaptionButton1 = nullptr;
-
-    // ---- Program-wide calculation state.
-    CalcOptions Options;
-    double VatFactor = kDefaultVatFactor;
-    bool VatEdited = false;
-    bool RangeMode = false;
-    bool AbortRequested = false;
-    // From the command line, for the window-placement component.
-    PlacementSettings Placement;
-    // Set by the placement restore when it has placed the window before its first
-    // showing; the window then does not centre itself.
-    bool PlacementRestored = false;
     // Keeps the window's place in the settings file (section formpara).
     std::unique_ptr<TJvFormPlacement> JvFormPlacement1;
-    // The most rows one range run writes (lowered by tests).
-    int MaxRangeRows = kMaxRangeRows;
 
-    // ---- The result grid's texts (see ResultGrid.h for the API).
-    ResultGridModel& GridModel() { return *gridModel_; }
-    const ResultGridModel& GridModel() const { return *gridModel_; }
-
-    // ---- Handlers and operations.
-    void ToggleMode();
-    void btErweitertClick();
-    // The resize rule for this window's current mode (newWidth always becomes 527).
-    bool FormCanResize(int& newWidth, int& newHeight) const;
-    // Every size change the program makes goes through here and the rule.
-    void ResizeWindow(int newWidth, int newHeight);
-    void Timer1Timer();
-
-    // The calculation run. A call made while a run is under way (from the events
-    // it processes) does not nest: the running range stops as by Abbruch, and
-    // the new run starts, with the fields and switches as they are then, as soon
-    // as the current one has returned.
-    void RunCalculation();
-    void btBerechnenClick(); // RunCalculation, then the focus to eFAPBASIS
-    void btverabClick();
-    bool IsCalculating() const { return running_; }
-
-    // ---- Calculation switches, VAT field and price fields (InputWiring.cpp).
-    // The caption colour of a switch button is its state; every click runs the
-    // calculation at once and leaves the focus where it was.
-    void ToggleSwitch(QPushButton* button);
-    void ClearSwitch(QPushButton* button);
-    void sbSGClick();
-    void sbVetClick();
-    void sbSternClick();
-    void rgRechenModiClick(); // the user selected an item
-    void spFAPAEPClick();
-    void edUSTChange();
-    void edUSTExit();
-    void edUSTKeyPress(char32_t& key);
-    void ApplyVatRate();
-    // Key handlers of the price fields: key is the typed character; they may
-    // change it, or set it to 0 to suppress it. Enter navigates.
-    void eFAPBASISKeyPress(char32_t& key);
-    void lbBisKeyPress(char32_t& key);
-    void Edit1KeyPress(char32_t& key);
-
-    // The other windows are created after this one; the start-up attaches their
-    // openers here (each shows its window modally). Unset openers do nothing.
-    std::function<void()> ShowImprint; // imprint dialog: at show, logo, title-bar button
-    std::function<void()> ShowNotes;   // notes dialog: btHinweise
-    std::function<void()> ShowExport;  // export dialog: btExport
-    std::function<void()> ShowDetail;  // detail window: btDetMore ("+")
-
-    void btHinweiseClick();
-    void Image1Click();
-    void JvCaptionButton1Click();
-    void btExportClick();
-    void BitBtn1Click();
-    void Button2Click();
-
-    // The window's own show handler (runs before the window becomes visible):
-    // opens the imprint dialog.
-    void FormShow();
-
-signals:
-    // The window has closed; the program ends.
-    void closed();
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-    void showEvent(QShowEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
-
-private:
-    void BuildControls();
-    void FormCreate(const QStringList& arguments);
-    void ArrangeDocked();
-    void ApplySizeConstraints();
-    void SetLabelText(QLabel* label, const QString& text);
-    // The calculation-path tool tip of lbAEP, lbKP and lbAVP (empty: none).
-    void SetResultToolTips(const QString& toolTip);
-
-    void RunOnce();
-    void RunSingle(double von);
-    void RunRange(double von, double bis, double step);
-    void ShowProgress(int row, double price);
-    static constexpr int kProgressIntervalMs = 40; // at most 25 screen updates a second
-    void FinishRange(int rowsWritten);
-
-    ResultGridModel* gridModel_ = nullptr;
-    bool firstShowDone_ = false;
-    bool running_ = false;
-    bool restartPending_ = false;
-    bool closing_ = false;
-    // Set while a range loop writes rows: how many it has completed.
-    bool rangeActive_ = false;
-    int rangeRowsWritten_ = 0;
-    QElapsedTimer progressClock_;
-
-    void WireInputs();
-    void ShowSwitchState(QPushButton* button);
-    void ShowVatBackground();
-    void CarryOutVat(const VatOutcome& outcome);
-    bool PriceFieldKeyPress(QLineEdit* field, QKeyEvent* event);
+    // ---- State.
+    const MainWindowSettings settings_;
+    SwitchRules switches_;
     VatField vatField_;
-    bool applyingVat_ = false;
+    bool rangeMode_ = false;
+    RunState runState_;
+    ResultGridModel* gridModel_ = nullptr;
+    MainWindowOpeners openers_;
+    bool firstShowDone_ = false;
 };
 
 } // namespace fapkalk

@@ -1,10 +1,10 @@
 // The main window's switches, VAT field and price fields: the handlers that
-// tie the controls to the switch rules, the VAT field's state machine and the
-// price key filter, which decide; the window only carries out what they say.
+// hand each event to the switch rules, the VAT field and the price key filter,
+// which decide; the window only carries out what they say.
 #include "pricing/options/price_key_filter.h"
-#include "pricing/options/switch_rules.h"
 #include "tools/messages.h"
 #include "ui/main/FAP_Main.h"
+#include "ui/main/Widgets.h"
 
 #include <QFocusEvent>
 #include <QGroupBox>
@@ -14,7 +14,6 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QValidator>
-#include <optional>
 
 namespace fapkalk {
 namespace {
@@ -69,7 +68,7 @@ void TForm1::WireInputs() {
     connect(spFAPAEP, &QPushButton::clicked, this, [this] { spFAPAEPClick(); });
     connect(rgRechenModi, &TRadioGroup::itemClicked, this, [this](int index) {
         // Clicking the item that is already selected selects nothing new.
-        if (index != (Options.Homeopathic ? 1 : 0))
+        if (index != switches_.ModeIndex())
             rgRechenModiClick();
     });
 
@@ -85,149 +84,89 @@ void TForm1::WireInputs() {
 
 // ------------------------------------------------------------------ switches
 
-namespace {
-
-std::optional<Switch> switchOf(const TForm1& form, const QPushButton* button) {
-    if (button == form.sbSG)
-        return Switch::Narcotic;
-    if (button == form.sbVet)
-        return Switch::Veterinary;
-    if (button == form.sbStern)
-        return Switch::NotReimbursable;
-    return std::nullopt;
+void TForm1::ShowSwitchStates() {
+    const std::pair<QPushButton*, SwitchButton> buttons[] = {
+        {spFAPAEP, SwitchButton::FapAep},
+        {sbSG, SwitchButton::Narcotic},
+        {sbVet, SwitchButton::Veterinary},
+        {sbStern, SwitchButton::NotReimbursable}};
+    for (const auto& [button, which] : buttons) {
+        const QColor colour = toColor(CaptionColour(Options(), which));
+        if (button->palette().color(QPalette::ButtonText) == colour)
+            continue;
+        QPalette palette = button->palette();
+        palette.setColor(QPalette::ButtonText, colour);
+        palette.setColor(QPalette::WindowText, colour);
+        button->setPalette(palette);
+        button->repaint(); // at once: the run that follows may take a while
+    }
+    sbStern->setEnabled(switches_.SternEnabled());
 }
 
-} // namespace
-
-void TForm1::ShowSwitchState(QPushButton* button) {
-    SwitchButton which = SwitchButton::FapAep;
-    if (const std::optional<Switch> on = switchOf(*this, button)) {
-        which = *on == Switch::Narcotic     ? SwitchButton::Narcotic
-                : *on == Switch::Veterinary ? SwitchButton::Veterinary
-                                            : SwitchButton::NotReimbursable;
-    } else if (button != spFAPAEP) {
-        return;
-    }
-    const QColor colour = toColor(CaptionColour(Options, which));
-    QPalette palette = button->palette();
-    palette.setColor(QPalette::ButtonText, colour);
-    palette.setColor(QPalette::WindowText, colour);
-    button->setPalette(palette);
-    button->repaint();
-}
-
-void TForm1::ToggleSwitch(QPushButton* button) {
-    if (const std::optional<Switch> which = switchOf(*this, button)) {
-        fapkalk::ToggleSwitch(Options, *which);
-        ShowSwitchState(button);
-    }
-}
-
-void TForm1::ClearSwitch(QPushButton* button) {
-    if (const std::optional<Switch> which = switchOf(*this, button)) {
-        fapkalk::ClearSwitch(Options, *which);
-        ShowSwitchState(button);
-    }
+void TForm1::CarryOutSwitches(RunStart run) {
+    ShowSwitchStates();
+    if (run == RunStart::RunCalculation)
+        RunCalculation();
 }
 
 void TForm1::sbSGClick() {
-    ToggleSwitch(sbSG);
-    RunCalculation();
+    CarryOutSwitches(switches_.sbSGClick());
 }
 
 void TForm1::sbVetClick() {
-    ToggleSwitch(sbVet);
-    ClearSwitch(sbStern);
-    RunCalculation();
+    CarryOutSwitches(switches_.sbVetClick());
 }
 
 void TForm1::sbSternClick() {
-    // A disabled button cannot be clicked; a call from elsewhere changes nothing.
-    if (!sbStern->isEnabled())
-        return;
-    ToggleSwitch(sbStern);
-    ClearSwitch(sbVet);
-    RunCalculation();
+    CarryOutSwitches(switches_.sbSternClick());
 }
 
 void TForm1::rgRechenModiClick() {
-    Options.Homeopathic = rgRechenModi->itemIndex() == 1;
-    if (Options.Homeopathic) {
-        sbStern->setEnabled(false);
-        ClearSwitch(sbSG);
-        ClearSwitch(sbVet);
-        ClearSwitch(sbStern);
-    } else {
-        sbStern->setEnabled(true);
-    }
-    RunCalculation();
+    CarryOutSwitches(switches_.rgRechenModiClick(rgRechenModi->itemIndex()));
 }
 
 void TForm1::spFAPAEPClick() {
-    Options.AepInput = !Options.AepInput;
-    const FapAepCaptions captions = CaptionsForInput(Options.AepInput, RangeMode);
-    GroupBox1->setTitle(QString::fromStdString(captions.groupCaption));
-    if (captions.priceLabel)
-        SetLabelText(lbvon, QString::fromStdString(*captions.priceLabel));
-    ShowSwitchState(spFAPAEP);
-    RunCalculation();
+    const FapAepClick click = switches_.spFAPAEPClick(rangeMode_);
+    GroupBox1->setTitle(QString::fromStdString(click.captions.groupCaption));
+    if (click.captions.priceLabel)
+        SetLabelText(lbvon, QString::fromStdString(*click.captions.priceLabel));
+    CarryOutSwitches(click.run);
 }
 
 // ----------------------------------------------------------------- VAT field
 
 void TForm1::edUSTChange() {
     vatField_.TextChanged(edUST->text().toStdString());
-    VatEdited = vatField_.Edited();
 }
 
 void TForm1::edUSTExit() {
-    // Left unchanged while a run is under way (the run's own move to eFAPBASIS,
-    // a click on Abbruch or into a field): the run already computes with the
-    // factor in force, and starting it again would repeat its messages and
-    // undo the Abbruch.
-    if (running_ && !vatField_.Edited())
-        return;
-    ApplyVatRate();
+    vatField_.Exit([this](const std::string& q) { return AskVatQuestion(q); }, runState_.UnderWay(),
+                   [this](const VatOutcome& o) { CarryOutVat(o); });
 }
 
-void TForm1::edUSTKeyPress(char32_t& key) {
-    if (key == kEnterKey)
-        ApplyVatRate();
+void TForm1::edUSTKeyPress(char32_t key) {
+    vatField_.KeyPress(
+        key, [this](const std::string& q) { return AskVatQuestion(q); },
+        [this](const VatOutcome& o) { CarryOutVat(o); });
 }
 
-void TForm1::ApplyVatRate() {
-    // The question box, the refocusing after a refused or declined text and the
-    // run's move to eFAPBASIS all take the focus from the field; none of these
-    // exits may apply the field a second time.
-    if (applyingVat_)
-        return;
-    applyingVat_ = true;
-    struct Reset {
-        bool& flag;
-        ~Reset() { flag = false; }
-    } reset{applyingVat_};
-
-    const VatOutcome outcome = vatField_.ApplyVatRate([this](const std::string& question) {
-        switch (tools::AskConfirmation(this, QString::fromStdString(question))) {
-        case tools::MessageAnswer::Yes:
-            return VatAnswer::Yes;
-        case tools::MessageAnswer::No:
-            return VatAnswer::No;
-        case tools::MessageAnswer::Ok:
-        case tools::MessageAnswer::Closed:
-            break;
-        }
-        return VatAnswer::Closed;
-    });
-    CarryOutVat(outcome);
+VatAnswer TForm1::AskVatQuestion(const std::string& question) {
+    switch (tools::AskConfirmation(this, QString::fromStdString(question))) {
+    case tools::MessageAnswer::Yes:
+        return VatAnswer::Yes;
+    case tools::MessageAnswer::No:
+        return VatAnswer::No;
+    case tools::MessageAnswer::Ok:
+    case tools::MessageAnswer::Closed:
+        break;
+    }
+    return VatAnswer::Closed;
 }
 
 void TForm1::CarryOutVat(const VatOutcome& outcome) {
     if (outcome.setText)
         edUST->setText(QString::fromStdString(*outcome.setText));
     ShowVatBackground();
-    VatFactor = vatField_.Factor();
-    VatEdited = vatField_.Edited();
     if (outcome.showNotNumeric)
         tools::ShowMessage(this, QString::fromUtf8(kVatNotNumericText));
     if (outcome.selectAllAndFocus) {
@@ -251,7 +190,7 @@ void TForm1::eFAPBASISKeyPress(char32_t& key) {
         key = 0;
     if (key != kEnterKey)
         return;
-    if (RangeMode) {
+    if (rangeMode_) {
         eBis->setFocus();
         eBis->selectAll();
     } else {
@@ -313,14 +252,12 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
             // The field first finishes losing the focus (deselecting, hiding the
             // caret), so that a refocus by the exit handler is not undone.
             deliver(edUST, event);
-            if (leavesField(reason) && !closing_)
+            if (leavesField(reason) && runState_.WindowOpen())
                 edUSTExit();
             return true;
         }
-        if (event->type() == QEvent::KeyPress && isEnter(static_cast<QKeyEvent*>(event))) {
-            char32_t key = kEnterKey;
-            edUSTKeyPress(key);
-        }
+        if (event->type() == QEvent::KeyPress && isEnter(static_cast<QKeyEvent*>(event)))
+            edUSTKeyPress(kEnterKey);
         return false; // the key goes on to the field
     }
 

@@ -5,9 +5,9 @@
 // texts live in a compact store of fixed cells, and the grid is a QTableView
 // over a model that reads the store.
 //
-// Public API used by the export and the detail window:
+// The calculation run writes the main window's model; the export dialog and
+// the detail window get a snapshot of its store (ResultTable.h):
 //
-//   const ResultGridModel& grid = form.GridModel();
 //   grid.rowCountExact();          // rows in the store, always >= 1
 //   grid.cellText(row, column);    // ASCII text of one cell, column 0..3
 //   auto snap = grid.snapshot();   // shared, immutable copy of all texts (O(1))

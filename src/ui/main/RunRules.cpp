@@ -1,6 +1,5 @@
 #include "ui/main/RunRules.h"
 
-#include "pricing/range_step.h"
 #include "tools/date_text.h"
 
 #include <cmath>
@@ -23,39 +22,6 @@ int GaugeCents(double price) {
     if (cents <= static_cast<long double>(std::numeric_limits<int>::min()))
         return std::numeric_limits<int>::min();
     return static_cast<int>(cents);
-}
-
-RangeCheck CheckRange(double von, double bis, double step) {
-    if (von > bis)
-        return RangeCheck::VonAboveBis;
-    if (von == 0 || bis == 0 || step == 0)
-        return RangeCheck::EmptyField;
-    // A step that never reaches Bis (negative, NaN) or that some price of the
-    // running sum would swallow makes a run that never ends.
-    if (!RangeStepAdvances(von, bis, step))
-        return RangeCheck::BadStep;
-    return RangeCheck::Ok;
-}
-
-QString RangeCheckText(RangeCheck check) {
-    switch (check) {
-    case RangeCheck::Ok:
-        return {};
-    case RangeCheck::VonAboveBis:
-        return QStringLiteral(
-            "Von-FAP darf nicht größer als Bis-FAP sein bzw. Felder dürfen nicht leer sein!");
-    case RangeCheck::EmptyField:
-        return QStringLiteral("Felder dürfen nicht leer sein!");
-    case RangeCheck::BadStep:
-        return QStringLiteral("Die Staffel muß größer als 0 sein und den Preis weiterzählen!");
-    }
-    return {};
-}
-
-QString RowLimitText(int maxRows) {
-    return QStringLiteral("Die Tabelle ist auf %1 Zeilen begrenzt; die Berechnung wurde dort "
-                          "beendet.")
-        .arg(maxRows);
 }
 
 QString StatusTimeText(const QTime& time) {

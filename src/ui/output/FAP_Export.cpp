@@ -2,7 +2,6 @@
 
 #include "settings/JvFormPlacement.h"
 #include "tools/messages.h"
-#include "ui/main/FAP_Main.h"
 #include "ui/main/ResultGrid.h"
 #include "ui/main/Widgets.h"
 #include "ui/output/ExportFile.h"
@@ -97,8 +96,8 @@ TdlgFAP_EXPORT::TdlgFAP_EXPORT(QWidget* parent)
     Edit1->setFocus();
 }
 
-int TdlgFAP_EXPORT::ExecFor(TForm1& form) {
-    source_ = &form;
+int TdlgFAP_EXPORT::ExecFor(const ResultTable& table) {
+    table_ = table;
     exec();
     return QDialog::Rejected;
 }
@@ -159,25 +158,19 @@ void TdlgFAP_EXPORT::CancelBtnClick() {
 }
 
 void TdlgFAP_EXPORT::Button1Click() {
-    if (source_ != nullptr) {
-        const TForm1& form = *source_;
-        // Everything is read now, as the main window stands at this moment. The
-        // snapshot costs nothing and keeps the rows fixed while they are written.
-        const std::shared_ptr<const RowStore> rows = form.GridModel().snapshot();
+    if (table_) {
         const QString fileName = Edit1->text();
         const ExportLayout layout =
             RadioGroup2->itemIndex() == 1 ? ExportLayout::Xls : ExportLayout::FixedPosition;
 
         const std::string created = ExportCreatedText();
-        const std::string von = form.eFAPBASIS->text().toStdString();
-        const std::string bis = form.eBis->text().toStdString();
-        const std::string staffel = form.Edit1->text().toStdString();
-        const ExportCriteria criteria{created, von, bis, staffel, form.Options};
+        const TableCriteria& c = table_->criteria;
+        const ExportCriteria criteria{created, c.von, c.bis, c.staffel, c.options};
 
         ExportResult result;
         {
             WaitCursor wait;
-            result = WriteExportFile(ExportPath(fileName), *rows, layout,
+            result = WriteExportFile(ExportPath(fileName), *table_->rows, layout,
                                      cbMeta->isChecked() ? &criteria : nullptr, WriteHook);
         }
         // The count is reported only for a file that really holds the rows.

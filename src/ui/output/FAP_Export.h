@@ -1,10 +1,12 @@
 // The export dialog: file name, layout and header-block choice; OK writes the
-// main window's result grid to the file. Created once at start-up and only
-// shown and hidden, so its three choices carry over from one opening to the
-// next (they are stored nowhere).
+// result table it was opened for to the file. Created once at start-up and
+// only shown and hidden, so its three choices carry over from one opening to
+// the next (they are stored nowhere).
 #pragma once
 
 #include "pricing/file_writer.h"
+#include "ui/main/ResultTable.h"
+
 #include <QDialog>
 #include <QPoint>
 #include <optional>
@@ -18,7 +20,6 @@ class QPushButton;
 
 namespace fapkalk {
 
-class TForm1;
 class TRadioGroup;
 
 class TdlgFAP_EXPORT : public QDialog {
@@ -27,10 +28,11 @@ class TdlgFAP_EXPORT : public QDialog {
 public:
     explicit TdlgFAP_EXPORT(QWidget* parent = nullptr);
 
-    // Shows the dialog modally for the given main window, whose grid, fields
-    // and switches an OK exports. The result is always "cancel" (Rejected);
-    // the opener does not look at it.
-    int ExecFor(TForm1& form);
+    // Shows the dialog modally for the main window's result table (rows and
+    // criteria as they stand when it opens; the main window cannot change
+    // while the dialog is open). The result is always "cancel" (Rejected); the
+    // opener does not look at it.
+    int ExecFor(const ResultTable& table);
 
     // ---- Controls, in tab order.
     QPushButton* CancelBtn = nullptr;
@@ -41,16 +43,15 @@ public:
     QLabel* Label1 = nullptr;           // "Dateiname:"
 
     // ---- Handlers.
-    // Writes the file (the main window as it stands now), reports the outcome
-    // and closes the dialog.
+    // Writes the table's file, reports the outcome and closes the dialog.
+    // Before the dialog was first given a table it only closes.
     void Button1Click();
     // key is the typed character; Enter (13) runs Button1Click.
     void Edit1KeyPress(char16_t& key);
     void CancelBtnClick();
 
-    // The main window the next OK exports (set by ExecFor).
-    void SetSource(TForm1* form) { source_ = form; }
-    TForm1* Source() const { return source_; }
+    // The table the next OK writes (set by ExecFor).
+    void SetTable(ResultTable table) { table_ = std::move(table); }
 
     // Seam for tests: replaces the system's write(2) in the file writer, so a
     // full disk or an interrupted write can be produced on demand. Empty: the
@@ -68,7 +69,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    TForm1* source_ = nullptr;
+    std::optional<ResultTable> table_;
     bool centrePending_ = false;
     // Where the dialog was when it was last hidden; none before the first showing.
     std::optional<QPoint> lastPosition_;

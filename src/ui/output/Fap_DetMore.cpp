@@ -1,6 +1,5 @@
 #include "ui/output/Fap_DetMore.h"
 
-#include "ui/main/FAP_Main.h"
 #include "ui/main/ResultGrid.h"
 #include "ui/main/Widgets.h"
 
@@ -105,20 +104,19 @@ TDetMore::~TDetMore() {
     JvFormPlacement1.reset();
 }
 
-void TDetMore::FillFrom(TForm1& form) {
-    source_ = &form;
+void TDetMore::FillFrom(const ResultTable& table) {
     // 1. and 3.: the row count and the texts, as one shared snapshot.
-    model_->setSnapshot(form.GridModel().snapshot());
+    model_->setSnapshot(table.rows);
     // 2. The column widths of the main grid.
     for (int column = 0; column < RowStore::kColumns; ++column)
-        StringGrid1->setColumnWidth(column, form.StringGrid1->columnWidth(column));
+        StringGrid1->setColumnWidth(column, table.columnWidths[std::size_t(column)]);
     // Nothing of an earlier opening stays: no selection, the first row on top.
     StringGrid1->clearSelection();
     StringGrid1->scrollToTop();
 }
 
-void TDetMore::ShowFor(TForm1& form) {
-    FillFrom(form);
+void TDetMore::ShowFor(const ResultTable& table) {
+    FillFrom(table);
     exec();
 }
 
@@ -204,10 +202,8 @@ void TDetMore::keyPressEvent(QKeyEvent* event) {
 }
 
 void TDetMore::btExportClick() {
-    // Exactly as the user's click on the main window's button, so its whole
-    // click handling runs and the export dialog opens above this window.
-    if (source_ != nullptr)
-        source_->btExport->click();
+    if (exportAction_)
+        exportAction_();
 }
 
 void TDetMore::BitBtn1Click() {

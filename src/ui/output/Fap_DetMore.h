@@ -1,12 +1,14 @@
 // The detail window: the main window's result table in a taller window of its
-// own, with an Export button and a close button. Each opening shows the main
-// grid's texts as they are at that moment; the window computes nothing and
+// own, with an Export button and a close button. Each opening shows the table
+// it is given, as it was at that moment; the window computes nothing and
 // changes nothing in the main window.
 #pragma once
 
 #include "settings/JvFormPlacement.h"
+#include "ui/main/ResultTable.h"
 
 #include <QDialog>
+#include <functional>
 #include <memory>
 
 class QFrame;
@@ -18,7 +20,6 @@ class QTableView;
 namespace fapkalk {
 
 class ResultGridModel;
-class TForm1;
 
 inline constexpr int kDetailWindowWidth = 527;
 inline constexpr int kDetailDesignWidth = 521;
@@ -36,13 +37,16 @@ public:
     explicit TDetMore(QWidget* parent = nullptr);
     ~TDetMore() override;
 
-    // The opening: row count, column widths and texts from the main grid. The
-    // detail grid shares the main grid's row store as a snapshot (copy-on-write),
+    // The opening: row count, column widths and texts of the table. The detail
+    // grid shares the table's rows, a snapshot of the main grid (copy-on-write),
     // so this costs the same for a million rows as for one, and a later run in
     // the main window leaves the shown texts alone.
-    void FillFrom(TForm1& form);
+    void FillFrom(const ResultTable& table);
     // FillFrom, then shown modally; returns when the window has been closed.
-    void ShowFor(TForm1& form);
+    void ShowFor(const ResultTable& table);
+    // What the Export button does: the start-up makes it the main window's
+    // Export, which opens the export dialog above this window.
+    void SetExportAction(std::function<void()> action) { exportAction_ = std::move(action); }
 
     // ---- Controls.
     QFrame* Panel1 = nullptr; // header strip
@@ -62,8 +66,6 @@ public:
 
     // The texts shown (a read-only view of the snapshot taken at the opening).
     const ResultGridModel& GridModel() const { return *model_; }
-    // The main window of the last opening (null before the first).
-    TForm1* Source() const { return source_; }
 
     // ---- Handlers.
     void FormShow();
@@ -85,7 +87,7 @@ private:
     void Arrange();
 
     ResultGridModel* model_ = nullptr;
-    TForm1* source_ = nullptr;
+    std::function<void()> exportAction_;
     bool shownBefore_ = false;
     bool centrePending_ = false;
     bool widthCorrectionQueued_ = false;

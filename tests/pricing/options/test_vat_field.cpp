@@ -403,6 +403,68 @@ private slots:
         QCOMPARE(field.Exit({}).run, RunStart::BerechnenClick);
     }
 
+    // During a run the field is left by the run's own focus moves and by the
+    // clicks it processes: unchanged, it applies nothing; changed, it is
+    // applied as always.
+    void exitDuringRun_data() {
+        QTest::addColumn<QString>("typed"); // empty: unchanged
+        QTest::addColumn<bool>("runUnderWay");
+        QTest::addColumn<int>("run");
+        QTest::addColumn<double>("factor");
+        const int none = int(RunStart::None), berechnen = int(RunStart::BerechnenClick);
+        QTest::newRow("unchanged, no run under way") << "" << false << berechnen << 1.1;
+        QTest::newRow("unchanged, run under way") << "" << true << none << 1.1;
+        QTest::newRow("20, run under way") << "20" << true << berechnen << 1.2;
+        QTest::newRow("10 typed again, run under way") << "10" << true << berechnen << 1.1;
+    }
+
+    void exitDuringRun() {
+        QFETCH(QString, typed);
+        QFETCH(bool, runUnderWay);
+        QFETCH(int, run);
+        QFETCH(double, factor);
+        VatField field;
+        if (!typed.isEmpty())
+            field.TextChanged(typed.toStdString());
+        int asked = 0;
+        const VatOutcome outcome = field.Exit(
+            [&](const std::string&) {
+                ++asked;
+                return VatAnswer::Yes;
+            },
+            runUnderWay);
+        QCOMPARE(int(outcome.run), run);
+        QCOMPARE(asked, 0);
+        QVERIFY(!field.Edited());
+        QVERIFY(field.Factor() == factor);
+    }
+
+    // Carrying out an outcome moves the focus and starts a run, and either may
+    // leave the field again: such an exit, or Enter, applies nothing until the
+    // outcome has been carried out.
+    void nestedDuringCarryOutDoesNothing() {
+        VatField field;
+        field.TextChanged("20");
+        int carried = 0;
+        VatOutcome nestedExit, nestedEnter;
+        const VatCarryOut carryOut = [&](const VatOutcome& outcome) {
+            ++carried;
+            QCOMPARE(outcome.run, RunStart::BerechnenClick);
+            nestedExit = field.Exit({}, false, [&](const VatOutcome&) { ++carried; });
+            nestedEnter = field.KeyPress(kEnterKey, {}, [&](const VatOutcome&) { ++carried; });
+        };
+        const VatOutcome outcome = field.Exit({}, false, carryOut);
+        QCOMPARE(carried, 1);
+        QCOMPARE(outcome.run, RunStart::BerechnenClick);
+        QCOMPARE(nestedExit.run, RunStart::None);
+        QCOMPARE(nestedEnter.run, RunStart::None);
+        QVERIFY(field.Factor() == 1.2);
+        // Afterwards the field answers as usual again.
+        QCOMPARE(field.Exit({}, false, [&](const VatOutcome&) { ++carried; }).run,
+                 RunStart::BerechnenClick);
+        QCOMPARE(carried, 2);
+    }
+
     void missingQuestionCountsAsClosed() {
         VatField field;
         field.TextChanged("7");

@@ -9,7 +9,9 @@
 #include <QElapsedTimer>
 #include <QPushButton>
 #include <QTimer>
+#include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <string>
 
 namespace {
@@ -80,7 +82,7 @@ private slots:
     void webText();
     void placement();
     void timerHandlerClosesOnceAndSwitchesOff();
-    void timerFiresOnceFourSecondsAfterCreation();
+    void timerFiresOnceItsIntervalAfterCreation();
     void startScreenClosesByItself();
 };
 
@@ -335,21 +337,27 @@ void TestImpressum::timerHandlerClosesOnceAndSwitchesOff() {
     QCOMPARE(finished.size(), 1);
 }
 
-void TestImpressum::timerFiresOnceFourSecondsAfterCreation() {
+// The timing tests run the dialog's clock with a shorter interval than the
+// program's four seconds (checked above); every wait is scaled from it.
+constexpr std::chrono::milliseconds kTestAutoClose{800};
+
+void TestImpressum::timerFiresOnceItsIntervalAfterCreation() {
+    const qint64 interval = kTestAutoClose.count();
     // One dialog is on screen when the timer fires, the other is hidden.
     QElapsedTimer clock;
     clock.start();
-    TdlgFAPIMPressum shown;
-    TdlgFAPIMPressum hidden;
+    TdlgFAPIMPressum shown(nullptr, kTestAutoClose);
+    TdlgFAPIMPressum hidden(nullptr, kTestAutoClose);
     QSignalSpy shownFinished(&shown, &QDialog::finished);
     QSignalSpy hiddenFinished(&hidden, &QDialog::finished);
     shown.show();
     QVERIFY(QTest::qWaitForWindowExposed(&shown));
-    QTest::qWait(3000);
+    // Three quarters of the interval after creation it is still open.
+    QTest::qWait(int(std::max<qint64>(0, interval * 3 / 4 - clock.elapsed())));
     QVERIFY(shown.isVisible());
     QTRY_VERIFY_WITH_TIMEOUT(!shown.isVisible(), 5000);
     const qint64 elapsed = clock.elapsed();
-    QVERIFY2(elapsed >= 4000, qPrintable(QString::number(elapsed)));
+    QVERIFY2(elapsed >= interval, qPrintable(QString::number(elapsed)));
     QCOMPARE(shownFinished.size(), 1);
     QTRY_VERIFY(!hidden.Timer1->isActive());
     QVERIFY(!shown.Timer1->isActive());
@@ -359,20 +367,22 @@ void TestImpressum::timerFiresOnceFourSecondsAfterCreation() {
     // Opened after the single firing, both stay open.
     shown.show();
     hidden.show();
-    QTest::qWait(4500);
+    QTest::qWait(int(interval * 9 / 8));
     QVERIFY(shown.isVisible());
     QVERIFY(hidden.isVisible());
     QCOMPARE(shownFinished.size(), 1);
 }
 
 void TestImpressum::startScreenClosesByItself() {
+    const qint64 interval = kTestAutoClose.count();
     // As at program start: created, then shown modally at once.
     QElapsedTimer clock;
     clock.start();
-    TdlgFAPIMPressum dialog;
+    TdlgFAPIMPressum dialog(nullptr, kTestAutoClose);
     const int result = dialog.exec();
     const qint64 elapsed = clock.elapsed();
-    QVERIFY2(elapsed >= 4000 && elapsed < 9000, qPrintable(QString::number(elapsed)));
+    QVERIFY2(elapsed >= interval && elapsed < interval + 5000,
+             qPrintable(QString::number(elapsed)));
     QCOMPARE(result, int(QDialog::Accepted));
     QVERIFY(!dialog.Timer1->isActive());
 }

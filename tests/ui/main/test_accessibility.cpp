@@ -5,6 +5,7 @@
 #include "app/StartProgram.h"
 #include "ui/main/Accessibility.h"
 #include "ui/main/FAP_Main.h"
+#include "ui/mainwindowkit.h"
 
 #include <QAbstractScrollArea>
 #include <QAccessible>
@@ -16,6 +17,7 @@
 #include <QtTest>
 
 using namespace fapkalk;
+using testkit::MainControls;
 
 namespace {
 
@@ -181,24 +183,26 @@ void TestAccessibility::namesOfControlsWithoutCaption() {
 
 void TestAccessibility::fieldNamesFollowTheirLabel() {
     TForm1& form = *program_->MainWindow();
-    QCOMPARE(nameOf(form.eFAPBASIS), QStringLiteral("Fabriksabgabepreis:"));
+    const MainControls ui(form);
+    QCOMPARE(nameOf(ui.eFAPBASIS), QStringLiteral("Fabriksabgabepreis:"));
     form.ToggleMode();
-    QCOMPARE(nameOf(form.eFAPBASIS), QStringLiteral("Von"));
-    QCOMPARE(nameOf(form.eBis), QStringLiteral("Bis:"));
-    QCOMPARE(nameOf(form.Edit1), QStringLiteral("Staffel:"));
-    QCOMPARE(nameOf(form.btErweitert), QStringLiteral("Normal"));
+    QCOMPARE(nameOf(ui.eFAPBASIS), QStringLiteral("Von"));
+    QCOMPARE(nameOf(ui.eBis), QStringLiteral("Bis:"));
+    QCOMPARE(nameOf(ui.Edit1), QStringLiteral("Staffel:"));
+    QCOMPARE(nameOf(ui.btErweitert), QStringLiteral("Normal"));
     // The hint stays available as the description.
-    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(form.eBis);
-    QCOMPARE(iface->text(QAccessible::Description), form.eBis->toolTip());
+    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(ui.eBis);
+    QCOMPARE(iface->text(QAccessible::Description), ui.eBis->toolTip());
 }
 
 void TestAccessibility::resultLabelsKeepTheirNameAndShowThePrice() {
     MessageRecorder messages;
     TForm1& form = *program_->MainWindow();
-    form.eFAPBASIS->setText(QStringLiteral("10"));
-    form.btBerechnen->click();
+    const MainControls ui(form);
+    ui.eFAPBASIS->setText(QStringLiteral("10"));
+    ui.btBerechnen->click();
     QVERIFY(messages.messages.isEmpty());
-    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(form.lbKP);
+    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(ui.lbKP);
     QCOMPARE(iface->text(QAccessible::Name), QStringLiteral("KP"));
     QCOMPARE(iface->text(QAccessible::Value).trimmed(), QStringLiteral("15.20"));
 }

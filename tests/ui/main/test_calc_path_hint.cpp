@@ -7,6 +7,7 @@
 #include "pricing/engine.h"
 #include "ui/main/CalcPathHint.h"
 #include "ui/main/FAP_Main.h"
+#include "ui/mainwindowkit.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -18,12 +19,12 @@
 #include <vector>
 
 using namespace fapkalk;
+using testkit::kNoIni;
+using testkit::MainControls;
 
 Q_DECLARE_METATYPE(fapkalk::CalcOptions)
 
 namespace {
-
-const QStringList kWindowArguments{QStringLiteral("fapkalk"), QStringLiteral("/noini")};
 
 CalcOptions makeOptions(bool aep, bool narcotic, bool veterinary) {
     CalcOptions options;
@@ -107,18 +108,21 @@ void TestCalcPathHint::pathMatchesEngineAndTool() {
 
     // The window, driven as a user drives it.
     MessageRecorder messages;
-    TForm1 form(kWindowArguments);
-    form.Options = options;
-    form.VatFactor = vatFactor;
-    form.eFAPBASIS->setText(input);
-    form.btBerechnen->click();
+    TForm1 form(kNoIni);
+    const MainControls ui(form);
+    testkit::SetOptions(form, options);
+    testkit::SetVatRate(form, vatRate);
+    QCOMPARE(form.VatFactor(), vatFactor);
+    messages.messages.clear(); // the clicks ran the calculation on an empty field
+    ui.eFAPBASIS->setText(input);
+    ui.btBerechnen->click();
     QVERIFY(messages.messages.isEmpty());
-    for (QLabel* label : {form.lbAEP, form.lbKP, form.lbAVP}) {
+    for (QLabel* label : {ui.lbAEP, ui.lbKP, ui.lbAVP}) {
         QCOMPARE(label->toolTip(), PlainTextToolTip(expected));
         QCOMPARE(withoutTrailingNewlines(shownText(label->toolTip())),
                  withoutTrailingNewlines(expected));
     }
-    QVERIFY(form.lbFAP->toolTip().isEmpty());
+    QVERIFY(ui.lbFAP->toolTip().isEmpty());
 
     // The command-line tool: the panel, a blank line, then the same path.
     std::vector<std::string> args{"price", input.toStdString(), "--explain"};
@@ -129,7 +133,7 @@ void TestCalcPathHint::pathMatchesEngineAndTool() {
     QVERIFY2(blank > 0, qPrintable(printed));
     QCOMPARE(withoutTrailingNewlines(printed.mid(blank + 2)), withoutTrailingNewlines(expected));
     // And the tool's panel shows the labels' prices.
-    QVERIFY(printed.left(blank).contains(form.lbAVP->text()));
+    QVERIFY(printed.left(blank).contains(ui.lbAVP->text()));
 }
 
 void TestCalcPathHint::toolTipShowsPlainTextLiterally_data() {
@@ -163,62 +167,66 @@ void TestCalcPathHint::refusedPriceHasNoPath() {
 
 void TestCalcPathHint::clearedByModeChange() {
     MessageRecorder messages;
-    TForm1 form(kWindowArguments);
-    form.eFAPBASIS->setText(QStringLiteral("10"));
-    form.btBerechnen->click();
-    QVERIFY(!form.lbAVP->toolTip().isEmpty());
-    form.btErweitert->click(); // to extended mode
-    for (QLabel* label : {form.lbAEP, form.lbKP, form.lbAVP})
+    TForm1 form(kNoIni);
+    const MainControls ui(form);
+    ui.eFAPBASIS->setText(QStringLiteral("10"));
+    ui.btBerechnen->click();
+    QVERIFY(!ui.lbAVP->toolTip().isEmpty());
+    ui.btErweitert->click(); // to extended mode
+    for (QLabel* label : {ui.lbAEP, ui.lbKP, ui.lbAVP})
         QVERIFY(label->toolTip().isEmpty());
-    form.btErweitert->click(); // back: the labels show an older answer
-    for (QLabel* label : {form.lbAEP, form.lbKP, form.lbAVP})
+    ui.btErweitert->click(); // back: the labels show an older answer
+    for (QLabel* label : {ui.lbAEP, ui.lbKP, ui.lbAVP})
         QVERIFY(label->toolTip().isEmpty());
-    form.btBerechnen->click();
-    QVERIFY(!form.lbKP->toolTip().isEmpty());
+    ui.btBerechnen->click();
+    QVERIFY(!ui.lbKP->toolTip().isEmpty());
 }
 
 void TestCalcPathHint::clearedByRefusal() {
     MessageRecorder messages;
-    TForm1 form(kWindowArguments);
-    form.eFAPBASIS->setText(QStringLiteral("10"));
-    form.btBerechnen->click();
-    QVERIFY(!form.lbAEP->toolTip().isEmpty());
+    TForm1 form(kNoIni);
+    const MainControls ui(form);
+    ui.eFAPBASIS->setText(QStringLiteral("10"));
+    ui.btBerechnen->click();
+    QVERIFY(!ui.lbAEP->toolTip().isEmpty());
     // An empty field recomputes the shown FAP; with the labels back at 0 the
     // price is 0 and refused.
-    form.eFAPBASIS->setText(QStringLiteral("0"));
-    form.lbFAP->setText(QStringLiteral("      0.00"));
-    form.btBerechnen->click();
+    ui.eFAPBASIS->setText(QStringLiteral("0"));
+    ui.lbFAP->setText(QStringLiteral("      0.00"));
+    ui.btBerechnen->click();
     QCOMPARE(messages.messages.size(), 1);
-    for (QLabel* label : {form.lbAEP, form.lbKP, form.lbAVP})
+    for (QLabel* label : {ui.lbAEP, ui.lbKP, ui.lbAVP})
         QVERIFY2(label->toolTip().isEmpty(), qPrintable(label->objectName()));
 }
 
 void TestCalcPathHint::noPathInRangeMode() {
     MessageRecorder messages;
-    TForm1 form(kWindowArguments);
+    TForm1 form(kNoIni);
+    const MainControls ui(form);
     form.ToggleMode();
-    form.eFAPBASIS->setText(QStringLiteral("1"));
-    form.eBis->setText(QStringLiteral("3"));
-    form.Edit1->setText(QStringLiteral("1"));
+    ui.eFAPBASIS->setText(QStringLiteral("1"));
+    ui.eBis->setText(QStringLiteral("3"));
+    ui.Edit1->setText(QStringLiteral("1"));
     form.RunCalculation();
     QVERIFY(messages.messages.isEmpty());
     QCOMPARE(form.GridModel().rowCountExact(), 3);
-    for (QLabel* label : {form.lbFAP, form.lbAEP, form.lbKP, form.lbAVP})
+    for (QLabel* label : {ui.lbFAP, ui.lbAEP, ui.lbKP, ui.lbAVP})
         QVERIFY(label->toolTip().isEmpty());
 }
 
 void TestCalcPathHint::followsTheSwitches() {
     // A switch click runs the calculation again: the path follows the new options.
     MessageRecorder messages;
-    TForm1 form(kWindowArguments);
-    form.eFAPBASIS->setText(QStringLiteral("10"));
-    form.btBerechnen->click();
-    const QString before = form.lbAVP->toolTip();
-    form.sbSG->click();
-    QVERIFY(form.Options.Narcotic);
-    QVERIFY(form.lbAVP->toolTip() != before);
-    QCOMPARE(form.lbAVP->toolTip(),
-             PlainTextToolTip(CalculationPathText(10, form.Options, form.VatFactor)));
+    TForm1 form(kNoIni);
+    const MainControls ui(form);
+    ui.eFAPBASIS->setText(QStringLiteral("10"));
+    ui.btBerechnen->click();
+    const QString before = ui.lbAVP->toolTip();
+    ui.sbSG->click();
+    QVERIFY(form.Options().Narcotic);
+    QVERIFY(ui.lbAVP->toolTip() != before);
+    QCOMPARE(ui.lbAVP->toolTip(),
+             PlainTextToolTip(CalculationPathText(10, form.Options(), form.VatFactor())));
 }
 
 QTEST_MAIN(TestCalcPathHint)

@@ -5,6 +5,7 @@
 #include "pricing/engine.h"
 #include "pricing/numbers.h"
 #include "ui/main/FAP_Main.h"
+#include "ui/mainwindowkit.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -14,11 +15,10 @@
 #include <QtTest>
 
 using namespace fapkalk;
+using testkit::kNoIni;
+using testkit::MainControls;
 
 namespace {
-
-// "/noini": these windows must not depend on a placement another test saved.
-const QStringList kWindowArguments{QStringLiteral("fapkalk"), QStringLiteral("/noini")};
 
 void showAndActivate(TForm1& form) {
     form.show();
@@ -110,7 +110,8 @@ void TestFields::typing() {
     QFETCH(QString, typed);
     QFETCH(QString, after);
     MessageRecorder messages;
-    TForm1 form(kWindowArguments);
+    TForm1 form(kNoIni);
+    const MainControls ui(form);
     form.ToggleMode(); // all three fields shown
     showAndActivate(form);
     auto* edit = form.findChild<QLineEdit*>(field);
@@ -143,14 +144,15 @@ void TestFields::selectionOnFocus_data() {
 void TestFields::selectionOnFocus() {
     QFETCH(QString, how);
     QFETCH(bool, selected);
-    TForm1 form(kWindowArguments);
+    TForm1 form(kNoIni);
+    const MainControls ui(form);
     form.ToggleMode();
     showAndActivate(form);
-    form.eFAPBASIS->setText(QStringLiteral("1.5"));
-    form.eBis->setText(QStringLiteral("12.5"));
-    form.Edit1->setText(QStringLiteral("0.5"));
+    ui.eFAPBASIS->setText(QStringLiteral("1.5"));
+    ui.eBis->setText(QStringLiteral("12.5"));
+    ui.Edit1->setText(QStringLiteral("0.5"));
     // eBis receives the focus: from eFAPBASIS by Tab, from Edit1 by Backtab.
-    QWidget* start = how == QLatin1String("backtab") ? form.Edit1 : form.eFAPBASIS;
+    QWidget* start = how == QLatin1String("backtab") ? ui.Edit1 : ui.eFAPBASIS;
     start->setFocus();
     QTRY_COMPARE(focused(), start);
     if (how == QLatin1String("tab"))
@@ -158,64 +160,66 @@ void TestFields::selectionOnFocus() {
     else if (how == QLatin1String("backtab"))
         QTest::keyClick(start, Qt::Key_Backtab, Qt::ShiftModifier);
     else if (how == QLatin1String("program"))
-        form.eBis->setFocus();
+        ui.eBis->setFocus();
     else
-        QTest::mouseClick(form.eBis, Qt::LeftButton, {}, QPoint(6, form.eBis->height() / 2));
-    QCOMPARE(focused(), static_cast<QWidget*>(form.eBis));
-    QCOMPARE(form.eBis->selectedText(), selected ? form.eBis->text() : QString());
+        QTest::mouseClick(ui.eBis, Qt::LeftButton, {}, QPoint(6, ui.eBis->height() / 2));
+    QCOMPARE(focused(), static_cast<QWidget*>(ui.eBis));
+    QCOMPARE(ui.eBis->selectedText(), selected ? ui.eBis->text() : QString());
     // A digit typed now replaces a selected text, and goes in otherwise.
-    QTest::keyClick(form.eBis, Qt::Key_3);
-    QCOMPARE(form.eBis->text().size(), selected ? 1 : 5);
+    QTest::keyClick(ui.eBis, Qt::Key_3);
+    QCOMPARE(ui.eBis->text().size(), selected ? 1 : 5);
 }
 
 void TestFields::enterComputesInSingleMode() {
     MessageRecorder messages;
-    TForm1 form(kWindowArguments);
+    TForm1 form(kNoIni);
+    const MainControls ui(form);
     showAndActivate(form);
-    form.eFAPBASIS->setFocus();
-    QTRY_COMPARE(focused(), static_cast<QWidget*>(form.eFAPBASIS));
-    QTest::keyClicks(form.eFAPBASIS, QStringLiteral("10"));
-    QTest::keyClick(form.eFAPBASIS, Qt::Key_Return);
+    ui.eFAPBASIS->setFocus();
+    QTRY_COMPARE(focused(), static_cast<QWidget*>(ui.eFAPBASIS));
+    QTest::keyClicks(ui.eFAPBASIS, QStringLiteral("10"));
+    QTest::keyClick(ui.eFAPBASIS, Qt::Key_Return);
     QVERIFY(messages.messages.isEmpty());
-    const PriceResult result = CalcPrices(10, form.Options, form.VatFactor);
-    QCOMPARE(form.lbFAP->text(), fmt(10));
-    QCOMPARE(form.lbAEP->text(), fmt(result.aep));
-    QCOMPARE(form.lbKP->text(), fmt(result.kp));
-    QCOMPARE(form.lbAVP->text(), fmt(result.avp));
+    const PriceResult result = CalcPrices(10, form.Options(), form.VatFactor());
+    QCOMPARE(ui.lbFAP->text(), fmt(10));
+    QCOMPARE(ui.lbAEP->text(), fmt(result.aep));
+    QCOMPARE(ui.lbKP->text(), fmt(result.kp));
+    QCOMPARE(ui.lbAVP->text(), fmt(result.avp));
     // The worked example of the tariff.
-    QCOMPARE(form.lbAEP->text(), fmt(11.25));
-    QCOMPARE(form.lbKP->text(), fmt(15.20));
-    QCOMPARE(form.lbAVP->text(), fmt(21.20));
-    QCOMPARE(focused(), static_cast<QWidget*>(form.eFAPBASIS));
-    QCOMPARE(form.eFAPBASIS->text(), QStringLiteral("10"));
+    QCOMPARE(ui.lbAEP->text(), fmt(11.25));
+    QCOMPARE(ui.lbKP->text(), fmt(15.20));
+    QCOMPARE(ui.lbAVP->text(), fmt(21.20));
+    QCOMPARE(focused(), static_cast<QWidget*>(ui.eFAPBASIS));
+    QCOMPARE(ui.eFAPBASIS->text(), QStringLiteral("10"));
 }
 
 void TestFields::enterWalksTheFieldsInExtendedMode() {
     MessageRecorder messages;
-    TForm1 form(kWindowArguments);
+    TForm1 form(kNoIni);
+    const MainControls ui(form);
     form.ToggleMode();
     showAndActivate(form);
-    form.eBis->setText(QStringLiteral("3"));
-    form.Edit1->setText(QStringLiteral("0.5"));
-    form.eFAPBASIS->setFocus();
-    QTRY_COMPARE(focused(), static_cast<QWidget*>(form.eFAPBASIS));
-    QTest::keyClicks(form.eFAPBASIS, QStringLiteral("1"));
+    ui.eBis->setText(QStringLiteral("3"));
+    ui.Edit1->setText(QStringLiteral("0.5"));
+    ui.eFAPBASIS->setFocus();
+    QTRY_COMPARE(focused(), static_cast<QWidget*>(ui.eFAPBASIS));
+    QTest::keyClicks(ui.eFAPBASIS, QStringLiteral("1"));
 
-    QTest::keyClick(form.eFAPBASIS, Qt::Key_Return);
-    QCOMPARE(focused(), static_cast<QWidget*>(form.eBis));
-    QCOMPARE(form.eBis->selectedText(), QStringLiteral("3"));
-    QTest::keyClick(form.eBis, Qt::Key_Return);
-    QCOMPARE(focused(), static_cast<QWidget*>(form.Edit1));
-    QCOMPARE(form.Edit1->selectedText(), QStringLiteral("0.5"));
+    QTest::keyClick(ui.eFAPBASIS, Qt::Key_Return);
+    QCOMPARE(focused(), static_cast<QWidget*>(ui.eBis));
+    QCOMPARE(ui.eBis->selectedText(), QStringLiteral("3"));
+    QTest::keyClick(ui.eBis, Qt::Key_Return);
+    QCOMPARE(focused(), static_cast<QWidget*>(ui.Edit1));
+    QCOMPARE(ui.Edit1->selectedText(), QStringLiteral("0.5"));
     QCOMPARE(form.GridModel().cellText(0, 0), std::string_view()); // nothing computed yet
 
-    QTest::keyClick(form.Edit1, Qt::Key_Return);
-    QCOMPARE(focused(), static_cast<QWidget*>(form.StringGrid1));
+    QTest::keyClick(ui.Edit1, Qt::Key_Return);
+    QCOMPARE(focused(), static_cast<QWidget*>(ui.StringGrid1));
     QVERIFY(messages.messages.isEmpty());
     QCOMPARE(form.GridModel().rowCountExact(), 5); // 1, 1.5, ..., 3
     for (int row = 0; row < 5; ++row) {
         const double price = 1 + 0.5 * row;
-        const PriceResult result = CalcPrices(price, form.Options, form.VatFactor);
+        const PriceResult result = CalcPrices(price, form.Options(), form.VatFactor());
         QCOMPARE(form.GridModel().cellText(row, 0), std::string_view(FormatPrice(price)));
         QCOMPARE(form.GridModel().cellText(row, 3), std::string_view(FormatPrice(result.avp)));
     }
@@ -223,18 +227,19 @@ void TestFields::enterWalksTheFieldsInExtendedMode() {
 
 void TestFields::pasteIsNotFilteredButSafe() {
     MessageRecorder messages;
-    TForm1 form(kWindowArguments);
+    TForm1 form(kNoIni);
+    const MainControls ui(form);
     showAndActivate(form);
     QApplication::clipboard()->setText(QStringLiteral("12,555x"));
-    form.eFAPBASIS->setFocus();
-    QTRY_COMPARE(focused(), static_cast<QWidget*>(form.eFAPBASIS));
-    QTest::keyClick(form.eFAPBASIS, Qt::Key_V, Qt::ControlModifier);
-    QCOMPARE(form.eFAPBASIS->text(), QStringLiteral("12,555X"));
-    QTest::keyClick(form.eFAPBASIS, Qt::Key_Return);
+    ui.eFAPBASIS->setFocus();
+    QTRY_COMPARE(focused(), static_cast<QWidget*>(ui.eFAPBASIS));
+    QTest::keyClick(ui.eFAPBASIS, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(ui.eFAPBASIS->text(), QStringLiteral("12,555X"));
+    QTest::keyClick(ui.eFAPBASIS, Qt::Key_Return);
     // The run reads whatever is there, as every run does.
     const double price = ParsePrice("12,555X");
-    QCOMPARE(form.lbFAP->text(), fmt(price));
-    QCOMPARE(form.lbAVP->text(), fmt(CalcPrices(price, form.Options, form.VatFactor).avp));
+    QCOMPARE(ui.lbFAP->text(), fmt(price));
+    QCOMPARE(ui.lbAVP->text(), fmt(CalcPrices(price, form.Options(), form.VatFactor()).avp));
 }
 
 QTEST_MAIN(TestFields)

@@ -7,6 +7,7 @@
 #include "ui/main/FAP_Main.h"
 #include "ui/main/GridCopy.h"
 #include "ui/main/ResultGrid.h"
+#include "ui/mainwindowkit.h"
 #include "ui/output/Fap_DetMore.h"
 
 #include <QApplication>
@@ -20,13 +21,13 @@
 #include <vector>
 
 using namespace fapkalk;
+using testkit::kNoIni;
+using testkit::MainControls;
 
 using Spans = std::vector<RowSpan>;
 Q_DECLARE_METATYPE(Spans)
 
 namespace {
-
-const QStringList kWindowArguments{QStringLiteral("fapkalk"), QStringLiteral("/noini")};
 
 // A store of rows computed as a range run computes them (FAP 1.00, 2.00, ...).
 RowStore storeOfPrices(int rows, bool aepInput) {
@@ -213,11 +214,12 @@ void TestGridCopy::ctrlCInMainGrid() {
     QFETCH(Spans, spans);
     QFETCH(bool, copies);
     MessageRecorder messages;
-    TForm1 form(kWindowArguments);
+    TForm1 form(kNoIni);
+    const MainControls ui(form);
     form.ToggleMode();
-    form.eFAPBASIS->setText(QStringLiteral("1"));
-    form.eBis->setText(QStringLiteral("8"));
-    form.Edit1->setText(QStringLiteral("1"));
+    ui.eFAPBASIS->setText(QStringLiteral("1"));
+    ui.eBis->setText(QStringLiteral("8"));
+    ui.Edit1->setText(QStringLiteral("1"));
     form.RunCalculation();
     QCOMPARE(form.GridModel().rowCountExact(), 8);
     form.show();
@@ -225,9 +227,9 @@ void TestGridCopy::ctrlCInMainGrid() {
 
     const QString sentinel = QStringLiteral("vorher");
     QApplication::clipboard()->setText(sentinel);
-    form.StringGrid1->setCurrentIndex(form.GridModel().index(7, 2));
-    selectRows(form.StringGrid1, spans);
-    pressCopy(form.StringGrid1);
+    ui.StringGrid1->setCurrentIndex(form.GridModel().index(7, 2));
+    selectRows(ui.StringGrid1, spans);
+    pressCopy(ui.StringGrid1);
     const std::string expected =
         copies ? RowsAsSpreadsheetText(*form.GridModel().snapshot(), spans) : std::string();
     // Nothing selected leaves the clipboard alone (not even the current cell).
@@ -237,15 +239,16 @@ void TestGridCopy::ctrlCInMainGrid() {
 
 void TestGridCopy::ctrlCInDetailGrid() {
     MessageRecorder messages;
-    TForm1 form(kWindowArguments);
+    TForm1 form(kNoIni);
+    const MainControls ui(form);
     form.ToggleMode();
-    form.Options.AepInput = true;
-    form.eFAPBASIS->setText(QStringLiteral("5"));
-    form.eBis->setText(QStringLiteral("9"));
-    form.Edit1->setText(QStringLiteral("2"));
+    ui.eFAPBASIS->setText(QStringLiteral("5"));
+    ui.eBis->setText(QStringLiteral("9"));
+    ui.Edit1->setText(QStringLiteral("2"));
+    testkit::SetOptions(form, {.AepInput = true});
     form.RunCalculation();
     TDetMore detail;
-    detail.FillFrom(form);
+    detail.FillFrom(form.Table());
     detail.show();
     QVERIFY(QTest::qWaitForWindowExposed(&detail));
     detail.StringGrid1->selectAll();

@@ -8,6 +8,7 @@
 #include "publisher.h"
 #include "tools/tools.h"
 #include "ui/main/FAP_Main.h"
+#include "ui/mainwindowkit.h"
 
 #include <QApplication>
 #include <QFontInfo>
@@ -22,6 +23,7 @@
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTableView>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 #include <functional>
@@ -29,11 +31,10 @@
 #include <vector>
 
 using namespace fapkalk;
+using testkit::kNoIni;
+using testkit::MainControls;
 
 namespace {
-
-// "/noini": these windows must not depend on a placement another test saved.
-const QStringList kWindowArguments{QStringLiteral("fapkalk"), QStringLiteral("/noini")};
 
 struct Row {
     std::string fap, aep, kp, avp;
@@ -69,11 +70,12 @@ QString digits(int count) {
 }
 
 void enterRange(TForm1& form, const QString& von, const QString& bis, const QString& step) {
-    if (!form.RangeMode)
+    const MainControls ui(form);
+    if (!form.RangeMode())
         form.ToggleMode();
-    form.eFAPBASIS->setText(von);
-    form.eBis->setText(bis);
-    form.Edit1->setText(step);
+    ui.eFAPBASIS->setText(von);
+    ui.eBis->setText(bis);
+    ui.Edit1->setText(step);
 }
 
 void showAndActivate(TForm1& form) {
@@ -250,7 +252,8 @@ void TestMainWindow::controls() {
     QFETCH(int, pixels);
     QFETCH(bool, bold);
     QFETCH(QString, hint);
-    TForm1 form(kWindowArguments);
+    TForm1 form(kNoIni);
+    const MainControls ui(form);
     auto* widget = form.findChild<QWidget*>(name);
     QVERIFY2(widget, qPrintable(name));
     QCOMPARE(widget->toolTip(), hint);
@@ -274,7 +277,8 @@ void TestMainWindow::controls() {
 }
 
 void TestMainWindow::startState() {
-    TForm1 form(kWindowArguments);
+    TForm1 form(kNoIni);
+    const MainControls ui(form);
     QCOMPARE(form.objectName(), QStringLiteral("Form1"));
     QCOMPARE(form.size(), QSize(527, 346));
     QVERIFY(form.windowTitle().contains(QStringLiteral("2012")));
@@ -284,49 +288,50 @@ void TestMainWindow::startState() {
     QCOMPARE(form.font().family(), QStringLiteral("MS Sans Serif"));
     QCOMPARE(form.font().pixelSize(), 11);
 
-    QVERIFY(!form.RangeMode);
-    QCOMPARE(form.Options, CalcOptions{});
-    QCOMPARE(form.VatFactor, 1.1);
-    QVERIFY(!form.VatEdited);
-    QVERIFY(!form.AbortRequested);
-    QVERIFY(!form.Placement.Active); // the tests start with /noini
-    QCOMPARE(form.Placement.IniFileName, PlacementSettings{}.IniFileName);
-    QCOMPARE(form.GroupBox1->title(), QString());
-    QCOMPARE(form.btErweitert->text(), QStringLiteral("E&rweitert"));
-    QCOMPARE(form.rgRechenModi->itemIndex(), 0);
-    QCOMPARE(form.rgRechenModi->count(), 2);
-    QCOMPARE(form.rgRechenModi->button(1)->text(), QString::fromUtf8("&Homöop. Arzneispez."));
-    QCOMPARE(form.edUST->maxLength(), 2);
-    QVERIFY(form.spFAPAEP->focusPolicy() == Qt::NoFocus);
+    QVERIFY(!form.RangeMode());
+    QCOMPARE(form.Options(), CalcOptions{});
+    QCOMPARE(form.VatFactor(), 1.1);
+    QVERIFY(!form.VatEdited());
+    QVERIFY(!form.IsCalculating());
+    QVERIFY(!form.FormPlacement().Active); // the tests start with /noini
+    QCOMPARE(form.FormPlacement().IniFileName, PlacementSettings{}.IniFileName);
+    QCOMPARE(ui.GroupBox1->title(), QString());
+    QCOMPARE(ui.btErweitert->text(), QStringLiteral("E&rweitert"));
+    QCOMPARE(ui.rgRechenModi->itemIndex(), 0);
+    QCOMPARE(ui.rgRechenModi->count(), 2);
+    QCOMPARE(ui.rgRechenModi->button(1)->text(), QString::fromUtf8("&Homöop. Arzneispez."));
+    QCOMPARE(ui.edUST->maxLength(), 2);
+    QVERIFY(ui.spFAPAEP->focusPolicy() == Qt::NoFocus);
     const QColor red(255, 0, 0), black(0, 0, 0), lime(0, 255, 0);
-    QCOMPARE(form.eFAPBASIS->palette().color(QPalette::Text), red);
-    QCOMPARE(form.lbAVP->palette().color(QPalette::WindowText), red);
-    QCOMPARE(form.Label6->palette().color(QPalette::WindowText), black);
-    QCOMPARE(form.edUST->palette().color(QPalette::Base), lime);
-    QCOMPARE(form.btDetMore->palette().color(QPalette::ButtonText), lime);
-    for (QPushButton* button : {form.spFAPAEP, form.sbSG, form.sbVet, form.sbStern})
+    QCOMPARE(ui.eFAPBASIS->palette().color(QPalette::Text), red);
+    QCOMPARE(ui.lbAVP->palette().color(QPalette::WindowText), red);
+    QCOMPARE(ui.Label6->palette().color(QPalette::WindowText), black);
+    QCOMPARE(ui.edUST->palette().color(QPalette::Base), lime);
+    QCOMPARE(ui.btDetMore->palette().color(QPalette::ButtonText), lime);
+    for (QPushButton* button : {ui.spFAPAEP, ui.sbSG, ui.sbVet, ui.sbStern})
         QCOMPARE(button->palette().color(QPalette::ButtonText), black);
-    QVERIFY(form.sbSG->focusPolicy() == Qt::NoFocus);
+    QVERIFY(ui.sbSG->focusPolicy() == Qt::NoFocus);
 
-    for (QWidget* hidden : std::initializer_list<QWidget*>{
-             form.lbBis, form.eBis, form.lbSteps, form.Edit1, form.StafelPanel, form.btExport,
-             form.btDetMore, form.GroupBox2})
+    for (QWidget* hidden :
+         std::initializer_list<QWidget*>{ui.lbBis, ui.eBis, ui.lbSteps, ui.Edit1, ui.StafelPanel,
+                                         ui.btExport, ui.btDetMore, ui.GroupBox2})
         QVERIFY2(hidden->isHidden(), qPrintable(hidden->objectName()));
-    QVERIFY(!form.PanelEinzel->isHidden());
+    QVERIFY(!ui.PanelEinzel->isHidden());
 
     QCOMPARE(form.GridModel().rowCountExact(), 1);
     for (int column = 0; column < 4; ++column) {
         QVERIFY(form.GridModel().cellText(0, column).empty());
-        QCOMPARE(form.StringGrid1->columnWidth(column), 128);
+        QCOMPARE(ui.StringGrid1->columnWidth(column), 128);
     }
-    QCOMPARE(form.Timer1->interval(), 1000);
-    QVERIFY(form.Timer1->isActive());
+    QCOMPARE(ui.Timer1->interval(), 1000);
+    QVERIFY(ui.Timer1->isActive());
 }
 
 void TestMainWindow::substitutedFontsAreInstalled() {
-    TForm1 form(kWindowArguments);
+    TForm1 form(kNoIni);
+    const MainControls ui(form);
     // The faces the layout names don't exist here; the substitute must be used.
-    for (QWidget* widget : {static_cast<QWidget*>(form.lbvon), static_cast<QWidget*>(form.sbSG)}) {
+    for (QWidget* widget : {static_cast<QWidget*>(ui.lbvon), static_cast<QWidget*>(ui.sbSG)}) {
         const QFontInfo info(widget->font());
         QCOMPARE(info.family(), QStringLiteral("Liberation Sans"));
         QCOMPARE(info.pixelSize(), 13);
@@ -334,43 +339,45 @@ void TestMainWindow::substitutedFontsAreInstalled() {
 }
 
 void TestMainWindow::statusBarBeforeFirstTick() {
-    TForm1 form(kWindowArguments);
-    QCOMPARE(form.StatusBar1->panelCount(), 4);
-    QCOMPARE(form.StatusBar1->panelText(0), QStringLiteral("4.2-00/2012"));
-    QCOMPARE(form.StatusBar1->panelText(1), QString::fromUtf8(publisher::Name));
-    QCOMPARE(form.StatusBar1->panelText(2), QStringLiteral("12:00:00"));
-    QCOMPARE(form.StatusBar1->panelText(3), QStringLiteral("01.01.2000"));
-    QCOMPARE(form.StatusBar1->geometry(), QRect(0, 346 - 19, 527, 19));
+    TForm1 form(kNoIni);
+    const MainControls ui(form);
+    QCOMPARE(ui.StatusBar1->panelCount(), 4);
+    QCOMPARE(ui.StatusBar1->panelText(0), QStringLiteral("4.2-00/2012"));
+    QCOMPARE(ui.StatusBar1->panelText(1), QString::fromUtf8(publisher::Name));
+    QCOMPARE(ui.StatusBar1->panelText(2), QStringLiteral("12:00:00"));
+    QCOMPARE(ui.StatusBar1->panelText(3), QStringLiteral("01.01.2000"));
+    QCOMPARE(ui.StatusBar1->geometry(), QRect(0, 346 - 19, 527, 19));
     const int lefts[] = {0, 92, 362, 422};
     for (int i = 0; i < 4; ++i)
-        QCOMPARE(form.StatusBar1->panelLabel(i)->x(), lefts[i]);
-    QVERIFY(form.StatusBar1->panelLabel(3)->geometry().right() >= 527 - 3);
-    QVERIFY(form.StatusBar1->panelLabel(0)->alignment().testFlag(Qt::AlignLeft));
-    QVERIFY(form.StatusBar1->panelLabel(2)->alignment().testFlag(Qt::AlignHCenter));
-    QVERIFY(form.StatusBar1->panelLabel(3)->alignment().testFlag(Qt::AlignHCenter));
+        QCOMPARE(ui.StatusBar1->panelLabel(i)->x(), lefts[i]);
+    QVERIFY(ui.StatusBar1->panelLabel(3)->geometry().right() >= 527 - 3);
+    QVERIFY(ui.StatusBar1->panelLabel(0)->alignment().testFlag(Qt::AlignLeft));
+    QVERIFY(ui.StatusBar1->panelLabel(2)->alignment().testFlag(Qt::AlignHCenter));
+    QVERIFY(ui.StatusBar1->panelLabel(3)->alignment().testFlag(Qt::AlignHCenter));
 }
 
 void TestMainWindow::clockTick() {
-    TForm1 form(kWindowArguments);
+    TForm1 form(kNoIni);
+    const MainControls ui(form);
     const QTime before = QTime::currentTime();
     const QDate dayBefore = QDate::currentDate();
     form.Timer1Timer();
     const QTime after = QTime::currentTime();
     const QDate dayAfter = QDate::currentDate();
-    const QString time = form.StatusBar1->panelText(3);
-    const QString date = form.StatusBar1->panelText(2);
+    const QString time = ui.StatusBar1->panelText(3);
+    const QString date = ui.StatusBar1->panelText(2);
     QVERIFY2(time == StatusTimeText(before) || time == StatusTimeText(after), qPrintable(time));
     QVERIFY2(date == StatusDateText(dayBefore) || date == StatusDateText(dayAfter),
              qPrintable(date));
     QVERIFY(time != QStringLiteral("12:00:00") || before.toString() == QStringLiteral("12:00:00"));
     // Both fit their panels.
     for (int panel : {2, 3}) {
-        QLabel* label = form.StatusBar1->panelLabel(panel);
+        QLabel* label = ui.StatusBar1->panelLabel(panel);
         QVERIFY2(QFontMetrics(label->font()).horizontalAdvance(label->text()) <= label->width(),
                  qPrintable(label->text()));
     }
     // And the timer itself ticks.
-    QSignalSpy ticks(form.Timer1, &QTimer::timeout);
+    QSignalSpy ticks(ui.Timer1, &QTimer::timeout);
     QVERIFY(ticks.wait(2500));
 }
 
@@ -386,29 +393,31 @@ void TestMainWindow::dockedLayout_data() {
 void TestMainWindow::dockedLayout() {
     QFETCH(bool, extended);
     QFETCH(int, height);
-    TForm1 form(kWindowArguments);
+    TForm1 form(kNoIni);
+    const MainControls ui(form);
     if (extended) {
         form.ToggleMode();
         form.ResizeWindow(527, height);
     }
     QCOMPARE(form.size(), QSize(527, height));
-    QCOMPARE(form.StatusBar1->geometry(), QRect(0, height - 19, 527, 19));
-    QCOMPARE(form.Panel1->geometry(), QRect(0, 0, 527, height - 19));
-    QCOMPARE(form.GroupBox1->y(), form.Panel1->contentsRect().top());
-    QCOMPARE(form.GroupBox1->height(), 136);
-    QCOMPARE(form.Panel8->height(), 39);
-    QCOMPARE(form.Panel8->geometry().bottom(), form.Panel1->contentsRect().bottom());
-    QCOMPARE(form.StafelPanel->y(), form.GroupBox1->geometry().bottom() + 1);
-    QCOMPARE(form.StafelPanel->geometry().bottom() + 1, form.Panel8->y());
-    QCOMPARE(form.Panelfapaepkpavp->height(), 19);
-    QCOMPARE(form.StringGrid1->y(), form.Panelfapaepkpavp->geometry().bottom() + 1);
-    QCOMPARE(form.StringGrid1->geometry().bottom(), form.StafelPanel->contentsRect().bottom());
-    QCOMPARE(form.GroupBox2->geometry(), QRect(110, 0, 280, 113));
+    QCOMPARE(ui.StatusBar1->geometry(), QRect(0, height - 19, 527, 19));
+    QCOMPARE(ui.Panel1->geometry(), QRect(0, 0, 527, height - 19));
+    QCOMPARE(ui.GroupBox1->y(), ui.Panel1->contentsRect().top());
+    QCOMPARE(ui.GroupBox1->height(), 136);
+    QCOMPARE(ui.Panel8->height(), 39);
+    QCOMPARE(ui.Panel8->geometry().bottom(), ui.Panel1->contentsRect().bottom());
+    QCOMPARE(ui.StafelPanel->y(), ui.GroupBox1->geometry().bottom() + 1);
+    QCOMPARE(ui.StafelPanel->geometry().bottom() + 1, ui.Panel8->y());
+    QCOMPARE(ui.Panelfapaepkpavp->height(), 19);
+    QCOMPARE(ui.StringGrid1->y(), ui.Panelfapaepkpavp->geometry().bottom() + 1);
+    QCOMPARE(ui.StringGrid1->geometry().bottom(), ui.StafelPanel->contentsRect().bottom());
+    QCOMPARE(ui.GroupBox2->geometry(), QRect(110, 0, 280, 113));
 }
 
 void TestMainWindow::gridLooksLikeTheStringGrid() {
-    TForm1 form(kWindowArguments);
-    QTableView* grid = form.StringGrid1;
+    TForm1 form(kNoIni);
+    const MainControls ui(form);
+    QTableView* grid = ui.StringGrid1;
     QVERIFY(grid->horizontalHeader()->isHidden());
     QVERIFY(grid->verticalHeader()->isHidden());
     QCOMPARE(grid->verticalHeader()->defaultSectionSize(), 14);
@@ -420,22 +429,24 @@ void TestMainWindow::gridLooksLikeTheStringGrid() {
     QCOMPARE(grid->editTriggers(), QAbstractItemView::NoEditTriggers);
     QCOMPARE(grid->font().pixelSize(), 10);
     QVERIFY(grid->font().bold());
-    QCOMPARE(grid->model(), static_cast<QAbstractItemModel*>(&form.GridModel()));
+    QCOMPARE(static_cast<const QAbstractItemModel*>(grid->model()),
+             static_cast<const QAbstractItemModel*>(&form.GridModel()));
 }
 
 void TestMainWindow::tabOrderInExtendedMode() {
     // Walk the focus chain as Tab does: visible, enabled controls that take the
     // focus by Tab; of a group of radio buttons only the checked one. (Actually
     // tabbing out of the VAT field would apply it and start a run.)
-    TForm1 form(kWindowArguments);
+    TForm1 form(kNoIni);
+    const MainControls ui(form);
     form.ToggleMode();
-    const QList<QWidget*> expected{form.eBis,       form.Edit1,       form.rgRechenModi->button(0),
-                                   form.edUST,      form.btBerechnen, form.btErweitert,
-                                   form.btHinweise, form.btExport,    form.Button2,
-                                   form.btDetMore,  form.StringGrid1};
+    const QList<QWidget*> expected{ui.eBis,       ui.Edit1,       ui.rgRechenModi->button(0),
+                                   ui.edUST,      ui.btBerechnen, ui.btErweitert,
+                                   ui.btHinweise, ui.btExport,    ui.Button2,
+                                   ui.btDetMore,  ui.StringGrid1};
     QList<QWidget*> reached;
-    for (QWidget* widget = form.eFAPBASIS->nextInFocusChain();
-         widget != form.eFAPBASIS && reached.size() < expected.size();
+    for (QWidget* widget = ui.eFAPBASIS->nextInFocusChain();
+         widget != ui.eFAPBASIS && reached.size() < expected.size();
          widget = widget->nextInFocusChain()) {
         const auto* radio = qobject_cast<QRadioButton*>(widget);
         if (widget->isVisibleTo(&form) && widget->isEnabled() &&
@@ -461,40 +472,40 @@ void TestMainWindow::toggleMode() {
     QFETCH(bool, aepInput);
     QFETCH(QString, groupCaption);
     QFETCH(QString, singleLabel);
-    TForm1 form(kWindowArguments);
+    MessageRecorder messages; // the FAP/AEP click computes the empty field
+    TForm1 form(kNoIni);
+    const MainControls ui(form);
     showAndActivate(form);
-    form.Options.AepInput = aepInput;
-    form.eFAPBASIS->setText(QStringLiteral("7"));
-    form.lbAVP->setText(QStringLiteral("     99.99"));
+    testkit::SetOptions(form, {.AepInput = aepInput});
+    ui.eFAPBASIS->setText(QStringLiteral("7"));
+    ui.lbAVP->setText(QStringLiteral("     99.99"));
 
-    form.btErweitert->click();
-    QVERIFY(form.RangeMode);
-    QCOMPARE(form.GroupBox1->title(), groupCaption);
-    QCOMPARE(form.lbvon->text(), QStringLiteral("Von"));
-    QCOMPARE(form.btErweitert->text(), QStringLiteral("No&rmal"));
-    QCOMPARE(form.eFAPBASIS->x(), 88);
-    for (QWidget* shown :
-         std::initializer_list<QWidget*>{form.lbBis, form.eBis, form.lbSteps, form.Edit1,
-                                         form.StafelPanel, form.btExport, form.btDetMore})
+    ui.btErweitert->click();
+    QVERIFY(form.RangeMode());
+    QCOMPARE(ui.GroupBox1->title(), groupCaption);
+    QCOMPARE(ui.lbvon->text(), QStringLiteral("Von"));
+    QCOMPARE(ui.btErweitert->text(), QStringLiteral("No&rmal"));
+    QCOMPARE(ui.eFAPBASIS->x(), 88);
+    for (QWidget* shown : std::initializer_list<QWidget*>{
+             ui.lbBis, ui.eBis, ui.lbSteps, ui.Edit1, ui.StafelPanel, ui.btExport, ui.btDetMore})
         QVERIFY2(shown->isVisible(), qPrintable(shown->objectName()));
-    QVERIFY(!form.PanelEinzel->isVisible());
+    QVERIFY(!ui.PanelEinzel->isVisible());
     QCOMPARE(form.height(), 346); // unchanged
-    QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(form.eFAPBASIS));
+    QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(ui.eFAPBASIS));
 
-    form.btErweitert->click();
-    QVERIFY(!form.RangeMode);
-    QCOMPARE(form.GroupBox1->title(), QString());
-    QCOMPARE(form.lbvon->text(), singleLabel);
-    QCOMPARE(form.btErweitert->text(), QStringLiteral("E&rweitert"));
-    QCOMPARE(form.eFAPBASIS->x(), 205);
-    QVERIFY(form.PanelEinzel->isVisible());
-    QVERIFY(!form.StafelPanel->isVisible() && !form.eBis->isVisible() &&
-            !form.btExport->isVisible());
+    ui.btErweitert->click();
+    QVERIFY(!form.RangeMode());
+    QCOMPARE(ui.GroupBox1->title(), QString());
+    QCOMPARE(ui.lbvon->text(), singleLabel);
+    QCOMPARE(ui.btErweitert->text(), QStringLiteral("E&rweitert"));
+    QCOMPARE(ui.eFAPBASIS->x(), 205);
+    QVERIFY(ui.PanelEinzel->isVisible());
+    QVERIFY(!ui.StafelPanel->isVisible() && !ui.eBis->isVisible() && !ui.btExport->isVisible());
     // The switch computes and clears nothing.
-    QCOMPARE(form.eFAPBASIS->text(), QStringLiteral("7"));
-    QCOMPARE(form.lbAVP->text(), QStringLiteral("     99.99"));
+    QCOMPARE(ui.eFAPBASIS->text(), QStringLiteral("7"));
+    QCOMPARE(ui.lbAVP->text(), QStringLiteral("     99.99"));
     // The label must not overlap the base field.
-    QVERIFY(form.lbvon->geometry().right() < form.eFAPBASIS->x());
+    QVERIFY(ui.lbvon->geometry().right() < ui.eFAPBASIS->x());
 }
 
 void TestMainWindow::resizeRule_data() {
@@ -513,7 +524,8 @@ void TestMainWindow::resizeRule() {
     QFETCH(bool, extended);
     QFETCH(QSize, requested);
     QFETCH(QSize, result);
-    TForm1 form(kWindowArguments);
+    TForm1 form(kNoIni);
+    const MainControls ui(form);
     showAndActivate(form);
     if (extended)
         form.ToggleMode();
@@ -536,17 +548,18 @@ void TestMainWindow::resizeRule() {
 }
 
 void TestMainWindow::switchingBackRestoresSingleHeight() {
-    TForm1 form(kWindowArguments);
+    TForm1 form(kNoIni);
+    const MainControls ui(form);
     showAndActivate(form);
-    form.btErweitert->click();
+    ui.btErweitert->click();
     form.ResizeWindow(527, 700);
     QCOMPARE(form.height(), 700);
-    form.btErweitert->click();
+    ui.btErweitert->click();
     QCOMPARE(form.size(), QSize(527, 346));
-    form.btErweitert->click();
+    ui.btErweitert->click();
     QCOMPARE(form.size(), QSize(527, 346)); // extended keeps the height
     form.ResizeWindow(527, 240);
-    form.btErweitert->click();
+    ui.btErweitert->click();
     QCOMPARE(form.size(), QSize(527, 346)); // also after making it shorter
 }
 
@@ -568,12 +581,13 @@ void TestMainWindow::openers_data() {
 void TestMainWindow::openers() {
     QFETCH(QString, control);
     QFETCH(QString, opener);
-    TForm1 form(kWindowArguments);
+    TForm1 form(kNoIni);
+    const MainControls ui(form);
     QStringList opened;
-    form.ShowNotes = [&] { opened << "notes"; };
-    form.ShowExport = [&] { opened << "export"; };
-    form.ShowDetail = [&] { opened << "detail"; };
-    form.ShowImprint = [&] { opened << "imprint"; };
+    form.SetNotesOpener([&] { opened << "notes"; });
+    form.SetExportOpener([&](const ResultTable&) { opened << "export"; });
+    form.SetDetailOpener([&](const ResultTable&) { opened << "detail"; });
+    form.SetImprintOpener([&] { opened << "imprint"; });
     form.ToggleMode(); // Export and "+" are on screen in extended mode only
     showAndActivate(form);
     opened.clear(); // the showing itself opened the imprint
@@ -582,19 +596,23 @@ void TestMainWindow::openers() {
     QTest::mouseClick(widget, Qt::LeftButton, {}, widget->rect().center());
     QCOMPARE(opened, QStringList{opener});
     // Without an attached window a click does nothing.
-    form.ShowNotes = form.ShowExport = form.ShowDetail = form.ShowImprint = nullptr;
+    form.SetNotesOpener({});
+    form.SetExportOpener({});
+    form.SetDetailOpener({});
+    form.SetImprintOpener({});
     QTest::mouseClick(widget, Qt::LeftButton, {}, widget->rect().center());
     QCOMPARE(opened, QStringList{opener});
 }
 
 void TestMainWindow::firstShowingCentresAndRunsShowHandler() {
-    TForm1 form(kWindowArguments);
+    TForm1 form(kNoIni);
+    const MainControls ui(form);
     int imprints = 0;
     bool sizeAtImprint = false;
-    form.ShowImprint = [&] {
+    form.SetImprintOpener([&] {
         ++imprints;
         sizeAtImprint = form.size() == QSize(527, 346);
-    };
+    });
     form.move(0, 0);
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
@@ -612,20 +630,36 @@ void TestMainWindow::firstShowingCentresAndRunsShowHandler() {
     QCOMPARE(imprints, 2);
     QCOMPARE(form.pos(), QPoint(7, 9));
 
-    // A window the placement restore has placed keeps that place.
-    TForm1 restored(kWindowArguments);
-    restored.move(20, 30);
-    restored.PlacementRestored = true;
+    // A window the placement restore has placed keeps that place: a first
+    // window saves its place when it closes, the next one is put there.
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    MessageRecorder messages; // a failed save would say so
+    MainWindowSettings settings;
+    settings.Placement.IniFileName = dir.filePath(QStringLiteral("kalvor.ini"));
+    const QPoint place = available.topLeft() + QPoint(20, 30);
+    {
+        TForm1 first(settings);
+        first.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&first));
+        first.move(place);
+        QTRY_COMPARE(first.pos(), place);
+        first.close();
+    }
+    TForm1 restored(settings);
     restored.show();
     QVERIFY(QTest::qWaitForWindowExposed(&restored));
-    QCOMPARE(restored.pos(), QPoint(20, 30));
+    QVERIFY(restored.FormPlacement().PlacementApplied());
+    QCOMPARE(restored.pos(), place);
+    QVERIFY(messages.messages.isEmpty());
 }
 
 void TestMainWindow::beendenClosesTheWindow() {
-    TForm1 form(kWindowArguments);
+    TForm1 form(kNoIni);
+    const MainControls ui(form);
     showAndActivate(form);
     QSignalSpy closed(&form, &TForm1::closed);
-    QTest::mouseClick(form.Button2, Qt::LeftButton);
+    QTest::mouseClick(ui.Button2, Qt::LeftButton);
     QCOMPARE(closed.count(), 1);
     QVERIFY(!form.isVisible());
 }
@@ -665,29 +699,31 @@ void TestMainWindow::singleRun() {
     QFETCH(QString, kp);
     QFETCH(QString, avp);
     MessageRecorder messages;
-    TForm1 form(kWindowArguments);
-    form.Options.AepInput = aepInput;
-    form.eFAPBASIS->setText(input);
-    form.eBis->setText(QStringLiteral("1")); // ignored in single mode
-    form.Edit1->setText(QString());
-    form.btBerechnen->click();
+    TForm1 form(kNoIni);
+    const MainControls ui(form);
+    testkit::SetOptions(form, {.AepInput = aepInput});
+    messages.messages.clear(); // the click computed the empty field
+    ui.eFAPBASIS->setText(input);
+    ui.eBis->setText(QStringLiteral("1")); // ignored in single mode
+    ui.Edit1->setText(QString());
+    ui.btBerechnen->click();
     QVERIFY(messages.messages.isEmpty());
 
     const double price = ParsePrice(tools::TrimControls(input).toStdString());
-    const PriceResult result = CalcPrices(price, form.Options, form.VatFactor);
+    const PriceResult result = CalcPrices(price, form.Options(), form.VatFactor());
     if (aepInput)
-        QCOMPARE(form.lbFAP->text(), QStringLiteral("       0.00"));
+        QCOMPARE(ui.lbFAP->text(), QStringLiteral("       0.00"));
     else
-        QCOMPARE(form.lbFAP->text(), QString::fromStdString(FormatPrice(price)));
-    QCOMPARE(form.lbAEP->text(), QString::fromStdString(FormatPrice(result.aep)));
-    QCOMPARE(form.lbKP->text(), QString::fromStdString(FormatPrice(result.kp)));
-    QCOMPARE(form.lbAVP->text(), QString::fromStdString(FormatPrice(result.avp)));
+        QCOMPARE(ui.lbFAP->text(), QString::fromStdString(FormatPrice(price)));
+    QCOMPARE(ui.lbAEP->text(), QString::fromStdString(FormatPrice(result.aep)));
+    QCOMPARE(ui.lbKP->text(), QString::fromStdString(FormatPrice(result.kp)));
+    QCOMPARE(ui.lbAVP->text(), QString::fromStdString(FormatPrice(result.avp)));
     // The known prices of the tariff where the table gives them.
-    for (auto [label, text] : {std::pair{form.lbFAP, fap}, std::pair{form.lbAEP, aep},
-                               std::pair{form.lbKP, kp}, std::pair{form.lbAVP, avp}})
+    for (auto [label, text] : {std::pair{ui.lbFAP, fap}, std::pair{ui.lbAEP, aep},
+                               std::pair{ui.lbKP, kp}, std::pair{ui.lbAVP, avp}})
         if (!text.isEmpty())
             QCOMPARE(label->text().trimmed(), text);
-    QCOMPARE(form.lbFAP->text().size(), aepInput ? 11 : 10);
+    QCOMPARE(ui.lbFAP->text().size(), aepInput ? 11 : 10);
     // Single mode leaves the grid alone.
     QCOMPARE(form.GridModel().rowCountExact(), 1);
     QVERIFY(!QApplication::overrideCursor());
@@ -702,36 +738,39 @@ void TestMainWindow::singleRunRefusesPriceZero_data() {
 void TestMainWindow::singleRunRefusesPriceZero() {
     QFETCH(bool, aepInput);
     MessageRecorder messages;
-    TForm1 form(kWindowArguments);
-    form.Options.AepInput = aepInput;
+    TForm1 form(kNoIni);
+    const MainControls ui(form);
+    testkit::SetOptions(form, {.AepInput = aepInput});
+    messages.messages.clear(); // the click computed the empty field already
     bool cursorBusyAtMessage = false;
     messages.onMessage = [&](const tools::Message&) {
         cursorBusyAtMessage = QApplication::overrideCursor() != nullptr;
     };
     form.RunCalculation(); // empty field, labels at "0.00": the price is 0
-    const PriceResult refused = CalcPrices(0, form.Options, form.VatFactor);
+    const PriceResult refused = CalcPrices(0, form.Options(), form.VatFactor());
     QVERIFY(refused.refusal);
     QCOMPARE(messages.texts(), QStringList{QString::fromUtf8(refused.refusal)});
     QCOMPARE(messages.messages[0].kind, tools::MessageKind::Information);
     QVERIFY(cursorBusyAtMessage);
-    QCOMPARE(form.lbFAP->text(),
+    QCOMPARE(ui.lbFAP->text(),
              aepInput ? QStringLiteral("       0.00") : QString::fromStdString(FormatPrice(0)));
-    for (QLabel* label : {form.lbAEP, form.lbKP, form.lbAVP})
+    for (QLabel* label : {ui.lbAEP, ui.lbKP, ui.lbAVP})
         QCOMPARE(label->text(), QString::fromStdString(FormatPrice(0)));
     QVERIFY(!QApplication::overrideCursor());
 }
 
 void TestMainWindow::berechnenMovesFocusToBaseField() {
     MessageRecorder messages;
-    TForm1 form(kWindowArguments);
+    TForm1 form(kNoIni);
+    const MainControls ui(form);
     showAndActivate(form);
-    form.eFAPBASIS->setText(QStringLiteral("10"));
-    form.edUST->setFocus();
-    QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(form.edUST));
+    ui.eFAPBASIS->setText(QStringLiteral("10"));
+    ui.edUST->setFocus();
+    QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(ui.edUST));
     form.RunCalculation(); // the run alone leaves the focus
-    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(form.edUST));
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(ui.edUST));
     form.btBerechnenClick();
-    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(form.eFAPBASIS));
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(ui.eFAPBASIS));
 }
 
 // --------------------------------------------------------------- range runs
@@ -783,23 +822,24 @@ void TestMainWindow::rangeRun() {
     QFETCH(QString, first);
     QFETCH(QString, last);
     MessageRecorder messages;
-    TForm1 form(kWindowArguments);
+    TForm1 form(kNoIni);
+    const MainControls ui(form);
     showAndActivate(form);
-    form.Options.AepInput = aepInput;
     enterRange(form, von, bis, step);
+    testkit::SetOptions(form, {.AepInput = aepInput});
     bool boxShownDuringRun = false;
     QTimer watcher;
     connect(&watcher, &QTimer::timeout, this,
-            [&] { boxShownDuringRun |= form.GroupBox2->isVisible(); });
+            [&] { boxShownDuringRun |= ui.GroupBox2->isVisible(); });
     watcher.start(0);
-    QTest::mouseClick(form.btBerechnen, Qt::LeftButton);
+    QTest::mouseClick(ui.btBerechnen, Qt::LeftButton);
     watcher.stop();
     QVERIFY2(messages.messages.isEmpty(), qPrintable(messages.texts().join('|')));
 
     const double v = ParsePrice(von.toStdString());
     const double b = ParsePrice(bis.toStdString());
     const double s = ParsePrice(step.toStdString());
-    const std::vector<Row> expected = expectedRange(v, b, s, form.Options, form.VatFactor);
+    const std::vector<Row> expected = expectedRange(v, b, s, form.Options(), form.VatFactor());
     QCOMPARE(int(expected.size()), rows);
     compareGrid(form, expected);
     QCOMPARE(QString::fromStdString(std::string(form.GridModel().cellText(0, 0))).trimmed(), first);
@@ -809,12 +849,12 @@ void TestMainWindow::rangeRun() {
         QCOMPARE(form.GridModel().cellText(0, 0).size(), std::size_t(9));
 
     QVERIFY(boxShownDuringRun);
-    QVERIFY(form.GroupBox2->isHidden());
+    QVERIFY(ui.GroupBox2->isHidden());
     QVERIFY(!QApplication::overrideCursor());
-    QCOMPARE(form.Gauge1->minimum(), GaugeCents(v));
-    QCOMPARE(form.Gauge1->maximum(), GaugeCents(b));
+    QCOMPARE(ui.Gauge1->minimum(), GaugeCents(v));
+    QCOMPARE(ui.Gauge1->maximum(), GaugeCents(b));
     // The labels of single mode stay as they were.
-    QCOMPARE(form.lbAVP->text(), QStringLiteral("            0.00"));
+    QCOMPARE(ui.lbAVP->text(), QStringLiteral("            0.00"));
 }
 
 void TestMainWindow::rangeRunRefused_data() {
@@ -848,7 +888,8 @@ void TestMainWindow::rangeRunRefused() {
     QFETCH(QString, message);
     QFETCH(bool, focusToVon);
     MessageRecorder messages;
-    TForm1 form(kWindowArguments);
+    TForm1 form(kNoIni);
+    const MainControls ui(form);
     showAndActivate(form);
     // A grid from an earlier run must survive a refused run untouched.
     enterRange(form, QStringLiteral("1"), QStringLiteral("3"), QStringLiteral("1"));
@@ -856,18 +897,18 @@ void TestMainWindow::rangeRunRefused() {
     const auto before = form.GridModel().snapshot();
 
     enterRange(form, von, bis, step);
-    form.Edit1->setFocus();
-    QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(form.Edit1));
+    ui.Edit1->setFocus();
+    QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(ui.Edit1));
     form.RunCalculation();
     QCOMPARE(messages.texts(), QStringList{message});
     QCOMPARE(messages.messages[0].caption, tools::ProgramTitle());
-    QCOMPARE(QApplication::focusWidget(), focusToVon ? static_cast<QWidget*>(form.eFAPBASIS)
-                                                     : static_cast<QWidget*>(form.Edit1));
+    QCOMPARE(QApplication::focusWidget(),
+             focusToVon ? static_cast<QWidget*>(ui.eFAPBASIS) : static_cast<QWidget*>(ui.Edit1));
     QCOMPARE(form.GridModel().rowCountExact(), 3);
     for (int row = 0; row < 3; ++row)
         for (int column = 0; column < 4; ++column)
             QCOMPARE(form.GridModel().cellText(row, column), before->cellText(row, column));
-    QVERIFY(form.GroupBox2->isHidden());
+    QVERIFY(ui.GroupBox2->isHidden());
     QVERIFY(!QApplication::overrideCursor());
 }
 
@@ -884,66 +925,70 @@ void TestMainWindow::emptyVonFallsBackToResultLabel() {
     QFETCH(bool, aepInput);
     QFETCH(QString, vonText);
     MessageRecorder messages;
-    TForm1 form(kWindowArguments);
-    form.Options.AepInput = aepInput;
-    form.eFAPBASIS->setText(QStringLiteral("12"));
+    TForm1 form(kNoIni);
+    const MainControls ui(form);
+    testkit::SetOptions(form, {.AepInput = aepInput});
+    messages.messages.clear(); // the click computed the empty field
+    ui.eFAPBASIS->setText(QStringLiteral("12"));
     form.RunCalculation(); // single run: the labels show 12.00 or the AEP of 12
-    const QLabel* source = aepInput ? form.lbAEP : form.lbFAP;
+    const QLabel* source = aepInput ? ui.lbAEP : ui.lbFAP;
     const double start = ParsePrice(tools::TrimControls(source->text()).toStdString());
     QVERIFY(start > 0);
 
     form.ToggleMode();
-    form.eFAPBASIS->setText(vonText);
-    form.eBis->setText(QString::number(start + 2, 'f', 2));
-    form.Edit1->setText(QStringLiteral("1"));
+    ui.eFAPBASIS->setText(vonText);
+    ui.eBis->setText(QString::number(start + 2, 'f', 2));
+    ui.Edit1->setText(QStringLiteral("1"));
     form.RunCalculation();
     QVERIFY(messages.messages.isEmpty());
-    compareGrid(form, expectedRange(start, start + 2, 1, form.Options, form.VatFactor));
+    compareGrid(form, expectedRange(start, start + 2, 1, form.Options(), form.VatFactor()));
 
     // The same fallback in single mode recomputes the shown price.
     form.ToggleMode();
-    form.lbAVP->setText(QStringLiteral("x"));
+    ui.lbAVP->setText(QStringLiteral("x"));
     form.RunCalculation();
-    QCOMPARE(form.lbAVP->text(), QString::fromStdString(FormatPrice(
-                                     CalcPrices(start, form.Options, form.VatFactor).avp)));
+    QCOMPARE(ui.lbAVP->text(), QString::fromStdString(FormatPrice(
+                                   CalcPrices(start, form.Options(), form.VatFactor()).avp)));
 }
 
 void TestMainWindow::fieldsAreReadAsTyped() {
     // Bis and Staffel are not trimmed: "2.5 " reads as 25, so 24..25 gives two rows.
     MessageRecorder messages;
-    TForm1 form(kWindowArguments);
+    TForm1 form(kNoIni);
+    const MainControls ui(form);
     enterRange(form, QStringLiteral(" 24 "), QStringLiteral("2.5 "), QStringLiteral("1"));
     form.RunCalculation();
     QVERIFY(messages.messages.isEmpty());
-    compareGrid(form, expectedRange(24, 25, 1, form.Options, form.VatFactor));
+    compareGrid(form, expectedRange(24, 25, 1, form.Options(), form.VatFactor()));
     QCOMPARE(form.GridModel().rowCountExact(), 2);
 }
 
 void TestMainWindow::rowLimitStopsTheRun() {
     MessageRecorder messages;
-    TForm1 form(kWindowArguments);
-    form.MaxRangeRows = 100;
+    TForm1 form(testkit::NoIniWithRowLimit(100));
+    const MainControls ui(form);
     enterRange(form, QStringLiteral("1"), QStringLiteral("1000"), QStringLiteral("1"));
     bool boxHiddenAtMessage = false;
     messages.onMessage = [&](const tools::Message&) {
-        boxHiddenAtMessage = form.GroupBox2->isHidden();
+        boxHiddenAtMessage = ui.GroupBox2->isHidden();
     };
     form.RunCalculation();
-    QCOMPARE(messages.texts(), QStringList{RowLimitText(100)});
+    QCOMPARE(messages.texts(), QStringList{QString::fromStdString(RowLimitText(100))});
     QVERIFY(boxHiddenAtMessage);
-    compareGrid(form, expectedRange(1, 100, 1, form.Options, form.VatFactor));
+    compareGrid(form, expectedRange(1, 100, 1, form.Options(), form.VatFactor()));
 }
 
 void TestMainWindow::negativeRangeThroughZero() {
     // A negative Von is allowed; the price 0 on the way is refused by the engine
     // with its message, and its row shows zeros.
     MessageRecorder messages;
-    TForm1 form(kWindowArguments);
+    TForm1 form(kNoIni);
+    const MainControls ui(form);
     enterRange(form, QStringLiteral("-1"), QStringLiteral("1"), QStringLiteral("0.5"));
     form.RunCalculation();
-    const PriceResult zero = CalcPrices(0, form.Options, form.VatFactor);
+    const PriceResult zero = CalcPrices(0, form.Options(), form.VatFactor());
     QCOMPARE(messages.texts(), QStringList{QString::fromUtf8(zero.refusal)});
-    compareGrid(form, expectedRange(-1, 1, 0.5, form.Options, form.VatFactor));
+    compareGrid(form, expectedRange(-1, 1, 0.5, form.Options(), form.VatFactor()));
     QCOMPARE(form.GridModel().cellText(2, 3), std::string_view(FormatPrice(0)));
 }
 
@@ -959,18 +1004,18 @@ void TestMainWindow::abbruchKeepsWholeBlocks_data() {
 void TestMainWindow::abbruchKeepsWholeBlocks() {
     QFETCH(int, clickAfterRows);
     MessageRecorder messages;
-    TForm1 form(kWindowArguments);
-    form.MaxRangeRows = 200000; // a safety net should the click be lost
+    TForm1 form(testkit::NoIniWithRowLimit(200000)); // a safety net should the click be lost
+    const MainControls ui(form);
     enterRange(form, QStringLiteral("1"), QStringLiteral("100000"), QStringLiteral("0.01"));
     showAndActivate(form);
     QTimer clicker;
     bool clicked = false;
     connect(&clicker, &QTimer::timeout, this, [&] {
-        if (!clicked && form.GroupBox2->isVisible() &&
+        if (!clicked && ui.GroupBox2->isVisible() &&
             form.GridModel().rowCountExact() > clickAfterRows) {
             clicked = true;
-            QVERIFY(form.btverab->isVisible());
-            QTest::mouseClick(form.btverab, Qt::LeftButton);
+            QVERIFY(ui.btverab->isVisible());
+            QTest::mouseClick(ui.btverab, Qt::LeftButton);
         }
     });
     clicker.start(0);
@@ -987,11 +1032,11 @@ void TestMainWindow::abbruchKeepsWholeBlocks() {
         expected += 15;
     QCOMPARE(rows, expected + 1);
     compareGrid(form, [&] {
-        auto all = expectedRange(1, 1 + (rows + 5) * 0.01, 0.01, form.Options, form.VatFactor);
+        auto all = expectedRange(1, 1 + (rows + 5) * 0.01, 0.01, form.Options(), form.VatFactor());
         all.resize(std::size_t(rows));
         return all;
     }());
-    QVERIFY(form.GroupBox2->isHidden());
+    QVERIFY(ui.GroupBox2->isHidden());
     QVERIFY(!QApplication::overrideCursor());
     // A click outside a run is forgotten by the next one.
     form.btverabClick();
@@ -1017,12 +1062,13 @@ void TestMainWindow::engineErrorIsReportedOnceAndCleanedUp() {
     QFETCH(QString, bis);
     QFETCH(QString, step);
     MessageRecorder messages;
-    TForm1 form(kWindowArguments);
+    TForm1 form(kNoIni);
+    const MainControls ui(form);
     showAndActivate(form);
     // Earlier results that must not be mistaken for this run's.
-    form.eFAPBASIS->setText(QStringLiteral("10"));
+    ui.eFAPBASIS->setText(QStringLiteral("10"));
     form.RunCalculation();
-    const QString avpBefore = form.lbAVP->text();
+    const QString avpBefore = ui.lbAVP->text();
     enterRange(form, QStringLiteral("1"), QStringLiteral("40"), QStringLiteral("1"));
     form.RunCalculation();
     if (!range)
@@ -1032,12 +1078,12 @@ void TestMainWindow::engineErrorIsReportedOnceAndCleanedUp() {
     bool boxHiddenAtReport = false;
     messages.onMessage = [&](const tools::Message&) {
         cursorBackAtReport = QApplication::overrideCursor() == nullptr;
-        boxHiddenAtReport = form.GroupBox2->isHidden();
+        boxHiddenAtReport = ui.GroupBox2->isHidden();
     };
     if (range)
         enterRange(form, von, bis, step);
     else
-        form.eFAPBASIS->setText(von);
+        ui.eFAPBASIS->setText(von);
     form.RunCalculation();
 
     QCOMPARE(messages.messages.size(), 1);
@@ -1046,11 +1092,11 @@ void TestMainWindow::engineErrorIsReportedOnceAndCleanedUp() {
     QVERIFY(cursorBackAtReport);
     QVERIFY(boxHiddenAtReport);
     QVERIFY(!QApplication::overrideCursor());
-    QVERIFY(form.GroupBox2->isHidden());
+    QVERIFY(ui.GroupBox2->isHidden());
     QVERIFY(!form.IsCalculating());
 
     if (!range) {
-        QCOMPARE(form.lbAVP->text(), avpBefore);
+        QCOMPARE(ui.lbAVP->text(), avpBefore);
         return;
     }
     // The rows computed before the error stay, and nothing else.
@@ -1060,7 +1106,7 @@ void TestMainWindow::engineErrorIsReportedOnceAndCleanedUp() {
     std::vector<Row> written;
     for (double price = v; !(price > b); price += s) {
         try {
-            const PriceResult r = CalcPrices(price, form.Options, form.VatFactor);
+            const PriceResult r = CalcPrices(price, form.Options(), form.VatFactor());
             written.push_back(
                 {FormatPrice(price), FormatPrice(r.aep), FormatPrice(r.kp), FormatPrice(r.avp)});
         } catch (const FloatError&) {
@@ -1093,7 +1139,8 @@ void TestMainWindow::startDuringRangeRunRestarts_data() {
 void TestMainWindow::startDuringRangeRunRestarts() {
     QFETCH(QString, how);
     MessageRecorder messages;
-    TForm1 form(kWindowArguments);
+    TForm1 form(kNoIni);
+    const MainControls ui(form);
     showAndActivate(form);
     enterRange(form, QStringLiteral("1"), QStringLiteral("300"), QStringLiteral("0.01"));
     int nestedRowsBefore = -1;
@@ -1107,14 +1154,13 @@ void TestMainWindow::startDuringRangeRunRestarts() {
         QVERIFY(form.IsCalculating());
         nestedRowsBefore = form.GridModel().rowCountExact();
         if (how == "switch") {
-            form.Options.Narcotic = true;
-            form.RunCalculation();
+            QTest::mouseClick(ui.sbSG, Qt::LeftButton);
         } else if (how == "vat") {
-            form.VatFactor = 1.2;
-            form.btBerechnenClick();
+            ui.edUST->setText(QStringLiteral("20"));
+            QTest::keyClick(ui.edUST, Qt::Key_Return); // applied, then btBerechnenClick
         } else {
-            form.Options.Veterinary = true;
-            QTest::mouseClick(form.btBerechnen, Qt::LeftButton);
+            QTest::mouseClick(ui.sbVet, Qt::LeftButton);
+            QTest::mouseClick(ui.btBerechnen, Qt::LeftButton);
         }
         nestedRowsAfter = form.GridModel().rowCountExact();
     });
@@ -1125,10 +1171,13 @@ void TestMainWindow::startDuringRangeRunRestarts() {
     // The request did not run a calculation inside the running one...
     QCOMPARE(nestedRowsAfter, nestedRowsBefore);
     QVERIFY(!form.IsCalculating());
+    QVERIFY(how != "switch" || form.Options().Narcotic);
+    QVERIFY(how != "vat" || form.VatFactor() == 1.2);
+    QVERIFY(how != "button" || form.Options().Veterinary);
     // ...and the table is one whole run with the new settings.
     QVERIFY(messages.messages.isEmpty());
-    compareGrid(form, expectedRange(1, 300, 0.01, form.Options, form.VatFactor));
-    QVERIFY(form.GroupBox2->isHidden());
+    compareGrid(form, expectedRange(1, 300, 0.01, form.Options(), form.VatFactor()));
+    QVERIFY(ui.GroupBox2->isHidden());
     QVERIFY(!QApplication::overrideCursor());
 }
 
@@ -1136,19 +1185,19 @@ void TestMainWindow::startDuringRangeRunRestarts() {
 // unchanged must not start the running range afresh instead of stopping it.
 void TestMainWindow::abbruchWhileVatFieldHasFocus() {
     MessageRecorder messages;
-    TForm1 form(kWindowArguments);
+    TForm1 form(testkit::NoIniWithRowLimit(5000));
+    const MainControls ui(form);
     showAndActivate(form);
-    form.MaxRangeRows = 5000;
     enterRange(form, QStringLiteral("1"), QStringLiteral("100000"), QStringLiteral("0.01"));
-    form.edUST->setFocus(Qt::MouseFocusReason);
-    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(form.edUST));
-    QVERIFY(!form.VatEdited);
+    ui.edUST->setFocus(Qt::MouseFocusReason);
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(ui.edUST));
+    QVERIFY(!form.VatEdited());
     bool clicked = false;
     QTimer clicker;
     connect(&clicker, &QTimer::timeout, this, [&] {
-        if (!clicked && form.GroupBox2->isVisible() && form.GridModel().rowCountExact() > 40) {
+        if (!clicked && ui.GroupBox2->isVisible() && form.GridModel().rowCountExact() > 40) {
             clicked = true;
-            QTest::mouseClick(form.btverab, Qt::LeftButton);
+            QTest::mouseClick(ui.btverab, Qt::LeftButton);
         }
     });
     clicker.start(0);
@@ -1167,31 +1216,32 @@ void TestMainWindow::abbruchWhileVatFieldHasFocus() {
 // repeat the run and its message.
 void TestMainWindow::rangeMessageOnceWhenVatFieldHasFocus() {
     MessageRecorder messages;
-    TForm1 form(kWindowArguments);
+    TForm1 form(kNoIni);
+    const MainControls ui(form);
     showAndActivate(form);
     enterRange(form, QStringLiteral("5"), QStringLiteral("3"), QStringLiteral("1"));
-    form.edUST->setFocus(Qt::MouseFocusReason);
-    QTest::mouseClick(form.sbSG, Qt::LeftButton);
+    ui.edUST->setFocus(Qt::MouseFocusReason);
+    QTest::mouseClick(ui.sbSG, Qt::LeftButton);
     QCOMPARE(messages.texts(),
              QStringList{QStringLiteral("Von-FAP darf nicht größer als Bis-FAP sein bzw. Felder "
                                         "dürfen nicht leer sein!")});
-    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(form.eFAPBASIS));
-    QVERIFY(form.Options.Narcotic);
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(ui.eFAPBASIS));
+    QVERIFY(form.Options().Narcotic);
     // Leaving a changed VAT field during the run still applies it.
     messages.messages.clear();
-    form.edUST->setFocus(Qt::MouseFocusReason);
-    form.edUST->setText(QStringLiteral("20"));
-    QTest::mouseClick(form.sbSG, Qt::LeftButton);
-    QCOMPARE(form.VatFactor, 1.2);
-    QVERIFY(!form.VatEdited);
+    ui.edUST->setFocus(Qt::MouseFocusReason);
+    ui.edUST->setText(QStringLiteral("20"));
+    QTest::mouseClick(ui.sbSG, Qt::LeftButton);
+    QCOMPARE(form.VatFactor(), 1.2);
+    QVERIFY(!form.VatEdited());
     QCOMPARE(messages.messages.size(), 2); // the click's run, then the run with 20 %
 }
 
 void TestMainWindow::closingStopsARun() {
     MessageRecorder messages;
-    TForm1 form(kWindowArguments);
+    TForm1 form(testkit::NoIniWithRowLimit(200000));
+    const MainControls ui(form);
     showAndActivate(form);
-    form.MaxRangeRows = 200000;
     enterRange(form, QStringLiteral("1"), QStringLiteral("100000"), QStringLiteral("0.01"));
     QTimer closer;
     connect(&closer, &QTimer::timeout, this, [&] {
@@ -1212,7 +1262,8 @@ void TestMainWindow::closingStopsARun() {
 
 void TestMainWindow::screenUpdatesAreCoalesced() {
     MessageRecorder messages;
-    TForm1 form(kWindowArguments);
+    TForm1 form(kNoIni);
+    const MainControls ui(form);
     showAndActivate(form);
     enterRange(form, QStringLiteral("0.01"), QStringLiteral("1500"), QStringLiteral("0.01"));
     QSignalSpy inserted(&form.GridModel(), &QAbstractItemModel::rowsInserted);
@@ -1220,8 +1271,8 @@ void TestMainWindow::screenUpdatesAreCoalesced() {
     QString lastCount;
     QTimer watcher;
     connect(&watcher, &QTimer::timeout, this, [&] {
-        if (form.lbCount->text() != lastCount) {
-            lastCount = form.lbCount->text();
+        if (ui.lbCount->text() != lastCount) {
+            lastCount = ui.lbCount->text();
             ++countTexts;
         }
     });
@@ -1243,8 +1294,8 @@ void TestMainWindow::screenUpdatesAreCoalesced() {
     double price = 0.01;
     for (int row = 0; row < lastTurn; ++row)
         price += 0.01;
-    QCOMPARE(form.lbCount->text(), QString::number(lastTurn));
-    QCOMPARE(form.Gauge1->value(), GaugeCents(price));
+    QCOMPARE(ui.lbCount->text(), QString::number(lastTurn));
+    QCOMPARE(ui.Gauge1->value(), GaugeCents(price));
 }
 
 QTEST_MAIN(TestMainWindow)

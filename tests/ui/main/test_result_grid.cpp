@@ -2,7 +2,6 @@
 // and the model's batched notifications to the views.
 #include "ui/main/ResultGrid.h"
 
-#include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QTableView>
 #include <QtTest>
@@ -313,13 +312,13 @@ void TestResultGrid::millionRowsAreCompactAndSnapshotsCheap() {
     QVERIFY2(bytes < 50u * 1024 * 1024, qPrintable(QString::number(bytes)));
     QVERIFY(bytes >= std::size_t(rows) * 44);
 
-    QElapsedTimer clock;
-    clock.start();
+    // A snapshot is the store itself, shared: taking it and showing it copy no
+    // row (bench_export measures the opening of a million rows).
     QTableView view;
     ResultGridModel detail(model.snapshot());
     view.setModel(&detail);
     QCOMPARE(detail.rowCount(), rows);
-    QVERIFY2(clock.elapsed() < 200, qPrintable(QString::number(clock.elapsed())));
+    QCOMPARE(detail.snapshot().get(), model.snapshot().get());
 
     // Writing after the snapshot leaves it as it was.
     model.setRow(997, "x", "x", "x", "x");

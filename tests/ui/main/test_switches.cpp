@@ -8,6 +8,7 @@
 #include "pricing/options/switch_rules.h"
 #include "pricing/options/vat_field.h"
 #include "ui/main/FAP_Main.h"
+#include "ui/mainwindowkit.h"
 
 #include <QApplication>
 #include <QGroupBox>
@@ -18,11 +19,11 @@
 #include <QtTest>
 
 using namespace fapkalk;
+using testkit::kNoIni;
+using testkit::MainControls;
 
 namespace {
 
-// "/noini": these windows must not depend on a placement another test saved.
-const QStringList kWindowArguments{QStringLiteral("fapkalk"), QStringLiteral("/noini")};
 const QColor cBlack(0, 0, 0), cRed(255, 0, 0), cBlue(0, 0, 255), cLime(0, 255, 0),
     cYellow(255, 255, 0);
 
@@ -47,11 +48,12 @@ QString missingPrice() {
 
 // Replaces the VAT field's text by typing, as a user would.
 void typeVat(TForm1& form, const QString& text) {
-    form.edUST->setFocus();
-    QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(form.edUST));
-    form.edUST->selectAll();
-    QTest::keyClick(form.edUST, Qt::Key_Backspace);
-    QTest::keyClicks(form.edUST, text);
+    const MainControls ui(form);
+    ui.edUST->setFocus();
+    QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(ui.edUST));
+    ui.edUST->selectAll();
+    QTest::keyClick(ui.edUST, Qt::Key_Backspace);
+    QTest::keyClicks(ui.edUST, text);
 }
 
 } // namespace
@@ -84,23 +86,24 @@ void TestSwitches::narcoticTwiceRunsTwiceAndEndsOff_data() {
 void TestSwitches::narcoticTwiceRunsTwiceAndEndsOff() {
     QFETCH(QString, focused);
     MessageRecorder messages;
-    TForm1 form(kWindowArguments);
+    TForm1 form(kNoIni);
+    const MainControls ui(form);
     showAndActivate(form);
-    QWidget* holder = focused == QLatin1String("rgRechenModi") ? form.rgRechenModi->button(0)
+    QWidget* holder = focused == QLatin1String("rgRechenModi") ? ui.rgRechenModi->button(0)
                                                                : form.findChild<QWidget*>(focused);
     holder->setFocus();
     QTRY_COMPARE(QApplication::focusWidget(), holder);
 
     // Right after start there is no price: each click runs and the run refuses 0.
-    QTest::mouseClick(form.sbSG, Qt::LeftButton);
-    QVERIFY(form.Options.Narcotic);
-    QCOMPARE(captionColour(form.sbSG), cRed);
+    QTest::mouseClick(ui.sbSG, Qt::LeftButton);
+    QVERIFY(form.Options().Narcotic);
+    QCOMPARE(captionColour(ui.sbSG), cRed);
     QCOMPARE(messages.texts(), QStringList{missingPrice()});
     QCOMPARE(QApplication::focusWidget(), holder);
 
-    QTest::mouseClick(form.sbSG, Qt::LeftButton);
-    QVERIFY(!form.Options.Narcotic);
-    QCOMPARE(captionColour(form.sbSG), cBlack);
+    QTest::mouseClick(ui.sbSG, Qt::LeftButton);
+    QVERIFY(!form.Options().Narcotic);
+    QCOMPARE(captionColour(ui.sbSG), cBlack);
     QCOMPARE(messages.texts(), QStringList({missingPrice(), missingPrice()}));
     QCOMPARE(QApplication::focusWidget(), holder);
     // Nothing was asked: the VAT field never lost the focus.
@@ -142,65 +145,67 @@ void TestSwitches::clickSequences() {
     QFETCH(QString, on);
     QFETCH(bool, sternEnabled);
     MessageRecorder messages;
-    TForm1 form(kWindowArguments);
+    TForm1 form(kNoIni);
+    const MainControls ui(form);
     showAndActivate(form);
-    form.eFAPBASIS->setText(QStringLiteral("10"));
+    ui.eFAPBASIS->setText(QStringLiteral("10"));
     SwitchRules oracle;
     for (QChar click : clicks) {
         switch (click.toLatin1()) {
         case 'S':
-            QTest::mouseClick(form.sbSG, Qt::LeftButton);
+            QTest::mouseClick(ui.sbSG, Qt::LeftButton);
             oracle.sbSGClick();
             break;
         case 'V':
-            QTest::mouseClick(form.sbVet, Qt::LeftButton);
+            QTest::mouseClick(ui.sbVet, Qt::LeftButton);
             oracle.sbVetClick();
             break;
         case 'K':
-            QTest::mouseClick(form.sbStern, Qt::LeftButton);
+            QTest::mouseClick(ui.sbStern, Qt::LeftButton);
             oracle.sbSternClick();
             break;
         case 'H':
         case 'N': {
             const int index = click == u'H' ? 1 : 0;
-            QTest::mouseClick(form.rgRechenModi->button(index), Qt::LeftButton);
+            QTest::mouseClick(ui.rgRechenModi->button(index), Qt::LeftButton);
             oracle.rgRechenModiClick(index);
             break;
         }
         }
-        QCOMPARE(form.Options, oracle.Options());
-        QCOMPARE(form.sbStern->isEnabled(), oracle.SternEnabled());
+        QCOMPARE(form.Options(), oracle.Options());
+        QCOMPARE(ui.sbStern->isEnabled(), oracle.SternEnabled());
         // Every click has computed the shown price with the new switches at once.
-        const PriceResult result = CalcPrices(10, form.Options, form.VatFactor);
-        QCOMPARE(form.lbKP->text(), fmt(result.kp));
-        QCOMPARE(form.lbAVP->text(), fmt(result.avp));
+        const PriceResult result = CalcPrices(10, form.Options(), form.VatFactor());
+        QCOMPARE(ui.lbKP->text(), fmt(result.kp));
+        QCOMPARE(ui.lbAVP->text(), fmt(result.avp));
     }
     QVERIFY(messages.messages.isEmpty());
-    QCOMPARE(form.Options.Narcotic, on.contains(u'S'));
-    QCOMPARE(form.Options.Veterinary, on.contains(u'V'));
-    QCOMPARE(form.Options.NotReimbursable, on.contains(u'K'));
-    QVERIFY(!(form.Options.Veterinary && form.Options.NotReimbursable));
-    QCOMPARE(form.sbStern->isEnabled(), sternEnabled);
-    QCOMPARE(form.rgRechenModi->itemIndex(), form.Options.Homeopathic ? 1 : 0);
-    QCOMPARE(captionColour(form.sbSG), on.contains(u'S') ? cRed : cBlack);
-    QCOMPARE(captionColour(form.sbVet), on.contains(u'V') ? cRed : cBlack);
-    QCOMPARE(captionColour(form.sbStern), on.contains(u'K') ? cRed : cBlack);
-    for (QPushButton* button : {form.sbSG, form.sbVet, form.sbStern})
+    QCOMPARE(form.Options().Narcotic, on.contains(u'S'));
+    QCOMPARE(form.Options().Veterinary, on.contains(u'V'));
+    QCOMPARE(form.Options().NotReimbursable, on.contains(u'K'));
+    QVERIFY(!(form.Options().Veterinary && form.Options().NotReimbursable));
+    QCOMPARE(ui.sbStern->isEnabled(), sternEnabled);
+    QCOMPARE(ui.rgRechenModi->itemIndex(), form.Options().Homeopathic ? 1 : 0);
+    QCOMPARE(captionColour(ui.sbSG), on.contains(u'S') ? cRed : cBlack);
+    QCOMPARE(captionColour(ui.sbVet), on.contains(u'V') ? cRed : cBlack);
+    QCOMPARE(captionColour(ui.sbStern), on.contains(u'K') ? cRed : cBlack);
+    for (QPushButton* button : {ui.sbSG, ui.sbVet, ui.sbStern})
         QVERIFY(button->font().bold());
 }
 
 void TestSwitches::modeSelectedByProgramRunsNothing() {
     MessageRecorder messages;
-    TForm1 form(kWindowArguments);
+    TForm1 form(kNoIni);
+    const MainControls ui(form);
     showAndActivate(form);
-    form.rgRechenModi->setItemIndex(1); // the program, not the user
-    QVERIFY(!form.Options.Homeopathic);
-    QVERIFY(form.sbStern->isEnabled());
-    form.rgRechenModi->setItemIndex(0);
-    QTest::mouseClick(form.rgRechenModi->button(0), Qt::LeftButton); // already selected
+    ui.rgRechenModi->setItemIndex(1); // the program, not the user
+    QVERIFY(!form.Options().Homeopathic);
+    QVERIFY(ui.sbStern->isEnabled());
+    ui.rgRechenModi->setItemIndex(0);
+    QTest::mouseClick(ui.rgRechenModi->button(0), Qt::LeftButton); // already selected
     QVERIFY(messages.messages.isEmpty());
-    QTest::mouseClick(form.rgRechenModi->button(1), Qt::LeftButton);
-    QVERIFY(form.Options.Homeopathic);
+    QTest::mouseClick(ui.rgRechenModi->button(1), Qt::LeftButton);
+    QVERIFY(form.Options().Homeopathic);
     QCOMPARE(messages.texts(), QStringList{missingPrice()});
 }
 
@@ -227,37 +232,38 @@ void TestSwitches::fapAepCaptions() {
     QFETCH(QString, fapGroup);
     QFETCH(QString, fapLabel);
     MessageRecorder messages;
-    TForm1 form(kWindowArguments);
+    TForm1 form(kNoIni);
+    const MainControls ui(form);
     if (rangeMode)
         form.ToggleMode();
     showAndActivate(form);
-    form.eFAPBASIS->setText(QStringLiteral("10"));
-    form.eBis->setText(QStringLiteral("12"));
-    form.Edit1->setText(QStringLiteral("1"));
-    form.eBis->setFocus();
-    QTRY_VERIFY(form.eBis->hasFocus() || !rangeMode);
+    ui.eFAPBASIS->setText(QStringLiteral("10"));
+    ui.eBis->setText(QStringLiteral("12"));
+    ui.Edit1->setText(QStringLiteral("1"));
+    ui.eBis->setFocus();
+    QTRY_VERIFY(ui.eBis->hasFocus() || !rangeMode);
     QWidget* const holder = QApplication::focusWidget();
 
-    QTest::mouseClick(form.spFAPAEP, Qt::LeftButton);
-    QVERIFY(form.Options.AepInput);
-    QCOMPARE(captionColour(form.spFAPAEP), cBlue);
-    QCOMPARE(form.GroupBox1->title(), aepGroup);
-    QCOMPARE(form.lbvon->text(), aepLabel);
+    QTest::mouseClick(ui.spFAPAEP, Qt::LeftButton);
+    QVERIFY(form.Options().AepInput);
+    QCOMPARE(captionColour(ui.spFAPAEP), cBlue);
+    QCOMPARE(ui.GroupBox1->title(), aepGroup);
+    QCOMPARE(ui.lbvon->text(), aepLabel);
     QCOMPARE(QApplication::focusWidget(), holder);
-    const PriceResult asAep = CalcPrices(10, form.Options, form.VatFactor);
+    const PriceResult asAep = CalcPrices(10, form.Options(), form.VatFactor());
     if (rangeMode) {
         QCOMPARE(form.GridModel().rowCountExact(), 3);
         QCOMPARE(form.GridModel().cellText(0, 1), std::string_view(FormatPrice(asAep.aep)));
     } else {
-        QCOMPARE(form.lbFAP->text(), QStringLiteral("       0.00"));
-        QCOMPARE(form.lbAEP->text(), fmt(asAep.aep));
+        QCOMPARE(ui.lbFAP->text(), QStringLiteral("       0.00"));
+        QCOMPARE(ui.lbAEP->text(), fmt(asAep.aep));
     }
 
-    QTest::mouseClick(form.spFAPAEP, Qt::LeftButton);
-    QVERIFY(!form.Options.AepInput);
-    QCOMPARE(captionColour(form.spFAPAEP), cBlack);
-    QCOMPARE(form.GroupBox1->title(), fapGroup);
-    QCOMPARE(form.lbvon->text(), fapLabel);
+    QTest::mouseClick(ui.spFAPAEP, Qt::LeftButton);
+    QVERIFY(!form.Options().AepInput);
+    QCOMPARE(captionColour(ui.spFAPAEP), cBlack);
+    QCOMPARE(ui.GroupBox1->title(), fapGroup);
+    QCOMPARE(ui.lbvon->text(), fapLabel);
     QVERIFY(messages.messages.isEmpty());
 }
 
@@ -297,13 +303,14 @@ void TestSwitches::vatApplication() {
     QFETCH(QString, textAfter);
     MessageRecorder messages;
     messages.answer = yes ? tools::MessageAnswer::Yes : tools::MessageAnswer::No;
-    TForm1 form(kWindowArguments);
+    TForm1 form(kNoIni);
+    const MainControls ui(form);
     showAndActivate(form);
-    form.eFAPBASIS->setText(QStringLiteral("10"));
+    ui.eFAPBASIS->setText(QStringLiteral("10"));
     typeVat(form, typed);
-    QVERIFY(form.VatEdited);
-    const QString avpBefore = form.lbAVP->text();
-    QTest::keyClick(form.edUST, Qt::Key(key));
+    QVERIFY(form.VatEdited());
+    const QString avpBefore = ui.lbAVP->text();
+    QTest::keyClick(ui.edUST, Qt::Key(key));
 
     const QString question =
         QString::fromUtf8("Möchten Sie die Berechung mit abweichender USt. (") + typed +
@@ -318,64 +325,65 @@ void TestSwitches::vatApplication() {
         QCOMPARE(messages.messages[0].kind, tools::MessageKind::Confirmation);
         QCOMPARE(messages.messages[0].caption, QString::fromUtf8("Bestätigung"));
     }
-    QCOMPARE(form.edUST->text(), textAfter);
-    QCOMPARE(form.edUST->palette().color(QPalette::Base), background);
+    QCOMPARE(ui.edUST->text(), textAfter);
+    QCOMPARE(ui.edUST->palette().color(QPalette::Base), background);
 
     const bool declined = asks && !yes;
     const double factor = rate < 0 ? kDefaultVatFactor : VatFactorFromRate(unsigned(rate));
-    QCOMPARE(form.VatFactor, factor);
-    QVERIFY(form.VatFactor != 0);
-    QCOMPARE(form.VatEdited, declined);
+    QCOMPARE(form.VatFactor(), factor);
+    QVERIFY(form.VatFactor() != 0);
+    QCOMPARE(form.VatEdited(), declined);
     if (rate < 0 || declined) {
         // No run: the field keeps the focus with its whole text selected.
-        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(form.edUST));
-        QCOMPARE(form.edUST->selectedText(), textAfter);
-        QCOMPARE(form.lbAVP->text(), avpBefore);
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(ui.edUST));
+        QCOMPARE(ui.edUST->selectedText(), textAfter);
+        QCOMPARE(ui.lbAVP->text(), avpBefore);
     } else {
-        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(form.eFAPBASIS));
-        QCOMPARE(form.lbAVP->text(), fmt(CalcPrices(10, form.Options, factor).avp));
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(ui.eFAPBASIS));
+        QCOMPARE(ui.lbAVP->text(), fmt(CalcPrices(10, form.Options(), factor).avp));
     }
     if (typed == QLatin1String("20"))
-        QCOMPARE(form.lbAVP->text(), fmt(23.10));
+        QCOMPARE(ui.lbAVP->text(), fmt(23.10));
     if (typed == QLatin1String("7"))
-        QCOMPARE(form.VatFactor, yes ? 1.07 : 1.1);
+        QCOMPARE(form.VatFactor(), yes ? 1.07 : 1.1);
 
     if (declined) {
         // Leaving the field now applies the "10" it got back: lime, no question.
-        QTest::keyClick(form.edUST, Qt::Key_Tab);
+        QTest::keyClick(ui.edUST, Qt::Key_Tab);
         QCOMPARE(messages.messages.size(), 1);
-        QCOMPARE(form.edUST->palette().color(QPalette::Base), cLime);
-        QVERIFY(!form.VatEdited);
-        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(form.eFAPBASIS));
+        QCOMPARE(ui.edUST->palette().color(QPalette::Base), cLime);
+        QVERIFY(!form.VatEdited());
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(ui.eFAPBASIS));
     }
 }
 
 void TestSwitches::refusedRateKeepsLastFactor() {
     MessageRecorder messages;
-    TForm1 form(kWindowArguments);
+    TForm1 form(kNoIni);
+    const MainControls ui(form);
     showAndActivate(form);
-    form.eFAPBASIS->setText(QStringLiteral("10"));
+    ui.eFAPBASIS->setText(QStringLiteral("10"));
     typeVat(form, QStringLiteral("20"));
-    QTest::keyClick(form.edUST, Qt::Key_Return);
-    QCOMPARE(form.VatFactor, 1.2);
+    QTest::keyClick(ui.edUST, Qt::Key_Return);
+    QCOMPARE(form.VatFactor(), 1.2);
 
     typeVat(form, QStringLiteral("x"));
-    QTest::keyClick(form.edUST, Qt::Key_Return);
+    QTest::keyClick(ui.edUST, Qt::Key_Return);
     QCOMPARE(messages.texts().last(), QString::fromUtf8("USt. muß numerisch sein!"));
-    QCOMPARE(form.edUST->palette().color(QPalette::Base), cYellow);
+    QCOMPARE(ui.edUST->palette().color(QPalette::Base), cYellow);
 
     // The next switch click computes with 20 %, never with a factor of 0.
-    QTest::mouseClick(form.sbSG, Qt::LeftButton);
-    QCOMPARE(form.VatFactor, 1.2);
-    QCOMPARE(form.lbAVP->text(), fmt(CalcPrices(10, form.Options, 1.2).avp));
-    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(form.edUST));
+    QTest::mouseClick(ui.sbSG, Qt::LeftButton);
+    QCOMPARE(form.VatFactor(), 1.2);
+    QCOMPARE(ui.lbAVP->text(), fmt(CalcPrices(10, form.Options(), 1.2).avp));
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(ui.edUST));
 
     // Leaving the refused field unchanged asks nothing and keeps the factor.
     const qsizetype before = messages.messages.size();
-    QTest::keyClick(form.edUST, Qt::Key_Tab);
+    QTest::keyClick(ui.edUST, Qt::Key_Tab);
     QCOMPARE(messages.messages.size(), before);
-    QCOMPARE(form.VatFactor, 1.2);
-    QCOMPARE(form.edUST->text(), QStringLiteral("x"));
+    QCOMPARE(form.VatFactor(), 1.2);
+    QCOMPARE(ui.edUST->text(), QStringLiteral("x"));
 }
 
 // One application starts one run, however the focus moves on the way: the run's
@@ -399,20 +407,21 @@ void TestSwitches::vatAppliesOnceWhateverTakesTheFocus() {
     QFETCH(bool, moveFocusWhileAsking);
     QFETCH(int, questions);
     MessageRecorder messages; // the base field is empty: every run says so once
-    TForm1 form(kWindowArguments);
+    TForm1 form(kNoIni);
+    const MainControls ui(form);
     showAndActivate(form);
     if (typed.isEmpty()) {
-        form.edUST->setFocus();
-        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(form.edUST));
+        ui.edUST->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(ui.edUST));
     } else {
         typeVat(form, typed);
     }
     if (moveFocusWhileAsking)
         messages.onMessage = [&](const tools::Message& message) {
             if (message.kind == tools::MessageKind::Confirmation)
-                form.eFAPBASIS->setFocus();
+                ui.eFAPBASIS->setFocus();
         };
-    QTest::keyClick(form.edUST, Qt::Key(key));
+    QTest::keyClick(ui.edUST, Qt::Key(key));
     int asked = 0, runs = 0;
     for (const tools::Message& message : messages.messages) {
         asked += message.kind == tools::MessageKind::Confirmation;
@@ -420,8 +429,8 @@ void TestSwitches::vatAppliesOnceWhateverTakesTheFocus() {
     }
     QCOMPARE(asked, questions);
     QCOMPARE(runs, 1);
-    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(form.eFAPBASIS));
-    QVERIFY(!form.VatEdited);
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(ui.eFAPBASIS));
+    QVERIFY(!form.VatEdited());
 }
 
 QTEST_MAIN(TestSwitches)

@@ -3,6 +3,7 @@
 #include "pricing/numbers.h"
 #include "ui/main/FAP_Main.h"
 #include "ui/main/ResultGrid.h"
+#include "ui/mainwindowkit.h"
 
 #include <QFile>
 #include <QLineEdit>
@@ -33,39 +34,44 @@ QStringList MessageRecorder::texts() const {
 }
 
 std::unique_ptr<fapkalk::TForm1> MakeMainWindow() {
-    auto form = std::make_unique<fapkalk::TForm1>(QStringList{QStringLiteral("fapkalk")});
-    if (!form->RangeMode)
+    auto form = std::make_unique<fapkalk::TForm1>();
+    if (!form->RangeMode())
         form->ToggleMode();
     return form;
 }
 
-void FillGrid(fapkalk::TForm1& form, const std::vector<GridRow>& rows) {
-    fapkalk::ResultGridModel& grid = form.GridModel();
-    grid.setRowCount(int(rows.size()));
+fapkalk::ResultTable TableOf(const std::vector<GridRow>& rows,
+                             const fapkalk::TableCriteria& criteria) {
+    auto store = std::make_shared<fapkalk::RowStore>();
+    if (!rows.empty())
+        store->setRowCount(int(rows.size()));
     for (std::size_t i = 0; i < rows.size(); ++i)
-        grid.setRow(int(i), rows[i][0], rows[i][1], rows[i][2], rows[i][3]);
-    // An empty list leaves the one row the grid always has: make it empty.
-    if (rows.empty())
-        grid.clearRow(0);
-    grid.publish();
+        store->setRow(int(i), rows[i][0], rows[i][1], rows[i][2], rows[i][3]);
+    fapkalk::ResultTable table;
+    table.rows = std::move(store);
+    table.criteria = criteria;
+    return table;
 }
 
-void FillGridWithPrices(fapkalk::TForm1& form, int n) {
-    fapkalk::ResultGridModel& grid = form.GridModel();
-    grid.setRowCount(n);
+fapkalk::ResultTable TableWithPrices(int n) {
+    auto store = std::make_shared<fapkalk::RowStore>();
+    store->setRowCount(n);
     for (int i = 0; i < n; ++i) {
         const double price = (i + 1) / 100.0;
-        grid.setRow(i, fapkalk::FormatPrice(price), fapkalk::FormatPrice(price * 1.1),
-                    fapkalk::FormatPrice(price * 1.5), fapkalk::FormatPrice(price * 1.7));
+        store->setRow(i, fapkalk::FormatPrice(price), fapkalk::FormatPrice(price * 1.1),
+                      fapkalk::FormatPrice(price * 1.5), fapkalk::FormatPrice(price * 1.7));
     }
-    grid.publish();
+    fapkalk::ResultTable table;
+    table.rows = std::move(store);
+    return table;
 }
 
 void RunRange(fapkalk::TForm1& form, const QString& von, const QString& bis,
               const QString& staffel) {
-    form.eFAPBASIS->setText(von);
-    form.eBis->setText(bis);
-    form.Edit1->setText(staffel);
+    const MainControls ui(form);
+    ui.eFAPBASIS->setText(von);
+    ui.eBis->setText(bis);
+    ui.Edit1->setText(staffel);
     form.RunCalculation();
 }
 

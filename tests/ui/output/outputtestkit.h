@@ -1,9 +1,10 @@
 // Shared pieces of the export and detail-window tests: a recorder for the
-// message boxes, a main window in extended mode with a grid filled by hand,
+// message boxes, a main window in extended mode, result tables made by hand,
 // file helpers, and a way to act inside a modal loop.
 #pragma once
 
 #include "tools/messages.h"
+#include "ui/main/ResultTable.h"
 
 #include <QByteArray>
 #include <QList>
@@ -45,10 +46,12 @@ using GridRow = std::array<std::string, 4>;
 // A main window in extended mode, nothing shown, its openers unset.
 std::unique_ptr<fapkalk::TForm1> MakeMainWindow();
 
-// Replaces the main grid's rows by the given texts.
-void FillGrid(fapkalk::TForm1& form, const std::vector<GridRow>& rows);
+// A result table of the given cell texts (no rows: the one empty row a grid
+// always has) with these criteria.
+fapkalk::ResultTable TableOf(const std::vector<GridRow>& rows,
+                             const fapkalk::TableCriteria& criteria = {});
 // n rows of FormatPrice texts: FAP 0.01 * (i + 1) and three other prices.
-void FillGridWithPrices(fapkalk::TForm1& form, int n);
+fapkalk::ResultTable TableWithPrices(int n);
 
 // Runs a range in the main window through its calculation run.
 void RunRange(fapkalk::TForm1& form, const QString& von, const QString& bis,

@@ -1,9 +1,10 @@
 // The detail window: its layout, the copy of the main grid taken at each
 // opening (and only then), the width rule, the caption, the keys, the export
-// through the main window's button, and the opening time for a million rows.
+// through the main window's Export, and the opening time for a million rows.
 #include "outputtestkit.h"
 #include "ui/main/FAP_Main.h"
 #include "ui/main/ResultGrid.h"
+#include "ui/mainwindowkit.h"
 #include "ui/output/ExportFile.h"
 #include "ui/output/FAP_Export.h"
 #include "ui/output/Fap_DetMore.h"
@@ -39,8 +40,9 @@ void VerifySameGrid(const TDetMore& detail, const TForm1& form) {
     for (int row = 0; row < main.rowCountExact(); ++row)
         for (int column = 0; column < 4; ++column)
             QCOMPARE(copy.cellText(row, column), main.cellText(row, column));
+    const auto* grid = testkit::Child<QTableView>(form, "StringGrid1");
     for (int column = 0; column < 4; ++column)
-        QCOMPARE(detail.StringGrid1->columnWidth(column), form.StringGrid1->columnWidth(column));
+        QCOMPARE(detail.StringGrid1->columnWidth(column), grid->columnWidth(column));
 }
 
 // Shows the detail window modally for form and runs action inside; closes it
@@ -60,8 +62,8 @@ bool WithDetailOpen(TDetMore& detail, TForm1& form, std::function<void()> action
             if (guard)
                 guard->close();
         });
-    form.ShowDetail = [&detail, &form] { detail.ShowFor(form); };
-    form.btDetMore->click(); // the main window's "+" button
+    form.SetDetailOpener([&detail](const ResultTable& table) { detail.ShowFor(table); });
+    testkit::Child<QPushButton>(form, "btDetMore")->click(); // the main window's "+" button
     return !*hung && !detail.isVisible();
 }
 
@@ -114,6 +116,8 @@ void TestDetailWindow::initTestCase() {
 void TestDetailWindow::init() {
     form_ = testkit::MakeMainWindow();
     detail_ = std::make_unique<TDetMore>();
+    // As the start-up wires it: Export here is the main window's Export.
+    detail_->SetExportAction([this] { form_->btExportClick(); });
     // No stored placement may move or size the window between tests.
     detail_->JvFormPlacement1->Active = false;
 }
@@ -247,7 +251,7 @@ void TestDetailWindow::copiesTheMainGrid() {
         testkit::RunRange(*form_, von, bis, staffel);
     QCOMPARE(messages.messages().size(), 0);
     for (int column = 0; column < widths.size(); ++column)
-        form_->StringGrid1->setColumnWidth(column, widths[column]);
+        testkit::Child<QTableView>(*form_, "StringGrid1")->setColumnWidth(column, widths[column]);
     QCOMPARE(form_->GridModel().rowCountExact(), rows);
 
     bool sameWhileOpen = false;
@@ -264,13 +268,13 @@ void TestDetailWindow::copiesTheMainGrid() {
 void TestDetailWindow::everyOpeningReplacesTheContent() {
     MessageRecorder messages;
     testkit::RunRange(*form_, QStringLiteral("1"), QStringLiteral("10"), QStringLiteral("0.5"));
-    detail_->FillFrom(*form_);
+    detail_->FillFrom(form_->Table());
     detail_->StringGrid1->selectRow(12);
     detail_->StringGrid1->scrollToBottom();
     QCOMPARE(detail_->GridModel().rowCountExact(), 19);
 
     testkit::RunRange(*form_, QStringLiteral("4"), QStringLiteral("4"), QStringLiteral("1"));
-    detail_->FillFrom(*form_);
+    detail_->FillFrom(form_->Table());
     VerifySameGrid(*detail_, *form_);
     QCOMPARE(detail_->StringGrid1->model()->rowCount(), 1);
     QVERIFY(!detail_->StringGrid1->selectionModel()->hasSelection());
@@ -279,15 +283,15 @@ void TestDetailWindow::everyOpeningReplacesTheContent() {
 void TestDetailWindow::laterRunLeavesTheCopyAlone() {
     MessageRecorder messages;
     testkit::RunRange(*form_, QStringLiteral("1"), QStringLiteral("3"), QStringLiteral("1"));
-    detail_->FillFrom(*form_);
+    detail_->FillFrom(form_->Table());
     std::vector<std::string> before;
     for (int row = 0; row < 3; ++row)
         for (int column = 0; column < 4; ++column)
             before.emplace_back(detail_->GridModel().cellText(row, column));
 
     // Another run writes into the same rows and adds more.
-    form_->Options.Narcotic = true;
     testkit::RunRange(*form_, QStringLiteral("5"), QStringLiteral("50"), QStringLiteral("5"));
+    testkit::SetOptions(*form_, {.Narcotic = true}); // the click runs the range again
     QCOMPARE(form_->GridModel().rowCountExact(), 10);
     QVERIFY(form_->GridModel().cellText(0, 0) != detail_->GridModel().cellText(0, 0));
 
@@ -301,7 +305,7 @@ void TestDetailWindow::laterRunLeavesTheCopyAlone() {
              QString::fromStdString(before[0]));
 
     // The next opening shows the new run.
-    detail_->FillFrom(*form_);
+    detail_->FillFrom(form_->Table());
     VerifySameGrid(*detail_, *form_);
 }
 
@@ -387,7 +391,7 @@ void TestDetailWindow::captionAtEveryShowing() {
     TDetMore& d = *detail_;
     for (int showing = 0; showing < 3; ++showing) {
         d.setWindowTitle(QStringLiteral("anders"));
-        d.FillFrom(*form_);
+        d.FillFrom(form_->Table());
         d.show();
         QCOMPARE(d.windowTitle(), QStringLiteral("Detail-Ansicht"));
         d.hide();
@@ -434,14 +438,14 @@ void TestDetailWindow::exportFromDetailIsExportFromMain() {
     TdlgFAP_EXPORT dialog;
     dialog.RadioGroup2->setItemIndex(format);
     dialog.cbMeta->setChecked(false);
-    form_->ShowExport = [&] { dialog.ExecFor(*form_); };
+    form_->SetExportOpener([&](const ResultTable& table) { dialog.ExecFor(table); });
     const QString fromMain = dir_.filePath(QStringLiteral("main%1.csv").arg(format));
     const QString fromDetail = dir_.filePath(QStringLiteral("detail%1.csv").arg(format));
 
     // From the main window.
     dialog.Edit1->setText(fromMain);
     testkit::WhenVisible(&dialog, [&] { dialog.Button1->click(); });
-    form_->btExport->click();
+    testkit::Child<QPushButton>(*form_, "btExport")->click();
     QVERIFY(!dialog.isVisible());
 
     // From the detail window: its button clicks the main window's button, the
@@ -470,17 +474,17 @@ void TestDetailWindow::exportFromDetailIsExportFromMain() {
 
 void TestDetailWindow::millionRowsOpenQuickly() {
     constexpr int n = 1'000'000;
-    testkit::FillGridWithPrices(*form_, n);
+    const ResultTable table = testkit::TableWithPrices(n);
     QElapsedTimer clock;
     clock.start();
-    detail_->FillFrom(*form_);
+    detail_->FillFrom(table);
     const qint64 ms = clock.elapsed();
     qInfo("opening with %d rows: %lld ms", n, ms);
     QCOMPARE(detail_->GridModel().rowCountExact(), n);
     QCOMPARE(detail_->StringGrid1->model()->rowCount(), n);
-    QCOMPARE(detail_->GridModel().cellText(n - 1, 0), form_->GridModel().cellText(n - 1, 0));
+    QCOMPARE(detail_->GridModel().cellText(n - 1, 0), table.rows->cellText(n - 1, 0));
     QCOMPARE(detail_->StringGrid1->model()->index(n - 1, 3).data().toString().toStdString(),
-             std::string(form_->GridModel().cellText(n - 1, 3)));
+             std::string(table.rows->cellText(n - 1, 3)));
     if (testkit::SanitizedBuild())
         QVERIFY2(ms <= 2000, "even a sanitized build opens a million rows within 2 s");
     else

@@ -6,6 +6,7 @@
 #include "ui/main/ResultGrid.h"
 #include "ui/main/RunRules.h"
 #include "ui/main/Widgets.h"
+#include "ui/mainwindowkit.h"
 #include "ui/output/ExportFile.h"
 #include "ui/output/FAP_Export.h"
 
@@ -36,9 +37,9 @@ namespace {
 
 enum class Way { ClickOk, EnterInFileName };
 
-// Opens the dialog modally for form and confirms it the given way. True when
-// the dialog then closed by itself and reported "cancel".
-bool Confirm(TdlgFAP_EXPORT& dialog, TForm1& form, Way way) {
+// Opens the dialog modally for the table and confirms it the given way. True
+// when the dialog then closed by itself and reported "cancel".
+bool Confirm(TdlgFAP_EXPORT& dialog, const ResultTable& table, Way way) {
     auto closedItself = std::make_shared<bool>(true);
     QPointer<TdlgFAP_EXPORT> guard(&dialog);
     testkit::WhenVisible(
@@ -54,7 +55,7 @@ bool Confirm(TdlgFAP_EXPORT& dialog, TForm1& form, Way way) {
             if (guard)
                 guard->reject();
         });
-    const int result = dialog.ExecFor(form);
+    const int result = dialog.ExecFor(table);
     return *closedItself && result == QDialog::Rejected && dialog.result() == QDialog::Rejected &&
            !dialog.isVisible();
 }
@@ -133,7 +134,7 @@ void TestExportDialog::init() {
     QVERIFY(dir_.isValid());
     form_ = testkit::MakeMainWindow();
     dialog_ = std::make_unique<TdlgFAP_EXPORT>();
-    form_->ShowExport = [this] { dialog_->ExecFor(*form_); };
+    form_->SetExportOpener([this](const ResultTable& table) { dialog_->ExecFor(table); });
 }
 
 void TestExportDialog::cleanup() {
@@ -210,7 +211,7 @@ void TestExportDialog::tabOrderAndFocus() {
         focusedOnEdit = d.focusWidget() == d.Edit1;
         d.CancelBtn->click();
     });
-    d.ExecFor(*form_);
+    d.ExecFor(form_->Table());
     QVERIFY(focusedOnEdit);
 }
 
@@ -229,7 +230,7 @@ void TestExportDialog::noDefaultButton() {
         stillOpen = d.isVisible();
         d.CancelBtn->click();
     });
-    d.ExecFor(*form_);
+    d.ExecFor(form_->Table());
     QVERIFY(stillOpen);
     QVERIFY(!QFile::exists(target));
     QCOMPARE(messages.messages().size(), 0);
@@ -276,11 +277,8 @@ void TestExportDialog::example() {
     QFETCH(bool, meta);
     QFETCH(QList<QByteArray>, tail);
 
-    testkit::FillGrid(*form_, kExampleRows);
-    form_->eFAPBASIS->setText(QStringLiteral("0.5"));
-    form_->eBis->setText(QStringLiteral("1"));
-    form_->Edit1->setText(QStringLiteral("0.5"));
-    form_->Options.Narcotic = true;
+    const ResultTable table =
+        testkit::TableOf(kExampleRows, {"0.5", "1", "0.5", CalcOptions{.Narcotic = true}});
 
     const QString target = path(QStringLiteral("FAP_PREIS.CSV"));
     dialog_->Edit1->setText(target);
@@ -289,7 +287,7 @@ void TestExportDialog::example() {
 
     MessageRecorder messages;
     const QDateTime before = QDateTime::currentDateTime();
-    QVERIFY(Confirm(*dialog_, *form_, Way::ClickOk));
+    QVERIFY(Confirm(*dialog_, table, Way::ClickOk));
     const QDateTime after = QDateTime::currentDateTime();
 
     QCOMPARE(messages.texts(), QStringList{ExportCountText(2, target)});
@@ -324,7 +322,7 @@ void TestExportDialog::beforeAnyRangeRun() {
     dialog_->RadioGroup2->setItemIndex(format);
     dialog_->cbMeta->setChecked(false);
     MessageRecorder messages;
-    QVERIFY(Confirm(*dialog_, *form_, Way::ClickOk));
+    QVERIFY(Confirm(*dialog_, form_->Table(), Way::ClickOk));
     QCOMPARE(messages.texts(), QStringList{QStringLiteral("Es wurden 1 Sätze in die Datei ") +
                                            target + QStringLiteral(" übertragen!")});
     QCOMPARE(ReadFile(target), FileBytes({"FAP ;AEP ;KP ;AVP ", dataLine}));
@@ -349,7 +347,7 @@ void TestExportDialog::realRange() {
     dialog_->Edit1->setText(target);
     dialog_->RadioGroup2->setItemIndex(format);
     dialog_->cbMeta->setChecked(false);
-    QVERIFY(Confirm(*dialog_, *form_, Way::ClickOk));
+    QVERIFY(Confirm(*dialog_, form_->Table(), Way::ClickOk));
     QCOMPARE(messages.texts(), QStringList{ExportCountText(19, target)});
 
     QList<QByteArray> lines;
@@ -388,15 +386,15 @@ void TestExportDialog::aepRange() {
     QFETCH(int, format);
 
     MessageRecorder messages;
-    form_->Options.AepInput = true;
     testkit::RunRange(*form_, QStringLiteral("2"), QStringLiteral("4"), QStringLiteral("1"));
+    testkit::SetOptions(*form_, {.AepInput = true}); // the click runs the range again
     QCOMPARE(form_->GridModel().rowCountExact(), 3);
 
     const QString target = path(QStringLiteral("aep.csv"));
     dialog_->Edit1->setText(target);
     dialog_->RadioGroup2->setItemIndex(format);
     dialog_->cbMeta->setChecked(true);
-    QVERIFY(Confirm(*dialog_, *form_, Way::EnterInFileName));
+    QVERIFY(Confirm(*dialog_, form_->Table(), Way::EnterInFileName));
 
     QList<QByteArray> lines;
     QVERIFY(testkit::SplitFileLines(ReadFile(target), lines));
@@ -438,15 +436,18 @@ void TestExportDialog::headerFromMainWindow() {
     QFETCH(QByteArray, line4);
     QFETCH(QByteArray, line5);
 
-    testkit::FillGrid(*form_, kExampleRows);
-    form_->Options = options;
-    form_->eFAPBASIS->setText(QStringLiteral(" 3.5 "));
-    form_->eBis->clear();
-    form_->Edit1->setText(QStringLiteral("\t1"));
+    MessageRecorder messages; // each switch click runs the calculation and complains
+    const testkit::MainControls ui(*form_);
+    ui.eFAPBASIS->setText(QStringLiteral(" 3.5 "));
+    ui.eBis->clear();
+    ui.Edit1->setText(QStringLiteral("\t1"));
+    testkit::SetOptions(*form_, options);
+    // The criteria come from the main window; the rows are not this test's subject.
+    ResultTable table = form_->Table();
+    table.rows = testkit::TableOf(kExampleRows).rows;
     const QString target = path(QStringLiteral("kopf.csv"));
     dialog_->Edit1->setText(target);
-    MessageRecorder messages;
-    QVERIFY(Confirm(*dialog_, *form_, Way::ClickOk));
+    QVERIFY(Confirm(*dialog_, table, Way::ClickOk));
     QList<QByteArray> lines;
     QVERIFY(testkit::SplitFileLines(ReadFile(target), lines));
     QCOMPARE(lines.size(), 5 + 1 + 2);
@@ -459,12 +460,13 @@ void TestExportDialog::headerShowsFieldsEditedAfterTheRun() {
     MessageRecorder messages;
     testkit::RunRange(*form_, QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("0.5"));
     QCOMPARE(form_->GridModel().rowCountExact(), 3);
-    form_->eFAPBASIS->setText(QStringLiteral("7"));
-    form_->eBis->setText(QStringLiteral("9"));
-    form_->Edit1->setText(QStringLiteral("0.25"));
+    const testkit::MainControls ui(*form_);
+    ui.eFAPBASIS->setText(QStringLiteral("7"));
+    ui.eBis->setText(QStringLiteral("9"));
+    ui.Edit1->setText(QStringLiteral("0.25"));
     const QString target = path(QStringLiteral("edited.csv"));
     dialog_->Edit1->setText(target);
-    QVERIFY(Confirm(*dialog_, *form_, Way::ClickOk));
+    QVERIFY(Confirm(*dialog_, form_->Table(), Way::ClickOk));
     QList<QByteArray> lines;
     QVERIFY(testkit::SplitFileLines(ReadFile(target), lines));
     QCOMPARE(lines.size(), 5 + 1 + 3);
@@ -473,7 +475,7 @@ void TestExportDialog::headerShowsFieldsEditedAfterTheRun() {
 }
 
 void TestExportDialog::countMessageOnlyAfterTheFileIsWritten() {
-    testkit::FillGrid(*form_, kExampleRows);
+    const ResultTable table = testkit::TableOf(kExampleRows);
     const QString target = path(QStringLiteral("order.csv"));
     QVERIFY(testkit::WriteFile(target, "old content\r\n"));
     dialog_->Edit1->setText(target);
@@ -487,7 +489,7 @@ void TestExportDialog::countMessageOnlyAfterTheFileIsWritten() {
         fileAtMessage = ReadFile(target);
         return tools::MessageAnswer::Ok;
     });
-    const bool closed = Confirm(*dialog_, *form_, Way::ClickOk);
+    const bool closed = Confirm(*dialog_, table, Way::ClickOk);
     tools::SetMessageHandler(previous);
     QVERIFY(closed);
     QCOMPARE(texts, QStringList{ExportCountText(2, target)});
@@ -528,10 +530,8 @@ void TestExportDialog::failures() {
     QFETCH(int, failAfter);
     QFETCH(int, rows);
 
-    if (rows == 2)
-        testkit::FillGrid(*form_, kExampleRows);
-    else
-        testkit::FillGridWithPrices(*form_, rows);
+    const ResultTable table =
+        rows == 2 ? testkit::TableOf(kExampleRows) : testkit::TableWithPrices(rows);
     if (!oldContent.isEmpty())
         QVERIFY(testkit::WriteFile(name, oldContent));
     const QStringList entriesBefore =
@@ -554,7 +554,7 @@ void TestExportDialog::failures() {
     }
     dialog_->Edit1->setText(name);
     MessageRecorder messages;
-    QVERIFY(Confirm(*dialog_, *form_, Way::ClickOk)); // the dialog closes after a failure too
+    QVERIFY(Confirm(*dialog_, table, Way::ClickOk)); // the dialog closes after a failure too
 
     QCOMPARE(messages.texts(), QStringList{QStringLiteral("Datei \"") + name +
                                            QStringLiteral("\" konnte nicht geschrieben werden!")});
@@ -569,7 +569,7 @@ void TestExportDialog::failures() {
 void TestExportDialog::readOnlyFolder() {
     if (testkit::RunningAsRoot())
         QSKIP("running as root: folder permissions are not enforced");
-    testkit::FillGrid(*form_, kExampleRows);
+    const ResultTable table = testkit::TableOf(kExampleRows);
     const QString folder = path(QStringLiteral("nurlesen"));
     QVERIFY(QDir().mkdir(folder));
     const QString target = QDir(folder).filePath(QStringLiteral("FAP_PREIS.CSV"));
@@ -577,7 +577,7 @@ void TestExportDialog::readOnlyFolder() {
     QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));
     dialog_->Edit1->setText(target);
     MessageRecorder messages;
-    const bool closed = Confirm(*dialog_, *form_, Way::ClickOk);
+    const bool closed = Confirm(*dialog_, table, Way::ClickOk);
     QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     QVERIFY(closed);
     QCOMPARE(messages.texts(), QStringList{ExportFailureText(target)});
@@ -599,21 +599,22 @@ void TestExportDialog::enterAndOkAreTheSame() {
 
     MessageRecorder messages;
     testkit::RunRange(*form_, QStringLiteral("0.5"), QStringLiteral("12"), QStringLiteral("0.75"));
-    form_->Options.Veterinary = true;
+    testkit::SetOptions(*form_, {.Veterinary = true}); // the click runs the range again
+    const ResultTable table = form_->Table();
     const QString target = path(QStringLiteral("same.csv"));
     dialog_->Edit1->setText(target);
     dialog_->RadioGroup2->setItemIndex(format);
     dialog_->cbMeta->setChecked(meta);
 
     messages.clear();
-    QVERIFY(Confirm(*dialog_, *form_, Way::EnterInFileName));
+    QVERIFY(Confirm(*dialog_, table, Way::EnterInFileName));
     const QStringList byEnter = messages.texts();
     QList<QByteArray> enterLines;
     QVERIFY(testkit::SplitFileLines(ReadFile(target), enterLines));
     QVERIFY(QFile::remove(target));
 
     messages.clear();
-    QVERIFY(Confirm(*dialog_, *form_, Way::ClickOk));
+    QVERIFY(Confirm(*dialog_, table, Way::ClickOk));
     const QStringList byClick = messages.texts();
     QList<QByteArray> clickLines;
     QVERIFY(testkit::SplitFileLines(ReadFile(target), clickLines));
@@ -640,7 +641,6 @@ void TestExportDialog::cancelWritesNothing_data() {
 void TestExportDialog::cancelWritesNothing() {
     QFETCH(QString, how);
 
-    testkit::FillGrid(*form_, kExampleRows);
     const QString target = path(QStringLiteral("nie.csv"));
     TdlgFAP_EXPORT& d = *dialog_;
     d.Edit1->setText(target);
@@ -667,7 +667,7 @@ void TestExportDialog::cancelWritesNothing() {
                 guard->reject();
         });
     // Through the main window's button, as the user opens it.
-    form_->btExport->click();
+    testkit::Child<QPushButton>(*form_, "btExport")->click();
     QVERIFY(!*timedOut);
     QVERIFY(!d.isVisible());
     QCOMPARE(d.result(), int(QDialog::Rejected));
@@ -676,7 +676,7 @@ void TestExportDialog::cancelWritesNothing() {
 }
 
 void TestExportDialog::choicesCarryOver() {
-    testkit::FillGrid(*form_, kExampleRows);
+    const ResultTable table = testkit::TableOf(kExampleRows);
     TdlgFAP_EXPORT& d = *dialog_;
     const QString target = path(QStringLiteral("behalten.csv"));
 
@@ -688,7 +688,7 @@ void TestExportDialog::choicesCarryOver() {
         QTest::keyClicks(d.Edit1, target);
         d.CancelBtn->click();
     });
-    d.ExecFor(*form_);
+    d.ExecFor(table);
     QVERIFY(!QFile::exists(target));
 
     // Second opening: the choices are still there; OK uses them.
@@ -702,7 +702,7 @@ void TestExportDialog::choicesCarryOver() {
         d.Button1->click();
     });
     MessageRecorder messages;
-    d.ExecFor(*form_);
+    d.ExecFor(table);
     QCOMPARE(index, 1);
     QVERIFY(!checked);
     QCOMPARE(name, target);
@@ -717,14 +717,14 @@ void TestExportDialog::choicesCarryOver() {
 }
 
 void TestExportDialog::nameAsTypedRefersToWorkingDirectory() {
-    testkit::FillGrid(*form_, kExampleRows);
+    const ResultTable table = testkit::TableOf(kExampleRows);
     const QString before = QDir::currentPath();
     QVERIFY(QDir::setCurrent(dir_.path()));
     // A leading blank is part of the name: nothing is trimmed.
     const QString name = QStringLiteral(" Preise März.csv");
     dialog_->Edit1->setText(name);
     MessageRecorder messages;
-    const bool closed = Confirm(*dialog_, *form_, Way::EnterInFileName);
+    const bool closed = Confirm(*dialog_, table, Way::EnterInFileName);
     QDir::setCurrent(before);
     QVERIFY(closed);
     QCOMPARE(messages.texts(), QStringList{ExportCountText(2, name)});

@@ -5,6 +5,7 @@
 // fapkalk-cli does.
 #include "outputtestkit.h"
 #include "ui/main/FAP_Main.h"
+#include "ui/mainwindowkit.h"
 #include "ui/output/FAP_Export.h"
 
 #include <QApplication>
@@ -33,29 +34,30 @@ constexpr const char* kMoment = "1796652309";
 // exit status of the child.
 int WriteWindowExport() {
     testkit::MessageRecorder messages;
-    TForm1 form(QStringList{QStringLiteral("fapkalk"), QStringLiteral("/noini")});
+    TForm1 form(testkit::kNoIni);
+    const testkit::MainControls ui(form);
     TdlgFAP_EXPORT dialog;
-    form.ShowExport = [&] { dialog.ExecFor(form); };
+    form.SetExportOpener([&](const ResultTable& table) { dialog.ExecFor(table); });
     form.show();
-    form.btErweitertClick();
+    ui.btErweitert->click();
 
     const auto type = [](QLineEdit* field, const QString& text) {
         field->setFocus();
         field->selectAll();
         QTest::keyClicks(field, text);
     };
-    type(form.eFAPBASIS, QStringLiteral("0,5"));
-    type(form.eBis, QStringLiteral("1"));
-    type(form.Edit1, QStringLiteral("0,5"));
+    type(ui.eFAPBASIS, QStringLiteral("0,5"));
+    type(ui.eBis, QStringLiteral("1"));
+    type(ui.Edit1, QStringLiteral("0,5"));
     const QStringList switches =
         qEnvironmentVariable(kSwitchesVariable).split(u' ', Qt::SkipEmptyParts);
     if (switches.contains(QStringLiteral("--aep")))
-        QTest::mouseClick(form.spFAPAEP, Qt::LeftButton);
+        QTest::mouseClick(ui.spFAPAEP, Qt::LeftButton);
     if (switches.contains(QStringLiteral("--narcotic")))
-        QTest::mouseClick(form.sbSG, Qt::LeftButton);
+        QTest::mouseClick(ui.sbSG, Qt::LeftButton);
     if (switches.contains(QStringLiteral("--veterinary")))
-        QTest::mouseClick(form.sbVet, Qt::LeftButton);
-    QTest::mouseClick(form.btBerechnen, Qt::LeftButton);
+        QTest::mouseClick(ui.sbVet, Qt::LeftButton);
+    QTest::mouseClick(ui.btBerechnen, Qt::LeftButton);
 
     const bool xls = qEnvironmentVariable(kLayoutVariable) == QStringLiteral("xls");
     dialog.RadioGroup2->button(xls ? 1 : 0)->setChecked(true);
@@ -64,7 +66,7 @@ int WriteWindowExport() {
     testkit::WhenVisible(
         &dialog, [&dialog] { QTest::mouseClick(dialog.Button1, Qt::LeftButton); },
         [&dialog] { dialog.reject(); });
-    QTest::mouseClick(form.btExport, Qt::LeftButton);
+    QTest::mouseClick(ui.btExport, Qt::LeftButton);
     const bool written = messages.texts().size() == 1 &&
                          messages.texts().constFirst().startsWith(QStringLiteral("Es wurden "));
     if (!written)

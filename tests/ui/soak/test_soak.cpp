@@ -10,12 +10,14 @@
 // replay the same session.
 #include "soak_model.h"
 
+#include "app/StartProgram.h"
 #include "pricing/engine.h"
 #include "pricing/numbers.h"
 #include "tools/messages.h"
 #include "ui/main/FAP_Main.h"
 #include "ui/main/ResultGrid.h"
 #include "ui/main/Widgets.h"
+#include "ui/mainwindowkit.h"
 #include "ui/output/FAP_Export.h"
 #include "ui/output/Fap_DetMore.h"
 
@@ -139,6 +141,8 @@ public:
                                           : tools::MessageAnswer::Closed;
         });
         detail_.JvFormPlacement1->IniFileName = IniPath();
+        // As the start-up wires it: Export in the detail window is the main window's.
+        detail_.SetExportAction([this] { form_->btExportClick(); });
         MakeWindow();
     }
     ~Soak() {
@@ -179,7 +183,7 @@ private:
         return answer;
     }
     RunInputs Fields() const {
-        return {Std(form_->eFAPBASIS->text()), Std(form_->eBis->text()), Std(form_->Edit1->text())};
+        return {Std(ui_->eFAPBASIS->text()), Std(ui_->eBis->text()), Std(ui_->Edit1->text())};
     }
     // A run that btBerechnenClick starts: the run, then the focus to eFAPBASIS.
     void BerechnenRun(Expectation& e) {
@@ -213,6 +217,8 @@ private:
     Model model_;
     QString dir_;
     std::unique_ptr<TForm1> form_;
+    std::unique_ptr<testkit::MainControls> ui_; // of form_
+    int rowLimit_ = kRangeRowLimit;             // what form_ is told at each range run
     TdlgFAP_EXPORT export_;
     TDetMore detail_;
     tools::MessageHandler previousHandler_;
@@ -227,12 +233,15 @@ private:
 };
 
 void Soak::MakeWindow() {
-    form_ = std::make_unique<TForm1>(
-        QStringList{QStringLiteral("fapkalk"), QStringLiteral("/inidest:") + IniPath()});
-    form_->MaxRangeRows = kRangeRowLimit;
-    TForm1* form = form_.get();
-    form_->ShowExport = [this, form] { export_.ExecFor(*form); };
-    form_->ShowDetail = [this, form] { detail_.ShowFor(*form); };
+    MainWindowSettings settings;
+    settings.MaxRangeRows = [this] { return rowLimit_; };
+    rowLimit_ = kRangeRowLimit;
+    ui_.reset();
+    form_ = CreateMainWindow(
+        QStringList{QStringLiteral("fapkalk"), QStringLiteral("/inidest:") + IniPath()}, settings);
+    ui_ = std::make_unique<testkit::MainControls>(*form_);
+    form_->SetExportOpener([this](const ResultTable& table) { export_.ExecFor(table); });
+    form_->SetDetailOpener([this](const ResultTable& table) { detail_.ShowFor(table); });
     form_->show();
     form_->activateWindow();
     if (!QTest::qWaitForWindowExposed(form_.get()) || !QTest::qWaitForWindowActive(form_.get()))
@@ -297,7 +306,7 @@ bool Soak::Check(const Expectation& e) {
     }
     if (!answers_.empty())
         return Fail("a question was answered that the model did not expect");
-    if (f.IsCalculating() || f.GroupBox2->isVisible() || QApplication::overrideCursor())
+    if (f.IsCalculating() || ui_->GroupBox2->isVisible() || QApplication::overrideCursor())
         return Fail("a run did not end cleanly (running, progress box or busy cursor left)");
     if (form_->isVisible() && !QApplication::activeModalWidget()) {
         Reactivate(); // after a modal window, when the activation has not come back yet
@@ -305,28 +314,28 @@ bool Soak::Check(const Expectation& e) {
             return Fail("the main window is not the active window");
     }
     QWidget* focus = QApplication::focusWidget();
-    if (e.focusVat && focus != f.edUST)
+    if (e.focusVat && focus != ui_->edUST)
         return Fail("the focus should be on the VAT field");
-    if (e.focusBase && !e.focusVat && focus != f.eFAPBASIS)
+    if (e.focusBase && !e.focusVat && focus != ui_->eFAPBASIS)
         return Fail("the focus should be on eFAPBASIS");
 
     // Switches and modes.
-    if (!(f.Options == model_.options))
+    if (!(f.Options() == model_.options))
         return Fail("calculation switches differ from the model");
-    if (f.sbStern->isEnabled() != model_.sternEnabled ||
-        f.rgRechenModi->itemIndex() != (model_.options.Homeopathic ? 1 : 0))
+    if (ui_->sbStern->isEnabled() != model_.sternEnabled ||
+        ui_->rgRechenModi->itemIndex() != (model_.options.Homeopathic ? 1 : 0))
         return Fail("calculation mode controls differ from the model");
     const QColor red(255, 0, 0), black(0, 0, 0), blue(0, 0, 255);
-    if (TextColour(f.sbSG) != (model_.options.Narcotic ? red : black) ||
-        TextColour(f.sbVet) != (model_.options.Veterinary ? red : black) ||
-        TextColour(f.sbStern) != (model_.options.NotReimbursable ? red : black) ||
-        TextColour(f.spFAPAEP) != (model_.options.AepInput ? blue : black))
+    if (TextColour(ui_->sbSG) != (model_.options.Narcotic ? red : black) ||
+        TextColour(ui_->sbVet) != (model_.options.Veterinary ? red : black) ||
+        TextColour(ui_->sbStern) != (model_.options.NotReimbursable ? red : black) ||
+        TextColour(ui_->spFAPAEP) != (model_.options.AepInput ? blue : black))
         return Fail("a switch caption shows the wrong state");
-    if (f.RangeMode != model_.rangeMode)
+    if (f.RangeMode() != model_.rangeMode)
         return Fail("RangeMode differs from the model");
     const bool aep = model_.options.AepInput;
-    const QString title = f.GroupBox1->title();
-    const QString price = f.lbvon->text();
+    const QString title = ui_->GroupBox1->title();
+    const QString price = ui_->lbvon->text();
     if (model_.rangeMode
             ? (price != QStringLiteral("Von") ||
                title != (aep ? QStringLiteral("Apothekeneinkaufspreis:")
@@ -337,12 +346,12 @@ bool Soak::Check(const Expectation& e) {
                     "'");
 
     // The VAT field and factor.
-    if (f.VatFactor != model_.vatFactor || !IsReachableVatFactor(f.VatFactor))
-        return Fail("VatFactor " + std::to_string(f.VatFactor) + ", model " +
+    if (f.VatFactor() != model_.vatFactor || !IsReachableVatFactor(f.VatFactor()))
+        return Fail("VatFactor " + std::to_string(f.VatFactor()) + ", model " +
                     std::to_string(model_.vatFactor));
-    if (f.VatEdited != model_.vatEdited || Std(f.edUST->text()) != model_.vatText)
+    if (f.VatEdited() != model_.vatEdited || Std(ui_->edUST->text()) != model_.vatText)
         return Fail("VAT field text or edited state differs from the model");
-    const QColor base = f.edUST->palette().color(QPalette::Base);
+    const QColor base = ui_->edUST->palette().color(QPalette::Base);
     const QColor want = model_.vatColour == VatColour::Lime     ? QColor(0, 255, 0)
                         : model_.vatColour == VatColour::Yellow ? QColor(255, 255, 0)
                                                                 : red;
@@ -350,19 +359,19 @@ bool Soak::Check(const Expectation& e) {
         return Fail("VAT field background wrong");
 
     // The price fields keep to the key filter's rules.
-    for (QLineEdit* field : {f.eFAPBASIS, f.eBis, f.Edit1}) {
+    for (QLineEdit* field : {ui_->eFAPBASIS, ui_->eBis, ui_->Edit1}) {
         const QString text = field->text();
         if (text.contains(u',') || text.count(u'.') > 1)
             return Fail("price field holds a comma or two points: " + Std(text));
-        if (field != f.Edit1 && text != text.toUpper())
+        if (field != ui_->Edit1 && text != text.toUpper())
             return Fail("lower-case letter in an upper-case field: " + Std(text));
     }
 
     // Single-mode labels.
-    const std::pair<QLabel*, const std::string*> labels[] = {{f.lbFAP, &model_.lbFAP},
-                                                             {f.lbAEP, &model_.lbAEP},
-                                                             {f.lbKP, &model_.lbKP},
-                                                             {f.lbAVP, &model_.lbAVP}};
+    const std::pair<QLabel*, const std::string*> labels[] = {{ui_->lbFAP, &model_.lbFAP},
+                                                             {ui_->lbAEP, &model_.lbAEP},
+                                                             {ui_->lbKP, &model_.lbKP},
+                                                             {ui_->lbAVP, &model_.lbAVP}};
     for (int i = 0; i < 4; ++i) {
         const std::string text = Std(labels[i].first->text());
         if (text != *labels[i].second)
@@ -421,19 +430,19 @@ static bool GridTextsWellFormed(const std::vector<GridRow>& grid, std::string& w
 
 void Soak::LeaveVatIfFocused() {
     // Declined and refused texts send the focus back; the user leaves again.
-    for (int attempt = 0; attempt < 3 && QApplication::focusWidget() == form_->edUST; ++attempt) {
+    for (int attempt = 0; attempt < 3 && QApplication::focusWidget() == ui_->edUST; ++attempt) {
         Note(" <Tab out of VAT>");
-        Step([&] { QTest::keyClick(form_->edUST, Qt::Key_Tab); },
+        Step([&] { QTest::keyClick(ui_->edUST, Qt::Key_Tab); },
              [&](Expectation& e) { ApplyVat(e); });
     }
 }
 
 void Soak::EnsureRangeMode(bool range) {
-    if (form_->RangeMode == range)
+    if (form_->RangeMode() == range)
         return;
     LeaveVatIfFocused();
     Note(range ? " <Erweitert>" : " <Normal>");
-    Step([&] { QTest::mouseClick(form_->btErweitert, Qt::LeftButton); },
+    Step([&] { QTest::mouseClick(ui_->btErweitert, Qt::LeftButton); },
          [&](Expectation& e) {
              model_.ToggleMode();
              e.focusBase = true;
@@ -460,9 +469,9 @@ void Soak::TypeInto(QLineEdit* field, char32_t key) {
          [&](Expectation& e) {
              if (key != 13)
                  return;
-             if (field == form_->eFAPBASIS && !model_.rangeMode) {
+             if (field == ui_->eFAPBASIS && !model_.rangeMode) {
                  BerechnenRun(e);
-             } else if (field == form_->Edit1) {
+             } else if (field == ui_->Edit1) {
                  model_.Run(Fields(), e); // the focus went to the grid first
              }
          });
@@ -478,14 +487,14 @@ void Soak::Retype(QLineEdit* field, const std::string& text) {
 void Soak::ClickSwitch(QPushButton* button) {
     // The speed buttons take no focus: the VAT field may keep it, and a run
     // that moves the focus to eFAPBASIS then leaves the field.
-    const bool vatFocused = QApplication::focusWidget() == form_->edUST;
+    const bool vatFocused = QApplication::focusWidget() == ui_->edUST;
     Step([&] { QTest::mouseClick(button, Qt::LeftButton); },
          [&](Expectation& e) {
-             if (button == form_->sbSG)
+             if (button == ui_->sbSG)
                  model_.ClickNarcotic();
-             else if (button == form_->sbVet)
+             else if (button == ui_->sbVet)
                  model_.ClickVet();
-             else if (button == form_->sbStern) {
+             else if (button == ui_->sbStern) {
                  if (!model_.sternEnabled)
                      return; // a disabled button takes no click
                  model_.ClickStern();
@@ -505,10 +514,10 @@ void Soak::Act(ActionKind kind) {
     case ActionKind::TypeBase:
     case ActionKind::TypeBis:
     case ActionKind::TypeStep: {
-        QLineEdit* field = kind == ActionKind::TypeBase  ? f.eFAPBASIS
-                           : kind == ActionKind::TypeBis ? f.eBis
-                                                         : f.Edit1;
-        if (field != f.eFAPBASIS)
+        QLineEdit* field = kind == ActionKind::TypeBase  ? ui_->eFAPBASIS
+                           : kind == ActionKind::TypeBis ? ui_->eBis
+                                                         : ui_->Edit1;
+        if (field != ui_->eFAPBASIS)
             EnsureRangeMode(true);
         FocusField(field, gen_.Chance(30));
         const int keys = gen_.Uniform(1, 6);
@@ -521,15 +530,15 @@ void Soak::Act(ActionKind kind) {
         break;
     }
     case ActionKind::ClearField: {
-        QLineEdit* fields[] = {f.eFAPBASIS, f.eBis, f.Edit1};
-        QLineEdit* field = fields[f.RangeMode ? gen_.Uniform(0, 2) : 0];
+        QLineEdit* fields[] = {ui_->eFAPBASIS, ui_->eBis, ui_->Edit1};
+        QLineEdit* field = fields[f.RangeMode() ? gen_.Uniform(0, 2) : 0];
         Retype(field, gen_.Chance(10) ? std::string() : gen_.ShortPrice(0, 300));
         if (gen_.Chance(30))
             TypeInto(field, 13);
         break;
     }
     case ActionKind::TypeVat: {
-        if (QApplication::focusWidget() != f.edUST) {
+        if (QApplication::focusWidget() != ui_->edUST) {
             LeaveVatIfFocused();
             const bool accelerator = gen_.Chance(40);
             Note(accelerator ? " <Alt+U>" : " <click>");
@@ -540,10 +549,10 @@ void Soak::Act(ActionKind kind) {
                                                                     : form_.get(),
                                         Qt::Key_U, Qt::AltModifier);
                     else
-                        QTest::mouseClick(f.edUST, Qt::LeftButton);
+                        QTest::mouseClick(ui_->edUST, Qt::LeftButton);
                 },
                 [](Expectation&) {});
-            if (QApplication::focusWidget() != f.edUST) {
+            if (QApplication::focusWidget() != ui_->edUST) {
                 Fail("the VAT field did not take the focus");
                 break;
             }
@@ -556,18 +565,18 @@ void Soak::Act(ActionKind kind) {
             // (a selected "4" typed over with "4").
             int changes = 0;
             const QMetaObject::Connection counting =
-                QObject::connect(f.edUST, &QLineEdit::textChanged, [&changes] { ++changes; });
-            Step([&] { TypeKey(f.edUST, key); },
+                QObject::connect(ui_->edUST, &QLineEdit::textChanged, [&changes] { ++changes; });
+            Step([&] { TypeKey(ui_->edUST, key); },
                  [&](Expectation&) {
                      if (changes > 0)
-                         model_.VatTextChanged(Std(f.edUST->text()));
+                         model_.VatTextChanged(Std(ui_->edUST->text()));
                  });
             QObject::disconnect(counting);
         }
         const int end = gen_.Uniform(0, 9);
         if (end < 4) {
             Note(" <Enter>");
-            Step([&] { QTest::keyClick(f.edUST, Qt::Key_Return); },
+            Step([&] { QTest::keyClick(ui_->edUST, Qt::Key_Return); },
                  [&](Expectation& e) { ApplyVat(e); });
         } else if (end < 7) {
             LeaveVatIfFocused();
@@ -575,22 +584,22 @@ void Soak::Act(ActionKind kind) {
         break;
     }
     case ActionKind::ClickNarcotic:
-        ClickSwitch(f.sbSG);
+        ClickSwitch(ui_->sbSG);
         break;
     case ActionKind::ClickVet:
-        ClickSwitch(f.sbVet);
+        ClickSwitch(ui_->sbVet);
         break;
     case ActionKind::ClickStern:
-        ClickSwitch(f.sbStern);
+        ClickSwitch(ui_->sbStern);
         break;
     case ActionKind::ClickFapAep:
-        ClickSwitch(f.spFAPAEP);
+        ClickSwitch(ui_->spFAPAEP);
         break;
     case ActionKind::ClickMode: {
         LeaveVatIfFocused();
         const int index = gen_.Uniform(0, 1);
         Note(" item " + std::to_string(index));
-        Step([&] { ClickRadio(f.rgRechenModi->button(index)); },
+        Step([&] { ClickRadio(ui_->rgRechenModi->button(index)); },
              [&](Expectation& e) {
                  if (index == (model_.options.Homeopathic ? 1 : 0))
                      return; // the selected item again: nothing new
@@ -601,13 +610,13 @@ void Soak::Act(ActionKind kind) {
     }
     case ActionKind::KeyMode: {
         LeaveVatIfFocused();
-        QRadioButton* current = f.rgRechenModi->button(f.rgRechenModi->itemIndex());
+        QRadioButton* current = ui_->rgRechenModi->button(ui_->rgRechenModi->itemIndex());
         Step([&] { current->setFocus(Qt::TabFocusReason); }, [](Expectation&) {});
         const Qt::Key key = gen_.Chance(50) ? Qt::Key_Down : Qt::Key_Up;
         Note(key == Qt::Key_Down ? " <Down>" : " <Up>");
         Step([&] { QTest::keyClick(QApplication::focusWidget(), key); },
              [&](Expectation& e) {
-                 const int index = f.rgRechenModi->itemIndex();
+                 const int index = ui_->rgRechenModi->itemIndex();
                  if (index == (model_.options.Homeopathic ? 1 : 0))
                      return;
                  model_.SelectMode(index);
@@ -616,11 +625,11 @@ void Soak::Act(ActionKind kind) {
         break;
     }
     case ActionKind::ToggleMode:
-        EnsureRangeMode(!f.RangeMode);
+        EnsureRangeMode(!f.RangeMode());
         break;
     case ActionKind::Berechnen:
         LeaveVatIfFocused();
-        Step([&] { QTest::mouseClick(f.btBerechnen, Qt::LeftButton); },
+        Step([&] { QTest::mouseClick(ui_->btBerechnen, Qt::LeftButton); },
              [&](Expectation& e) { BerechnenRun(e); });
         break;
     case ActionKind::SmallRange: {
@@ -628,14 +637,14 @@ void Soak::Act(ActionKind kind) {
         const std::string von = gen_.ShortPrice(0.01, 150);
         const double from =
             ParsePrice(QString::fromStdString(von).replace(u',', u'.').toStdString());
-        Retype(f.eFAPBASIS, von);
-        Retype(f.eBis, gen_.ShortPrice(from, from + 20));
-        Retype(f.Edit1, gen_.ShortPrice(0.05, 2));
+        Retype(ui_->eFAPBASIS, von);
+        Retype(ui_->eBis, gen_.ShortPrice(from, from + 20));
+        Retype(ui_->Edit1, gen_.ShortPrice(0.05, 2));
         if (gen_.Chance(50)) {
-            TypeInto(f.Edit1, 13);
+            TypeInto(ui_->Edit1, 13);
         } else {
             LeaveVatIfFocused();
-            Step([&] { QTest::mouseClick(f.btBerechnen, Qt::LeftButton); },
+            Step([&] { QTest::mouseClick(ui_->btBerechnen, Qt::LeftButton); },
                  [&](Expectation& e) { BerechnenRun(e); });
         }
         break;
@@ -653,7 +662,7 @@ void Soak::Act(ActionKind kind) {
     case ActionKind::Export:
         EnsureRangeMode(true);
         LeaveVatIfFocused();
-        ExportNow(f.btExport);
+        ExportNow(ui_->btExport);
         break;
     case ActionKind::Placement:
         LeaveVatIfFocused();
@@ -674,42 +683,42 @@ void Soak::LongRange(bool abort) {
     EnsureRangeMode(true);
     const std::string von = gen_.ShortPrice(0.01, 50);
     const double from = ParsePrice(QString::fromStdString(von).replace(u',', u'.').toStdString());
-    Retype(f.eFAPBASIS, von);
-    Retype(f.eBis, gen_.ShortPrice(from + 1000, from + 3000));
-    Retype(f.Edit1, gen_.ShortPrice(0.01, 0.2));
+    Retype(ui_->eFAPBASIS, von);
+    Retype(ui_->eBis, gen_.ShortPrice(from + 1000, from + 3000));
+    Retype(ui_->Edit1, gen_.ShortPrice(0.01, 0.2));
     LeaveVatIfFocused();
     if (!failure_.empty())
         return;
     const int after = gen_.Uniform(0, abort ? 3000 : 1500);
-    QPushButton* switches[] = {f.sbSG, f.sbVet, f.sbStern, f.spFAPAEP};
+    QPushButton* switches[] = {ui_->sbSG, ui_->sbVet, ui_->sbStern, ui_->spFAPAEP};
     QPushButton* button = switches[gen_.Uniform(0, 3)];
     Note(abort ? " Abbruch after " + std::to_string(after)
                : " " + Std(button->objectName()) + " after " + std::to_string(after));
     bool clicked = false;
     QTimer clicker;
     QObject::connect(&clicker, &QTimer::timeout, [&] {
-        if (clicked || !f.IsCalculating() || !f.GroupBox2->isVisible() ||
+        if (clicked || !f.IsCalculating() || !ui_->GroupBox2->isVisible() ||
             f.GridModel().rowCountExact() <= after)
             return;
         clicked = true;
-        QTest::mouseClick(abort ? f.btverab : button, Qt::LeftButton);
+        QTest::mouseClick(abort ? ui_->btverab : button, Qt::LeftButton);
     });
-    f.MaxRangeRows = kLongRangeRowLimit;
+    rowLimit_ = kLongRangeRowLimit;
     model_.setMaxRangeRows(kLongRangeRowLimit);
     Step(
         [&] {
             clicker.start(0);
-            QTest::mouseClick(f.btBerechnen, Qt::LeftButton);
+            QTest::mouseClick(ui_->btBerechnen, Qt::LeftButton);
             clicker.stop();
         },
         [&](Expectation& e) {
             if (clicked && !abort) {
                 // The run started again with the switch as it is now.
-                if (button == f.sbSG)
+                if (button == ui_->sbSG)
                     model_.ClickNarcotic();
-                else if (button == f.sbVet)
+                else if (button == ui_->sbVet)
                     model_.ClickVet();
-                else if (button == f.sbStern) {
+                else if (button == ui_->sbStern) {
                     if (model_.sternEnabled)
                         model_.ClickStern();
                 } else
@@ -723,7 +732,7 @@ void Soak::LongRange(bool abort) {
                     e.messages.pop_back();
             }
         });
-    f.MaxRangeRows = kRangeRowLimit;
+    rowLimit_ = kRangeRowLimit;
     model_.setMaxRangeRows(kRangeRowLimit);
     Note(clicked ? " (clicked in run)" : " (run ended first)");
 }
@@ -805,7 +814,7 @@ void Soak::ExportNow(QWidget* opener) {
                 QTest::mouseClick(button, Qt::LeftButton);
         },
         [&](Expectation& e) {
-            if (opener == form_->btExport)
+            if (opener == ui_->btExport)
                 Reactivate();
             if (exported) // else reported below
                 e.messages.push_back("Es wurden " +
@@ -845,7 +854,7 @@ void Soak::OpenDetail() {
         }
         QTest::mouseClick(detail_.BitBtn1, Qt::LeftButton);
     });
-    Step([&] { QTest::mouseClick(form_->btDetMore, Qt::LeftButton); },
+    Step([&] { QTest::mouseClick(ui_->btDetMore, Qt::LeftButton); },
          [&](Expectation& e) {
              Reactivate();
              // The messages of an export from the detail window were checked there.
@@ -870,7 +879,7 @@ void Soak::RecreateWindow() {
     f.move(place);
     QCoreApplication::processEvents();
     const QPoint before = f.pos();
-    Step([&] { QTest::mouseClick(f.Button2, Qt::LeftButton); }, [](Expectation&) {});
+    Step([&] { QTest::mouseClick(ui_->Button2, Qt::LeftButton); }, [](Expectation&) {});
     if (!failure_.empty())
         return;
     if (f.isVisible()) {
