@@ -25,7 +25,7 @@ $(RELEASE_DIR)/build.ninja: CMakeLists.txt | deps
 	cmake -S . -B $(RELEASE_DIR) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DFAPKALK_BUILD_TESTS=OFF
 
 $(TEST_DIR)/build.ninja: CMakeLists.txt | deps
-	cmake -S . -B $(TEST_DIR) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFAPKALK_SANITIZE=ON -DFAPKALK_BUILD_BENCH=OFF
+	cmake -S . -B $(TEST_DIR) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFAPKALK_SANITIZE=ON
 
 build: deps $(RELEASE_DIR)/build.ninja
 	cmake --build $(RELEASE_DIR)
@@ -89,7 +89,11 @@ soak: deps $(TEST_DIR)/build.ninja
 		UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 		./ui_soak_test_soak soak
 
-bench: build
+# Benchmarks are off unless asked for (they need libbenchmark-dev): this turns
+# them on in the Release build, so they land in $(RELEASE_DIR)/bench.
+bench: deps $(RELEASE_DIR)/build.ninja
+	cmake -S . -B $(RELEASE_DIR) -DFAPKALK_BUILD_BENCH=ON
+	cmake --build $(RELEASE_DIR)
 	@for b in $(RELEASE_DIR)/bench/bench_*; do echo "== $$b"; $$b --benchmark_repetitions=5 --benchmark_report_aggregates_only=true; done
 
 format:

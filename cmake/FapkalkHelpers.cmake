@@ -1,46 +1,27 @@
-# fapkalk_add_library(NAME DIRS dir... LIBS lib...)
-# A static library of every .cpp in the given folders (relative to the calling
-# CMakeLists), so adding a source file needs no CMake edit.
+# fapkalk_add_library(NAME SOURCES file... [LIBS lib...])
+# A static library of the listed sources (paths below src/). It carries the
+# project's options (fapkalk_options) and passes them on to whatever links it.
 function(fapkalk_add_library name)
-    cmake_parse_arguments(ARG "" "" "DIRS;LIBS;EXCLUDE" ${ARGN})
-    set(sources)
-    foreach(dir IN LISTS ARG_DIRS)
-        file(GLOB found CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/*.h)
-        list(APPEND sources ${found})
-    endforeach()
-    foreach(ex IN LISTS ARG_EXCLUDE)
-        list(FILTER sources EXCLUDE REGEX "${ex}")
-    endforeach()
-    list(FILTER sources INCLUDE REGEX "\\.cpp$|\\.h$")
-    set(cpps ${sources})
-    list(FILTER cpps INCLUDE REGEX "\\.cpp$")
-    if(cpps)
-        add_library(${name} STATIC ${sources})
-        target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src ${CMAKE_BINARY_DIR}/generated)
-        target_link_libraries(${name} PUBLIC ${ARG_LIBS})
-    else()
-        # Nothing to compile yet: a header-only interface keeps the dependants linking.
-        add_library(${name} INTERFACE)
-        target_include_directories(${name} INTERFACE ${PROJECT_SOURCE_DIR}/src ${CMAKE_BINARY_DIR}/generated)
-        target_link_libraries(${name} INTERFACE ${ARG_LIBS})
-    endif()
+    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+    list(TRANSFORM ARG_SOURCES PREPEND ${PROJECT_SOURCE_DIR}/src/)
+    add_library(${name} STATIC ${ARG_SOURCES})
+    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src ${CMAKE_BINARY_DIR}/generated)
+    target_link_libraries(${name} PUBLIC fapkalk_options ${ARG_LIBS})
 endfunction()
 
-# fapkalk_add_tests(DIR dir LIBS lib...)
-# One test executable per tests/<dir>/test_*.cpp; other .cpp files in the folder
-# are helpers linked into each of them.
+# fapkalk_add_tests(DIR dir TESTS name... [HELPERS file...] [LIBS lib...])
+# One test executable per name (tests/<dir>/<name>.cpp), each linked with the
+# helper sources of the folder; the ctest name is <dir>/<name>.
 function(fapkalk_add_tests)
-    cmake_parse_arguments(ARG "" "DIR" "LIBS" ${ARGN})
-    file(GLOB tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${ARG_DIR}/test_*.cpp)
-    file(GLOB helpers CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${ARG_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/${ARG_DIR}/*.h)
-    list(FILTER helpers EXCLUDE REGEX "/test_[^/]*\\.cpp$")
-    foreach(src IN LISTS tests)
-        get_filename_component(base ${src} NAME_WE)
-        string(REPLACE "/" "_" prefix ${ARG_DIR})
+    cmake_parse_arguments(ARG "" "DIR" "TESTS;HELPERS;LIBS" ${ARGN})
+    set(folder ${CMAKE_CURRENT_SOURCE_DIR}/${ARG_DIR})
+    list(TRANSFORM ARG_HELPERS PREPEND ${folder}/)
+    string(REPLACE "/" "_" prefix ${ARG_DIR})
+    foreach(base IN LISTS ARG_TESTS)
         set(target ${prefix}_${base})
-        add_executable(${target} ${src} ${helpers})
-        target_include_directories(${target} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/${ARG_DIR})
-        target_link_libraries(${target} PRIVATE Qt6::Test ${ARG_LIBS})
+        add_executable(${target} ${folder}/${base}.cpp ${ARG_HELPERS})
+        target_include_directories(${target} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR} ${folder})
+        target_link_libraries(${target} PRIVATE fapkalk_options Qt6::Test ${ARG_LIBS})
         target_compile_definitions(${target} PRIVATE
             FAPKALK_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
             FAPKALK_BINARY_DIR="${PROJECT_BINARY_DIR}")

@@ -1,6 +1,8 @@
 // The price engine: from a typed FAP (or AEP) to AEP, KP and AVP.
 #pragma once
 
+#include "pricing/exact_fp.h"
+
 #include <span>
 #include <string>
 

@@ -2,6 +2,8 @@
 // how a price text is read, the only money roundings, and the one display form.
 #pragma once
 
+#include "pricing/exact_fp.h"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>

@@ -1,0 +1,32 @@
+# The Qt-free sources (paths below src/), listed once: the libraries in
+# src/CMakeLists.txt and the fuzz targets in fuzz/CMakeLists.txt build from them.
+set(FAPKALK_PRICING_SOURCES
+    pricing/calc_run.cpp pricing/calc_run.h
+    pricing/cent_path.h
+    pricing/creation_time.cpp pricing/creation_time.h
+    pricing/engine.cpp pricing/engine.h
+    pricing/exact_fp.h
+    pricing/export_lines.cpp pricing/export_lines.h
+    pricing/file_writer.cpp pricing/file_writer.h
+    pricing/numbers.cpp pricing/numbers.h
+    pricing/price_rows.cpp pricing/price_rows.h
+    pricing/range_step.cpp pricing/range_step.h
+    pricing/reverse.cpp pricing/reverse.h
+    pricing/rounding_detail.h
+    pricing/tariff_tables.h pricing/tariffs.cpp
+    pricing/text_rules.h
+    pricing/options/option_types.h
+    pricing/options/price_key_filter.cpp pricing/options/price_key_filter.h
+    pricing/options/switch_rules.cpp pricing/options/switch_rules.h
+    pricing/options/vat_field.cpp pricing/options/vat_field.h)
+
+# fapkalk-cli without its main().
+set(FAPKALK_CLILIB_SOURCES
+    cli/cli_args.cpp cli/cli_args.h
+    cli/cli_help.cpp cli/cli_help.h
+    cli/cli_output.cpp cli/cli_output.h
+    cli/cli_run.cpp cli/cli_run.h
+    cli/cli_time.cpp cli/cli_time.h)
+
+# The settings file's reader and writer (Qt-free), fuzzed on its own.
+set(FAPKALK_PROFILE_FILE_SOURCES settings/profile_file.cpp settings/profile_file.h)
