@@ -47,7 +47,7 @@ public:
 
 private:
     void ShowProgress(int row, double price);
-    void Finish(int rowsWritten);
+    void Finish();
 
     ResultGridModel& grid_;
     Display display_;
