@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QWidget>
+#include <algorithm>
 
 namespace fapkalk {
 
@@ -24,6 +25,7 @@ RangeRun::Outcome RangeRun::Run(double von, double bis, double step, const CalcO
     display_.progressBox->raise();
     display_.gauge->setRange(GaugeCents(von), GaugeCents(bis));
     progressClock_.invalidate();
+    progressIntervalNs_ = 0;
 
     Outcome outcome;
     int row = 0;
@@ -46,11 +48,18 @@ RangeRun::Outcome RangeRun::Run(double von, double bis, double step, const CalcO
             if (row % 15 == 0) {
                 progressRow = row;
                 progressPrice = price;
-                if (!progressClock_.isValid() || progressClock_.elapsed() >= kProgressIntervalMs) {
-                    ShowProgress(row, price);
+                if (!progressClock_.isValid() ||
+                    progressClock_.nsecsElapsed() >= progressIntervalNs_) {
+                    // The update's cost includes the repaint it causes.
                     progressClock_.start();
+                    ShowProgress(row, price);
+                    QCoreApplication::processEvents();
+                    progressIntervalNs_ = std::max(kProgressIntervalMs * qint64(1'000'000),
+                                                   kUpdateSpacing * progressClock_.nsecsElapsed());
+                    progressClock_.start();
+                } else {
+                    QCoreApplication::processEvents();
                 }
-                QCoreApplication::processEvents();
             }
             ++row;
         }
