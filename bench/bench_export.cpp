@@ -33,15 +33,11 @@ constexpr int kRows = 1'000'000;
 
 const ResultTable& Table() {
     static const ResultTable table = [] {
-        auto store = std::make_shared<RowStore>();
-        store->setRowCount(kRows);
+        // The rows of the window's range 0.01 to 10000 in steps of 0.01.
         const CalcOptions options;
-        for (int row = 0; row < kRows; ++row) {
-            const double price = (row + 1) / 100.0;
-            const PriceResult r = CalcPrices(price, options, kDefaultVatFactor);
-            store->setRow(row, FormatPrice(price), FormatPrice(r.aep), FormatPrice(r.kp),
-                          FormatPrice(r.avp));
-        }
+        auto store = std::make_shared<RowStore>(options, kDefaultVatFactor, 0.01, 0.01);
+        for (int row = 0; row < kRows; ++row)
+            store->appendRow();
         ResultTable t;
         t.rows = std::move(store);
         t.criteria = {"0.01", "10000", "0.01", options};

@@ -16,9 +16,10 @@ namespace {
 constexpr int kRows = 1'000'000;
 
 void fill(fapkalk::ResultGridModel& model) {
-    model.setRowCount(kRows);
+    // The rows of a range from 12.50 in steps of 0.01.
+    model.startRun(fapkalk::CalcOptions{}, fapkalk::kDefaultVatFactor, 12.5, 0.01);
     for (int row = 0; row < kRows; ++row)
-        model.setRow(row, "     12.50", "     13.81", "     18.55", "     25.90");
+        model.appendRow();
     model.publish();
 }
 

@@ -1,12 +1,17 @@
-// A range run of a million rows in the real main window (offscreen platform),
-// and opening those rows in a second view as the detail window does.
+// A range run of 1,000,000 and of 10,000,000 rows in the real main window
+// (offscreen platform), and opening those rows in a second view as the detail
+// window does.
 //
-//   build/h3rel/bench/bench_range_gui
+//   QT_QPA_PLATFORM=offscreen build/release/bench/bench_range_gui
 //
-// Reported: wall time, rows, the process's resident memory growth during the
-// run (current and peak) and the messages shown (must be 0).
+// Reported per run: wall time and time per row, rows, the bytes the grid's
+// store holds per row, the process's resident memory growth during the run
+// (current and peak, per row and in MB) and the messages shown (must be 0).
+// The peak is reset before each run where the kernel allows it
+// (/proc/self/clear_refs), so a smaller run before does not hide it.
 #include "tools/messages.h"
 #include "ui/main/FAP_Main.h"
+#include "ui/main/ResultGrid.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -33,6 +38,14 @@ long statusKb(const char* key) {
     return value;
 }
 
+// Sets the peak (VmHWM) back to the current resident size.
+void resetPeak() {
+    if (std::FILE* file = std::fopen("/proc/self/clear_refs", "w")) {
+        std::fputs("5", file);
+        std::fclose(file);
+    }
+}
+
 int g_messages = 0;
 
 std::unique_ptr<fapkalk::TForm1> extendedWindow() {
@@ -44,18 +57,22 @@ std::unique_ptr<fapkalk::TForm1> extendedWindow() {
     return form;
 }
 
-// The range fields, found by their names in the window's layout.
-void enterRange(fapkalk::TForm1& form) {
+// The range fields, found by their names in the window's layout: from 0.01 in
+// steps of 0.01, as many rows as asked for.
+void enterRange(fapkalk::TForm1& form, long rows) {
     form.findChild<QLineEdit*>(QStringLiteral("eFAPBASIS"))->setText(QStringLiteral("0.01"));
-    form.findChild<QLineEdit*>(QStringLiteral("eBis"))->setText(QStringLiteral("10000"));
+    form.findChild<QLineEdit*>(QStringLiteral("eBis"))
+        ->setText(QString::number(double(rows) / 100.0, 'f', 2));
     form.findChild<QLineEdit*>(QStringLiteral("Edit1"))->setText(QStringLiteral("0.01"));
 }
 
-void BM_RangeRunMillionRows(benchmark::State& state) {
+void BM_RangeRun(benchmark::State& state) {
+    const long wanted = long(state.range(0));
     for (auto _ : state) {
         state.PauseTiming();
         auto form = extendedWindow();
-        enterRange(*form);
+        enterRange(*form, wanted);
+        resetPeak();
         const long rssBefore = statusKb("VmRSS:");
         const long peakBefore = statusKb("VmHWM:");
         g_messages = 0;
@@ -64,24 +81,37 @@ void BM_RangeRunMillionRows(benchmark::State& state) {
         form->RunCalculation();
 
         state.PauseTiming();
-        state.counters["rows"] = form->GridModel().rowCountExact();
-        state.counters["rss_growth_MB"] = double(statusKb("VmRSS:") - rssBefore) / 1024.0;
-        state.counters["peak_growth_MB"] = double(statusKb("VmHWM:") - peakBefore) / 1024.0;
+        const double rows = form->GridModel().rowCountExact();
+        const double rssGrowth = double(statusKb("VmRSS:") - rssBefore) * 1024.0;
+        const double peakGrowth = double(statusKb("VmHWM:") - peakBefore) * 1024.0;
+        state.counters["rows"] = rows;
+        state.counters["time_per_row"] = benchmark::Counter(
+            rows, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+        state.counters["store_B_per_row"] =
+            double(form->GridModel().snapshot()->memoryBytes()) / rows;
+        state.counters["rss_B_per_row"] = rssGrowth / rows;
+        state.counters["peak_B_per_row"] = peakGrowth / rows;
+        state.counters["peak_growth_MB"] = peakGrowth / (1024.0 * 1024.0);
         state.counters["messages"] = g_messages;
         form.reset();
         state.ResumeTiming();
     }
 }
-BENCHMARK(BM_RangeRunMillionRows)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_RangeRun)
+    ->Arg(1'000'000)
+    ->Arg(10'000'000)
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 void BM_OpenMillionRowSnapshot(benchmark::State& state) {
     auto form = extendedWindow();
-    enterRange(*form);
+    enterRange(*form, 1'000'000);
     form->RunCalculation();
     QTableView view;
     view.resize(521, 560);
     for (auto _ : state) {
-        // What the detail window does when it opens: take the texts, show them.
+        // What the detail window does when it opens: take the rows, show them.
         fapkalk::ResultGridModel detail(form->GridModel().snapshot());
         view.setModel(&detail);
         view.show();

@@ -1,6 +1,7 @@
 #include "pricing/calc_run.h"
 
 #include "pricing/numbers.h"
+#include "pricing/price_rows.h"
 #include "pricing/range_step.h"
 
 namespace fapkalk {
@@ -36,12 +37,8 @@ std::string RowLimitText(int maxRows) {
            " Zeilen begrenzt; die Berechnung wurde dort beendet.";
 }
 
-std::string FapCell(double price, const CalcOptions& options) {
-    return options.AepInput ? std::string(kAepPlaceholderCell) : FormatPrice(price);
-}
-
 std::string FapLabelText(double price, const CalcOptions& options) {
-    return options.AepInput ? std::string(kAepPlaceholderLabel) : FormatPrice(price);
+    return ShowsFapPlaceholder(options) ? std::string(kAepPlaceholderLabel) : FormatPrice(price);
 }
 
 } // namespace fapkalk

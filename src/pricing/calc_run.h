@@ -25,9 +25,9 @@ RangeCheck CheckRange(double von, double bis, double step);
 // The message a refused range shows (UTF-8); empty for Ok.
 std::string_view RangeCheckText(RangeCheck check);
 
-// The most rows one range run of the window writes (44 bytes of cell text a
-// row, so about 440 MB at the limit). A run that reaches it stops there and
-// keeps its rows; the message says so.
+// The most rows one range run of the window writes (its grid keeps about 9
+// bytes a row, so about 90 MB at the limit). A run that reaches it stops
+// there and keeps its rows; the message says so.
 inline constexpr int kMaxRangeRows = 10'000'000;
 std::string RowLimitText(int maxRows);
 
@@ -37,10 +37,8 @@ inline constexpr std::string_view kAepPlaceholderCell = "     0.00";
 // The FAP label of single mode after a run from an AEP (seven blanks, 11 characters).
 inline constexpr std::string_view kAepPlaceholderLabel = "       0.00";
 
-// Column 0 of a range row: FormatPrice of the price, or the placeholder when
-// the typed price is an AEP.
-std::string FapCell(double price, const CalcOptions& options);
-// The FAP label's text after a single run, in the same way.
+// The FAP label's text after a single run: FormatPrice of the price, or the
+// placeholder when the typed price is an AEP.
 std::string FapLabelText(double price, const CalcOptions& options);
 
 // The captions of the single-mode result panel; each is followed by its price.

@@ -54,8 +54,8 @@ AmountTooLarge::AmountTooLarge(const CalcOptions& options, double price, std::st
 
 RowCells CellsOf(double price, const PriceResult& result, const CalcOptions& options) {
     RowCells cells;
-    cells.fapPlaceholder = options.AepInput;
-    if (options.AepInput)
+    cells.fapPlaceholder = ShowsFapPlaceholder(options);
+    if (cells.fapPlaceholder)
         cells.aep = Shown(options, price, "AEP", result.aep);
     else {
         cells.fap = Shown(options, price, "FAP", price);
@@ -77,11 +77,12 @@ RowCells PriceRows::Row(double price) const {
     if (vatRate_ >= 0 && detail::SplitNearCents(price, near) &&
         detail::PricesNearCents(*table_, price, near, options_.Narcotic,
                                 static_cast<unsigned>(vatRate_), cents)) {
-        const std::int64_t fap = options_.AepInput ? 0 : detail::ShownNear(near.cents, near.drift);
+        const bool placeholder = ShowsFapPlaceholder(options_);
+        const std::int64_t fap = placeholder ? 0 : detail::ShownNear(near.cents, near.drift);
         const std::int64_t aep = detail::ShownNear(cents.aepCents, cents.aepDrift);
         if (fap >= 0 && aep >= 0) {
             RowCells cells;
-            cells.fapPlaceholder = options_.AepInput;
+            cells.fapPlaceholder = placeholder;
             cells.fap = ShownCents(fap);
             cells.aep = ShownCents(aep);
             cells.kp = {cents.fives.kp * 5, false};

@@ -19,11 +19,16 @@ namespace detail {
 struct PriceCents;
 }
 
+// A typed AEP leaves no FAP to show: the FAP cell and the FAP label hold
+// placeholders (kAepPlaceholderCell, kAepPlaceholderLabel in calc_run.h).
+inline bool ShowsFapPlaceholder(const CalcOptions& options) noexcept {
+    return options.AepInput;
+}
+
 // What the cells of one result row show: exactly the FormatPrice texts of the
 // typed price, AEP, KP and AVP, held as numbers.
 struct RowCells {
-    // AEP input: the FAP cell holds the placeholder kAepPlaceholderCell
-    // (calc_run.h) instead of the price.
+    // ShowsFapPlaceholder: column 0 holds the placeholder, not the price.
     bool fapPlaceholder = false;
     ShownPrice fap;
     ShownPrice aep;

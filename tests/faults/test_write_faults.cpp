@@ -93,13 +93,7 @@ int RoundOf(const QByteArray& text) {
 
 // A long export written slowly (a busy disk), so that it can be killed midway.
 int ChildSlowExport(const std::string& path) {
-    fapkalk::RowStore rows;
-    constexpr int kRows = 400'000;
-    rows.setRowCount(kRows);
-    const std::string a = fapkalk::FormatPrice(12.5), b = fapkalk::FormatPrice(13.81),
-                      c = fapkalk::FormatPrice(19.25), d = fapkalk::FormatPrice(24.35);
-    for (int i = 0; i < kRows; ++i)
-        rows.setRow(i, a, b, c, d);
+    const fapkalk::RowStore rows = *testkit::TableWithPrices(400'000).rows;
     const auto slow = [](int fd, const void* data, std::size_t size) -> ssize_t {
         ::usleep(20'000);
         return ::write(fd, data, size);
@@ -111,11 +105,7 @@ int ChildSlowExport(const std::string& path) {
 
 // The same export, small and quick: 0 written, 3 refused.
 int ChildExport(const std::string& path) {
-    fapkalk::RowStore rows;
-    rows.setRowCount(3);
-    for (int i = 0; i < 3; ++i)
-        rows.setRow(i, fapkalk::FormatPrice(i + 1), fapkalk::FormatPrice(i + 2),
-                    fapkalk::FormatPrice(i + 3), fapkalk::FormatPrice(i + 4));
+    const fapkalk::RowStore rows = *testkit::TableOfRun(1, 1, 3).rows;
     return fapkalk::WriteExportFile(path, rows, fapkalk::ExportLayout::Xls, nullptr).ok ? 0 : 3;
 }
 

@@ -2,6 +2,7 @@
 
 #include "pricing/calc_run.h"
 #include "pricing/numbers.h"
+#include "pricing/price_rows.h"
 #include "pricing/text_rules.h"
 #include "publisher.h"
 #include "settings/JvFormPlacement.h"
@@ -610,6 +611,9 @@ void TForm1::RunSingle(double von) {
     const PriceResult result = CalcPrices(von, options, vatFactor);
     if (result.refusal)
         tools::ShowMessage(this, QString::fromUtf8(result.refusal));
+    // An amount too large for its label is refused, never cut: AmountTooLarge
+    // takes the run's error path, and the labels stay as they were.
+    (void)CellsOf(von, result, options);
     lbFAP->setText(fromStd(FapLabelText(von, options)));
     lbAEP->setText(fromStd(FormatPrice(result.aep)));
     lbKP->setText(fromStd(FormatPrice(result.kp)));

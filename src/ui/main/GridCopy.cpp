@@ -1,5 +1,6 @@
 #include "ui/main/GridCopy.h"
 
+#include "pricing/export_lines.h"
 #include "ui/main/ResultGrid.h"
 
 #include <QClipboard>
@@ -42,20 +43,6 @@ private:
     QTableView* grid_;
 };
 
-bool isBlankOrControl(char c) {
-    return static_cast<unsigned char>(c) <= ' ';
-}
-
-void appendSpreadsheetCell(std::string& out, std::string_view text) {
-    while (!text.empty() && isBlankOrControl(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && isBlankOrControl(text.back()))
-        text.remove_suffix(1);
-    const std::size_t start = out.size();
-    out.append(text);
-    std::replace(out.begin() + std::ptrdiff_t(start), out.end(), '.', ',');
-}
-
 } // namespace
 
 std::vector<RowSpan> NormalizedRowSpans(std::vector<RowSpan> spans, int rowCount) {
@@ -82,28 +69,25 @@ std::vector<RowSpan> NormalizedRowSpans(std::vector<RowSpan> spans, int rowCount
     return merged;
 }
 
-std::string SpreadsheetCell(std::string_view text) {
-    std::string cell;
-    appendSpreadsheetCell(cell, text);
-    return cell;
-}
-
 std::string RowsAsSpreadsheetText(const RowStore& store, std::vector<RowSpan> spans) {
     const std::vector<RowSpan> rows = NormalizedRowSpans(std::move(spans), store.rowCount());
-    std::size_t rowTotal = 0;
-    for (const RowSpan& span : rows)
-        rowTotal += std::size_t(span.last - span.first) + 1;
     std::string text;
-    // Four cells of at most kCellChars, three tabs and the line end per row;
-    // longer texts only make the string grow once more.
-    text.reserve(rowTotal * (RowStore::kColumns * (RowStore::kCellChars + 1)));
+    if (store.isBlank()) {
+        if (!rows.empty())
+            text = "\t\t\t\n"; // the one empty row
+        return text;
+    }
+    // A row is the spreadsheet layout's line of the export (cells trimmed,
+    // decimal comma) with tabs for its semicolons and a bare line feed.
     for (const RowSpan& span : rows) {
-        for (int row = span.first; row <= span.last; ++row) {
-            for (int column = 0; column < RowStore::kColumns; ++column) {
-                appendSpreadsheetCell(text, store.cellText(row, column));
-                text.push_back(column + 1 < RowStore::kColumns ? '\t' : '\n');
-            }
-        }
+        store.forEachRow(span.first, span.last, [&text](const RowCells& cells) {
+            char line[kMaxRowLineSize];
+            char* end = WriteRowLine(line, ExportLayout::Xls, cells) - 2; // without CR LF
+            std::replace(line, end, ';', '\t');
+            *end++ = '\n';
+            text.append(line, end);
+            return true;
+        });
     }
     return text;
 }

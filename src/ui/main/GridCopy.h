@@ -4,13 +4,14 @@
 // The text is built from the grid's row store by plain functions (testable
 // without a clipboard); the key handler only hands it to the clipboard.
 // Selections are taken as row ranges, never as lists of cells, so a million
-// selected rows cost one pass over the store.
+// selected rows cost one pass over the store. Each row is written from its
+// numbers as the export's spreadsheet layout writes it, so a pasted row holds
+// the same cells as the XLS file.
 #pragma once
 
 #include <QObject>
 #include <span>
 #include <string>
-#include <string_view>
 #include <vector>
 
 class QItemSelection;
@@ -31,12 +32,8 @@ struct RowSpan {
 // touching spans joined, so every row appears once and in row order.
 std::vector<RowSpan> NormalizedRowSpans(std::vector<RowSpan> spans, int rowCount);
 
-// One cell as a spreadsheet reads it: blanks (and other control characters)
-// around the text removed, the decimal point turned into a comma. The digits
-// stay as the grid shows them.
-std::string SpreadsheetCell(std::string_view text);
-
 // The rows of the spans (normalized first), one line per row: the four cells
+// as a spreadsheet reads them (blanks around them removed, a decimal comma)
 // separated by tabs, every line ended by "\n". Empty when no row is selected.
 std::string RowsAsSpreadsheetText(const RowStore& store, std::vector<RowSpan> spans);
 

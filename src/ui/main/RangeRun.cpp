@@ -1,7 +1,6 @@
 #include "ui/main/RangeRun.h"
 
 #include "pricing/calc_run.h"
-#include "pricing/numbers.h"
 #include "tools/messages.h"
 #include "ui/main/ResultGrid.h"
 #include "ui/main/RunRules.h"
@@ -21,51 +20,56 @@ RangeRun::RangeRun(ResultGridModel& grid, const Display& display, RunState& stat
 RangeRun::Outcome RangeRun::Run(double von, double bis, double step, const CalcOptions& options,
                                 double vatFactor) {
     state_.LoopStarts();
-    grid_.setRowCount(1);
+    grid_.startRun(options, vatFactor, von, step);
     display_.progressBox->show();
     display_.progressBox->raise();
     display_.gauge->setRange(GaugeCents(von), GaugeCents(bis));
     progressClock_.invalidate();
+    progressIntervalNs_ = 0;
 
     Outcome outcome;
-    double price = von;
     int row = 0;
-    int written = 0;
     int progressRow = 0;
     double progressPrice = von;
     try {
-        while (!(price > bis) && !state_.StopRequested()) {
+        // The grid's store keeps the running sum: its next price is the last
+        // one plus the step.
+        for (double price = grid_.nextPrice(); !(price > bis) && !state_.StopRequested();
+             price = grid_.nextPrice()) {
             if (row >= maxRows_) {
                 outcome.limitReached = true;
                 break;
             }
-            const PriceResult result = CalcPrices(price, options, vatFactor);
-            if (result.refusal)
-                tools::ShowMessage(display_.window, QString::fromUtf8(result.refusal));
-            grid_.setRow(row, FapCell(price, options), FormatPrice(result.aep),
-                         FormatPrice(result.kp), FormatPrice(result.avp));
-            written = row + 1;
-            // The row for the next price is there before it is computed.
-            grid_.setRowCount(row + 2);
+            // An amount too large for its cell or a floating-point error ends
+            // the run here, before the row is added.
+            const RowCells cells = grid_.appendRow();
+            if (cells.refusal)
+                tools::ShowMessage(display_.window, QString::fromUtf8(cells.refusal));
             if (row % 15 == 0) {
                 progressRow = row;
                 progressPrice = price;
-                if (!progressClock_.isValid() || progressClock_.elapsed() >= kProgressIntervalMs) {
-                    ShowProgress(row, price);
+                if (!progressClock_.isValid() ||
+                    progressClock_.nsecsElapsed() >= progressIntervalNs_) {
+                    // The update's cost includes the repaint it causes.
                     progressClock_.start();
+                    ShowProgress(row, price);
+                    QCoreApplication::processEvents();
+                    progressIntervalNs_ = std::max(kProgressIntervalMs * qint64(1'000'000),
+                                                   kUpdateSpacing * progressClock_.nsecsElapsed());
+                    progressClock_.start();
+                } else {
+                    QCoreApplication::processEvents();
                 }
-                QCoreApplication::processEvents();
             }
             ++row;
-            price += step;
         }
     } catch (...) {
         // The rows computed so far stay as the result; the error is the caller's.
-        Finish(written);
+        Finish();
         throw;
     }
     ShowProgress(progressRow, progressPrice);
-    Finish(row);
+    Finish();
     return outcome;
 }
 
@@ -76,11 +80,7 @@ void RangeRun::ShowProgress(int row, double price) {
     display_.gauge->setValue(GaugeCents(price));
 }
 
-void RangeRun::Finish(int rowsWritten) {
-    // The row added for the next price goes again; the grid holds what was written.
-    grid_.setRowCount(std::max(rowsWritten, 1));
-    if (rowsWritten == 0)
-        grid_.clearRow(0); // nothing of an older run may pass for a result
+void RangeRun::Finish() {
     grid_.publish();
     display_.progressBox->hide();
 }

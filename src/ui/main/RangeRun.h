@@ -44,16 +44,22 @@ public:
 
     // At most 25 screen updates a second, however fast the rows come.
     static constexpr int kProgressIntervalMs = 40;
+    // An update costs the views work that grows with the rows (Qt's header
+    // places every row anew), so updates are also spaced by this many times
+    // their own cost: they then take a bounded share of any run, and a run
+    // stays linear in its rows.
+    static constexpr int kUpdateSpacing = 10;
 
 private:
     void ShowProgress(int row, double price);
-    void Finish(int rowsWritten);
+    void Finish();
 
     ResultGridModel& grid_;
     Display display_;
     RunState& state_;
     int maxRows_;
     QElapsedTimer progressClock_;
+    qint64 progressIntervalNs_ = 0;
 };
 
 } // namespace fapkalk

@@ -1,112 +1,72 @@
 #include "ui/main/ResultGrid.h"
 
+#include "pricing/calc_run.h"
+
 #include <algorithm>
-#include <cstring>
 
 namespace fapkalk {
 
 // ---------------------------------------------------------------- RowStore
 
-RowStore::RowStore() {
-    setRowCount(1);
+RowStore::RowStore() : prices_(options_, kDefaultVatFactor) {}
+
+RowStore::RowStore(const CalcOptions& options, double vatFactor, double von, double step)
+    : options_(options), prices_(options, vatFactor), step_(step), next_(von) {}
+
+RowCells RowStore::appendRow() {
+    const RowCells cells = prices_.Row(next_);
+    if (rows_ % kRowsPerMark == 0) {
+        const int mark = rows_ / kRowsPerMark;
+        if (mark % kMarksPerChunk == 0)
+            chunks_.push_back(std::make_shared<Chunk>());
+        else if (chunks_.back().use_count() > 1)
+            chunks_.back() = std::make_shared<Chunk>(*chunks_.back());
+        chunks_.back()->marks[std::size_t(mark % kMarksPerChunk)] = next_;
+    }
+    ++rows_;
+    // The run's own addition: every price after a mark is found again this way.
+    next_ += step_;
+    return cells;
 }
 
-std::string_view RowStore::cellText(int row, int column) const {
+double RowStore::priceOf(int row) const {
+    const int mark = row / kRowsPerMark;
+    double price =
+        chunks_[std::size_t(mark / kMarksPerChunk)]->marks[std::size_t(mark % kMarksPerChunk)];
+    for (int i = mark * kRowsPerMark; i < row; ++i)
+        price += step_;
+    return price;
+}
+
+RowCells RowStore::cellsOf(int row) const {
+    return prices_.Row(priceOf(row));
+}
+
+std::string RowStore::cellText(int row, int column) const {
     if (row < 0 || row >= rows_ || column < 0 || column >= kColumns)
         return {};
-    const Cell& cell = chunks_[std::size_t(row / kChunkRows)]->rows[row % kChunkRows][column];
-    if (cell.length == kLongText) {
-        auto it = longTexts_.find(longKey(row, column));
-        return it == longTexts_.end() ? std::string_view() : std::string_view(it->second);
-    }
-    return {cell.text, cell.length};
-}
-
-RowStore::Row& RowStore::writableRow(int row) {
-    std::shared_ptr<Chunk>& chunk = chunks_[std::size_t(row / kChunkRows)];
-    if (chunk.use_count() > 1)
-        chunk = std::make_shared<Chunk>(*chunk);
-    return chunk->rows[row % kChunkRows];
-}
-
-void RowStore::writeCell(int row, int column, Cell& cell, std::string_view text) {
-    if (cell.length == kLongText)
-        longTexts_.erase(longKey(row, column));
-    if (text.size() > std::size_t(kCellChars)) {
-        cell.length = kLongText;
-        longTexts_[longKey(row, column)] = std::string(text);
-        return;
-    }
-    cell.length = std::uint8_t(text.size());
-    if (!text.empty())
-        std::memcpy(cell.text, text.data(), text.size());
-}
-
-void RowStore::setCell(int row, int column, std::string_view text) {
-    if (row < 0 || row >= rows_ || column < 0 || column >= kColumns)
-        return;
-    writeCell(row, column, writableRow(row)[column], text);
-}
-
-void RowStore::setRow(int row, std::string_view c0, std::string_view c1, std::string_view c2,
-                      std::string_view c3) {
-    if (row < 0 || row >= rows_)
-        return;
-    Row& cells = writableRow(row);
-    writeCell(row, 0, cells[0], c0);
-    writeCell(row, 1, cells[1], c1);
-    writeCell(row, 2, cells[2], c2);
-    writeCell(row, 3, cells[3], c3);
-}
-
-void RowStore::clearRow(int row) {
-    if (row < 0 || row >= rows_)
-        return;
-    Row& cells = writableRow(row);
-    for (int column = 0; column < kColumns; ++column)
-        writeCell(row, column, cells[column], {});
-}
-
-void RowStore::setRowCount(int rows) {
-    rows = std::max(rows, 0);
-    if (rows == rows_)
-        return;
-    const std::size_t chunksNeeded = (std::size_t(rows) + kChunkRows - 1) / kChunkRows;
-    if (rows < rows_) {
-        longTexts_.erase(longTexts_.lower_bound(longKey(rows, 0)), longTexts_.end());
-        chunks_.resize(chunksNeeded);
-        rows_ = rows;
-        return;
-    }
-    // Rows between the old count and the end of the last kept chunk may still
-    // hold texts from before a shrink; rows added must come up empty.
-    const int oldRows = rows_;
-    const int keptCapacity =
-        int(std::min<std::size_t>(chunks_.size() * kChunkRows, std::size_t(rows)));
-    rows_ = rows;
-    for (int row = oldRows; row < keptCapacity; ++row) {
-        Row& cells = writableRow(row);
-        for (Cell& cell : cells)
-            cell.length = 0;
-    }
-    while (chunks_.size() < chunksNeeded)
-        chunks_.push_back(std::make_shared<Chunk>());
+    char text[kShownTextSize];
+    return std::string(text, WriteCellText(text, cellsOf(row), column));
 }
 
 std::size_t RowStore::memoryBytes() const {
-    std::size_t bytes = chunks_.capacity() * sizeof(std::shared_ptr<Chunk>);
-    bytes += chunks_.size() * sizeof(Chunk);
-    for (const auto& [key, text] : longTexts_)
-        bytes += sizeof(key) + sizeof(text) + text.capacity() + 32;
-    return bytes;
+    return sizeof(*this) + chunks_.capacity() * sizeof(chunks_[0]) + chunks_.size() * sizeof(Chunk);
+}
+
+std::size_t WriteCellText(char* out, const RowCells& cells, int column) {
+    if (column == 0 && cells.fapPlaceholder) {
+        std::copy(kAepPlaceholderCell.begin(), kAepPlaceholderCell.end(), out);
+        return kAepPlaceholderCell.size();
+    }
+    const ShownPrice* shown[] = {&cells.fap, &cells.aep, &cells.kp, &cells.avp};
+    WriteShownText(out, *shown[column]);
+    return kShownTextSize;
 }
 
 // --------------------------------------------------------- ResultGridModel
 
 ResultGridModel::ResultGridModel(QObject* parent)
-    : QAbstractTableModel(parent), store_(std::make_shared<RowStore>()) {
-    shownRows_ = store_->rowCount();
-}
+    : QAbstractTableModel(parent), store_(std::make_shared<RowStore>()) {}
 
 ResultGridModel::ResultGridModel(std::shared_ptr<const RowStore> snapshot, QObject* parent)
     : QAbstractTableModel(parent), readOnly_(true) {
@@ -125,51 +85,31 @@ void ResultGridModel::setSnapshot(std::shared_ptr<const RowStore> snapshot) {
                       : std::make_shared<RowStore>();
     shownRows_ = store_->rowCount();
     dirtyFrom_ = -1;
+    cachedRow_ = -1;
     endResetModel();
 }
 
 RowStore& ResultGridModel::writable() {
+    // A snapshot keeps the store it was given; the rows go on in a copy, which
+    // shares the chunks of marks until it writes them.
     if (store_.use_count() > 1)
         store_ = std::make_shared<RowStore>(*store_);
     return *store_;
 }
 
-void ResultGridModel::markDirty(int row) {
-    if (dirtyFrom_ < 0 || row < dirtyFrom_)
-        dirtyFrom_ = row;
-}
-
-void ResultGridModel::setRowCount(int rows) {
+void ResultGridModel::startRun(const CalcOptions& options, double vatFactor, double von,
+                               double step) {
     if (readOnly_)
         return;
-    rows = std::max(rows, 1);
-    const int oldRows = store_->rowCount();
-    if (rows == oldRows)
-        return;
-    writable().setRowCount(rows);
-    markDirty(std::min(oldRows, rows));
+    store_ = std::make_shared<RowStore>(options, vatFactor, von, step);
+    cachedRow_ = -1;
+    dirtyFrom_ = 0; // every row the views show is another one now
 }
 
-void ResultGridModel::setRow(int row, std::string_view c0, std::string_view c1, std::string_view c2,
-                             std::string_view c3) {
-    if (readOnly_ || row < 0 || row >= store_->rowCount())
-        return;
-    writable().setRow(row, c0, c1, c2, c3);
-    markDirty(row);
-}
-
-void ResultGridModel::setCell(int row, int column, std::string_view text) {
-    if (readOnly_ || row < 0 || row >= store_->rowCount())
-        return;
-    writable().setCell(row, column, text);
-    markDirty(row);
-}
-
-void ResultGridModel::clearRow(int row) {
-    if (readOnly_ || row < 0 || row >= store_->rowCount())
-        return;
-    writable().clearRow(row);
-    markDirty(row);
+RowCells ResultGridModel::appendRow() {
+    if (readOnly_)
+        return {};
+    return writable().appendRow();
 }
 
 void ResultGridModel::publish() {
@@ -208,10 +148,17 @@ int ResultGridModel::columnCount(const QModelIndex& parent) const {
 }
 
 QVariant ResultGridModel::data(const QModelIndex& index, int role) const {
-    if (role != Qt::DisplayRole || !index.isValid())
+    if (role != Qt::DisplayRole || !index.isValid() || store_->isBlank())
         return {};
-    const std::string_view text = store_->cellText(index.row(), index.column());
-    return QString::fromLatin1(text.data(), qsizetype(text.size()));
+    const int row = index.row();
+    if (row >= store_->rowCount())
+        return {};
+    if (row != cachedRow_) {
+        cachedCells_ = store_->cellsOf(row);
+        cachedRow_ = row;
+    }
+    char text[kShownTextSize];
+    return QString::fromLatin1(text, qsizetype(WriteCellText(text, cachedCells_, index.column())));
 }
 
 Qt::ItemFlags ResultGridModel::flags(const QModelIndex& index) const {

@@ -1,31 +1,32 @@
-// The cell texts of the result grid and the Qt models that show them.
+// The rows of the result grid and the Qt models that show them.
 //
-// A range run writes up to millions of rows of four short price texts. Holding
-// them as QStrings in a QTableWidget costs hundreds of bytes per cell, so the
-// texts live in a compact store of fixed cells, and the grid is a QTableView
-// over a model that reads the store.
+// A range run writes up to ten million rows. The grid keeps what it needs to
+// produce them, not their texts: the switches and the VAT factor of the run,
+// the step, and every kRowsPerMark-th price of the running sum. Any other
+// row's price is the running sum taken on from the mark before it, the same
+// additions the run made, and a row's cells are computed when they are asked
+// for (PriceRows, pricing/price_rows.h), as the run computed them. A row costs
+// a quarter of a byte; the texts are exactly the FormatPrice texts.
+//
+//   RowStore store;                        // one empty row: the grid before any run
+//   RowStore run(options, vat, von, step); // the rows of a run, none yet
+//   run.nextPrice();                       // the price of the row appendRow adds
+//   run.appendRow();                       // computes it and adds it
+//   run.cellText(row, column);             // the text a cell shows
+//   run.forEachRow(first, last, f);        // f(const RowCells&) for rows in order
 //
 // The calculation run writes the main window's model; the export dialog and
-// the detail window get a snapshot of its store (ResultTable.h):
-//
-//   grid.rowCountExact();          // rows in the store, always >= 1
-//   grid.cellText(row, column);    // ASCII text of one cell, column 0..3
-//   auto snap = grid.snapshot();   // shared, immutable copy of all texts (O(1))
-//   ResultGridModel view(snap);    // read-only model over a snapshot, e.g. for
-//                                  // the detail window's QTableView
-//
-// A snapshot is cheap because the store is copy-on-write: the main grid keeps
-// writing into its own copy of the rows it changes and the snapshot's holder
-// keeps seeing the texts as they were when it was taken.
+// the detail window get a snapshot of its store (ResultTable.h), which later
+// rows do not change: the model copies a store it shares before it writes.
 #pragma once
+
+#include "pricing/price_rows.h"
 
 #include <QAbstractTableModel>
 #include <array>
-#include <cstdint>
-#include <map>
+#include <cstddef>
 #include <memory>
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace fapkalk {
@@ -33,59 +34,79 @@ namespace fapkalk {
 class RowStore {
 public:
     static constexpr int kColumns = 4;
-    // A FormatPrice text is 10 characters; longer texts (prices of ten million
-    // euros and more) are kept aside, so the common case stays 44 bytes a row.
-    static constexpr int kCellChars = 10;
+    // One price in this many rows is kept; reading a row adds the step at most
+    // kRowsPerMark - 1 times.
+    static constexpr int kRowsPerMark = 32;
 
+    // One empty row, as the grid shows before any run.
     RowStore();
+    // The rows of a run from von by step, with these switches and this VAT
+    // factor throughout. No row yet: it shows one empty row until the first.
+    RowStore(const CalcOptions& options, double vatFactor, double von, double step);
 
-    int rowCount() const noexcept { return rows_; }
+    // At least 1: a store without rows shows one empty row.
+    int rowCount() const noexcept { return rows_ > 0 ? rows_ : 1; }
+    // True for the one empty row of a store without rows.
+    bool isBlank() const noexcept { return rows_ == 0; }
+    const CalcOptions& options() const noexcept { return options_; }
 
-    // The text of one cell; empty for a cell never written. The view stays valid
-    // until this store is changed (a snapshot is never changed).
-    std::string_view cellText(int row, int column) const;
+    // The running sum's next price: von, then the price before plus step.
+    double nextPrice() const noexcept { return next_; }
+    // Computes the row of nextPrice() and adds it; the running sum moves on by
+    // the step. Throws what PriceRows::Row throws (FloatError, AmountTooLarge)
+    // and then adds nothing. A row the engine refuses (price 0) is added with
+    // its zeros; the cells say so (refusal).
+    RowCells appendRow();
 
-    // Changes. Call them only on a store that nobody else shares (the
-    // ResultGridModel copies a shared store before it writes). Rows added by
-    // setRowCount are empty. setRowCount(0) is allowed here; the grid keeps >= 1.
-    void setRowCount(int rows);
-    void setCell(int row, int column, std::string_view text);
-    void setRow(int row, std::string_view c0, std::string_view c1, std::string_view c2,
-                std::string_view c3);
-    void clearRow(int row);
+    // The price and the cells of row 0 .. rowCount() - 1 of a store with rows.
+    // Every row held was computed once by appendRow, so they cannot fail.
+    double priceOf(int row) const;
+    RowCells cellsOf(int row) const;
 
-    // Bytes held for the cell texts (for tests and measurements).
+    // The text of one cell: a FormatPrice text, the AEP placeholder in column
+    // 0, or empty (the empty row, a row or column outside the table).
+    std::string cellText(int row, int column) const;
+
+    // Calls f(const RowCells&) for the rows first to last (inclusive, within
+    // the table, store with rows), in order, while f returns true; cheaper
+    // than cellsOf row by row. Returns false when f stopped it.
+    template <class F> bool forEachRow(int first, int last, F&& f) const {
+        double price = priceOf(first);
+        for (int row = first; row <= last; ++row) {
+            if (!f(prices_.Row(price)))
+                return false;
+            price += step_;
+        }
+        return true;
+    }
+
+    // Bytes held for the rows (for tests and measurements).
     std::size_t memoryBytes() const;
 
 private:
-    struct Cell {
-        std::uint8_t length;
-        char text[kCellChars];
-    };
-    using Row = std::array<Cell, kColumns>;
-    static constexpr int kChunkRows = 4096;
+    static constexpr int kMarksPerChunk = 4096;
     struct Chunk {
-        Row rows[kChunkRows];
+        std::array<double, kMarksPerChunk> marks;
     };
-    static constexpr std::uint8_t kLongText = 0xff;
 
-    Row& writableRow(int row);
-    void writeCell(int row, int column, Cell& cell, std::string_view text);
-    static std::int64_t longKey(int row, int column) {
-        return std::int64_t(row) * kColumns + column;
-    }
-
+    CalcOptions options_;
+    PriceRows prices_;
+    double step_ = 0;
+    double next_ = 0;
+    int rows_ = 0;
     // Chunks are shared between copies of a store and copied when written.
     std::vector<std::shared_ptr<Chunk>> chunks_;
-    int rows_ = 0;
-    std::map<std::int64_t, std::string> longTexts_;
 };
 
+// The text a cell of a row shows, written to out (kShownTextSize characters
+// at most); returns its length. Column 0 of an AEP row is the placeholder.
+std::size_t WriteCellText(char* out, const RowCells& cells, int column);
+
 // A table model of four columns over a RowStore. The main window's model owns
-// its store and writes it (setRowCount, setRow, ...); a model built from a
-// snapshot is read-only. The view learns about new or removed rows only in
-// publish(), so a long run can write rows fast and show them a few times a
-// second; rowCountExact() and cellText() always read the store itself.
+// its store and writes it (startRun, appendRow); a model built from a snapshot
+// is read-only. The views learn about new rows only in publish(), so a long
+// run can add rows fast and show them a few times a second; rowCountExact()
+// and cellText() always read the store itself.
 class ResultGridModel : public QAbstractTableModel {
     Q_OBJECT
 
@@ -96,19 +117,18 @@ public:
     explicit ResultGridModel(std::shared_ptr<const RowStore> snapshot, QObject* parent = nullptr);
 
     int rowCountExact() const { return store_->rowCount(); }
-    std::string_view cellText(int row, int column) const { return store_->cellText(row, column); }
+    std::string cellText(int row, int column) const { return store_->cellText(row, column); }
     std::shared_ptr<const RowStore> snapshot() const { return store_; }
     bool isReadOnly() const { return readOnly_; }
 
     // Shows another snapshot (read-only models only); resets the views.
     void setSnapshot(std::shared_ptr<const RowStore> snapshot);
 
-    // Writing (main grid only). rows is kept >= 1.
-    void setRowCount(int rows);
-    void setRow(int row, std::string_view c0, std::string_view c1, std::string_view c2,
-                std::string_view c3);
-    void setCell(int row, int column, std::string_view text);
-    void clearRow(int row);
+    // Writing (main grid only). startRun replaces the rows by a run's store
+    // without rows (one empty row); appendRow and nextPrice as RowStore's.
+    void startRun(const CalcOptions& options, double vatFactor, double von, double step);
+    double nextPrice() const { return store_->nextPrice(); }
+    RowCells appendRow();
 
     // Tells the views what changed since the last publish.
     void publish();
@@ -120,12 +140,14 @@ public:
 
 private:
     RowStore& writable();
-    void markDirty(int row);
 
     std::shared_ptr<RowStore> store_;
     bool readOnly_ = false;
     int shownRows_ = 1;  // rows the views know about
-    int dirtyFrom_ = -1; // lowest row written since the last publish, -1 for none
+    int dirtyFrom_ = -1; // lowest row rewritten since the last publish, -1 for none
+    // The row data() computed last: a view asks for its four cells in turn.
+    mutable int cachedRow_ = -1;
+    mutable RowCells cachedCells_;
 };
 
 } // namespace fapkalk

@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <algorithm>
 #include <new>
 #include <utility>
 
@@ -33,28 +34,36 @@ ExportResult WriteExportFile(const std::string& path, const RowStore& rows, Expo
             result.error = writer.error();
             return result;
         }
-        std::string chunk = ExportFileHead(header);
-        chunk.reserve(kChunkBytes + 256);
-        ExportLineBuilder builder(layout);
-        const int count = rows.rowCount();
-        for (int row = 0; row < count; ++row) {
-            const ExportRow cells{rows.cellText(row, 0), rows.cellText(row, 1),
-                                  rows.cellText(row, 2), rows.cellText(row, 3)};
-            builder.AppendRow(chunk, cells);
-            if (chunk.size() >= kChunkBytes) {
-                if (!writer.Append(chunk)) {
-                    result.error = writer.error();
-                    return result;
-                }
-                chunk.clear();
-            }
+        // Lines are collected in one buffer and handed to the writer a chunk
+        // at a time.
+        std::string buffer = ExportFileHead(header);
+        std::size_t used = buffer.size();
+        buffer.resize(std::max(used, kChunkBytes) + kMaxRowLineSize);
+        bool written = true;
+        if (rows.isBlank()) {
+            // The one empty row of a grid before any run: four empty cells.
+            std::string line;
+            ExportLineBuilder(layout).AppendRow(line, ExportRow{});
+            buffer.replace(used, line.size(), line);
+            used += line.size();
+        } else {
+            // Lines written from the rows' numbers, as fapkalk-cli writes them.
+            written = rows.forEachRow(0, rows.rowCount() - 1, [&](const RowCells& cells) {
+                used =
+                    std::size_t(WriteRowLine(buffer.data() + used, layout, cells) - buffer.data());
+                if (used < kChunkBytes)
+                    return true;
+                const bool appended = writer.Append(std::string_view(buffer.data(), used));
+                used = 0;
+                return appended;
+            });
         }
-        if (!writer.Append(chunk) || !writer.Commit()) {
+        if (!written || !writer.Append(std::string_view(buffer.data(), used)) || !writer.Commit()) {
             result.error = writer.error();
             return result;
         }
         result.ok = true;
-        result.rows = count;
+        result.rows = rows.rowCount();
     } catch (const std::bad_alloc&) {
         // The writer's destructor drops the temporary file; the target stays.
         result.error = "Nicht genügend Arbeitsspeicher";

@@ -40,13 +40,13 @@ std::unique_ptr<fapkalk::TForm1> MakeMainWindow() {
     return form;
 }
 
-fapkalk::ResultTable TableOf(const std::vector<GridRow>& rows,
-                             const fapkalk::TableCriteria& criteria) {
-    auto store = std::make_shared<fapkalk::RowStore>();
-    if (!rows.empty())
-        store->setRowCount(int(rows.size()));
-    for (std::size_t i = 0; i < rows.size(); ++i)
-        store->setRow(int(i), rows[i][0], rows[i][1], rows[i][2], rows[i][3]);
+fapkalk::ResultTable TableOfRun(double von, double step, int count,
+                                const fapkalk::CalcOptions& options,
+                                const fapkalk::TableCriteria& criteria) {
+    auto store =
+        std::make_shared<fapkalk::RowStore>(options, fapkalk::kDefaultVatFactor, von, step);
+    for (int i = 0; i < count; ++i)
+        store->appendRow();
     fapkalk::ResultTable table;
     table.rows = std::move(store);
     table.criteria = criteria;
@@ -54,16 +54,7 @@ fapkalk::ResultTable TableOf(const std::vector<GridRow>& rows,
 }
 
 fapkalk::ResultTable TableWithPrices(int n) {
-    auto store = std::make_shared<fapkalk::RowStore>();
-    store->setRowCount(n);
-    for (int i = 0; i < n; ++i) {
-        const double price = (i + 1) / 100.0;
-        store->setRow(i, fapkalk::FormatPrice(price), fapkalk::FormatPrice(price * 1.1),
-                      fapkalk::FormatPrice(price * 1.5), fapkalk::FormatPrice(price * 1.7));
-    }
-    fapkalk::ResultTable table;
-    table.rows = std::move(store);
-    return table;
+    return TableOfRun(0.01, 0.01, n);
 }
 
 void RunRange(fapkalk::TForm1& form, const QString& von, const QString& bis,

@@ -41,16 +41,16 @@ private:
     tools::MessageHandler previous_;
 };
 
-using GridRow = std::array<std::string, 4>;
-
 // A main window in extended mode, nothing shown, its openers unset.
 std::unique_ptr<fapkalk::TForm1> MakeMainWindow();
 
-// A result table of the given cell texts (no rows: the one empty row a grid
-// always has) with these criteria.
-fapkalk::ResultTable TableOf(const std::vector<GridRow>& rows,
-                             const fapkalk::TableCriteria& criteria = {});
-// n rows of FormatPrice texts: FAP 0.01 * (i + 1) and three other prices.
+// A result table of a range run as the main window's grid keeps it: count
+// rows of the running sum from von by step under options, VAT 10 % (count 0:
+// the one empty row of a grid before any run), with these criteria.
+fapkalk::ResultTable TableOfRun(double von, double step, int count,
+                                const fapkalk::CalcOptions& options = {},
+                                const fapkalk::TableCriteria& criteria = {});
+// n rows from 0.01 in steps of 0.01, no switches.
 fapkalk::ResultTable TableWithPrices(int n);
 
 // Runs a range in the main window through its calculation run.

@@ -97,7 +97,7 @@ private slots:
     void closeBoxHides();
     void exportFromDetailIsExportFromMain_data();
     void exportFromDetailIsExportFromMain();
-    void millionRowsOpenQuickly();
+    void millionRowsOpenWithoutWorkPerRow();
     void placementSection();
     void tallerThanTheScreenIsHeldToIt();
 
@@ -472,23 +472,22 @@ void TestDetailWindow::exportFromDetailIsExportFromMain() {
              QStringList({ExportCountText(rows, fromMain), ExportCountText(rows, fromDetail)}));
 }
 
-void TestDetailWindow::millionRowsOpenQuickly() {
+void TestDetailWindow::millionRowsOpenWithoutWorkPerRow() {
+    // Opening does no work per row: the window shows the main grid's store
+    // itself (no copy), rows of one fixed height (no row measured), and the
+    // view computes the cells it paints, when it paints them.
     constexpr int n = 1'000'000;
     const ResultTable table = testkit::TableWithPrices(n);
-    QElapsedTimer clock;
-    clock.start();
     detail_->FillFrom(table);
-    const qint64 ms = clock.elapsed();
-    qInfo("opening with %d rows: %lld ms", n, ms);
+    QCOMPARE(detail_->GridModel().snapshot().get(), table.rows.get());
     QCOMPARE(detail_->GridModel().rowCountExact(), n);
     QCOMPARE(detail_->StringGrid1->model()->rowCount(), n);
-    QCOMPARE(detail_->GridModel().cellText(n - 1, 0), table.rows->cellText(n - 1, 0));
+    const QHeaderView* rows = detail_->StringGrid1->verticalHeader();
+    QCOMPARE(rows->sectionResizeMode(0), QHeaderView::Fixed);
+    QCOMPARE(rows->sectionResizeMode(n - 1), QHeaderView::Fixed);
+    QCOMPARE(rows->sectionSize(n - 1), rows->defaultSectionSize());
     QCOMPARE(detail_->StringGrid1->model()->index(n - 1, 3).data().toString().toStdString(),
-             std::string(table.rows->cellText(n - 1, 3)));
-    if (testkit::SanitizedBuild())
-        QVERIFY2(ms <= 2000, "even a sanitized build opens a million rows within 2 s");
-    else
-        QVERIFY2(ms <= 200, "a million rows open within 0.2 s");
+             table.rows->cellText(n - 1, 3));
 }
 
 void TestDetailWindow::placementSection() {

@@ -74,9 +74,10 @@ bool DateLineWithin(const QByteArray& line, QDateTime before, const QDateTime& a
     return false;
 }
 
-const std::vector<testkit::GridRow> kExampleRows = {
-    {"      0.50", "     12.34", "    123.45", "   1234.56"},
-    {"      1.00", "      9.99", "     10.00", "  99999.99"}};
+// Two rows of a range run: FAP 0.50 and 1.00 with the narcotics surcharge.
+ResultTable ExampleTable(const TableCriteria& criteria = {}) {
+    return testkit::TableOfRun(0.5, 0.5, 2, CalcOptions{.Narcotic = true}, criteria);
+}
 
 } // namespace
 
@@ -262,10 +263,10 @@ void TestExportDialog::example_data() {
     const QList<QByteArray> headerRest = {"  Preise: Basis: FAP von: 0.5 bis: 1 Staffel: 0.5",
                                           "  Kalkulationsmodus: Standardberechnung",
                                           "  Kennzeichen: Suchtgift   "};
-    const QList<QByteArray> xls = {"FAP ;AEP ;KP ;AVP ", "0,50;12,34;123,45;1234,56",
-                                   "1,00;9,99;10,00;99999,99"};
-    const QList<QByteArray> fixed = {"FAP ;AEP ;KP ;AVP ", "      050     1234    12345   123456",
-                                     "      100      999     1000  9999999"};
+    const QList<QByteArray> xls = {"FAP ;AEP ;KP ;AVP ", "0,50;0,58;1,35;1,75",
+                                   "1,00;1,16;2,15;2,90"};
+    const QList<QByteArray> fixed = {"FAP ;AEP ;KP ;AVP ", "      050      058      135      175",
+                                     "      100      116      215      290"};
     QTest::newRow("xls with header") << 1 << true << headerRest + xls;
     QTest::newRow("xls without header") << 1 << false << xls;
     QTest::newRow("fixed with header") << 0 << true << headerRest + fixed;
@@ -277,8 +278,7 @@ void TestExportDialog::example() {
     QFETCH(bool, meta);
     QFETCH(QList<QByteArray>, tail);
 
-    const ResultTable table =
-        testkit::TableOf(kExampleRows, {"0.5", "1", "0.5", CalcOptions{.Narcotic = true}});
+    const ResultTable table = ExampleTable({"0.5", "1", "0.5", CalcOptions{.Narcotic = true}});
 
     const QString target = path(QStringLiteral("FAP_PREIS.CSV"));
     dialog_->Edit1->setText(target);
@@ -444,7 +444,7 @@ void TestExportDialog::headerFromMainWindow() {
     testkit::SetOptions(*form_, options);
     // The criteria come from the main window; the rows are not this test's subject.
     ResultTable table = form_->Table();
-    table.rows = testkit::TableOf(kExampleRows).rows;
+    table.rows = ExampleTable().rows;
     const QString target = path(QStringLiteral("kopf.csv"));
     dialog_->Edit1->setText(target);
     QVERIFY(Confirm(*dialog_, table, Way::ClickOk));
@@ -475,7 +475,7 @@ void TestExportDialog::headerShowsFieldsEditedAfterTheRun() {
 }
 
 void TestExportDialog::countMessageOnlyAfterTheFileIsWritten() {
-    const ResultTable table = testkit::TableOf(kExampleRows);
+    const ResultTable table = ExampleTable();
     const QString target = path(QStringLiteral("order.csv"));
     QVERIFY(testkit::WriteFile(target, "old content\r\n"));
     dialog_->Edit1->setText(target);
@@ -494,8 +494,8 @@ void TestExportDialog::countMessageOnlyAfterTheFileIsWritten() {
     QVERIFY(closed);
     QCOMPARE(texts, QStringList{ExportCountText(2, target)});
     // When the user reads the count, the file already holds the rows.
-    QCOMPARE(fileAtMessage, FileBytes({"FAP ;AEP ;KP ;AVP ", "0,50;12,34;123,45;1234,56",
-                                       "1,00;9,99;10,00;99999,99"}));
+    QCOMPARE(fileAtMessage,
+             FileBytes({"FAP ;AEP ;KP ;AVP ", "0,50;0,58;1,35;1,75", "1,00;1,16;2,15;2,90"}));
 }
 
 void TestExportDialog::failures_data() {
@@ -530,8 +530,7 @@ void TestExportDialog::failures() {
     QFETCH(int, failAfter);
     QFETCH(int, rows);
 
-    const ResultTable table =
-        rows == 2 ? testkit::TableOf(kExampleRows) : testkit::TableWithPrices(rows);
+    const ResultTable table = rows == 2 ? ExampleTable() : testkit::TableWithPrices(rows);
     if (!oldContent.isEmpty())
         QVERIFY(testkit::WriteFile(name, oldContent));
     const QStringList entriesBefore =
@@ -569,7 +568,7 @@ void TestExportDialog::failures() {
 void TestExportDialog::readOnlyFolder() {
     if (testkit::RunningAsRoot())
         QSKIP("running as root: folder permissions are not enforced");
-    const ResultTable table = testkit::TableOf(kExampleRows);
+    const ResultTable table = ExampleTable();
     const QString folder = path(QStringLiteral("nurlesen"));
     QVERIFY(QDir().mkdir(folder));
     const QString target = QDir(folder).filePath(QStringLiteral("FAP_PREIS.CSV"));
@@ -676,7 +675,7 @@ void TestExportDialog::cancelWritesNothing() {
 }
 
 void TestExportDialog::choicesCarryOver() {
-    const ResultTable table = testkit::TableOf(kExampleRows);
+    const ResultTable table = ExampleTable();
     TdlgFAP_EXPORT& d = *dialog_;
     const QString target = path(QStringLiteral("behalten.csv"));
 
@@ -706,8 +705,8 @@ void TestExportDialog::choicesCarryOver() {
     QCOMPARE(index, 1);
     QVERIFY(!checked);
     QCOMPARE(name, target);
-    QCOMPARE(ReadFile(target), FileBytes({"FAP ;AEP ;KP ;AVP ", "0,50;12,34;123,45;1234,56",
-                                          "1,00;9,99;10,00;99999,99"}));
+    QCOMPARE(ReadFile(target),
+             FileBytes({"FAP ;AEP ;KP ;AVP ", "0,50;0,58;1,35;1,75", "1,00;1,16;2,15;2,90"}));
 
     // A new dialog (a new run of the program) starts with the defaults again.
     TdlgFAP_EXPORT fresh;
@@ -717,7 +716,7 @@ void TestExportDialog::choicesCarryOver() {
 }
 
 void TestExportDialog::nameAsTypedRefersToWorkingDirectory() {
-    const ResultTable table = testkit::TableOf(kExampleRows);
+    const ResultTable table = ExampleTable();
     const QString before = QDir::currentPath();
     QVERIFY(QDir::setCurrent(dir_.path()));
     // A leading blank is part of the name: nothing is trimmed.

@@ -25,18 +25,9 @@ Q_DECLARE_METATYPE(fapkalk::CalcOptions)
 
 namespace {
 
-RowStore StoreOf(const std::vector<testkit::GridRow>& rows) {
-    RowStore store;
-    store.setRowCount(int(rows.size()));
-    for (std::size_t i = 0; i < rows.size(); ++i)
-        store.setRow(int(i), rows[i][0], rows[i][1], rows[i][2], rows[i][3]);
-    return store;
-}
-
-// Two rows of ten-character texts that are no tariff results.
+// Two rows of a range run: FAP 0.50 and 1.00 with the narcotics surcharge.
 RowStore ExampleStore() {
-    return StoreOf({{"      0.50", "     12.34", "    123.45", "   1234.56"},
-                    {"      1.00", "      9.99", "     10.00", "  99999.99"}});
+    return *testkit::TableOfRun(0.5, 0.5, 2, CalcOptions{.Narcotic = true}).rows;
 }
 
 const QList<QByteArray> kExampleHeader = {
@@ -90,10 +81,10 @@ void TestExportFile::example_data() {
     QTest::addColumn<bool>("withHeader");
     QTest::addColumn<QList<QByteArray>>("lines");
 
-    const QList<QByteArray> xls = {"FAP ;AEP ;KP ;AVP ", "0,50;12,34;123,45;1234,56",
-                                   "1,00;9,99;10,00;99999,99"};
-    const QList<QByteArray> fixed = {"FAP ;AEP ;KP ;AVP ", "      050     1234    12345   123456",
-                                     "      100      999     1000  9999999"};
+    const QList<QByteArray> xls = {"FAP ;AEP ;KP ;AVP ", "0,50;0,58;1,35;1,75",
+                                   "1,00;1,16;2,15;2,90"};
+    const QList<QByteArray> fixed = {"FAP ;AEP ;KP ;AVP ", "      050      058      135      175",
+                                     "      100      116      215      290"};
     QTest::newRow("xls with header") << ExportLayout::Xls << true << kExampleHeader + xls;
     QTest::newRow("xls without header") << ExportLayout::Xls << false << xls;
     QTest::newRow("fixed with header")
@@ -164,20 +155,24 @@ void TestExportFile::headerBlockMarkersAndUmlauts() {
 
 void TestExportFile::longTableIsStreamedWhole_data() {
     QTest::addColumn<ExportLayout>("layout");
-    QTest::newRow("fixed") << ExportLayout::FixedPosition;
-    QTest::newRow("xls") << ExportLayout::Xls;
+    QTest::addColumn<CalcOptions>("options");
+    QTest::newRow("fixed") << ExportLayout::FixedPosition << CalcOptions{};
+    QTest::newRow("xls") << ExportLayout::Xls << CalcOptions{};
+    QTest::newRow("fixed, aep input")
+        << ExportLayout::FixedPosition << CalcOptions{.AepInput = true};
+    QTest::newRow("xls, aep input, narcotic")
+        << ExportLayout::Xls << CalcOptions{.AepInput = true, .Narcotic = true};
 }
 
 void TestExportFile::longTableIsStreamedWhole() {
     QFETCH(ExportLayout, layout);
 
-    // Far more than one chunk: every row must arrive once, in order.
+    QFETCH(CalcOptions, options);
+
+    // Far more than one chunk: every row must arrive once, in order, with the
+    // texts the grid shows (the AEP placeholder included).
     constexpr int n = 150'000;
-    RowStore store;
-    store.setRowCount(n);
-    for (int i = 0; i < n; ++i)
-        store.setRow(i, FormatPrice((i + 1) / 100.0), FormatPrice(i * 0.03), FormatPrice(i * 0.05),
-                     FormatPrice(i * 0.07));
+    const RowStore store = *testkit::TableOfRun(0.01, 0.01, n, options).rows;
     const QString target = path(QStringLiteral("long.csv"));
     const ExportResult result = WriteExportFile(ExportPath(target), store, layout, nullptr);
     QVERIFY(result.ok);
@@ -211,8 +206,8 @@ void TestExportFile::replacesALongerFile() {
     const QString target = path(QStringLiteral("longer.csv"));
     QVERIFY(testkit::WriteFile(target, QByteArray(100'000, 'x')));
     QVERIFY(WriteExportFile(ExportPath(target), ExampleStore(), ExportLayout::Xls, nullptr).ok);
-    QCOMPARE(ReadFile(target), FileBytes({"FAP ;AEP ;KP ;AVP ", "0,50;12,34;123,45;1234,56",
-                                          "1,00;9,99;10,00;99999,99"}));
+    QCOMPARE(ReadFile(target),
+             FileBytes({"FAP ;AEP ;KP ;AVP ", "0,50;0,58;1,35;1,75", "1,00;1,16;2,15;2,90"}));
 }
 
 void TestExportFile::relativeNameUsesWorkingDirectory() {
@@ -247,11 +242,7 @@ void TestExportFile::failedWriteKeepsOldFile() {
     QFETCH(int, error);
 
     constexpr int n = 30'000; // about 1.1 MB in the fixed layout
-    RowStore store;
-    store.setRowCount(n);
-    for (int i = 0; i < n; ++i)
-        store.setRow(i, FormatPrice(i + 0.5), FormatPrice(i * 1.1), FormatPrice(i * 1.5),
-                     FormatPrice(i * 1.7));
+    const RowStore store = *testkit::TableOfRun(1000.5, 1, n).rows;
 
     QTemporaryDir folder;
     const QString target = folder.filePath(QStringLiteral("alt.csv"));

@@ -1,6 +1,7 @@
 #include "soak_model.h"
 
 #include "pricing/numbers.h"
+#include "pricing/price_rows.h"
 #include "pricing/range_step.h"
 
 #include <algorithm>
@@ -198,6 +199,8 @@ std::vector<GridRow> RangeRows(double von, double bis, double step, const CalcOp
         PriceResult result;
         try {
             result = fapkalk::CalcPrices(price, options, vatFactor);
+            // An amount too large for its cell ends the run as an error does.
+            (void)fapkalk::CellsOf(price, result, options);
         } catch (const std::exception& failure) {
             error = failure.what();
             break;
@@ -232,6 +235,7 @@ void Model::RunSingle(double von, Expectation& out) {
     PriceResult result;
     try {
         result = fapkalk::CalcPrices(von, options, vatFactor);
+        (void)fapkalk::CellsOf(von, result, options);
     } catch (const std::exception& failure) {
         out.messages.emplace_back(failure.what()); // the labels keep their texts
         return;
