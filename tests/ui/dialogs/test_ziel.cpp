@@ -168,14 +168,6 @@ private slots:
         }
     }
 
-    // A fixed band answers with many FAPs at once.
-    void fixedBandIsWide() {
-        const ReverseResult r = ReverseSearch({}, kDefaultVatFactor).Find(ReverseTarget::Kp, 1370);
-        QVERIFY(r.reached);
-        QVERIFY2(r.toCents - r.fromCents >= 10,
-                 qPrintable(QString::number(r.toCents - r.fromCents)));
-    }
-
     void refusedAmounts_data() {
         QTest::addColumn<QString>("keys");
         QTest::addColumn<QString>("text");

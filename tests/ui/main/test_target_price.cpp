@@ -17,6 +17,7 @@
 #include <QContextMenuEvent>
 #include <QMenu>
 #include <QRadioButton>
+#include <QTimer>
 #include <QtTest>
 
 #include <functional>
@@ -51,6 +52,14 @@ QAction* zielpreisEntry(const TForm1& form) {
 void OpenByMouse(QWidget* widget, const QPoint& at) {
     QContextMenuEvent event(QContextMenuEvent::Mouse, at, widget->mapToGlobal(at));
     QApplication::sendEvent(widget, &event);
+}
+
+// The Menu key as the window system reports it to the focused control: a
+// context menu event of the keyboard (the key press alone opens nothing).
+void OpenByMenuKey(QWidget* focused) {
+    QContextMenuEvent event(QContextMenuEvent::Keyboard, QPoint(2, 2),
+                            focused->mapToGlobal(QPoint(2, 2)));
+    QApplication::sendEvent(focused, &event);
 }
 
 QString shown(const QLabel* label) {
@@ -100,7 +109,7 @@ private slots:
     }
 
     // Right click on the panel, the Menu key and Shift+F10 with the focus in
-    // the price field; in extended mode the keys open nothing.
+    // the price field; in extended mode the keys leave the menu closed.
     void menuOpens_data() {
         QTest::addColumn<int>("how"); // 0 right click, 1 Menu key, 2 Shift+F10
         QTest::newRow("right click") << 0;
@@ -115,21 +124,30 @@ private slots:
         showAndActivate(f.form);
         ui.eFAPBASIS->setFocus();
         QMenu* menu = panelMenu(f.form);
-        const auto open = [&] {
+        const auto open = [&](QWidget* focused) {
             if (how == 0)
                 OpenByMouse(ui.PanelEinzel, QPoint(400, 60));
             else if (how == 1)
-                QTest::keyClick(ui.eFAPBASIS, Qt::Key_Menu);
+                OpenByMenuKey(focused);
             else
-                QTest::keyClick(ui.eFAPBASIS, Qt::Key_F10, Qt::ShiftModifier);
+                QTest::keyClick(focused, Qt::Key_F10, Qt::ShiftModifier);
         };
-        open();
+        // Should the price field's own menu open instead, it runs modally:
+        // closed after a while, so the test fails rather than hangs.
+        QTimer::singleShot(2000, menu, [] {
+            if (QWidget* popup = QApplication::activePopupWidget())
+                popup->close();
+        });
+        open(ui.eFAPBASIS);
         QTRY_VERIFY(menu->isVisible());
+        // By a key the entry is chosen at once: Enter takes it.
+        if (how != 0)
+            QCOMPARE(menu->activeAction(), zielpreisEntry(f.form));
         menu->hide();
         if (how == 0)
             return;
         ui.btErweitert->click();
-        open();
+        open(ui.btBerechnen);
         QTest::qWait(50);
         QVERIFY(!menu->isVisible());
     }
