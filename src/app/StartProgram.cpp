@@ -4,6 +4,7 @@
 #include "tools/messages.h"
 #include "ui/dialogs/FAP_Hilfe.h"
 #include "ui/dialogs/FAP_Impr.h"
+#include "ui/dialogs/FAP_Ziel.h"
 #include "ui/dialogs/JvCaptionButton.h"
 #include "ui/dialogs/artwork.h"
 #include "ui/main/FAP_Main.h"
@@ -80,6 +81,14 @@ const std::vector<CreationStep>& CreationSteps() {
              // Export in the detail window is the main window's Export.
              detail->SetExportAction([form] { form->btExportClick(); });
              form->SetDetailOpener([detail](const ResultTable& table) { detail->ShowFor(table); });
+         }},
+        {"TdlgFAP_Ziel",
+         [](Program& program) {
+             auto* target = program.Keep(std::make_unique<TdlgFAP_Ziel>());
+             program.MainWindow()->SetTargetPriceOpener(
+                 [target](const CalcOptions& options, double vatFactor) {
+                     return target->ExecFor(options, vatFactor);
+                 });
          }},
     };
     return steps;

@@ -58,8 +58,9 @@ struct CreationStep {
 // The windows in the order the program creates them. The main window comes
 // first (CreateMainWindow): the command line is evaluated with it, before
 // anything is visible.
-// The imprint, notes and export dialogs and the detail window follow, in this
-// order, each as one more entry of this list (StartProgram.cpp).
+// The imprint, notes and export dialogs, the detail window and the target price
+// dialog follow, in this order, each as one more entry of this list
+// (StartProgram.cpp).
 const std::vector<CreationStep>& CreationSteps();
 
 // The main window for this command line. The command line is evaluated first,

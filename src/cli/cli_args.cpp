@@ -1,5 +1,6 @@
 #include "cli/cli_args.h"
 
+#include "cli/cli_reverse.h"
 #include "pricing/numbers.h"
 
 namespace fapkalk::cli {
@@ -27,6 +28,8 @@ std::optional<Command> CommandNamed(std::string_view name) {
         return Command::Range;
     if (name == "batch")
         return Command::Batch;
+    if (name == "reverse")
+        return Command::Reverse;
     return std::nullopt;
 }
 
@@ -77,7 +80,13 @@ std::string CheckCombination(const Arguments& a) {
         if (a.operands.size() > 1)
             return "zu viele Argumente: " + Quoted(a.operands[1]);
         break;
+    case Command::Reverse:
+        if (std::string problem = CheckReverseArguments(a); !problem.empty())
+            return problem;
+        break;
     }
+    if (a.reverseFormat && a.command != Command::Reverse)
+        return "--format " + *a.reverseFormat + " gibt es nur beim Befehl reverse";
     // The window's buttons never allow these together.
     if (a.options.Veterinary && a.options.NotReimbursable)
         return "--veterinary und --not-reimbursable schließen einander aus";
@@ -170,8 +179,12 @@ ParsedArguments ParseArguments(std::span<const std::string> args) {
                     a.format = ExportLayout::FixedPosition;
                 } else if (*value == "xls") {
                     a.format = ExportLayout::Xls;
+                } else if (IsReverseFormat(*value)) {
+                    a.reverseFormat = *value;
                 } else {
-                    result.usageError = "--format erwartet fixed oder xls, nicht " + Quoted(*value);
+                    result.usageError = "--format erwartet fixed oder xls (reverse: text oder "
+                                        "json), nicht " +
+                                        Quoted(*value);
                     ok = false;
                 }
             }

@@ -13,7 +13,7 @@
 
 namespace fapkalk::cli {
 
-enum class Command { None, Price, Range, Batch };
+enum class Command { None, Price, Range, Batch, Reverse };
 
 struct Arguments {
     Command command = Command::None;
@@ -26,6 +26,9 @@ struct Arguments {
     bool explain = false;               // --explain
     std::optional<std::string> output;  // -o / --output
     std::vector<std::string> operands;  // the command's own arguments
+
+    // reverse answers in text or json (--format), not in the export layouts.
+    std::optional<std::string> reverseFormat;
 };
 
 struct ParsedArguments {

@@ -1,5 +1,6 @@
 #include "cli/cli_help.h"
 
+#include "cli/cli_reverse.h"
 #include "publisher.h"
 
 namespace fapkalk::cli {
@@ -42,7 +43,7 @@ constexpr const char* kExitStatus = R"(Rückgabewert:
   1  Eingabe abgewiesen (Zahl, USt., Von/Bis/Staffel, Preis 0 bei price),
      ein Betrag zu groß für die Preisspalte (ab 10000000), Gleitkomma-
      fehler der Berechnung oder Schreibfehler. Eine mit -o genannte Datei
-     bleibt dann unverändert.
+     bleibt dann unverändert. Bei reverse auch: Zielpreis nicht erreicht.
   2  Aufruf fehlerhaft (unbekannter Befehl oder Schalter, fehlendes
      Argument, ungültiges --format, unvereinbare Schalter).
 )";
@@ -130,6 +131,8 @@ std::string HelpText(Command command) {
     case Command::Batch:
         return BatchHelp() + "\n" + kNumbers + "\n" + kExportFile + "\n" + kExitStatus + "\n" +
                kEnvironment;
+    case Command::Reverse:
+        return ReverseHelp(kSwitches) + "\n" + kNumbers;
     case Command::None:
         break;
     }
@@ -139,6 +142,7 @@ Aufruf: fapkalk-cli price PREIS [SCHALTER] [--format fixed|xls | --explain]
                           [--header] [-o DATEI]
         fapkalk-cli batch [SCHALTER] [--format fixed|xls] [--header]
                           [-o DATEI] [EINGABE]
+        fapkalk-cli reverse aep|kp|avp BETRAG [SCHALTER] [--format text|json]
         fapkalk-cli BEFEHL --help
         fapkalk-cli --version
 
@@ -153,12 +157,15 @@ Befehle:
   range   Von, Bis, Staffel; die Tabelle der erweiterten Berechnung im
           Exportformat.
   batch   Ein Preis je Eingabezeile; Ausgabe im Exportformat.
+  reverse Ein Zielpreis (AEP, KP oder AVP); die Eingabepreise, die ihn ergeben,
+          oder die nächsten Ergebnisse darunter und darüber.
 
 )" + kSwitches +
            R"(
 Ausgabe:
   --format fixed|xls  price: die Datenzeile des Exports statt der vier Zeilen;
                       range, batch: Layout der Datenzeilen (Vorgabe fixed).
+  --format text|json  reverse: ein Satz (Vorgabe) oder ein JSON-Objekt.
   --header            range, batch: Kopfblock mit den Erstellungskriterien.
   -o, --output DATEI  range, batch: in DATEI schreiben, erst am Ende ersetzt.
   --explain           price: den Rechenweg zeigen.
@@ -172,6 +179,7 @@ Beispiele:
   fapkalk-cli price 12,5 --narcotic --vat 20
   fapkalk-cli range 1 10 0.5 --format xls --header -o preise.csv
   printf '10\n20,5\n' | fapkalk-cli batch --aep
+  fapkalk-cli reverse avp 26.05 --format json
 )";
 }
 

@@ -2,6 +2,7 @@
 
 #include "cli/cli_args.h"
 #include "cli/cli_help.h"
+#include "cli/cli_reverse.h"
 #include "cli/cli_time.h"
 #include "pricing/calc_run.h"
 #include "pricing/engine.h"
@@ -46,6 +47,9 @@ int UsageError(ByteSink& err, Command command, std::string_view message) {
         break;
     case Command::Batch:
         hint += " batch";
+        break;
+    case Command::Reverse:
+        hint += " reverse";
         break;
     case Command::None:
         break;
@@ -409,6 +413,8 @@ int RunCli(std::span<const std::string> args, std::istream& in, ByteSink& out, B
             return RunRange(a, vatFactor, out, err);
         case Command::Batch:
             return RunBatch(a, vatFactor, in, out, err);
+        case Command::Reverse:
+            return RunReverse(a, vatFactor, out, [&err](std::string_view m) { Report(err, m); });
         case Command::None:
             break;
         }

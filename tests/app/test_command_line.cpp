@@ -299,8 +299,8 @@ void TestCommandLine::creationStepsStartWithTheMainWindow() {
     QVERIFY(!steps.empty());
     QCOMPARE(QByteArray(steps.front().windowClass), QByteArray("TForm1"));
     // The later windows, where present, come in the program's order.
-    const QList<QByteArray> order{"TForm1", "TdlgFAPIMPressum", "TdlgFAP_Hilfe", "TdlgFAP_EXPORT",
-                                  "TDetMore"};
+    const QList<QByteArray> order{"TForm1",         "TdlgFAPIMPressum", "TdlgFAP_Hilfe",
+                                  "TdlgFAP_EXPORT", "TDetMore",         "TdlgFAP_Ziel"};
     qsizetype last = -1;
     for (const CreationStep& step : steps) {
         const qsizetype at = order.indexOf(QByteArray(step.windowClass));

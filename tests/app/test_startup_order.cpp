@@ -24,14 +24,15 @@ void TestStartupOrder::windowsAreCreatedInOrder() {
     for (const CreationStep& step : CreationSteps())
         classes << QString::fromLatin1(step.windowClass);
     QCOMPARE(classes, (QStringList{"TForm1", "TdlgFAPIMPressum", "TdlgFAP_Hilfe", "TdlgFAP_EXPORT",
-                                   "TDetMore"}));
+                                   "TDetMore", "TdlgFAP_Ziel"}));
 
     Program program({QStringLiteral("fapkalk"), QStringLiteral("/noini")});
     for (const CreationStep& step : CreationSteps())
         step.create(program);
     QVERIFY(program.MainWindow());
-    QCOMPARE(program.SecondaryWindows().size(), std::size_t(4));
-    const QStringList expected{"TdlgFAPIMPressum", "TdlgFAP_Hilfe", "TdlgFAP_EXPORT", "TDetMore"};
+    QCOMPARE(program.SecondaryWindows().size(), std::size_t(5));
+    const QStringList expected{"TdlgFAPIMPressum", "TdlgFAP_Hilfe", "TdlgFAP_EXPORT", "TDetMore",
+                               "TdlgFAP_Ziel"};
     for (std::size_t i = 0; i < program.SecondaryWindows().size(); ++i) {
         QWidget* window = program.SecondaryWindows()[i].get();
         QString name = QString::fromLatin1(window->metaObject()->className());
@@ -42,7 +43,8 @@ void TestStartupOrder::windowsAreCreatedInOrder() {
     // Every opener of the main window is attached.
     TForm1* form = program.MainWindow();
     const MainWindowOpeners& openers = form->Openers();
-    QVERIFY(openers.imprint && openers.notes && openers.exportDialog && openers.detail);
+    QVERIFY(openers.imprint && openers.notes && openers.exportDialog && openers.detail &&
+            openers.targetPrice);
     QVERIFY(form->findChild<QWidget*>(QStringLiteral("JvCaptionButton1")));
 }
 

@@ -65,7 +65,7 @@ if have groff groff-base; then
     for option in $options; do
         check "manual page documents $option" grep -qE -- "(^|[^a-z-])$option([^a-z-]|\$)" <<<"$page"
     done
-    for command in price range batch; do
+    for command in price range batch reverse; do
         check "manual page documents the command $command" grep -qE "^ +$command( |\$)" <<<"$page"
     done
 fi

@@ -13,6 +13,7 @@
 #include "ui/main/CalcPathHint.h"
 #include "ui/main/RangeRun.h"
 #include "ui/main/ResultGrid.h"
+#include "ui/main/ResultPanelMenu.h"
 #include "ui/main/RunRules.h"
 #include "ui/main/Widgets.h"
 
@@ -239,6 +240,7 @@ void TForm1::BuildControls() {
     lbAEP = resultLabel("lbAEP", "AEP", 32);
     lbKP = resultLabel("lbKP", "KP", 54);
     lbAVP = resultLabel("lbAVP", "AVP", 76);
+    AttachResultPanelMenu(PanelEinzel, [this] { ZielpreisClick(); });
 
     // ---- Extended-mode results: column headers, grid and progress box.
     StafelPanel = makePanel(Panel1, "StafelPanel", QFrame::Raised);
@@ -536,6 +538,22 @@ void TForm1::btExportClick() {
 void TForm1::BitBtn1Click() {
     if (openers_.detail)
         openers_.detail(Table());
+}
+
+// The price the dialog gives is taken and computed at once, so the panel shows
+// the target it was asked for.
+void TForm1::ZielpreisClick() {
+    if (!openers_.targetPrice)
+        return;
+    // A rate typed into the VAT field is applied on leaving it, as for any
+    // other control: the dialog answers for the rate Berechnen then uses.
+    if (VatEdited())
+        eFAPBASIS->setFocus();
+    const std::optional<std::string> price = openers_.targetPrice(Options(), VatFactor());
+    if (!price)
+        return;
+    eFAPBASIS->setText(QString::fromStdString(*price));
+    btBerechnenClick();
 }
 
 ResultTable TForm1::Table() const {

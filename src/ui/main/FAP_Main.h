@@ -18,6 +18,8 @@
 #include <QWidget>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <string>
 
 class QFrame;
 class QGroupBox;
@@ -43,6 +45,9 @@ struct MainWindowOpeners {
     std::function<void()> notes;                          // btHinweise
     std::function<void(const ResultTable&)> exportDialog; // btExport
     std::function<void(const ResultTable&)> detail;       // btDetMore ("+")
+    // "Zielpreis…" in the result panel's menu: for these switches and VAT
+    // factor, the price to take into the price field, or nothing.
+    std::function<std::optional<std::string>(const CalcOptions&, double)> targetPrice;
 };
 
 class TForm1 : public QWidget {
@@ -77,6 +82,10 @@ public:
     }
     void SetDetailOpener(std::function<void(const ResultTable&)> open) {
         openers_.detail = std::move(open);
+    }
+    void SetTargetPriceOpener(
+        std::function<std::optional<std::string>(const CalcOptions&, double)> open) {
+        openers_.targetPrice = std::move(open);
     }
     const MainWindowOpeners& Openers() const { return openers_; }
 
@@ -128,6 +137,7 @@ private:
     void Image1Click();
     void BitBtn1Click();
     void Button2Click();
+    void ZielpreisClick();
 
     // ---- The calculation run (FAP_Main.cpp).
     void RunOnce();

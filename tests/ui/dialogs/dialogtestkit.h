@@ -10,6 +10,9 @@
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
+
+#include <functional>
 
 namespace testkit {
 
@@ -72,6 +75,25 @@ inline void VerifyLabelBox(const QLabel& label, const QRect& box) {
 // Sends one key to the dialog (or to the widget holding the focus in it).
 inline void PressKey(QWidget* target, Qt::Key key) {
     QTest::keyClick(target, key);
+}
+
+// Runs action once the modal dialog is on screen, from inside its own loop.
+// It polls rather than firing once: a handler that processes events before
+// the dialog opens would run a one-shot timer too early. A dialog still open
+// after the action is rejected, so a failing test ends instead of hanging.
+inline void WhenShown(QDialog& dialog, std::function<void()> action) {
+    auto* poll = new QTimer(&dialog);
+    poll->setInterval(5);
+    QObject::connect(poll, &QTimer::timeout, &dialog, [&dialog, poll, action = std::move(action)] {
+        if (!dialog.isVisible())
+            return;
+        poll->stop();
+        poll->deleteLater();
+        action();
+        if (dialog.isVisible())
+            dialog.reject();
+    });
+    poll->start();
 }
 
 } // namespace testkit

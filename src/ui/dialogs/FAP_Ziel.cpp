@@ -1,0 +1,219 @@
+#include "ui/dialogs/FAP_Ziel.h"
+
+#include "pricing/options/price_key_filter.h"
+#include "pricing/reverse.h"
+#include "pricing/reverse_text.h"
+#include "ui/dialogs/artwork.h"
+#include "ui/main/Accessibility.h"
+#include "ui/main/Widgets.h"
+
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <exception>
+
+namespace fapkalk {
+
+namespace {
+
+const QString kSansSerif = QStringLiteral("MS Sans Serif");
+
+constexpr ReverseTarget kTargets[] = {ReverseTarget::Aep, ReverseTarget::Kp, ReverseTarget::Avp};
+
+QString fromStd(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+QString SettingsLine(const CalcOptions& options, double vatFactor) {
+    return QStringLiteral("Für: ") + fromStd(ReverseSettingsText(options, vatFactor));
+}
+
+QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption,
+                        const QRect& geometry) {
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setGeometry(geometry);
+    button->setFont(PixelFont(kSansSerif, 13, true));
+    button->setAutoDefault(false);
+    return button;
+}
+
+} // namespace
+
+TdlgFAP_Ziel::TdlgFAP_Ziel(QWidget* parent)
+    : FixedDialog(parent, QSize(kClientWidth, kClientHeight), Qt::WindowSystemMenuHint) {
+    setObjectName(QStringLiteral("dlgFAP_Ziel"));
+    setWindowTitle(QStringLiteral("FAP-Zielpreis"));
+    setWindowIcon(ProgramIcon());
+    setFont(PixelFont(kSansSerif, 11));
+    const QFont labelFont = PixelFont(kSansSerif, 13, true);
+
+    rgZiel = new TRadioGroup(
+        {QStringLiteral("&AEP"), QStringLiteral("&KP"), QStringLiteral("A&VP")}, 3, this);
+    rgZiel->setObjectName(QStringLiteral("rgZiel"));
+    rgZiel->setTitle(QStringLiteral("Zielpreis"));
+    rgZiel->setFont(PixelFont(kSansSerif, 13));
+    rgZiel->setGeometry(8, 4, 384, 45);
+    rgZiel->arrange();
+    rgZiel->setItemIndex(2); // the retail price is the one most often asked for
+
+    lbBetrag = new QLabel(QStringLiteral("Bet&rag:"), this);
+    lbBetrag->setObjectName(QStringLiteral("lbBetrag"));
+    lbBetrag->setFont(labelFont);
+    lbBetrag->move(16, 64);
+    lbBetrag->adjustSize();
+
+    eZielpreis = new QLineEdit(this);
+    eZielpreis->setObjectName(QStringLiteral("eZielpreis"));
+    eZielpreis->setGeometry(88, 60, 80, 24);
+    eZielpreis->setFont(PixelFont(kSansSerif, 13));
+    {
+        QPalette palette = eZielpreis->palette();
+        palette.setColor(QPalette::Text, QColor(255, 0, 0));
+        eZielpreis->setPalette(palette);
+    }
+    eZielpreis->setToolTip(QStringLiteral("Hier wird der gewünschte Preis eingegeben."));
+    lbBetrag->setBuddy(eZielpreis);
+
+    btBerechnen = makeButton(this, "btBerechnen", QStringLiteral("&Berechnen"), {184, 60, 89, 25});
+    btBerechnen->setDefault(true); // Enter anywhere in the dialog computes
+
+    lbEinstellung = new QLabel(this);
+    lbEinstellung->setObjectName(QStringLiteral("lbEinstellung"));
+    lbEinstellung->setGeometry(16, 94, 368, 16);
+    lbEinstellung->setText(SettingsLine(options_, vatFactor_));
+
+    lbAntwort = new ValueLabel(QStringLiteral("Antwort"), QString(), this);
+    lbAntwort->setObjectName(QStringLiteral("lbAntwort"));
+    lbAntwort->setGeometry(16, 114, 368, 50);
+    lbAntwort->setFont(labelFont);
+    lbAntwort->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    lbAntwort->setWordWrap(true);
+    lbAntwort->setTextFormat(Qt::PlainText);
+
+    btUebernehmen =
+        makeButton(this, "btUebernehmen", QStringLiteral("FAP &übernehmen"), {160, 174, 129, 25});
+    btUebernehmen->setToolTip(
+        QStringLiteral("Den niedrigsten Preis der Antwort in das Preisfeld übernehmen und "
+                       "berechnen"));
+    btSchliessen =
+        makeButton(this, "btSchliessen", QStringLiteral("&Schließen"), {297, 174, 95, 25});
+
+    setTabOrder(rgZiel->button(0), rgZiel->button(1));
+    setTabOrder(rgZiel->button(1), rgZiel->button(2));
+    setTabOrder(rgZiel->button(2), eZielpreis);
+    setTabOrder(eZielpreis, btBerechnen);
+    setTabOrder(btBerechnen, btUebernehmen);
+    setTabOrder(btUebernehmen, btSchliessen);
+
+    eZielpreis->installEventFilter(this);
+    connect(eZielpreis, &QLineEdit::textChanged, this, [this] { ClearAnswer(); });
+    // Another target kind answers at once for the amount already typed.
+    connect(rgZiel, &TRadioGroup::itemClicked, this, [this] {
+        if (eZielpreis->text().isEmpty())
+            ClearAnswer();
+        else
+            btBerechnenClick();
+    });
+    connect(btBerechnen, &QPushButton::clicked, this, [this] { btBerechnenClick(); });
+    connect(btUebernehmen, &QPushButton::clicked, this, [this] { btUebernehmenClick(); });
+    connect(btSchliessen, &QPushButton::clicked, this, [this] { btSchliessenClick(); });
+    ClearAnswer();
+}
+
+std::optional<std::string> TdlgFAP_Ziel::ExecFor(const CalcOptions& options, double vatFactor) {
+    options_ = options;
+    vatFactor_ = vatFactor;
+    btUebernehmen->setText(QString::fromLatin1(InputName(options.AepInput).data()) +
+                           QStringLiteral(" &übernehmen"));
+    lbEinstellung->setText(SettingsLine(options, vatFactor));
+    // The amount of the last opening is answered for today's switches.
+    if (eZielpreis->text().isEmpty())
+        ClearAnswer();
+    else
+        btBerechnenClick();
+    eZielpreis->setFocus();
+    eZielpreis->selectAll();
+    if (exec() != QDialog::Accepted || !offeredCents_)
+        return std::nullopt;
+    return AmountText(*offeredCents_);
+}
+
+void TdlgFAP_Ziel::btBerechnenClick() {
+    const TargetAmount amount = ReadTargetAmount(eZielpreis->text().toStdString());
+    if (amount.problem != TargetProblem::None) {
+        ShowAnswer(fromStd(TargetProblemText(amount.problem)), true);
+        return;
+    }
+    const ReverseTarget target = kTargets[std::max(0, rgZiel->itemIndex())];
+    try {
+        const ReverseResult result = ReverseSearch(options_, vatFactor_).Find(target, amount.cents);
+        ShowAnswer(fromStd(ReverseAnswerText(target, amount.cents, result, options_.AepInput)),
+                   false);
+        offeredCents_ = OfferedInputCents(result);
+        btUebernehmen->setEnabled(offeredCents_.has_value());
+    } catch (const std::exception& error) {
+        // Only a VAT factor no window field produces can fail every price.
+        ShowAnswer(QString::fromUtf8(error.what()), true);
+    }
+}
+
+void TdlgFAP_Ziel::btUebernehmenClick() {
+    if (offeredCents_)
+        done(QDialog::Accepted);
+}
+
+void TdlgFAP_Ziel::btSchliessenClick() {
+    done(QDialog::Rejected);
+}
+
+void TdlgFAP_Ziel::ClearAnswer() {
+    ShowAnswer(QString(), false);
+}
+
+void TdlgFAP_Ziel::ShowAnswer(const QString& text, bool problem) {
+    offeredCents_.reset();
+    btUebernehmen->setEnabled(false);
+    QPalette palette = lbAntwort->palette();
+    palette.setColor(QPalette::WindowText, problem ? QColor(255, 0, 0) : QColor(0, 0, 0));
+    lbAntwort->setPalette(palette);
+    lbAntwort->setText(text);
+    AnnounceValueChange(lbAntwort);
+}
+
+void TdlgFAP_Ziel::keyPressEvent(QKeyEvent* event) {
+    // Unlike the notes and the imprint this dialog has a way out: Esc closes it.
+    if (event->matches(QKeySequence::Cancel)) {
+        btSchliessenClick();
+        return;
+    }
+    FixedDialog::keyPressEvent(event);
+}
+
+bool TdlgFAP_Ziel::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != eZielpreis || event->type() != QEvent::KeyPress)
+        return FixedDialog::eventFilter(watched, event);
+    // The price fields' key filter: a comma becomes a point, a second point
+    // deletes, and no digit goes in after a non-zero second decimal.
+    auto* keyEvent = static_cast<QKeyEvent*>(event);
+    const QList<uint> typed = keyEvent->text().toUcs4();
+    if (keyEvent->key() == Qt::Key_Return || keyEvent->key() == Qt::Key_Enter || typed.size() != 1)
+        return false; // Enter computes (the default button); keys without a character
+    if ((keyEvent->modifiers() & (Qt::AltModifier | Qt::ControlModifier)) == Qt::AltModifier)
+        return true; // a mnemonic that matched nothing types nothing
+    char32_t key = typed.front();
+    const char32_t typedKey = key;
+    if (!FilterPriceKey(eZielpreis->text().toStdString(), key))
+        return true;
+    if (key == typedKey)
+        return false;
+    if (key == kBackspaceKey)
+        eZielpreis->backspace();
+    else
+        eZielpreis->insert(QString::fromUcs4(&key, 1));
+    return true;
+}
+
+} // namespace fapkalk
