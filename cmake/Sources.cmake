@@ -12,6 +12,7 @@ set(FAPKALK_PRICING_SOURCES
     pricing/price_rows.cpp pricing/price_rows.h
     pricing/range_step.cpp pricing/range_step.h
     pricing/reverse.cpp pricing/reverse.h
+    pricing/reverse_text.cpp pricing/reverse_text.h
     pricing/rounding_detail.h
     pricing/tariff_tables.h pricing/tariffs.cpp
     pricing/text_rules.h
@@ -25,6 +26,7 @@ set(FAPKALK_CLILIB_SOURCES
     cli/cli_args.cpp cli/cli_args.h
     cli/cli_help.cpp cli/cli_help.h
     cli/cli_output.cpp cli/cli_output.h
+    cli/cli_reverse.cpp cli/cli_reverse.h
     cli/cli_run.cpp cli/cli_run.h
     cli/cli_time.cpp cli/cli_time.h)
 
