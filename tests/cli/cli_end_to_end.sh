@@ -62,12 +62,12 @@ run() { # run ARGS... ; stdout in $WORK/out, stderr in $WORK/err, status in $sta
 # --- price: the panel's four lines -----------------------------------------
 run price 10
 status_is "price 10" 0 "$status"
-printf 'Fabriksabgabepreis:            10.00\nApotheken-Einkaufspreis:      11.25\nKassenpreis:            15.20\nApotheken-Verkaufspreis:     21.20\n' >"$WORK/expected"
+printf 'Fabriksabgabepreis:      10.00\nApotheken-Einkaufspreis: 11.25\nKassenpreis:             15.20\nApotheken-Verkaufspreis: 21.20\n' >"$WORK/expected"
 same_bytes "price 10" "$WORK/expected" "$WORK/out"
 empty_file "price 10 stderr" "$WORK/err"
 
 run price 12,50 --aep --narcotic
-printf 'Fabriksabgabepreis:              0.00\n' >"$WORK/expected"
+printf 'Fabriksabgabepreis:       0.00\n' >"$WORK/expected"
 checks=$((checks + 1))
 head -n 1 "$WORK/out" | cmp -s - "$WORK/expected" || fail "price --aep: FAP line"
 
@@ -119,7 +119,7 @@ status_is "unknown command" 2 "$status"
 empty_file "unknown command stdout" "$WORK/out"
 contains "usage hint" "$WORK/err" "fapkalk-cli --help"
 
-run range 1 2 0.5 --format csv
+run range 1 2 0.5 --format yaml
 status_is "bad format" 2 "$status"
 
 run range 2 1 1
@@ -216,7 +216,7 @@ fi
 # --- interrupted long export --------------------------------------------------
 mkdir "$WORK/long"
 cp "$WORK/saved.csv" "$WORK/long/big.csv"
-"$CLI" range 0.01 100000000 0.01 -o "$WORK/long/big.csv" >/dev/null 2>&1 &
+"$CLI" range 0.01 100000000 0.01 --max-rows 10000000000 -o "$WORK/long/big.csv" >/dev/null 2>&1 &
 pid=$!
 sleep 0.5
 kill -INT "$pid"
