@@ -70,6 +70,18 @@ QByteArray BatchInput(const QStringList& command) {
     return command[0] == "batch" ? command.mid(1).join('\n').toUtf8() + '\n' : QByteArray();
 }
 
+CliResult RunFormat(const QStringList& command, const QStringList& switches, const char* format) {
+    return RunTool(ToolArgs(command) + switches + QStringList{"--format", format},
+                   BatchInput(command));
+}
+
+// The lines of a script format: LF only, the last one ended too.
+QList<QByteArray> LfLines(const QByteArray& out) {
+    if (out.contains('\r') || !out.endsWith('\n'))
+        return {"<not LF lines>"};
+    return out.chopped(1).split('\n');
+}
+
 } // namespace
 
 class TestCliFormats : public QObject {
@@ -105,13 +117,10 @@ private slots:
     void jsonLines() {
         QFETCH(QStringList, command);
         QFETCH(QStringList, switches);
-        const CliResult result = RunTool(
-            ToolArgs(command) + switches + QStringList{"--format", "json"}, BatchInput(command));
+        const CliResult result = RunFormat(command, switches, "json");
         QCOMPARE(result.status, kExitOk);
         QVERIFY2(result.err.isEmpty(), result.err.constData());
-        QVERIFY(result.out.endsWith('\n'));
-        QVERIFY(!result.out.contains('\r'));
-        const QList<QByteArray> lines = result.out.chopped(1).split('\n');
+        const QList<QByteArray> lines = LfLines(result.out);
         const QList<double> prices = InputPrices(command);
         QCOMPARE(lines.size(), prices.size());
         const QRegularExpression twoDecimals(
@@ -141,12 +150,10 @@ private slots:
     void csvRows() {
         QFETCH(QStringList, command);
         QFETCH(QStringList, switches);
-        const CliResult result = RunTool(
-            ToolArgs(command) + switches + QStringList{"--format", "csv"}, BatchInput(command));
+        const CliResult result = RunFormat(command, switches, "csv");
         QCOMPARE(result.status, kExitOk);
-        QVERIFY(!result.out.contains('\r') && !result.out.contains('"'));
-        QVERIFY(result.out.endsWith('\n'));
-        const QList<QByteArray> lines = result.out.chopped(1).split('\n');
+        QVERIFY(!result.out.contains('"'));
+        const QList<QByteArray> lines = LfLines(result.out);
         const QList<double> prices = InputPrices(command);
         QCOMPARE(lines.size(), prices.size() + 1);
         QCOMPARE(lines[0], QByteArray("FAP,AEP,KP,AVP"));
