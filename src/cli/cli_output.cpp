@@ -86,10 +86,12 @@ bool SpoolSink::Spill() {
 bool SpoolSink::Write(std::string_view bytes) {
     if (failed_)
         return false;
-    if (memory_.capacity() < kMemory)
-        memory_.reserve(kMemory);
     while (!bytes.empty()) {
         const std::size_t n = std::min(bytes.size(), kMemory - memory_.size());
+        // Grown as needed (a short output stays small), never beyond kMemory.
+        if (memory_.size() + n > memory_.capacity())
+            memory_.reserve(
+                std::min(kMemory, std::max(memory_.size() + n, 2 * memory_.capacity())));
         memory_.append(bytes.substr(0, n));
         bytes.remove_prefix(n);
         if (memory_.size() == kMemory && !Spill())
