@@ -170,6 +170,7 @@ class RowWriter {
 public:
     RowWriter(const Arguments& a, ByteSink& out, bool holdBack)
         : destination_(out, a.output, holdBack), format_(a.format.value_or(OutputFormat::Fixed)),
+          exportLayout_(ExportLayoutOf(format_).has_value()),
           layout_(ExportLayoutOf(format_).value_or(ExportLayout::FixedPosition)) {}
 
     // Reports and returns false when the file cannot be created or written.
@@ -186,17 +187,12 @@ public:
     // Reports and returns false once the output has failed.
     bool Append(const RowCells& cells, ByteSink& err) {
         char* end = blocks_->end();
-        switch (format_) {
-        case OutputFormat::Csv:
-            end = WriteCsvRow(end, cells);
-            break;
-        case OutputFormat::Json:
-            end = WriteJsonRow(end, cells);
-            break;
-        default:
+        if (exportLayout_) [[likely]]
             end = WriteRowLine(end, layout_, cells);
-            break;
-        }
+        else if (format_ == OutputFormat::Csv)
+            end = WriteCsvRow(end, cells);
+        else
+            end = WriteJsonRow(end, cells);
         if (blocks_->Advance(end))
             return true;
         destination_.ReportFailure(err);
@@ -214,6 +210,7 @@ public:
 private:
     Destination destination_;
     OutputFormat format_;
+    bool exportLayout_;                 // Fixed or Xls: the export's lines
     ExportLayout layout_;               // of Fixed and Xls
     std::optional<BlockWriter> blocks_; // after Open
 };
