@@ -24,7 +24,9 @@ set(FAPKALK_PRICING_SOURCES
 # fapkalk-cli without its main().
 set(FAPKALK_CLILIB_SOURCES
     cli/cli_args.cpp cli/cli_args.h
+    cli/cli_formats.cpp cli/cli_formats.h
     cli/cli_help.cpp cli/cli_help.h
+    cli/cli_input.cpp cli/cli_input.h
     cli/cli_output.cpp cli/cli_output.h
     cli/cli_reverse.cpp cli/cli_reverse.h
     cli/cli_run.cpp cli/cli_run.h

@@ -3,6 +3,9 @@
 #include "cli/cli_reverse.h"
 #include "pricing/numbers.h"
 
+#include <algorithm>
+#include <limits>
+
 namespace fapkalk::cli {
 
 namespace {
@@ -21,6 +24,38 @@ bool LooksLikeSignedNumber(std::string_view arg) {
     return arg.size() >= 2 && arg[0] == '-' && (IsDigit(arg[1]) || arg[1] == '.' || arg[1] == ',');
 }
 
+std::optional<OutputFormat> FormatNamed(std::string_view name) {
+    if (name == "text")
+        return OutputFormat::Text;
+    if (name == "fixed")
+        return OutputFormat::Fixed;
+    if (name == "xls")
+        return OutputFormat::Xls;
+    if (name == "csv")
+        return OutputFormat::Csv;
+    if (name == "json")
+        return OutputFormat::Json;
+    return std::nullopt;
+}
+
+// A row count: digits only, at least 1, at most 2^64 - 1.
+std::optional<std::uint64_t> RowCount(std::string_view text) {
+    if (text.empty())
+        return std::nullopt;
+    std::uint64_t n = 0;
+    for (char c : text) {
+        if (!IsDigit(c))
+            return std::nullopt;
+        const auto digit = static_cast<std::uint64_t>(c - '0');
+        if (n > (std::numeric_limits<std::uint64_t>::max() - digit) / 10)
+            return std::nullopt;
+        n = n * 10 + digit;
+    }
+    if (n == 0)
+        return std::nullopt;
+    return n;
+}
+
 std::optional<Command> CommandNamed(std::string_view name) {
     if (name == "price")
         return Command::Price;
@@ -35,13 +70,103 @@ std::optional<Command> CommandNamed(std::string_view name) {
 
 } // namespace
 
-std::string Quoted(std::string_view text) {
-    std::string quoted;
-    quoted.reserve(text.size() + 2);
+std::optional<ExportLayout> ExportLayoutOf(OutputFormat format) {
+    switch (format) {
+    case OutputFormat::Fixed:
+        return ExportLayout::FixedPosition;
+    case OutputFormat::Xls:
+        return ExportLayout::Xls;
+    case OutputFormat::Text:
+    case OutputFormat::Csv:
+    case OutputFormat::Json:
+        break;
+    }
+    return std::nullopt;
+}
+
+namespace {
+
+// The length of the well-formed UTF-8 sequence text starts with (1 to 4), or
+// 0 when it starts with none: a stray continuation byte, an overlong form, a
+// surrogate, a code point beyond U+10FFFF, a cut sequence.
+std::size_t Utf8Length(std::string_view text) {
+    const auto byte = [&](std::size_t k) {
+        return k < text.size() ? static_cast<unsigned char>(text[k]) : 0u;
+    };
+    const auto follows = [&](std::size_t k, unsigned low = 0x80, unsigned high = 0xBF) {
+        return byte(k) >= low && byte(k) <= high;
+    };
+    const unsigned first = byte(0);
+    if (first < 0x80)
+        return 1;
+    if (first >= 0xC2 && first <= 0xDF)
+        return follows(1) ? 2 : 0;
+    if (first >= 0xE0 && first <= 0xEF)
+        return follows(1, first == 0xE0 ? 0xA0 : 0x80, first == 0xED ? 0x9F : 0xBF) && follows(2)
+                   ? 3
+                   : 0;
+    if (first >= 0xF0 && first <= 0xF4)
+        return follows(1, first == 0xF0 ? 0x90 : 0x80, first == 0xF4 ? 0x8F : 0xBF) && follows(2) &&
+                       follows(3)
+                   ? 4
+                   : 0;
+    return 0;
+}
+
+// One character of text, or its first byte when that starts no UTF-8 sequence.
+std::string_view FirstCharacter(std::string_view text) {
+    return text.substr(0, std::max<std::size_t>(1, Utf8Length(text)));
+}
+
+void AppendEscapedByte(std::string& out, unsigned char byte) {
+    constexpr char kHex[] = "0123456789abcdef";
+    out += "\\x";
+    out += kHex[byte >> 4];
+    out += kHex[byte & 0xF];
+}
+
+// Quoted with at most `limit` characters shown.
+std::string QuotedUpTo(std::string_view text, std::size_t fullSize, std::size_t limit) {
+    std::string quoted = "\"";
+    std::size_t at = 0;
+    for (std::size_t shown = 0; at < text.size() && shown < limit; ++shown) {
+        const std::string_view character = FirstCharacter(text.substr(at));
+        at += character.size();
+        const auto first = static_cast<unsigned char>(character[0]);
+        // C0 controls, DEL, C1 controls (U+0080 to U+009F: a terminal may
+        // take U+009B for an escape sequence) and bytes that are no UTF-8.
+        const bool control = first < 0x20 || first == 0x7F ||
+                             (first == 0xC2 && character.size() == 2 &&
+                              static_cast<unsigned char>(character[1]) < 0xA0) ||
+                             (first >= 0x80 && Utf8Length(character) == 0);
+        if (control) {
+            for (char c : character)
+                AppendEscapedByte(quoted, static_cast<unsigned char>(c));
+        } else {
+            if (first == '\\' || first == '"')
+                quoted += '\\';
+            quoted += character;
+        }
+    }
     quoted += '"';
-    quoted += text;
-    quoted += '"';
+    if (at < fullSize)
+        quoted += "… (gekürzt, " + std::to_string(fullSize) + " Bytes)";
     return quoted;
+}
+
+} // namespace
+
+std::string Quoted(std::string_view text, std::size_t fullSize) {
+    return QuotedUpTo(text, std::max(fullSize, text.size()), kQuotedLength);
+}
+
+std::string Quoted(std::string_view text) {
+    return Quoted(text, text.size());
+}
+
+std::string QuotedFileName(std::string_view path) {
+    constexpr std::size_t kLongestPath = 4096; // PATH_MAX of Linux
+    return QuotedUpTo(path, path.size(), kLongestPath);
 }
 
 namespace {
@@ -56,7 +181,7 @@ std::string CheckCombination(const Arguments& a) {
             return "der Befehl price kennt --header nicht";
         if (a.output)
             return "der Befehl price schreibt keine Datei (-o)";
-        if (a.explain && a.format)
+        if (a.explain && a.format && *a.format != OutputFormat::Text)
             return "--explain und --format schließen einander aus";
         if (a.operands.empty())
             return "PREIS fehlt";
@@ -85,8 +210,15 @@ std::string CheckCombination(const Arguments& a) {
             return problem;
         break;
     }
-    if (a.reverseFormat && a.command != Command::Reverse)
-        return "--format " + *a.reverseFormat + " gibt es nur beim Befehl reverse";
+    if (a.maxRows && a.command != Command::Range)
+        return "--max-rows gilt nur für den Befehl range";
+    if (a.command != Command::Price && a.command != Command::Reverse &&
+        a.format == OutputFormat::Text)
+        return "--format text gilt nur für die Befehle price und reverse";
+    // The header block belongs to the export file; a CSV or JSON reader
+    // would take its lines for rows.
+    if (a.header && (a.format == OutputFormat::Csv || a.format == OutputFormat::Json))
+        return "--header gilt nur für --format fixed und xls";
     // The window's buttons never allow these together.
     if (a.options.Veterinary && a.options.NotReimbursable)
         return "--veterinary und --not-reimbursable schließen einander aus";
@@ -129,6 +261,9 @@ ParsedArguments ParseArguments(std::span<const std::string> args) {
         if (const auto eq = arg.find('='); arg.starts_with("--") && eq != std::string::npos) {
             name = arg.substr(0, eq);
             inlineValue = arg.substr(eq + 1);
+        } else if (arg.starts_with("-o") && arg.size() > 2) {
+            name = "-o"; // -oFILE, as getopt reads it
+            inlineValue = arg.substr(2);
         }
         const auto takeValue = [&]() -> std::optional<std::string> {
             if (inlineValue)
@@ -175,16 +310,22 @@ ParsedArguments ParseArguments(std::span<const std::string> args) {
             const auto value = takeValue();
             ok = value.has_value();
             if (ok) {
-                if (*value == "fixed") {
-                    a.format = ExportLayout::FixedPosition;
-                } else if (*value == "xls") {
-                    a.format = ExportLayout::Xls;
-                } else if (IsReverseFormat(*value)) {
-                    a.reverseFormat = *value;
-                } else {
-                    result.usageError = "--format erwartet fixed oder xls (reverse: text oder "
-                                        "json), nicht " +
-                                        Quoted(*value);
+                a.format = FormatNamed(*value);
+                if (!a.format) {
+                    result.usageError =
+                        "--format erwartet text, fixed, xls, csv oder json, nicht " +
+                        Quoted(*value);
+                    ok = false;
+                }
+            }
+        } else if (name == "--max-rows") {
+            const auto value = takeValue();
+            ok = value.has_value();
+            if (ok) {
+                a.maxRows = RowCount(*value);
+                if (!a.maxRows) {
+                    result.usageError =
+                        "--max-rows erwartet eine ganze Zahl ab 1, nicht " + Quoted(*value);
                     ok = false;
                 }
             }
@@ -209,7 +350,9 @@ ParsedArguments ParseArguments(std::span<const std::string> args) {
 
 std::string NumberProblem(std::string_view text) {
     std::size_t i = 0;
-    const auto describe = [&](char c) -> std::string {
+    // What is wrong with the character at `at`.
+    const auto describe = [&](std::size_t at) -> std::string {
+        const char c = text[at];
         if (c == '+' || c == '-')
             return "ein Vorzeichen ist nicht erlaubt";
         if (c == 'e' || c == 'E')
@@ -220,14 +363,14 @@ std::string NumberProblem(std::string_view text) {
             return "Leerzeichen innerhalb der Zahl";
         if (static_cast<unsigned char>(c) < 32 || c == 127)
             return "unerlaubtes Steuerzeichen";
-        return "unerlaubtes Zeichen " + Quoted(std::string_view(&c, 1));
+        return "unerlaubtes Zeichen " + Quoted(FirstCharacter(text.substr(at)));
     };
     while (i < text.size() && IsBlank(text[i]))
         ++i;
     if (i == text.size())
         return "keine Zahl angegeben";
     if (!IsDigit(text[i]))
-        return describe(text[i]);
+        return describe(i);
     while (i < text.size() && IsDigit(text[i]))
         ++i;
     if (i < text.size() && (text[i] == '.' || text[i] == ',')) {
@@ -241,7 +384,7 @@ std::string NumberProblem(std::string_view text) {
     while (i < text.size() && IsBlank(text[i]))
         ++i;
     if (i != text.size())
-        return describe(i == end ? text[i] : ' ');
+        return describe(i == end ? i : end);
     return {};
 }
 

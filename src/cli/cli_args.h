@@ -5,6 +5,7 @@
 #include "pricing/engine.h"
 #include "pricing/export_lines.h"
 
+#include <cstdint>
 #include <optional>
 #include <span>
 #include <string>
@@ -15,20 +16,30 @@ namespace fapkalk::cli {
 
 enum class Command { None, Price, Range, Batch, Reverse };
 
+// --format: what a command writes.
+enum class OutputFormat {
+    Text,  // price: the panel's four lines (its default)
+    Fixed, // the export's data lines, fixed positions (range and batch's default)
+    Xls,   // the export's data lines, ";" and decimal comma
+    Csv,   // RFC 4180: "FAP,AEP,KP,AVP", then a row a price; UTF-8, LF
+    Json,  // JSON Lines: an object a price
+};
+
+// The export layout of Fixed and Xls; nullopt for the other formats.
+std::optional<ExportLayout> ExportLayoutOf(OutputFormat format);
+
 struct Arguments {
     Command command = Command::None;
     bool help = false;
     bool version = false;
     CalcOptions options;
-    std::optional<std::string> vat;     // the text after --vat, checked later
-    std::optional<ExportLayout> format; // --format
-    bool header = false;                // --header
-    bool explain = false;               // --explain
-    std::optional<std::string> output;  // -o / --output
-    std::vector<std::string> operands;  // the command's own arguments
-
-    // reverse answers in text or json (--format), not in the export layouts.
-    std::optional<std::string> reverseFormat;
+    std::optional<std::string> vat;       // the text after --vat, checked later
+    std::optional<OutputFormat> format;   // --format; nullopt: the command's default
+    bool header = false;                  // --header
+    bool explain = false;                 // --explain
+    std::optional<std::string> output;    // -o FILE, -oFILE, --output
+    std::optional<std::uint64_t> maxRows; // --max-rows (range)
+    std::vector<std::string> operands;    // the command's own arguments
 };
 
 struct ParsedArguments {
@@ -52,8 +63,16 @@ std::string NumberProblem(std::string_view text);
 // Throws FloatError(Overflow) for a value beyond the double range.
 double NumberValue(std::string_view text);
 
-// The text between double quotes, for messages that name what was given.
+// What was given, between double quotes, for messages: control bytes, bytes
+// that are not UTF-8, backslash and double quote escaped C-style ("\x1b",
+// "\\", "\""), so nothing reaches the terminal raw; beyond kQuotedLength
+// characters shortened and marked: "12345…" (gekürzt, 10485760 Bytes).
+// fullSize is the size of the whole input when text is only its beginning.
+inline constexpr std::size_t kQuotedLength = 60;
 std::string Quoted(std::string_view text);
+std::string Quoted(std::string_view text, std::size_t fullSize);
+// A file name: escaped alike, shortened only beyond the longest path.
+std::string QuotedFileName(std::string_view path);
 
 // The VAT rate: one or two digits. nullopt when the text is anything else.
 std::optional<unsigned> VatRate(std::string_view text);

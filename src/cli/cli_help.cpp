@@ -28,22 +28,33 @@ constexpr const char* kNumbers = R"(Zahlen:
   Exponenten und andere Zeichen werden abgewiesen.
 )";
 
-constexpr const char* kExportFile = R"(Exportformat:
-  Die Ausgabe von range und batch (und price mit --format) besteht aus genau
-  den Bytes der Exportdatei des Programmfensters: Windows-1252, jede Zeile mit
-  CR LF abgeschlossen. Zuerst, mit --header, der Kopfblock "Fileinfo: ...",
-  dann immer die Spaltenzeile "FAP ;AEP ;KP ;AVP ", dann eine Zeile je Preis:
+constexpr const char* kExportFile = R"(Exportformat (--format fixed und xls):
+  Die Ausgabe besteht aus genau den Bytes der Exportdatei des
+  Programmfensters: Windows-1252, jede Zeile mit CR LF abgeschlossen.
+  Zuerst, mit --header, der Kopfblock "Fileinfo: ...", dann immer die
+  Spaltenzeile "FAP ;AEP ;KP ;AVP ", dann eine Zeile je Preis:
     fixed  vier Felder zu 9 Zeichen, Preise in Cent, rechtsbündig;
     xls    durch ";" getrennt, Dezimalkomma.
   Im AEP-Modus steht in der FAP-Spalte der Platzhalter "     0.00".
+
+Formate für Skripte (--format csv und json), UTF-8, jede Zeile mit LF:
+    csv   RFC 4180: die Kopfzeile "FAP,AEP,KP,AVP", dann eine Zeile je
+          Preis, durch Komma getrennt, Dezimalpunkt: "10.00,11.25,15.20,21.20".
+    json  JSON Lines: ein Objekt je Preis, die Beträge als Zahlen mit zwei
+          Nachkommastellen:
+          {"fap": 10.00, "aep": 11.25, "kp": 15.20, "avp": 21.20}
+  Im AEP-Modus gibt es keinen FAP: das CSV-Feld bleibt leer, JSON schreibt
+  "fap": null. --header gilt nur für fixed und xls.
 )";
 
 constexpr const char* kExitStatus = R"(Rückgabewert:
   0  fertig.
-  1  Eingabe abgewiesen (Zahl, USt., Von/Bis/Staffel, Preis 0 bei price),
-     ein Betrag zu groß für die Preisspalte (ab 10000000), Gleitkomma-
-     fehler der Berechnung oder Schreibfehler. Eine mit -o genannte Datei
-     bleibt dann unverändert. Bei reverse auch: Zielpreis nicht erreicht.
+  1  Eingabe abgewiesen (Zahl, USt., Von/Bis/Staffel, Preis 0 bei price,
+     mehr Zeilen als --max-rows), ein Betrag zu groß für die Preisspalte
+     (ab 10000000), Gleitkommafehler der Berechnung oder Schreibfehler.
+     Es wird dann nichts ausgegeben; eine mit -o genannte Datei bleibt
+     unverändert. Bei reverse auch: Zielpreis nicht erreicht (die
+     Antwort steht dann auf der Standardausgabe).
   2  Aufruf fehlerhaft (unbekannter Befehl oder Schalter, fehlendes
      Argument, ungültiges --format, unvereinbare Schalter).
 )";
@@ -55,18 +66,23 @@ constexpr const char* kEnvironment = R"(Umgebung:
   SOURCE_DATE_EPOCH
          Sekunden seit 1970-01-01 UTC; ersetzt die aktuelle Zeit im Kopfblock
          (in Ortszeit dargestellt), für reproduzierbare Dateien.
+  TMPDIR
+         Ordner der unbenannten Zwischendatei, in der batch seine Ausgabe
+         auf die Standardausgabe ab 4 MiB zurückhält (Vorgabe /tmp).
 )";
 
 std::string PriceHelp() {
-    return R"(Aufruf: fapkalk-cli price PREIS [SCHALTER] [--format fixed|xls | --explain]
+    return R"(Aufruf: fapkalk-cli price PREIS [SCHALTER]
+                         [--format text|fixed|xls|csv|json | --explain]
 
 Berechnet einen Preis wie das Programmfenster in der Einzelberechnung und
 zeigt die vier Preise mit den Beschriftungen des Fensters, einen je Zeile.
 Im AEP-Modus zeigt die FAP-Zeile 0.00.
 
 Ausgabe:
-  --format fixed|xls  Statt der vier Zeilen die eine Datenzeile, die der
-                      Export für diesen Preis schreiben würde.
+  --format FORMAT     text: die vier Zeilen (Vorgabe); fixed, xls: die eine
+                      Datenzeile, die der Export für diesen Preis schreiben
+                      würde; csv: Kopfzeile und eine Zeile; json: ein Objekt.
   --explain           Zusätzlich den Rechenweg: Tabelle, Stufe, Produkte
                       und Rundungen für AEP, KP und AVP.
   -h, --help          Diese Hilfe.
@@ -77,19 +93,24 @@ Ausgabe:
 }
 
 std::string RangeHelp() {
-    return R"(Aufruf: fapkalk-cli range VON BIS STAFFEL [SCHALTER] [--format fixed|xls]
-                         [--header] [-o DATEI]
+    return R"(Aufruf: fapkalk-cli range VON BIS STAFFEL [SCHALTER]
+                         [--format fixed|xls|csv|json] [--header] [-o DATEI]
+                         [--max-rows N]
 
 Berechnet die Preise von VON bis BIS im Abstand STAFFEL wie die erweiterte
 Berechnung des Programmfensters: der Preis wird fortlaufend um STAFFEL erhöht
 (laufende Summe), bis er BIS übersteigt. Die Zeilen werden sofort
-geschrieben, nicht gesammelt.
+geschrieben, nicht gesammelt. Wie im Programmfenster sind höchstens
+10000000 Zeilen erlaubt; ein Bereich mit mehr Zeilen wird abgewiesen, bevor
+etwas geschrieben wird.
 
 Ausgabe:
-  --format fixed|xls  Layout der Datenzeilen (Vorgabe fixed).
+  --format FORMAT     fixed (Vorgabe), xls, csv oder json.
   --header            Den Kopfblock mit den Erstellungskriterien voranstellen.
-  -o, --output DATEI  In DATEI statt auf die Standardausgabe schreiben. Die
-                      Datei wird erst ersetzt, wenn alles gelungen ist.
+  -o, --output DATEI  In DATEI statt auf die Standardausgabe schreiben, auch
+                      -oDATEI. Die Datei wird erst ersetzt, wenn alles
+                      gelungen ist.
+  --max-rows N        Bis zu N Zeilen erlauben statt 10000000.
   -h, --help          Diese Hilfe.
 
 )" + std::string(kSwitches) +
@@ -100,20 +121,25 @@ Staffel, die den Preis nicht weiterzählt (zu klein für die Größe der Preise)
 }
 
 std::string BatchHelp() {
-    return R"(Aufruf: fapkalk-cli batch [SCHALTER] [--format fixed|xls] [--header]
-                         [-o DATEI] [EINGABE]
+    return R"(Aufruf: fapkalk-cli batch [SCHALTER] [--format fixed|xls|csv|json]
+                         [--header] [-o DATEI] [EINGABE]
 
 Liest einen Preis je Zeile aus EINGABE (oder der Standardeingabe, auch bei
 EINGABE "-") und schreibt die Zeilen im Exportformat. Leere Zeilen werden
-übersprungen, CR LF wird akzeptiert. Eine ungültige Zeile bricht ab, bevor
-etwas geschrieben wird; die Meldung nennt die Zeilennummer. Ein Preis von 0
-ergibt die Meldung der Berechnung und eine Zeile mit Nullen.
+übersprungen, CR LF wird akzeptiert. Eine ungültige Zeile bricht ab; die
+Meldung nennt die Zeilennummer und zeigt höchstens 60 Zeichen der Zeile.
+Ausgegeben wird dann nichts: die Zeilen werden beim Lesen berechnet und
+geschrieben, aber erst am Ende freigegeben (DATEI ersetzt, die
+Standardausgabe aus dem Zwischenspeicher geschrieben), so dass der Speicher
+auch bei Millionen Zeilen klein bleibt. Ein Preis von 0 ergibt die Meldung
+der Berechnung und eine Zeile mit Nullen.
 
 Ausgabe:
-  --format fixed|xls  Layout der Datenzeilen (Vorgabe fixed).
+  --format FORMAT     fixed (Vorgabe), xls, csv oder json.
   --header            Den Kopfblock voranstellen (von, bis, Staffel leer).
-  -o, --output DATEI  In DATEI statt auf die Standardausgabe schreiben. Die
-                      Datei wird erst ersetzt, wenn alles gelungen ist.
+  -o, --output DATEI  In DATEI statt auf die Standardausgabe schreiben, auch
+                      -oDATEI. Die Datei wird erst ersetzt, wenn alles
+                      gelungen ist.
   -h, --help          Diese Hilfe.
 
 )" + std::string(kSwitches);
@@ -137,11 +163,13 @@ std::string HelpText(Command command) {
         break;
     }
     return std::string(kNameLine) + R"(
-Aufruf: fapkalk-cli price PREIS [SCHALTER] [--format fixed|xls | --explain]
-        fapkalk-cli range VON BIS STAFFEL [SCHALTER] [--format fixed|xls]
-                          [--header] [-o DATEI]
-        fapkalk-cli batch [SCHALTER] [--format fixed|xls] [--header]
-                          [-o DATEI] [EINGABE]
+Aufruf: fapkalk-cli price PREIS [SCHALTER]
+                          [--format text|fixed|xls|csv|json | --explain]
+        fapkalk-cli range VON BIS STAFFEL [SCHALTER]
+                          [--format fixed|xls|csv|json] [--header]
+                          [-o DATEI] [--max-rows N]
+        fapkalk-cli batch [SCHALTER] [--format fixed|xls|csv|json]
+                          [--header] [-o DATEI] [EINGABE]
         fapkalk-cli reverse aep|kp|avp BETRAG [SCHALTER] [--format text|json]
         fapkalk-cli BEFEHL --help
         fapkalk-cli --version
@@ -163,11 +191,14 @@ Befehle:
 )" + kSwitches +
            R"(
 Ausgabe:
-  --format fixed|xls  price: die Datenzeile des Exports statt der vier Zeilen;
-                      range, batch: Layout der Datenzeilen (Vorgabe fixed).
-  --format text|json  reverse: ein Satz (Vorgabe) oder ein JSON-Objekt.
+  --format FORMAT     fixed, xls: Layout der Exportdatei (Vorgabe von range
+                      und batch); csv, json: für Skripte; text: die vier
+                      Zeilen von price (dessen Vorgabe); reverse: text (ein
+                      Satz, Vorgabe) oder json (ein Objekt).
   --header            range, batch: Kopfblock mit den Erstellungskriterien.
-  -o, --output DATEI  range, batch: in DATEI schreiben, erst am Ende ersetzt.
+  -o, --output DATEI  range, batch: in DATEI schreiben, erst am Ende ersetzt
+                      (auch -oDATEI).
+  --max-rows N        range: bis zu N Zeilen erlauben (Vorgabe 10000000).
   --explain           price: den Rechenweg zeigen.
   -h, --help          Hilfe, auch nach jedem Befehl.
   --version           Versionsnummer.
@@ -179,6 +210,7 @@ Beispiele:
   fapkalk-cli price 12,5 --narcotic --vat 20
   fapkalk-cli range 1 10 0.5 --format xls --header -o preise.csv
   printf '10\n20,5\n' | fapkalk-cli batch --aep
+  fapkalk-cli range 1 100 1 --format json | jq .avp
   fapkalk-cli reverse avp 26.05 --format json
 )";
 }

@@ -1,5 +1,6 @@
 #include "cli/cli_output.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <system_error>
 #include <unistd.h>
@@ -50,6 +51,89 @@ bool FdSink::Finish() {
     const bool ok = WriteAll(buffer_);
     buffer_.clear();
     return ok;
+}
+
+SpoolSink::~SpoolSink() {
+    if (fd_ >= 0)
+        ::close(fd_);
+}
+
+bool SpoolSink::Fail(const std::string& what, int code) {
+    error_ = what + ": " + std::error_code(code, std::generic_category()).message();
+    failed_ = true;
+    return false;
+}
+
+// Moves what waits in memory to the temporary file, made on first need.
+bool SpoolSink::Spill() {
+    std::string folder;
+    if (fd_ < 0 && (fd_ = OpenUnnamedTemporaryFile(folder)) < 0)
+        return Fail("Zwischendatei in " + folder, errno);
+    spilled_ = true;
+    std::string_view rest = memory_;
+    while (!rest.empty()) {
+        const ssize_t written = ::write(fd_, rest.data(), rest.size());
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return Fail("Zwischendatei", written < 0 ? errno : EIO);
+        rest.remove_prefix(static_cast<std::size_t>(written));
+    }
+    memory_.clear();
+    return true;
+}
+
+bool SpoolSink::Write(std::string_view bytes) {
+    if (failed_)
+        return false;
+    while (!bytes.empty()) {
+        const std::size_t n = std::min(bytes.size(), kMemory - memory_.size());
+        // Grown as needed (a short output stays small), never beyond kMemory.
+        if (memory_.size() + n > memory_.capacity())
+            memory_.reserve(
+                std::min(kMemory, std::max(memory_.size() + n, 2 * memory_.capacity())));
+        memory_.append(bytes.substr(0, n));
+        bytes.remove_prefix(n);
+        if (memory_.size() == kMemory && !Spill())
+            return false;
+    }
+    return true;
+}
+
+bool SpoolSink::Finish() {
+    if (failed_)
+        return false;
+    if (fd_ >= 0) {
+        if (!Spill())
+            return false;
+        // Read back in pieces of the memory buffer's size.
+        memory_.resize(kMemory);
+        for (off_t offset = 0;;) {
+            const ssize_t got = ::pread(fd_, memory_.data(), memory_.size(), offset);
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got < 0)
+                return Fail("Zwischendatei", errno);
+            if (got == 0)
+                break;
+            offset += got;
+            if (!target_.Write({memory_.data(), static_cast<std::size_t>(got)})) {
+                failed_ = true;
+                return false;
+            }
+        }
+        ::close(fd_);
+        fd_ = -1;
+    } else if (!target_.Write(memory_)) {
+        failed_ = true;
+        return false;
+    }
+    memory_.clear();
+    if (!target_.Finish()) {
+        failed_ = true;
+        return false;
+    }
+    return true;
 }
 
 } // namespace fapkalk::cli

@@ -54,6 +54,36 @@ private:
     bool failed_ = false;
 };
 
+// Holds back everything written until Finish, which hands it on to the
+// target; a spool dropped unfinished hands on nothing, so a run that fails
+// midway leaves no partial output. Up to kMemory bytes wait in memory, more in
+// an unnamed temporary file in $TMPDIR (or /tmp), which vanishes however the
+// program ends: memory stays bounded whatever the length of the output.
+class SpoolSink : public ByteSink {
+public:
+    static constexpr std::size_t kMemory = 4 * 1024 * 1024;
+
+    explicit SpoolSink(ByteSink& target) : target_(target) {}
+    ~SpoolSink() override;
+    SpoolSink(const SpoolSink&) = delete;
+    SpoolSink& operator=(const SpoolSink&) = delete;
+    bool Write(std::string_view bytes) override;
+    bool Finish() override;
+    std::string Error() const override { return error_.empty() ? target_.Error() : error_; }
+    // Whether the temporary file was needed (for tests).
+    bool spilled() const { return spilled_; }
+
+private:
+    bool Spill();
+    bool Fail(const std::string& what, int code);
+    ByteSink& target_;
+    std::string memory_;
+    std::string error_;
+    int fd_ = -1;
+    bool spilled_ = false;
+    bool failed_ = false;
+};
+
 // A file replaced only by Finish, through SafeFileWriter.
 class FileSink : public ByteSink {
 public:

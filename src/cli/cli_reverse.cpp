@@ -32,10 +32,6 @@ std::string Point(std::string_view input, std::string_view target, const Reverse
 
 } // namespace
 
-bool IsReverseFormat(std::string_view name) {
-    return name == "text" || name == "json";
-}
-
 std::string CheckReverseArguments(const Arguments& a) {
     if (a.header)
         return "der Befehl reverse kennt --header nicht";
@@ -43,7 +39,7 @@ std::string CheckReverseArguments(const Arguments& a) {
         return "der Befehl reverse schreibt keine Datei (-o)";
     if (a.explain)
         return "der Befehl reverse kennt --explain nicht";
-    if (a.format)
+    if (a.format && *a.format != OutputFormat::Text && *a.format != OutputFormat::Json)
         return "der Befehl reverse kennt nur --format text oder json";
     if (a.operands.size() < 2)
         return a.operands.empty() ? "ZIEL (aep, kp oder avp) fehlt" : "BETRAG fehlt";
@@ -88,7 +84,7 @@ int RunReverse(const Arguments& a, double vatFactor, ByteSink& out,
     }
 
     const ReverseResult result = ReverseSearch(a.options, vatFactor).Find(target, amount.cents);
-    const bool json = a.reverseFormat == "json";
+    const bool json = a.format == OutputFormat::Json;
     const std::string text =
         (json ? ReverseJson(target, amount.cents, result, a.options.AepInput)
               : ReverseAnswerText(target, amount.cents, result, a.options.AepInput)) +

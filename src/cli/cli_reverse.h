@@ -14,9 +14,6 @@
 
 namespace fapkalk::cli {
 
-// True for the --format values of reverse: "text" and "json".
-bool IsReverseFormat(std::string_view name);
-
 // What is wrong with the arguments of reverse (German), empty when nothing:
 // ZIEL and BETRAG, a known target, no --header, -o or --explain, and only
 // --format text or json.

@@ -1,14 +1,17 @@
 #include "cli/cli_run.h"
 
 #include "cli/cli_args.h"
+#include "cli/cli_formats.h"
 #include "cli/cli_help.h"
 #include "cli/cli_reverse.h"
+#include "cli/cli_input.h"
 #include "cli/cli_time.h"
 #include "pricing/calc_run.h"
 #include "pricing/engine.h"
 #include "pricing/export_lines.h"
 #include "pricing/numbers.h"
 #include "pricing/price_rows.h"
+#include "pricing/text_rules.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -19,7 +22,6 @@
 #include <memory>
 #include <optional>
 #include <system_error>
-#include <vector>
 
 namespace fapkalk::cli {
 
@@ -69,11 +71,14 @@ std::optional<double> ReadNumber(ByteSink& err, std::string_view name, std::stri
     return NumberValue(text);
 }
 
-// Where the export bytes go: standard output or a file that is replaced only
+// Where the output goes: standard output or a file that is replaced only
 // when everything succeeded.
 class Destination {
 public:
-    Destination(ByteSink& out, const std::optional<std::string>& path) : out_(out) {
+    // holdBack: nothing may reach standard output before Finish, because a
+    // later part of the input can still be refused (batch).
+    Destination(ByteSink& out, const std::optional<std::string>& path, bool holdBack)
+        : out_(out), holdBack_(holdBack) {
         if (path && *path != "-") {
             path_ = *path;
             file_ = std::make_unique<FileSink>(*path);
@@ -86,24 +91,37 @@ public:
             ReportFailure(err);
             return false;
         }
+        // A file's temporary copy is dropped on failure anyway; standard
+        // output, also named as -o /dev/stdout, is spooled.
+        if (holdBack_ && (!file_ || file_->writer().direct()))
+            spool_.emplace(file_ ? static_cast<ByteSink&>(*file_) : out_);
         return true;
     }
 
-    ByteSink& sink() { return file_ ? static_cast<ByteSink&>(*file_) : out_; }
+    ByteSink& sink() {
+        if (spool_)
+            return *spool_;
+        return file_ ? static_cast<ByteSink&>(*file_) : out_;
+    }
 
     void ReportFailure(ByteSink& err) {
         if (file_)
-            Report(err, "Datei \"" + path_ + "\" konnte nicht geschrieben werden! (" +
-                            file_->Error() + ")");
+            Report(err, "Datei " + QuotedFileName(path_) + " konnte nicht geschrieben werden! (" +
+                            sink().Error() + ")");
         else
-            Report(err, "Fehler beim Schreiben der Standardausgabe: " + out_.Error());
+            Report(err, "Fehler beim Schreiben der Standardausgabe: " + sink().Error());
     }
 
 private:
     ByteSink& out_;
+    bool holdBack_;
     std::string path_;
     std::unique_ptr<FileSink> file_;
+    std::optional<SpoolSink> spool_; // after Open, when holding back
 };
+
+// Room a BlockWriter keeps beyond its block: one row in any format.
+constexpr std::size_t kMaxRowSize = std::max(kMaxRowLineSize, kMaxFormatRowSize);
 
 // The export bytes in blocks of 256 KiB, each handed to the sink when full.
 // (A second thread writing one block while the next is computed measured
@@ -114,9 +132,9 @@ public:
     static constexpr std::size_t kBlock = 256 * 1024;
 
     explicit BlockWriter(ByteSink& sink)
-        : sink_(sink), data_(std::make_unique_for_overwrite<char[]>(kBlock + kMaxRowLineSize)) {}
+        : sink_(sink), data_(std::make_unique_for_overwrite<char[]>(kBlock + kMaxRowSize)) {}
 
-    // Where the next bytes go: room for kMaxRowLineSize bytes at least.
+    // Where the next bytes go: room for kMaxRowSize bytes at least.
     char* end() { return data_.get() + size_; }
 
     // The block now ends at end; written out once it is full. False once
@@ -149,13 +167,15 @@ private:
     std::size_t size_ = 0;
 };
 
-// The rows of a range or batch as the export file holds them: the head, then
-// one row a price, to standard output or the file named by -o. The lines are
-// written from the rows' numbers; no cell text is made.
+// The rows of a range or batch: the head, then one row a price, to standard
+// output or the file named by -o. The lines are written from the rows'
+// numbers; no cell text is made.
 class RowWriter {
 public:
-    RowWriter(const Arguments& a, ByteSink& out)
-        : destination_(out, a.output), layout_(a.format.value_or(ExportLayout::FixedPosition)) {}
+    RowWriter(const Arguments& a, ByteSink& out, bool holdBack)
+        : destination_(out, a.output, holdBack), format_(a.format.value_or(OutputFormat::Fixed)),
+          exportLayout_(ExportLayoutOf(format_).has_value()),
+          layout_(ExportLayoutOf(format_).value_or(ExportLayout::FixedPosition)) {}
 
     // Reports and returns false when the file cannot be created or written.
     bool Open(std::string_view head, ByteSink& err) {
@@ -170,7 +190,14 @@ public:
 
     // Reports and returns false once the output has failed.
     bool Append(const RowCells& cells, ByteSink& err) {
-        if (blocks_->Advance(WriteRowLine(blocks_->end(), layout_, cells)))
+        char* end = blocks_->end();
+        if (exportLayout_) [[likely]]
+            end = WriteRowLine(end, layout_, cells);
+        else if (format_ == OutputFormat::Csv)
+            end = WriteCsvRow(end, cells);
+        else
+            end = WriteJsonRow(end, cells);
+        if (blocks_->Advance(end))
             return true;
         destination_.ReportFailure(err);
         return false;
@@ -186,7 +213,9 @@ public:
 
 private:
     Destination destination_;
-    ExportLayout layout_;
+    OutputFormat format_;
+    bool exportLayout_;                 // Fixed or Xls: the export's lines
+    ExportLayout layout_;               // of Fixed and Xls
     std::optional<BlockWriter> blocks_; // after Open
 };
 
@@ -206,6 +235,35 @@ void CheckRangeRows(const PriceRows& rows, double von, double bis, double step) 
     rows.CheckRows(von, last);
 }
 
+// The panel's four lines, the amounts right-aligned in one column: the
+// captions' blanks were set for the window's proportional font.
+std::string PanelText(double price, const RowCells& cells, const CalcOptions& options) {
+    const auto shown = [](ShownPrice amount) {
+        char cell[kShownTextSize];
+        WriteShownText(cell, amount);
+        return std::string(cell, sizeof cell);
+    };
+    const std::string_view captions[] = {kFapCaption, kAepCaption, kKpCaption, kAvpCaption};
+    const std::string amounts[] = {FapLabelText(price, options), shown(cells.aep), shown(cells.kp),
+                                   shown(cells.avp)};
+    std::size_t captionWidth = 0;
+    std::size_t amountWidth = 0;
+    for (std::size_t i = 0; i < 4; ++i) {
+        captionWidth = std::max(captionWidth, TrimLowCodes(captions[i]).size());
+        amountWidth = std::max(amountWidth, TrimLowCodes(amounts[i]).size());
+    }
+    std::string text;
+    for (std::size_t i = 0; i < 4; ++i) {
+        const std::string_view caption = TrimLowCodes(captions[i]);
+        const std::string_view amount = TrimLowCodes(amounts[i]);
+        text += caption;
+        text.append(captionWidth - caption.size() + 1 + amountWidth - amount.size(), ' ');
+        text += amount;
+        text += '\n';
+    }
+    return text;
+}
+
 int RunPrice(const Arguments& a, double vatFactor, ByteSink& out, ByteSink& err) {
     const auto price = ReadNumber(err, "PREIS", a.operands[0]);
     if (!price)
@@ -217,29 +275,28 @@ int RunPrice(const Arguments& a, double vatFactor, ByteSink& out, ByteSink& err)
     }
     const RowCells cells = CellsOf(*price, r, a.options);
     std::string text;
-    if (a.format) {
-        char line[kMaxRowLineSize];
-        text.assign(line, WriteRowLine(line, *a.format, cells));
-    } else {
-        const auto add = [&text](std::string_view label, ShownPrice shown) {
-            char cell[kShownTextSize];
-            WriteShownText(cell, shown);
-            text += label;
-            text.append(cell, sizeof cell);
-            text += '\n';
-        };
-        text += kFapCaption;
-        text += FapLabelText(*price, a.options);
-        text += '\n';
-        add(kAepCaption, cells.aep);
-        add(kKpCaption, cells.kp);
-        add(kAvpCaption, cells.avp);
+    char line[kMaxRowSize];
+    switch (a.format.value_or(OutputFormat::Text)) {
+    case OutputFormat::Text:
+        text = PanelText(*price, cells, a.options);
         if (a.explain) {
             text += '\n';
             text += ExplainPrices(*price, a.options, vatFactor);
             if (text.back() != '\n')
                 text += '\n';
         }
+        break;
+    case OutputFormat::Fixed:
+    case OutputFormat::Xls:
+        text.assign(line, WriteRowLine(line, *ExportLayoutOf(*a.format), cells));
+        break;
+    case OutputFormat::Csv:
+        text = kCsvHeaderLine;
+        text.append(line, WriteCsvRow(line, cells));
+        break;
+    case OutputFormat::Json:
+        text.assign(line, WriteJsonRow(line, cells));
+        break;
     }
     if (!out.Write(text) || !out.Finish()) {
         Report(err, "Fehler beim Schreiben der Standardausgabe: " + out.Error());
@@ -248,10 +305,19 @@ int RunPrice(const Arguments& a, double vatFactor, ByteSink& out, ByteSink& err)
     return kExitOk;
 }
 
-// The head of the export: the header block when asked for, then the column
-// header line. nullopt (reported) when the creation time is unusable.
+// What precedes the rows: for the export layouts the header block when asked
+// for, then the column header line; CSV's header line; nothing for JSON Lines.
+// nullopt (reported) when the creation time is unusable.
 std::optional<std::string> Head(const Arguments& a, std::string_view von, std::string_view bis,
                                 std::string_view staffel, ByteSink& err) {
+    switch (a.format.value_or(OutputFormat::Fixed)) {
+    case OutputFormat::Csv:
+        return std::string(kCsvHeaderLine);
+    case OutputFormat::Json:
+        return std::string();
+    default:
+        break;
+    }
     if (!a.header)
         return ExportFileHead(nullptr);
     std::string error;
@@ -262,6 +328,22 @@ std::optional<std::string> Head(const Arguments& a, std::string_view von, std::s
     }
     const ExportCriteria criteria{*created, von, bis, staffel, a.options};
     return ExportFileHead(&criteria);
+}
+
+// Whether the running sum from von by step passes more than maxRows prices
+// up to bis. Counted only where it could: every addition moves the sum by at
+// least half the step (a sum rounded down stays above the old one by the
+// double gap there, which is at least half the step unless the sum landed
+// higher anyway), so at most 2 (bis - von) / step + 1 prices follow; the
+// margin covers the rounding of that quotient.
+bool MoreRowsThan(double von, double bis, double step, std::uint64_t maxRows) {
+    if ((bis - von) / step * 2.001 + 2 <= static_cast<double>(maxRows))
+        return false;
+    std::uint64_t rows = 0;
+    for (double price = von; !(price > bis); price = price + step)
+        if (++rows > maxRows)
+            return true;
+    return false;
 }
 
 int RunRange(const Arguments& a, double vatFactor, ByteSink& out, ByteSink& err) {
@@ -278,6 +360,15 @@ int RunRange(const Arguments& a, double vatFactor, ByteSink& out, ByteSink& err)
         Report(err, RangeCheckText(check));
         return kExitRefused;
     }
+    // The window's table stops at its row limit; a script gets all rows or
+    // none, so the range is refused before anything is written.
+    const std::uint64_t maxRows = a.maxRows.value_or(kMaxRangeRows);
+    if (MoreRowsThan(*von, *bis, *step, maxRows)) {
+        Report(err, "Die Tabelle ist auf " + std::to_string(maxRows) +
+                        " Zeilen begrenzt, der Bereich ergibt mehr; nichts wurde geschrieben. "
+                        "--max-rows N erlaubt mehr Zeilen.");
+        return kExitRefused;
+    }
     const PriceRows rows(a.options, vatFactor);
     CheckRangeRows(rows, *von, *bis, *step);
     // The window's key filter turns a typed comma into a point, so its header
@@ -289,7 +380,8 @@ int RunRange(const Arguments& a, double vatFactor, ByteSink& out, ByteSink& err)
     if (!head)
         return kExitRefused;
 
-    RowWriter writer(a, out);
+    // The rows are all checked: they stream out as they are computed.
+    RowWriter writer(a, out, false);
     if (!writer.Open(*head, err))
         return kExitRefused;
     // The running sum, as the window adds it: price + step each row, never
@@ -300,46 +392,15 @@ int RunRange(const Arguments& a, double vatFactor, ByteSink& out, ByteSink& err)
     return writer.Finish(err);
 }
 
-struct BatchEntry {
-    double price;
-    std::size_t line;
-};
-
-// Reads and checks every line before anything is written, so a bad line
-// leaves no partial output. nullopt when a line was refused (reported).
-std::optional<std::vector<BatchEntry>> ReadBatch(std::istream& in, ByteSink& err) {
-    std::vector<BatchEntry> entries;
-    std::string line;
-    std::size_t number = 0;
-    while (std::getline(in, line)) {
-        ++number;
-        std::string_view text(line);
-        if (number == 1 && text.starts_with("\xEF\xBB\xBF"))
-            text.remove_prefix(3);
-        if (!text.empty() && text.back() == '\r')
-            text.remove_suffix(1);
-        if (text.find_first_not_of(" \t") == std::string_view::npos)
-            continue;
-        const std::string problem = NumberProblem(text);
-        if (!problem.empty()) {
-            Report(err, "Zeile " + std::to_string(number) + ": ungültige Zahl " + Quoted(text) +
-                            " (" + problem + ")");
-            return std::nullopt;
-        }
-        try {
-            entries.push_back({NumberValue(text), number});
-        } catch (const FloatError& e) {
-            Report(err, "Zeile " + std::to_string(number) + ": " + e.what());
-            return std::nullopt;
-        }
-    }
-    if (in.bad()) {
-        Report(err, "Fehler beim Lesen der Eingabe");
-        return std::nullopt;
-    }
-    return entries;
+// "Zeile 7: " and the message.
+std::string AtLine(std::size_t number, std::string_view message) {
+    return "Zeile " + std::to_string(number) + ": " + std::string(message);
 }
 
+// A price a line, written as it is read: memory stays the same however long
+// the input. A refused line ends the run, and what was written is dropped
+// (the temporary file of -o, the spool of standard output), so a bad line
+// even at the very end leaves no partial output.
 int RunBatch(const Arguments& a, double vatFactor, std::istream& stdIn, ByteSink& out,
              ByteSink& err) {
     std::ifstream file;
@@ -347,35 +408,63 @@ int RunBatch(const Arguments& a, double vatFactor, std::istream& stdIn, ByteSink
     if (!a.operands.empty() && a.operands[0] != "-") {
         file.open(a.operands[0], std::ios::binary);
         if (!file) {
-            Report(err, "Eingabedatei " + Quoted(a.operands[0]) + " kann nicht gelesen werden (" +
+            Report(err, "Eingabedatei " + QuotedFileName(a.operands[0]) +
+                            " kann nicht gelesen werden (" +
                             std::error_code(errno, std::generic_category()).message() + ")");
             return kExitRefused;
         }
         in = &file;
     }
-    const auto entries = ReadBatch(*in, err);
-    if (!entries)
-        return kExitRefused;
-    const PriceRows rows(a.options, vatFactor);
-    if (!entries->empty()) {
-        const auto [lowest, highest] = std::minmax_element(
-            entries->begin(), entries->end(),
-            [](const BatchEntry& x, const BatchEntry& y) { return x.price < y.price; });
-        rows.CheckRows(lowest->price, highest->price);
-    }
     const auto head = Head(a, {}, {}, {}, err);
     if (!head)
         return kExitRefused;
-
-    RowWriter writer(a, out);
+    RowWriter writer(a, out, true);
     if (!writer.Open(*head, err))
         return kExitRefused;
-    for (const BatchEntry& e : *entries) {
-        const RowCells cells = rows.Row(e.price);
+
+    const PriceRows rows(a.options, vatFactor);
+    LineReader reader(*in);
+    LineReader::Line line;
+    for (std::size_t number = 1; reader.Next(line); ++number) {
+        std::string_view text = line.text;
+        std::size_t size = line.size;
+        if (number == 1 && text.starts_with("\xEF\xBB\xBF")) {
+            text.remove_prefix(3);
+            size -= 3;
+        }
+        if (size == text.size() && text.ends_with('\r')) {
+            text.remove_suffix(1);
+            --size;
+        }
+        const bool whole = size == text.size();
+        if (whole && text.find_first_not_of(" \t") == std::string_view::npos)
+            continue;
+        const std::string problem =
+            whole ? NumberProblem(text)
+                  : "länger als " + std::to_string(LineReader::kMaxKept) + " Zeichen";
+        if (!problem.empty()) {
+            Report(err,
+                   AtLine(number, "ungültige Zahl " + Quoted(text, size) + " (" + problem + ")"));
+            return kExitRefused;
+        }
+        RowCells cells;
+        try {
+            cells = rows.Row(NumberValue(text));
+        } catch (const FloatError& e) {
+            Report(err, AtLine(number, e.what()));
+            return kExitRefused;
+        } catch (const AmountTooLarge& e) {
+            Report(err, AtLine(number, e.what()));
+            return kExitRefused;
+        }
         if (cells.refusal != nullptr)
-            Report(err, "Zeile " + std::to_string(e.line) + ": " + cells.refusal);
+            Report(err, AtLine(number, cells.refusal));
         if (!writer.Append(cells, err))
             return kExitRefused;
+    }
+    if (reader.failed()) {
+        Report(err, "Fehler beim Lesen der Eingabe");
+        return kExitRefused;
     }
     return writer.Finish(err);
 }

@@ -396,15 +396,22 @@ bool SafeFileWriter::Open() {
     return true;
 }
 
-bool SafeFileWriter::OpenInPlace(dev_t device, ino_t inode) {
+int OpenUnnamedTemporaryFile(std::string& folder) {
     const char* tmp = std::getenv("TMPDIR");
-    std::string pattern = (tmp != nullptr && *tmp != '\0') ? std::string(tmp) : std::string("/tmp");
-    pattern += "/.fapkalk.tmpXXXXXX";
-    fd_ = ::mkostemp(pattern.data(), O_CLOEXEC);
-    if (fd_ < 0)
-        return Fail("Anlegen der temporären Datei in " + SplitPath(pattern).first, errno);
+    folder = (tmp != nullptr && *tmp != '\0') ? std::string(tmp) : std::string("/tmp");
+    std::string pattern = folder + "/.fapkalk.tmpXXXXXX";
+    const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
     // Unnamed at once: nothing is left behind, however the program ends.
-    ::unlink(pattern.c_str());
+    if (fd >= 0)
+        ::unlink(pattern.c_str());
+    return fd;
+}
+
+bool SafeFileWriter::OpenInPlace(dev_t device, ino_t inode) {
+    std::string folder;
+    fd_ = OpenUnnamedTemporaryFile(folder);
+    if (fd_ < 0)
+        return Fail("Anlegen der temporären Datei in " + folder, errno);
     inPlace_ = true;
     targetDevice_ = device;
     targetInode_ = inode;

@@ -61,6 +61,9 @@ public:
     const std::string& temporaryPath() const { return tempPath_; }
     // True after Open when the target will be written in place (see above).
     bool inPlace() const { return inPlace_; }
+    // True after Open when the bytes go straight into standard output or the
+    // null device: what Append has written cannot be taken back.
+    bool direct() const { return !directPath_.empty(); }
     // After a failure: what went wrong, with the system's error text.
     const std::string& error() const { return error_; }
     int errorCode() const { return errorCode_; }
@@ -95,6 +98,11 @@ private:
     dev_t targetDevice_ = 0; // the file an in-place write was opened for
     ino_t targetInode_ = 0;
 };
+
+// A new file in $TMPDIR (or /tmp) that has no name: it vanishes with its
+// descriptor, however the program ends. Returns the descriptor (close-on-exec),
+// or -1 with errno set; folder names where it was made.
+int OpenUnnamedTemporaryFile(std::string& folder);
 
 // Removes the temporary files of every writer that is open, for a signal
 // handler that ends the program (Ctrl-C during a long export). Only

@@ -62,12 +62,12 @@ run() { # run ARGS... ; stdout in $WORK/out, stderr in $WORK/err, status in $sta
 # --- price: the panel's four lines -----------------------------------------
 run price 10
 status_is "price 10" 0 "$status"
-printf 'Fabriksabgabepreis:            10.00\nApotheken-Einkaufspreis:      11.25\nKassenpreis:            15.20\nApotheken-Verkaufspreis:     21.20\n' >"$WORK/expected"
+printf 'Fabriksabgabepreis:      10.00\nApotheken-Einkaufspreis: 11.25\nKassenpreis:             15.20\nApotheken-Verkaufspreis: 21.20\n' >"$WORK/expected"
 same_bytes "price 10" "$WORK/expected" "$WORK/out"
 empty_file "price 10 stderr" "$WORK/err"
 
 run price 12,50 --aep --narcotic
-printf 'Fabriksabgabepreis:              0.00\n' >"$WORK/expected"
+printf 'Fabriksabgabepreis:       0.00\n' >"$WORK/expected"
 checks=$((checks + 1))
 head -n 1 "$WORK/out" | cmp -s - "$WORK/expected" || fail "price --aep: FAP line"
 
@@ -119,7 +119,7 @@ status_is "unknown command" 2 "$status"
 empty_file "unknown command stdout" "$WORK/out"
 contains "usage hint" "$WORK/err" "fapkalk-cli --help"
 
-run range 1 2 0.5 --format csv
+run range 1 2 0.5 --format yaml
 status_is "bad format" 2 "$status"
 
 run range 2 1 1
@@ -213,10 +213,87 @@ else
     echo "SKIP: /dev/full not available"
 fi
 
+# --- formats for scripts, read back with Python's csv and json ---------------
+# Each compared with the export's xls rows of the same prices.
+if command -v python3 >/dev/null; then
+    while IFS='|' read -r name input args; do
+        # shellcheck disable=SC2086 # the arguments are meant to split
+        for format in csv json xls; do
+            printf '%b' "$input" | "$CLI" $args --format $format >"$WORK/$format" 2>"$WORK/err"
+            status_is "$name --format $format" 0 $?
+        done
+        checks=$((checks + 1))
+        python3 - "$WORK/csv" "$WORK/json" "$WORK/xls" >"$WORK/err" 2>&1 <<'PYTHON' || fail "$name: $(cat "$WORK/err")"
+import csv, decimal, json, sys
+with open(sys.argv[1], newline="", encoding="utf-8") as f:
+    text = f.read()
+assert "\r" not in text and text.endswith("\n"), "CSV lines must end with LF only"
+rows = list(csv.reader(text.splitlines()))
+assert rows[0] == ["FAP", "AEP", "KP", "AVP"], rows[0]
+with open(sys.argv[2], encoding="utf-8") as f:
+    objects = [json.loads(line, parse_float=decimal.Decimal) for line in f]
+with open(sys.argv[3], "rb") as f:
+    export = f.read().decode("cp1252").split("\r\n")[1:-1]
+assert len(rows) - 1 == len(objects) == len(export) > 0, (len(rows), len(objects), len(export))
+for row, obj, line in zip(rows[1:], objects, export):
+    amounts = [cell.replace(",", ".") for cell in line.split(";")]
+    if row[0] == "":
+        # No FAP for an AEP input: the export writes its placeholder.
+        assert amounts[0] == "0.00" and obj["fap"] is None, (row, obj, line)
+        amounts[0] = None
+    assert list(obj) == ["fap", "aep", "kp", "avp"], obj
+    got = [None if v is None else str(v) for v in obj.values()]
+    assert got == amounts, (got, amounts)
+    assert [c or None for c in row] == amounts, (row, amounts)
+PYTHON
+    done <<'CASES'
+range|| range 0.01 500 7.77
+range narcotic vat 20|| range 95 105 0.5 --narcotic --vat 20
+range aep|| range 1 30 2.5 --aep --homeopathic
+batch|0.01\n12,5\r\n\n999999.99\n| batch --veterinary
+CASES
+else
+    echo "SKIP: formats for scripts (python3 not installed)"
+fi
+
+run range 1 10 9 "-o$WORK/joined.csv"
+status_is "-oFILE" 0 "$status"
+same_bytes "-oFILE content" "$WORK/range_fixed" "$WORK/joined.csv"
+
+# --- hostile input: control bytes, a 10 MB line, too many rows -----------------
+run price $'1\e]0;owned\a'
+status_is "control bytes in an argument" 1 "$status"
+checks=$((checks + 1))
+! grep -q $'[\e\a]' "$WORK/err" || fail "control bytes reach the terminal: $(od -c "$WORK/err" | head -3)"
+contains "control bytes shown escaped" "$WORK/err" '"1\x1b]0;owned\x07"'
+
+cp "$WORK/saved.csv" "$WORK/files/out.csv"
+{
+    echo 1
+    head -c 10485760 /dev/zero | tr '\0' 9
+    echo x
+} >"$WORK/huge"
+run batch -o "$WORK/files/out.csv" "$WORK/huge"
+status_is "10 MB line" 1 "$status"
+same_bytes "10 MB line leaves the file" "$WORK/saved.csv" "$WORK/files/out.csv"
+no_leftovers "10 MB line leftovers" "$WORK/files" "out.csv "
+contains "10 MB line shortened" "$WORK/err" "(gekürzt, 10485761 Bytes)"
+checks=$((checks + 1))
+[ "$(wc -c <"$WORK/err")" -lt 300 ] || fail "10 MB line: message of $(wc -c <"$WORK/err") bytes"
+
+run range 0.01 100000.01 0.01 -o "$WORK/files/out.csv"
+status_is "row limit" 1 "$status"
+contains "row limit message" "$WORK/err" "auf 10000000 Zeilen begrenzt"
+same_bytes "row limit leaves the file" "$WORK/saved.csv" "$WORK/files/out.csv"
+run range 0.01 100000.01 0.01 --max-rows 10000001 --format json
+status_is "--max-rows" 0 "$status"
+checks=$((checks + 1))
+[ "$(wc -l <"$WORK/out")" = 10000001 ] || fail "--max-rows: $(wc -l <"$WORK/out") rows"
+
 # --- interrupted long export --------------------------------------------------
 mkdir "$WORK/long"
 cp "$WORK/saved.csv" "$WORK/long/big.csv"
-"$CLI" range 0.01 100000000 0.01 -o "$WORK/long/big.csv" >/dev/null 2>&1 &
+"$CLI" range 0.01 100000000 0.01 --max-rows 10000000000 -o "$WORK/long/big.csv" >/dev/null 2>&1 &
 pid=$!
 sleep 0.5
 kill -INT "$pid"

@@ -148,13 +148,13 @@ private slots:
         QVERIFY(a.options.AepInput && a.options.Homeopathic && a.options.Narcotic &&
                 a.options.Veterinary && !a.options.NotReimbursable);
         QCOMPARE(a.vat.value_or(""), std::string("7"));
-        QVERIFY(a.format == ExportLayout::Xls);
+        QVERIFY(a.format == OutputFormat::Xls);
         QVERIFY(a.header);
         QCOMPARE(a.output.value_or(""), std::string("out.csv"));
 
         const auto fixed = ToStrings({"batch", "--format", "fixed", "--not-reimbursable"});
         const ParsedArguments second = ParseArguments(fixed);
-        QVERIFY(second.args.format == ExportLayout::FixedPosition);
+        QVERIFY(second.args.format == OutputFormat::Fixed);
         QVERIFY(second.args.options.NotReimbursable);
         QVERIFY(!second.args.header && !second.args.output && !second.args.vat);
     }
@@ -173,8 +173,8 @@ private slots:
             << QStringList{"price", "10", "--vat"} << "--vat erwartet einen Wert";
         QTest::newRow("output without value")
             << QStringList{"range", "1", "2", "1", "-o"} << "-o erwartet einen Wert";
-        QTest::newRow("bad format")
-            << QStringList{"price", "10", "--format", "csv"} << "--format erwartet fixed oder xls";
+        QTest::newRow("bad format") << QStringList{"price", "10", "--format", "yaml"}
+                                    << "--format erwartet text, fixed, xls, csv oder json";
         QTest::newRow("flag with value")
             << QStringList{"price", "10", "--aep=1"} << "--aep erwartet keinen Wert";
         QTest::newRow("price missing") << QStringList{"price"} << "PREIS fehlt";

@@ -124,10 +124,20 @@ private slots:
         const CliResult result = RunTool(QStringList{"price"} + args);
         QCOMPARE(result.status, kExitOk);
         QVERIFY(result.err.isEmpty());
-        const QByteArray expected =
-            "Fabriksabgabepreis:       " + fap + "\n" + "Apotheken-Einkaufspreis: " + aep + "\n" +
-            "Kassenpreis:       " + kp + "\n" + "Apotheken-Verkaufspreis:" + avp + "\n";
-        QCOMPARE(result.out, expected);
+        // The window's captions and amounts, the amounts right-aligned in one
+        // column whatever their width.
+        const QList<QByteArray> lines = result.out.split('\n');
+        QCOMPARE(lines.size(), 5);
+        QVERIFY(lines[4].isEmpty());
+        const QByteArray captions[] = {"Fabriksabgabepreis:", "Apotheken-Einkaufspreis:",
+                                       "Kassenpreis:", "Apotheken-Verkaufspreis:"};
+        const QByteArray amounts[] = {fap.trimmed(), aep.trimmed(), kp.trimmed(), avp.trimmed()};
+        for (int i = 0; i < 4; ++i) {
+            QVERIFY2(lines[i].startsWith(captions[i] + ' '), lines[i].constData());
+            QVERIFY2(lines[i].endsWith(' ' + amounts[i]), lines[i].constData());
+            QCOMPARE(lines[i].size(), lines[0].size());
+            QCOMPARE(lines[i].mid(captions[i].size()).trimmed(), amounts[i]);
+        }
     }
 
     void priceDataLine_data() {

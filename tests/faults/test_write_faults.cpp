@@ -335,14 +335,19 @@ void TestWriteFaults::killedMidWrite() {
     // Killed twice: what is left behind must not pile up.
     for (int kill = 0; kill < 2; ++kill) {
         const QString program = writer == Writer::Cli ? CliProgram() : SelfProgram();
-        // A range far longer than the time until the kill, whose rows all
-        // fit their cells (from 7,026,765.88 € on an AVP would not).
-        const QStringList args =
-            writer == Writer::Cli ? QStringList{QStringLiteral("range"),   QStringLiteral("0.01"),
-                                                QStringLiteral("7000000"), QStringLiteral("0.01"),
-                                                QStringLiteral("-o"),      target}
-                                  : QStringList{QString::fromLatin1(kChildFlag),
-                                                QStringLiteral("slow-export"), target};
+        // A range far longer than the time until the kill (beyond the
+        // default row limit), whose rows all fit their cells (from
+        // 7,026,765.88 € on an AVP would not).
+        const QStringList args = writer == Writer::Cli
+                                     ? QStringList{QStringLiteral("range"),
+                                                   QStringLiteral("0.01"),
+                                                   QStringLiteral("7000000"),
+                                                   QStringLiteral("0.01"),
+                                                   QStringLiteral("--max-rows=1000000000"),
+                                                   QStringLiteral("-o"),
+                                                   target}
+                                     : QStringList{QString::fromLatin1(kChildFlag),
+                                                   QStringLiteral("slow-export"), target};
         QString why;
         // Killed once a megabyte of its new file is out (not counting what an
         // earlier kill left).

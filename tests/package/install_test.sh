@@ -30,6 +30,37 @@ for args in "price 10" "price 12,5 --narcotic --vat 20" "range 1 3 0.5 --format 
     check "installed fapkalk-cli $args" cmp -s <("$BUILT_CLI" $args 2>&1) <("$PREFIX/bin/fapkalk-cli" $args 2>&1)
 done
 
+# Shell completion: where bash-completion and zsh look; bash's completes
+# commands, switches and --format values; both know every switch of --help.
+BASH_COMPLETION=$PREFIX/share/bash-completion/completions/fapkalk-cli
+ZSH_COMPLETION=$PREFIX/share/zsh/vendor-completions/_fapkalk-cli
+check "zsh completion starts with #compdef" grep -qx "#compdef fapkalk-cli" "$ZSH_COMPLETION"
+completions() { # completions WORD...: what bash offers for the last word
+    bash -c '. "$0" && COMP_WORDS=("$@") && COMP_CWORD=$(($# - 1)) && _fapkalk_cli &&
+        echo "${COMPREPLY[*]}"' "$BASH_COMPLETION" fapkalk-cli "$@"
+}
+while IFS='|' read -r words expected; do
+    # shellcheck disable=SC2206 # the words are meant to split
+    list=($words)
+    # A line ending in a blank (or empty) completes a new, empty word.
+    [[ $words == *" " || -z $words ]] && list+=("")
+    actual=$(completions "${list[@]}")
+    check "bash completes '$words' to '$expected', not '$actual'" test "$actual" = "$expected"
+done <<'CASES'
+ra|range
+price 10 --format |text fixed xls csv json
+range 1 2 1 --format |fixed xls csv json
+range --max|--max-rows
+batch --he|--help --header
+price --ex|--explain
+|price range batch --help --version
+CASES
+options=$("$PREFIX/bin/fapkalk-cli" --help | grep -oE -- '(^ +|, |\[|\| )--[a-z][a-z-]*' | grep -oE -- '--[a-z][a-z-]*' | sort -u)
+for option in $options; do
+    check "bash completion knows $option" grep -q -- "$option\b" "$BASH_COMPLETION"
+    check "zsh completion knows $option" grep -q -- "$option\b" "$ZSH_COMPLETION"
+done
+
 # Desktop file: names the icon and a program that was installed.
 DESKTOP=$PREFIX/share/applications/$ID.desktop
 check "desktop file: Icon=$ID" grep -qx "Icon=$ID" "$DESKTOP"

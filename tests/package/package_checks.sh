@@ -49,6 +49,8 @@ check_tree() {
     for program in fapkalk fapkalk-cli; do
         check "bin/$program is an executable file" test -f "$prefix/bin/$program" -a -x "$prefix/bin/$program"
     done
+    check "bash completion" test -f "$prefix/share/bash-completion/completions/fapkalk-cli"
+    check "zsh completion" test -f "$prefix/share/zsh/vendor-completions/_fapkalk-cli"
     check "desktop file" test -f "$prefix/share/applications/$id.desktop"
     check "metainfo" test -f "$prefix/share/metainfo/$id.metainfo.xml"
     check "scalable icon" test -f "$prefix/share/icons/hicolor/scalable/apps/$id.svg"
@@ -76,7 +78,9 @@ check_tree() {
         ! -path "./share/applications/$id.desktop" ! -path "./share/metainfo/$id.metainfo.xml" \
         ! -path "./share/icons/hicolor/*/apps/$id.*" ! -path './share/man/man1/fapkalk.1.gz' \
         ! -path './share/man/man1/fapkalk-cli.1.gz' ! -path './share/doc/fapkalk/copyright' \
-        ! -path './share/doc/fapkalk/changelog.gz' ! -path './share/lintian/overrides/fapkalk')
+        ! -path './share/doc/fapkalk/changelog.gz' ! -path './share/lintian/overrides/fapkalk' \
+        ! -path './share/bash-completion/completions/fapkalk-cli' \
+        ! -path './share/zsh/vendor-completions/_fapkalk-cli')
     check "no other files installed: $extra" test -z "$extra"
 }
 

@@ -132,8 +132,9 @@ void TestCalcPathHint::pathMatchesEngineAndTool() {
     const qsizetype blank = printed.indexOf(QStringLiteral("\n\n"));
     QVERIFY2(blank > 0, qPrintable(printed));
     QCOMPARE(withoutTrailingNewlines(printed.mid(blank + 2)), withoutTrailingNewlines(expected));
-    // And the tool's panel shows the labels' prices.
-    QVERIFY(printed.left(blank).contains(ui.lbAVP->text()));
+    // And the tool's panel shows the labels' prices (its last line the AVP,
+    // aligned without the label's leading blanks).
+    QVERIFY2(printed.left(blank).endsWith(u' ' + ui.lbAVP->text().trimmed()), qPrintable(printed));
 }
 
 void TestCalcPathHint::toolTipShowsPlainTextLiterally_data() {
