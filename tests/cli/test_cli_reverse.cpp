@@ -249,9 +249,9 @@ private slots:
         QTest::newRow("export layout") << QStringList{"reverse", "avp", "1", "--format", "xls"}
                                        << "nur --format text oder json";
         QTest::newRow("unknown format") << QStringList{"reverse", "avp", "1", "--format", "yaml"}
-                                        << "(reverse: text oder json), nicht \"yaml\"";
-        QTest::newRow("json for price")
-            << QStringList{"price", "10", "--format", "json"} << "nur beim Befehl reverse";
+                                        << "--format erwartet text, fixed, xls, csv oder json, nicht \"yaml\"";
+        QTest::newRow("csv for reverse") << QStringList{"reverse", "avp", "1", "--format", "csv"}
+                                         << "nur --format text oder json";
         QTest::newRow("switches that exclude each other")
             << QStringList{"reverse", "avp", "1", "--veterinary", "--not-reimbursable"}
             << "schließen einander aus";
