@@ -80,7 +80,18 @@ TRadioGroup::TRadioGroup(const QStringList& items, int columns, QWidget* parent)
         buttons_ << button;
     }
     connect(&group_, &QButtonGroup::idClicked, this, &TRadioGroup::itemClicked);
+    connect(&group_, &QButtonGroup::idToggled, this, [this] { keepTabStopOnSelection(); });
+    keepTabStopOnSelection();
     arrange();
+}
+
+void TRadioGroup::keepTabStopOnSelection() {
+    // As in any radio group, Tab enters at the selected item and the arrow keys
+    // move between the items; with none selected every item is a stop.
+    const int checked = group_.checkedId();
+    for (qsizetype i = 0; i < buttons_.size(); ++i)
+        buttons_[i]->setFocusPolicy(checked < 0 || checked == int(i) ? Qt::StrongFocus
+                                                                     : Qt::ClickFocus);
 }
 
 int TRadioGroup::itemIndex() const {

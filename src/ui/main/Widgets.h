@@ -80,6 +80,8 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    void keepTabStopOnSelection();
+
     int columns_;
     QButtonGroup group_;
     QList<QRadioButton*> buttons_;
