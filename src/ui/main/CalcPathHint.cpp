@@ -1,5 +1,7 @@
 #include "ui/main/CalcPathHint.h"
 
+#include "pricing/numbers.h"
+
 #include <QRegularExpression>
 
 namespace fapkalk {
@@ -20,21 +22,22 @@ QString PlainTextToolTip(const QString& text) {
 }
 
 QString AccessiblePathText(const QString& path) {
-    // A decimal number not part of a longer one (nor of an exponent form).
-    static const QRegularExpression number(QStringLiteral(R"((?<![\d.])\d+\.\d+(?![\d.eE]))"));
+    // A number that is not part of a longer one nor of an exponent form,
+    // with the price name or rounding arrow before it that makes it an amount.
+    static const QRegularExpression number(
+        QStringLiteral(R"((\b(?:FAP|AEP|KP|AVP) |→ )?(?<![\w.])(\d+(?:\.\d+)?)(?![\w.]))"));
     QString spoken;
     qsizetype done = 0;
     for (const QRegularExpressionMatch& match : number.globalMatch(path)) {
-        spoken += path.mid(done, match.capturedStart() - done);
-        QString amount = QString::number(match.captured().toDouble(), 'g', 15);
-        if (!amount.contains(u'e')) {
-            if (!amount.contains(u'.'))
-                amount += u'.';
-            while (amount.size() - amount.indexOf(u'.') - 1 < 2)
-                amount += u'0';
-        }
-        spoken += amount;
-        done = match.capturedEnd();
+        const QString digits = match.captured(2);
+        spoken += path.mid(done, match.capturedStart(2) - done);
+        if (match.capturedLength(1) > 0)
+            spoken += QString::fromStdString(FormatPrice(digits.toDouble())).trimmed();
+        else if (digits.contains(u'.'))
+            spoken += QString::number(digits.toDouble(), 'g', 15);
+        else
+            spoken += digits;
+        done = match.capturedEnd(2);
     }
     spoken += path.mid(done);
     while (spoken.endsWith(u'\n'))
