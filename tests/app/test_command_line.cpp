@@ -265,7 +265,7 @@ void TestCommandLine::helpIsShownBeforeAnyWindowAndStartGoesOn() {
     // After OK the start goes on as without parameters.
     QCOMPARE(PlacementOf(*form), PlacementSettings{});
     QVERIFY(!form->RangeMode());
-    QCOMPARE(form->size(), QSize(527, 346));
+    QCOMPARE(form->size(), QSize(519, 311));
 }
 
 void TestCommandLine::mainWindowTakesThePlacementSettings_data() {

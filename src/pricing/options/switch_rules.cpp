@@ -27,18 +27,24 @@ void ClearSwitch(CalcOptions& options, Switch which) {
     Field(options, which) = false;
 }
 
-Rgb CaptionColour(const CalcOptions& options, SwitchButton button) {
+bool SwitchIsOn(const CalcOptions& options, SwitchButton button) {
     switch (button) {
     case SwitchButton::FapAep:
-        return options.AepInput ? kBlue : kBlack;
+        return options.AepInput;
     case SwitchButton::Narcotic:
-        return options.Narcotic ? kRed : kBlack;
+        return options.Narcotic;
     case SwitchButton::Veterinary:
-        return options.Veterinary ? kRed : kBlack;
+        return options.Veterinary;
     case SwitchButton::NotReimbursable:
         break;
     }
-    return options.NotReimbursable ? kRed : kBlack;
+    return options.NotReimbursable;
+}
+
+Rgb CaptionColour(const CalcOptions& options, SwitchButton button) {
+    if (!SwitchIsOn(options, button))
+        return kBlack;
+    return button == SwitchButton::FapAep ? kBlue : kRed;
 }
 
 FapAepCaptions CaptionsForInput(bool aepInput, bool rangeMode) {

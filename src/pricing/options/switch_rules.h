@@ -28,6 +28,10 @@ void ToggleSwitch(CalcOptions& options, Switch which);
 // On turns off, off stays off.
 void ClearSwitch(CalcOptions& options, Switch which);
 
+// The state a button shows: its switch is on (for FAP/AEP: the typed price is
+// an AEP).
+bool SwitchIsOn(const CalcOptions& options, SwitchButton button);
+
 // Red while a switch is on, black while off; the FAP/AEP button is blue while
 // the typed price is an AEP.
 Rgb CaptionColour(const CalcOptions& options, SwitchButton button);

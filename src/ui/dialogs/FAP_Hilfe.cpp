@@ -64,7 +64,7 @@ TdlgFAP_Hilfe::TdlgFAP_Hilfe(QWidget* parent)
                    "wird ein ",
                    Style::Default);
     Label3 = place("Label3", {16, 136, 293, 13},
-                   "fixer Zuschlag von 10 % auf den Fabrikabgabepreis errechnet.", Style::Default);
+                   "fixer Zuschlag von 20 % auf den Fabrikabgabepreis errechnet.", Style::Default);
     Label4 = place("Label4", {16, 152, 43, 13}, "Hinweis: ", Style::Default);
     Label5 = place("Label5", {72, 152, 302, 13},
                    "Bei der Errechnung der Preise für humane oder homöopathische", Style::Default);

@@ -12,15 +12,19 @@ namespace fapkalk {
 
 namespace {
 
-// A label whose text is a value: the caption as the name, the text as the value.
+// A label whose text is a value: caption and value as the name, the value
+// also as the value.
 class ValueLabelAccessible : public QAccessibleWidget {
 public:
-    explicit ValueLabelAccessible(QLabel* label)
+    explicit ValueLabelAccessible(ValueLabel* label)
         : QAccessibleWidget(label, QAccessible::StaticText) {}
 
     QString text(QAccessible::Text kind) const override {
+        const auto* label = static_cast<const ValueLabel*>(widget());
         if (kind == QAccessible::Value)
-            return static_cast<const QLabel*>(widget())->text().trimmed();
+            return label->text().trimmed();
+        if (kind == QAccessible::Name)
+            return ValueLabelName(label->caption(), label->text());
         return QAccessibleWidget::text(kind);
     }
 };
@@ -36,16 +40,22 @@ QAccessibleInterface* valueLabelFactory(const QString& className, QObject* objec
 
 } // namespace
 
-ValueLabel::ValueLabel(const QString& name, const QString& text, QWidget* parent)
-    : QLabel(text, parent) {
+QString ValueLabelName(const QString& caption, const QString& text) {
+    const QString value = text.trimmed();
+    return value.isEmpty() ? caption : caption + u' ' + value;
+}
+
+ValueLabel::ValueLabel(const QString& caption, const QString& text, QWidget* parent)
+    : QLabel(text, parent), caption_(caption) {
     // Installing it again is a no-op.
     QAccessible::installFactory(valueLabelFactory);
-    setAccessibleName(name);
 }
 
 void AnnounceValueChange(QLabel* label) {
-    QAccessibleValueChangeEvent event(label, label->text().trimmed());
-    QAccessible::updateAccessibility(&event);
+    QAccessibleEvent nameChanged(label, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&nameChanged);
+    QAccessibleValueChangeEvent valueChanged(label, label->text().trimmed());
+    QAccessible::updateAccessibility(&valueChanged);
 }
 
 QString AccessibleNameOf(QWidget* widget) {

@@ -31,18 +31,28 @@ bool IsExemptFromNaming(const QWidget* widget, const QWidget* window);
 // have no accessible name; visible or not.
 QList<QWidget*> UnnamedControls(QWidget* window);
 
+// The name of a label that shows a value: its caption and its text, trimmed
+// ("AEP 13.81"), so a screen reader that reads only names (Orca does, for a
+// label) hears the price with what it is; just the caption while the text is
+// empty.
+QString ValueLabelName(const QString& caption, const QString& text);
+
 // A label that shows a value (a price) rather than a caption: its accessible
-// name is the given caption ("AEP") and its text, trimmed, is the value that
-// assistive technology reads with it. (A class of its own because Qt picks an
+// name is ValueLabelName of the given caption and its text, and its text,
+// trimmed, is also its value. (A class of its own because Qt picks an
 // accessibility interface by class.)
 class ValueLabel : public QLabel {
     Q_OBJECT
 
 public:
-    ValueLabel(const QString& name, const QString& text, QWidget* parent = nullptr);
+    ValueLabel(const QString& caption, const QString& text, QWidget* parent = nullptr);
+    const QString& caption() const { return caption_; }
+
+private:
+    QString caption_;
 };
-// Tells assistive technology that a value label's text has changed (call
-// after setText; Qt only announces a name change, and the name stays).
+// Tells assistive technology that a value label's text, and with it its name,
+// has changed (call after setText; Qt itself announces neither for a label).
 void AnnounceValueChange(QLabel* label);
 
 // Gives each unnamed control its hint (tool tip, first line, trimmed) as its

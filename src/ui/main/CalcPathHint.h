@@ -19,10 +19,21 @@ QString CalculationPathText(double price, const CalcOptions& options, double vat
 // (an empty tool tip shows nothing).
 QString PlainTextToolTip(const QString& text);
 
-// The tool tip of the result labels after a single run of price: the path of
-// that run, or empty when the engine refused the price (its labels show no
-// result to explain).
-QString ResultLabelToolTip(double price, const PriceResult& result, const CalcOptions& options,
-                           double vatFactor);
+// The path for assistive technology, which reads a description as it is (tags
+// included): plain text. An amount (a number after FAP, AEP, KP, AVP or a
+// rounding arrow) reads as the window shows a price, "→ 415.60"; any other
+// number with a decimal point has at most 15 significant digits, so a product
+// reads 415.6, not 415.59999999999997; whole numbers (bands) stay as they are.
+QString AccessiblePathText(const QString& path);
+
+// What the result labels say about the single run on screen: the path as tool
+// tip and as accessible description; both empty when the engine refused the
+// price (its labels show no result to explain).
+struct ResultLabelHints {
+    QString toolTip;
+    QString description;
+};
+ResultLabelHints ResultLabelHintsFor(double price, const PriceResult& result,
+                                     const CalcOptions& options, double vatFactor);
 
 } // namespace fapkalk

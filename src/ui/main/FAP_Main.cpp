@@ -11,6 +11,7 @@
 #include "ui/dialogs/artwork.h"
 #include "ui/main/Accessibility.h"
 #include "ui/main/CalcPathHint.h"
+#include "ui/main/KeyboardRules.h"
 #include "ui/main/RangeRun.h"
 #include "ui/main/ResultGrid.h"
 #include "ui/main/ResultPanelMenu.h"
@@ -21,12 +22,14 @@
 #include <QFrame>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QHideEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QShowEvent>
 #include <QTableView>
 #include <QTimer>
@@ -94,11 +97,13 @@ QPushButton* makeButton(QWidget* parent, const char* name, const QString& captio
 
 // Push buttons that never take the focus and don't stay down; the caption's
 // colour shows the switch state.
-QPushButton* makeSpeedButton(QWidget* parent, const char* name, const QString& caption,
-                             const QRect& geometry, const QFont& font, const QString& hint) {
-    QPushButton* button = makeButton(parent, name, caption, geometry, font, hint);
-    button->setFocusPolicy(Qt::NoFocus);
-    setTextColor(button, kBlackColor);
+TSpeedButton* makeSpeedButton(QWidget* parent, const char* name, const QString& caption,
+                              const QRect& geometry, const QFont& font, const QString& hint) {
+    auto* button = named(new TSpeedButton(caption, parent), name);
+    button->setGeometry(geometry);
+    button->setFont(font);
+    button->setToolTip(hint);
+    SetCaptionColour(button, kBlackColor);
     return button;
 }
 
@@ -158,7 +163,9 @@ void TForm1::BuildControls() {
     const QFont resultCaptionFont = PixelFont(kArial, 16);
     const QFont resultFont = PixelFont(kSansSerif, 16, true);
 
-    Panel1 = makePanel(this, "Panel1", QFrame::Raised);
+    // Panel1 only carries the parts above the status bar; a frame of its own
+    // would leave them a band narrower and lower than they add up to.
+    Panel1 = named(new QFrame(this), "Panel1");
 
     // ---- The input group.
     GroupBox1 = named(new QGroupBox(Panel1), "GroupBox1");
@@ -182,11 +189,15 @@ void TForm1::BuildControls() {
     Edit1 = makeEdit(GroupBox1, "Edit1", QRect(360, 24, 41, 24),
                      QStringLiteral("Geben Sie bitte die Staffelung (z.B.: 0.50, 1.0, 2,10 ein!"));
     Edit1->setText(QStringLiteral("1"));
+    // Alt+F: the button had no key of its own. The mode items have none
+    // either: "S" and "H" belong to Suchtgift and Hinweise (Qt activates
+    // neither of two controls that share a key), and Tab and the arrow keys
+    // reach the items.
     spFAPAEP =
-        makeSpeedButton(GroupBox1, "spFAPAEP", QStringLiteral("FAP/AEP"), QRect(416, 24, 73, 25),
+        makeSpeedButton(GroupBox1, "spFAPAEP", QStringLiteral("&FAP/AEP"), QRect(416, 24, 73, 25),
                         labelFont, QStringLiteral("Umschalten zwischen FAP und AEP-Berechung"));
-    rgRechenModi = named(new TRadioGroup({QStringLiteral("&Standardberechnung"),
-                                          QStringLiteral("&Homöop. Arzneispez.")},
+    rgRechenModi = named(new TRadioGroup({QStringLiteral("Standardberechnung"),
+                                          QStringLiteral("Homöop. Arzneispez.")},
                                          3, GroupBox1),
                          "rgRechenModi");
     rgRechenModi->setFont(PixelFont(kSansSerif, 13));
@@ -210,7 +221,7 @@ void TForm1::BuildControls() {
     labUst->setBuddy(edUST);
     sbSG = makeSpeedButton(
         GroupBox1, "sbSG", QStringLiteral("&Suchtgift"), QRect(8, 104, 161, 22), arialBold,
-        QStringLiteral("Suchtgiftzuschlag (Kassenpreis 50 Cent, Verkaufspreis 55 Cent)"));
+        QStringLiteral("Suchtgiftzuschlag (Kassenpreis 55 Cent, Verkaufspreis 55 Cent)"));
     sbVet = makeSpeedButton(
         GroupBox1, "sbVet", QStringLiteral("&Veterinär / Hom. Ansatz"), QRect(176, 104, 161, 22),
         arialBold, QStringLiteral("Veterinär (VT,VTW,VN,VNW) oder Homöophatische Preisansätze"));
@@ -320,12 +331,11 @@ void TForm1::BuildControls() {
     Gauge1->setAccessibleName(QStringLiteral("Fortschritt"));
     StatusBar1->setAccessibleName(QStringLiteral("Statusleiste"));
 
-    // ---- Tab order: the inputs, the mode group, the VAT field, the buttons, the grid.
-    QWidget* order[] = {eFAPBASIS, eBis,        Edit1,       rgRechenModi->button(0),
-                        edUST,     btBerechnen, btErweitert, btHinweise,
-                        btExport,  Button2,     btDetMore,   StringGrid1};
-    for (std::size_t i = 0; i + 1 < std::size(order); ++i)
-        setTabOrder(order[i], order[i + 1]);
+    // ---- Keyboard: the Tab order, and keys for what has no caption to carry one.
+    ApplyTabChain(this, MainTabChain());
+    btverab->setShortcut(kAbortKey); // a button's key acts only while it is visible
+    auto* imprintKey = new QShortcut(kImprintKey, this);
+    connect(imprintKey, &QShortcut::activated, this, [this] { Image1Click(); });
 
     connect(btBerechnen, &QPushButton::clicked, this, [this] { btBerechnenClick(); });
     connect(btErweitert, &QPushButton::clicked, this, [this] { btErweitertClick(); });
@@ -364,7 +374,7 @@ void TForm1::FormCreate() {
     ApplySizeConstraints();
     // 8. Progress box, 9. single-mode panel.
     GroupBox2->setGeometry(110, 0, 280, 113);
-    PanelEinzel->setGeometry(5, 136, 514, 117);
+    PanelEinzel->setGeometry(kResultPanelLeft, kGroupHeight, kResultPanelWidth, kResultPanelHeight);
     // 10. Columns as wide as the header panels above them.
     for (int column = 0; column < RowStore::kColumns; ++column)
         StringGrid1->setColumnWidth(column, kGridColumnWidth);
@@ -380,15 +390,21 @@ void TForm1::SetLabelText(QLabel* label, const QString& text) {
     label->adjustSize();
 }
 
-void TForm1::SetResultToolTips(const QString& toolTip) {
-    for (QLabel* label : {lbAEP, lbKP, lbAVP})
-        label->setToolTip(toolTip);
+void TForm1::SetResultHints(const ResultLabelHints& hints) {
+    for (QLabel* label : {lbAEP, lbKP, lbAVP}) {
+        label->setToolTip(hints.toolTip);
+        label->setAccessibleDescription(hints.description);
+    }
 }
 
 void TForm1::ToggleMode() {
+    // A range run under way stops first: the mode it computes for goes, and
+    // with it the Abbruch button. (Its rows so far stay, as after Abbruch.)
+    if (runState_.UnderWay())
+        runState_.Abort();
     // The calculation path belongs to a single run just shown; after a mode
     // change the labels are no longer that run's answer on screen.
-    SetResultToolTips(QString());
+    SetResultHints({});
     GroupBox1->setTitle(QString());
     if (rangeMode_) {
         SetLabelText(lbvon, Options().AepInput ? QStringLiteral("Einkaufspreis:")
@@ -457,20 +473,17 @@ void TForm1::resizeEvent(QResizeEvent* event) {
 }
 
 void TForm1::ArrangeDocked() {
-    constexpr int statusHeight = 19;
-    constexpr int groupHeight = 136;
-    constexpr int buttonBarHeight = 39;
     constexpr int headerHeight = 19;
     // Called directly as well as from resizeEvent: a window that isn't shown yet
     // gets its resize events only when it is.
-    StatusBar1->setGeometry(0, height() - statusHeight, width(), statusHeight);
+    StatusBar1->setGeometry(0, height() - kStatusBarHeight, width(), kStatusBarHeight);
     StatusBar1->arrange();
-    Panel1->setGeometry(0, 0, width(), std::max(0, height() - statusHeight));
+    Panel1->setGeometry(0, 0, width(), std::max(0, height() - kStatusBarHeight));
     const QRect inner = Panel1->contentsRect();
-    GroupBox1->setGeometry(inner.left(), inner.top(), inner.width(), groupHeight);
-    Panel8->setGeometry(inner.left(), inner.bottom() + 1 - buttonBarHeight, inner.width(),
-                        buttonBarHeight);
-    const int resultsTop = inner.top() + groupHeight;
+    GroupBox1->setGeometry(inner.left(), inner.top(), inner.width(), kGroupHeight);
+    Panel8->setGeometry(inner.left(), inner.bottom() + 1 - kButtonBarHeight, inner.width(),
+                        kButtonBarHeight);
+    const int resultsTop = inner.top() + kGroupHeight;
     StafelPanel->setGeometry(inner.left(), resultsTop, inner.width(),
                              std::max(0, Panel8->y() - resultsTop));
     const QRect results = StafelPanel->contentsRect();
@@ -507,8 +520,23 @@ void TForm1::closeEvent(QCloseEvent* event) {
     // A range run in progress stops; nothing more is started.
     runState_.WindowClosed();
     QWidget::closeEvent(event);
-    if (event->isAccepted())
+    if (!event->isAccepted())
+        return;
+    // The window is hidden next, and its placement saved then; a message of
+    // that save must stay on screen until the user has read it, so the
+    // program may end only after the hiding.
+    if (isHidden())
         emit closed();
+    else
+        closing_ = true;
+}
+
+void TForm1::hideEvent(QHideEvent* event) {
+    QWidget::hideEvent(event);
+    if (closing_ && !event->spontaneous()) {
+        closing_ = false;
+        emit closed();
+    }
 }
 
 void TForm1::Button2Click() {
@@ -570,7 +598,17 @@ ResultTable TForm1::Table() const {
 
 void TForm1::btBerechnenClick() {
     RunCalculation();
-    eFAPBASIS->setFocus();
+    if (focusWidget() == eFAPBASIS)
+        eFAPBASIS->setFocus();
+    else
+        SelectForTyping(eFAPBASIS);
+}
+
+void TForm1::SelectForTyping(QLineEdit* field) {
+    // The focus-in event selects the text too, but after a message box it comes
+    // as the window's reactivation, which leaves the caret where it was.
+    field->setFocus();
+    field->selectAll();
 }
 
 void TForm1::btverabClick() {
@@ -623,7 +661,7 @@ void TForm1::RunOnce() {
 
 void TForm1::RunSingle(double von) {
     // Until this run has its answer on screen, no older path may be shown.
-    SetResultToolTips(QString());
+    SetResultHints({});
     const CalcOptions options = Options();
     const double vatFactor = VatFactor();
     const PriceResult result = CalcPrices(von, options, vatFactor);
@@ -638,15 +676,19 @@ void TForm1::RunSingle(double von) {
     lbAVP->setText(fromStd(FormatPrice(result.avp)));
     for (QLabel* label : {lbFAP, lbAEP, lbKP, lbAVP})
         AnnounceValueChange(label);
-    SetResultToolTips(ResultLabelToolTip(von, result, options, vatFactor));
+    SetResultHints(ResultLabelHintsFor(von, result, options, vatFactor));
 }
 
 void TForm1::RunRange(double von, double bis, double step) {
     const RangeCheck check = CheckRange(von, bis, step);
     if (check != RangeCheck::Ok) {
         tools::ShowMessage(this, fromView(RangeCheckText(check)));
-        if (check == RangeCheck::VonAboveBis)
-            eFAPBASIS->setFocus();
+        // The field that has the focus now, or gets it, is ready to be typed
+        // over: a message box in between is no mouse click.
+        QWidget* focus = check == RangeCheck::VonAboveBis ? eFAPBASIS : focusWidget();
+        for (QLineEdit* field : {eFAPBASIS, eBis, Edit1})
+            if (focus == field)
+                SelectForTyping(field);
         return;
     }
     // One table, one option set: a switch changed while the run processes

@@ -37,6 +37,8 @@ namespace fapkalk {
 class ResultGridModel;
 class TImage;
 class TRadioGroup;
+class TSpeedButton;
+struct ResultLabelHints;
 class TStatusBar;
 
 // The other windows the main window opens; each shows its window modally.
@@ -112,13 +114,14 @@ public:
     void JvCaptionButton1Click();
 
 signals:
-    // The window has closed; the program ends.
+    // The window has closed and is hidden (its placement saved); the program ends.
     void closed();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
@@ -129,8 +132,9 @@ private:
     void ApplySizeConstraints();
     bool FormCanResize(int& newWidth, int& newHeight) const;
     void SetLabelText(QLabel* label, const QString& text);
-    // The calculation-path tool tip of lbAEP, lbKP and lbAVP (empty: none).
-    void SetResultToolTips(const QString& toolTip);
+    // The calculation path of lbAEP, lbKP and lbAVP, as tool tip and as
+    // accessible description (empty: none).
+    void SetResultHints(const ResultLabelHints& hints);
     void FormShow();
     void btErweitertClick();
     void btHinweiseClick();
@@ -143,6 +147,9 @@ private:
     void RunOnce();
     void RunSingle(double von);
     void RunRange(double von, double bis, double step);
+    // Gives the field the focus with its whole text selected, so typing
+    // replaces it.
+    void SelectForTyping(QLineEdit* field);
 
     // ---- Switches, VAT field and price fields (InputWiring.cpp).
     void WireInputs();
@@ -177,14 +184,14 @@ private:
     QLineEdit* eBis = nullptr;
     QLabel* lbSteps = nullptr;
     QLineEdit* Edit1 = nullptr;
-    QPushButton* spFAPAEP = nullptr;
+    TSpeedButton* spFAPAEP = nullptr;
     TRadioGroup* rgRechenModi = nullptr;
     QFrame* Panel6 = nullptr;
     QLabel* labUst = nullptr;
     QLineEdit* edUST = nullptr;
-    QPushButton* sbSG = nullptr;
-    QPushButton* sbVet = nullptr;
-    QPushButton* sbStern = nullptr;
+    TSpeedButton* sbSG = nullptr;
+    TSpeedButton* sbVet = nullptr;
+    TSpeedButton* sbStern = nullptr;
     QFrame* PanelEinzel = nullptr;
     QLabel* Label1 = nullptr;
     QLabel* Label4 = nullptr;
@@ -227,6 +234,7 @@ private:
     ResultGridModel* gridModel_ = nullptr;
     MainWindowOpeners openers_;
     bool firstShowDone_ = false;
+    bool closing_ = false; // closed, about to be hidden
 };
 
 } // namespace fapkalk

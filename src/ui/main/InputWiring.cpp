@@ -85,19 +85,18 @@ void TForm1::WireInputs() {
 // ------------------------------------------------------------------ switches
 
 void TForm1::ShowSwitchStates() {
-    const std::pair<QPushButton*, SwitchButton> buttons[] = {
+    const std::pair<TSpeedButton*, SwitchButton> buttons[] = {
         {spFAPAEP, SwitchButton::FapAep},
         {sbSG, SwitchButton::Narcotic},
         {sbVet, SwitchButton::Veterinary},
         {sbStern, SwitchButton::NotReimbursable}};
     for (const auto& [button, which] : buttons) {
+        // The checked state tells assistive technology what the colour shows.
+        button->setSwitchedOn(SwitchIsOn(Options(), which));
         const QColor colour = toColor(CaptionColour(Options(), which));
-        if (button->palette().color(QPalette::ButtonText) == colour)
+        if (button->palette().color(QPalette::Active, QPalette::ButtonText) == colour)
             continue;
-        QPalette palette = button->palette();
-        palette.setColor(QPalette::ButtonText, colour);
-        palette.setColor(QPalette::WindowText, colour);
-        button->setPalette(palette);
+        SetCaptionColour(button, colour);
         button->repaint(); // at once: the run that follows may take a while
     }
     sbStern->setEnabled(switches_.SternEnabled());

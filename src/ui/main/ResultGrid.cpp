@@ -161,6 +161,16 @@ QVariant ResultGridModel::data(const QModelIndex& index, int role) const {
     return QString::fromLatin1(text, qsizetype(WriteCellText(text, cachedCells_, index.column())));
 }
 
+QVariant ResultGridModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    // The grid shows no header (the panels above it carry the captions), but
+    // assistive technology names the columns by it.
+    static const char* const captions[RowStore::kColumns] = {"FAP", "AEP", "KP", "AVP"};
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 &&
+        section < RowStore::kColumns)
+        return QString::fromLatin1(captions[section]);
+    return QAbstractTableModel::headerData(section, orientation, role);
+}
+
 Qt::ItemFlags ResultGridModel::flags(const QModelIndex& index) const {
     if (!index.isValid())
         return Qt::NoItemFlags;

@@ -6,6 +6,8 @@
 #include <QHeaderView>
 #include <QMouseEvent>
 #include <QRadioButton>
+#include <QStyleOptionButton>
+#include <QStylePainter>
 #include <QTableView>
 #include <algorithm>
 
@@ -78,7 +80,18 @@ TRadioGroup::TRadioGroup(const QStringList& items, int columns, QWidget* parent)
         buttons_ << button;
     }
     connect(&group_, &QButtonGroup::idClicked, this, &TRadioGroup::itemClicked);
+    connect(&group_, &QButtonGroup::idToggled, this, [this] { keepTabStopOnSelection(); });
+    keepTabStopOnSelection();
     arrange();
+}
+
+void TRadioGroup::keepTabStopOnSelection() {
+    // As in any radio group, Tab enters at the selected item and the arrow keys
+    // move between the items; with none selected every item is a stop.
+    const int checked = group_.checkedId();
+    for (qsizetype i = 0; i < buttons_.size(); ++i)
+        buttons_[i]->setFocusPolicy(checked < 0 || checked == int(i) ? Qt::StrongFocus
+                                                                     : Qt::ClickFocus);
 }
 
 int TRadioGroup::itemIndex() const {
@@ -112,6 +125,33 @@ void TRadioGroup::arrange() {
     }
 }
 
+// -------------------------------------------------------------- TSpeedButton
+
+void SetCaptionColour(QWidget* widget, const QColor& colour) {
+    QPalette palette = widget->palette();
+    for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+        palette.setColor(group, QPalette::ButtonText, colour);
+        palette.setColor(group, QPalette::WindowText, colour);
+    }
+    widget->setPalette(palette);
+}
+
+TSpeedButton::TSpeedButton(const QString& caption, QWidget* parent) : QPushButton(caption, parent) {
+    setFocusPolicy(Qt::NoFocus);
+    setAutoDefault(false);
+    setCheckable(true);
+}
+
+void TSpeedButton::paintEvent(QPaintEvent*) {
+    // Drawn as an ordinary push button, whatever the checked state: up unless
+    // the mouse holds it down.
+    QStylePainter painter(this);
+    QStyleOptionButton option;
+    initStyleOption(&option);
+    option.state &= ~QStyle::State_On;
+    painter.drawControl(QStyle::CE_PushButton, option);
+}
+
 // -------------------------------------------------------------------- TImage
 
 TImage::TImage(QWidget* parent) : QLabel(parent) {
@@ -139,6 +179,8 @@ void SetUpResultGridView(QTableView* grid) {
     grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     grid->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Tab and Shift+Tab leave the grid; the arrow keys move within it.
+    grid->setTabKeyNavigation(false);
     grid->setWordWrap(false);
     grid->setTextElideMode(Qt::ElideNone);
     grid->setAccessibleName(QStringLiteral("Ergebnistabelle"));

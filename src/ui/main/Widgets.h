@@ -8,6 +8,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QList>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QString>
 #include <QStringList>
@@ -25,8 +26,8 @@ void RegisterFontSubstitutions();
 
 // The look of a result grid, shared by the main window and the detail window:
 // no headers, rows 14 pixels high, bold 10-pixel font, grid lines, whole rows
-// selected, read-only, vertical scroll bar only; Ctrl+C copies the selected
-// rows for a spreadsheet (GridCopy.h).
+// selected, read-only, vertical scroll bar only; Tab leaves it; Ctrl+C copies
+// the selected rows for a spreadsheet (GridCopy.h).
 void SetUpResultGridView(QTableView* grid);
 
 // A status bar of panels side by side. Every panel but the last has a fixed
@@ -79,9 +80,34 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    void keepTabStopOnSelection();
+
     int columns_;
     QButtonGroup group_;
     QList<QRadioButton*> buttons_;
+};
+
+// Gives the caption colour to a control while it is enabled (active and
+// inactive window); a disabled control keeps the style's grey.
+void SetCaptionColour(QWidget* widget, const QColor& colour);
+
+// A switch button: a push button that never takes the keyboard focus and is
+// never drawn pressed; the caption's colour shows the state on screen. For
+// assistive technology it is a checkable button whose checked state is the
+// switch's state (setSwitchedOn), so a screen reader says "on"/"pressed" in
+// step with the colour. A click leaves the state alone: the window decides it.
+class TSpeedButton : public QPushButton {
+    Q_OBJECT
+
+public:
+    TSpeedButton(const QString& caption, QWidget* parent = nullptr);
+
+    bool switchedOn() const { return isChecked(); }
+    void setSwitchedOn(bool on) { setChecked(on); }
+
+protected:
+    void nextCheckState() override {}
+    void paintEvent(QPaintEvent* event) override;
 };
 
 // A picture stretched to its box that reports a left click.

@@ -49,7 +49,7 @@ void TestHilfe::labels_data() {
     row("Label2", {16, 120, 377, 13}, Plain,
         "Bei Veterinär-Arzneispezialitäten oder Homöophartischen Preisansätzen wird ein ");
     row("Label3", {16, 136, 293, 13}, Plain,
-        "fixer Zuschlag von 10 % auf den Fabrikabgabepreis errechnet.");
+        "fixer Zuschlag von 20 % auf den Fabrikabgabepreis errechnet.");
     row("Label4", {16, 152, 43, 13}, Plain, "Hinweis: ");
     row("Label5", {72, 152, 302, 13}, Plain,
         "Bei der Errechnung der Preise für humane oder homöopathische");

@@ -7,10 +7,12 @@
 #include "ui/main/FAP_Main.h"
 #include "ui/mainwindowkit.h"
 
+#include <QAbstractItemView>
 #include <QAbstractScrollArea>
 #include <QAccessible>
 #include <QAccessibleInterface>
 #include <QGroupBox>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -83,7 +85,13 @@ private slots:
     void namesOfControlsWithoutCaption_data();
     void namesOfControlsWithoutCaption();
     void fieldNamesFollowTheirLabel();
-    void resultLabelsKeepTheirNameAndShowThePrice();
+    void resultLabelsNameCaptionAndPrice_data();
+    void resultLabelsNameCaptionAndPrice();
+    void gridColumnsAreNamed();
+    void switchStateIsCheckedInStepWithColour_data();
+    void switchStateIsCheckedInStepWithColour();
+    void disabledSwitchCaptionIsGreyed_data();
+    void disabledSwitchCaptionIsGreyed();
     void hintBecomesTheName();
 
 private:
@@ -145,10 +153,10 @@ void TestAccessibility::namesOfControlsWithoutCaption_data() {
                                << "Ergebnistabelle";
     QTest::newRow("AEP label") << "Form1"
                                << "lbAEP"
-                               << "AEP";
+                               << "AEP 0.00";
     QTest::newRow("AVP label") << "Form1"
                                << "lbAVP"
-                               << "AVP";
+                               << "AVP 0.00";
     QTest::newRow("progress gauge") << "Form1"
                                     << "Gauge1"
                                     << "Fortschritt";
@@ -195,16 +203,135 @@ void TestAccessibility::fieldNamesFollowTheirLabel() {
     QCOMPARE(iface->text(QAccessible::Description), ui.eBis->toolTip());
 }
 
-void TestAccessibility::resultLabelsKeepTheirNameAndShowThePrice() {
+void TestAccessibility::resultLabelsNameCaptionAndPrice_data() {
+    QTest::addColumn<QString>("price");
+    QTest::addColumn<bool>("aepInput");
+    QTest::addColumn<QStringList>("names"); // FAP, AEP, KP, AVP
+    QTest::newRow("FAP 12.5") << "12.5" << false
+                              << QStringList{"FAP 12.50", "AEP 13.81", "KP 18.65", "AVP 26.05"};
+    QTest::newRow("FAP 10") << "10" << false
+                            << QStringList{"FAP 10.00", "AEP 11.25", "KP 15.20", "AVP 21.20"};
+    // The FAP label shows 0.00 for a typed AEP, and says so.
+    QTest::newRow("AEP 13.81") << "13.81" << true
+                               << QStringList{"FAP 0.00", "AEP 13.81", "KP 18.65", "AVP 26.05"};
+}
+
+// Orca reads a label by its name: the name carries the price, and follows it.
+void TestAccessibility::resultLabelsNameCaptionAndPrice() {
+    QFETCH(QString, price);
+    QFETCH(bool, aepInput);
+    QFETCH(QStringList, names);
+    MessageRecorder messages;
+    TForm1& form = *program_->MainWindow();
+    const MainControls ui(form);
+    ui.eFAPBASIS->setText(price);
+    if (aepInput)
+        ui.spFAPAEP->click();
+    ui.btBerechnen->click();
+    QVERIFY(messages.messages.isEmpty());
+    const QList<QLabel*> labels{ui.lbFAP, ui.lbAEP, ui.lbKP, ui.lbAVP};
+    for (qsizetype i = 0; i < labels.size(); ++i) {
+        QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(labels[i]);
+        QCOMPARE(iface->text(QAccessible::Name), names[i]);
+        QCOMPARE(iface->text(QAccessible::Value), names[i].section(u' ', 1));
+    }
+}
+
+void TestAccessibility::gridColumnsAreNamed() {
+    for (QWidget* window : {static_cast<QWidget*>(program_->MainWindow()),
+                            windowNamed(*program_, QStringLiteral("DetMore"))}) {
+        auto* grid = window->findChild<QAbstractItemView*>(QStringLiteral("StringGrid1"));
+        QVERIFY(grid);
+        QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(grid);
+        QVERIFY(iface && iface->tableInterface());
+        QStringList headers;
+        for (int column = 0; column < iface->tableInterface()->columnCount(); ++column)
+            headers << iface->tableInterface()->columnDescription(column);
+        QCOMPARE(headers, (QStringList{"FAP", "AEP", "KP", "AVP"}));
+    }
+}
+
+void TestAccessibility::switchStateIsCheckedInStepWithColour_data() {
+    QTest::addColumn<QStringList>("clicks"); // objectNames, in order
+    QTest::addColumn<QStringList>("on");     // the buttons that end on
+    QTest::newRow("none") << QStringList{} << QStringList{};
+    QTest::newRow("Suchtgift") << QStringList{"sbSG"} << QStringList{"sbSG"};
+    QTest::newRow("Suchtgift twice") << QStringList{"sbSG", "sbSG"} << QStringList{};
+    QTest::newRow("FAP/AEP") << QStringList{"spFAPAEP"} << QStringList{"spFAPAEP"};
+    QTest::newRow("Veterinär, then (*)")
+        << QStringList{"sbVet", "sbStern"} << QStringList{"sbStern"};
+    QTest::newRow("all, then Homöop.")
+        << QStringList{"sbSG", "sbStern", "spFAPAEP", "homeopathic"} << QStringList{"spFAPAEP"};
+}
+
+// What a screen reader says (checked or not) and what the eye sees (the
+// caption's colour) come from the same state.
+void TestAccessibility::switchStateIsCheckedInStepWithColour() {
+    QFETCH(QStringList, clicks);
+    QFETCH(QStringList, on);
     MessageRecorder messages;
     TForm1& form = *program_->MainWindow();
     const MainControls ui(form);
     ui.eFAPBASIS->setText(QStringLiteral("10"));
-    ui.btBerechnen->click();
-    QVERIFY(messages.messages.isEmpty());
-    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(ui.lbKP);
-    QCOMPARE(iface->text(QAccessible::Name), QStringLiteral("KP"));
-    QCOMPARE(iface->text(QAccessible::Value).trimmed(), QStringLiteral("15.20"));
+    for (const QString& name : clicks) {
+        if (name == "homeopathic")
+            ui.rgRechenModi->button(1)->click();
+        else
+            form.findChild<QPushButton*>(name)->click();
+    }
+    const QColor black(0, 0, 0);
+    for (QPushButton* button : {ui.spFAPAEP, ui.sbSG, ui.sbVet, ui.sbStern}) {
+        const bool wantOn = on.contains(button->objectName());
+        QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(button);
+        QVERIFY2(iface->state().checkable, qPrintable(button->objectName()));
+        QCOMPARE(iface->state().checked, wantOn);
+        const QColor caption = button->palette().color(QPalette::Active, QPalette::ButtonText);
+        QCOMPARE(caption != black, wantOn);
+        QVERIFY(!button->isDown()); // never drawn pressed
+    }
+}
+
+void TestAccessibility::disabledSwitchCaptionIsGreyed_data() {
+    QTest::addColumn<bool>("switchedOn");
+    QTest::newRow("off (black)") << false;
+    QTest::newRow("on (red)") << true;
+}
+
+// Selecting "Homöop." disables (*): its caption must look disabled, whatever
+// colour the switch gave it. Compared as drawn, not as set.
+void TestAccessibility::disabledSwitchCaptionIsGreyed() {
+    QFETCH(bool, switchedOn);
+    MessageRecorder messages;
+    TForm1& form = *program_->MainWindow();
+    const MainControls ui(form);
+    ui.eFAPBASIS->setText(QStringLiteral("10"));
+    if (switchedOn)
+        ui.sbStern->click();
+    // The darkest and the reddest pixel of the caption's middle line.
+    auto ink = [&] {
+        const QImage image = ui.sbStern->grab().toImage();
+        QColor darkest = Qt::white;
+        int reddest = 0;
+        const int y = image.height() / 2;
+        for (int x = image.width() / 4; x < image.width() * 3 / 4; ++x) {
+            const QColor c = image.pixelColor(x, y);
+            if (c.lightness() < darkest.lightness())
+                darkest = c;
+            reddest = std::max(reddest, c.red() - std::max(c.green(), c.blue()));
+        }
+        return std::pair{darkest, reddest};
+    };
+    const auto [enabledDarkest, enabledRed] = ink();
+    ui.rgRechenModi->button(1)->click();
+    QVERIFY(!ui.sbStern->isEnabled());
+    const auto [disabledDarkest, disabledRed] = ink();
+    if (switchedOn)
+        QVERIFY2(enabledRed > 150, qPrintable(QString::number(enabledRed)));
+    QVERIFY2(disabledRed < 40, qPrintable(QString::number(disabledRed)));
+    QVERIFY2(disabledDarkest.lightness() > enabledDarkest.lightness() + 40,
+             qPrintable(QStringLiteral("%1 vs %2")
+                            .arg(disabledDarkest.lightness())
+                            .arg(enabledDarkest.lightness())));
 }
 
 void TestAccessibility::hintBecomesTheName() {

@@ -5,13 +5,16 @@
 
 #include "cli/cli_run.h"
 #include "pricing/engine.h"
+#include "pricing/numbers.h"
 #include "ui/main/CalcPathHint.h"
 #include "ui/main/FAP_Main.h"
 #include "ui/mainwindowkit.h"
 
+#include <QAccessible>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTextDocument>
 #include <QtTest>
 #include <sstream>
@@ -73,6 +76,11 @@ private slots:
     void toolTipShowsPlainTextLiterally_data();
     void toolTipShowsPlainTextLiterally();
     void refusedPriceHasNoPath();
+    void spokenPathReadsAmountsAsShown_data();
+    void spokenPathReadsAmountsAsShown();
+    void spokenResultLineMatchesTheLabels_data();
+    void spokenResultLineMatchesTheLabels();
+    void labelsDescribeThePathAsPlainText();
     void clearedByModeChange();
     void clearedByRefusal();
     void noPathInRangeMode();
@@ -160,10 +168,96 @@ void TestCalcPathHint::refusedPriceHasNoPath() {
     const CalcOptions options;
     const PriceResult refused = CalcPrices(0, options, kDefaultVatFactor);
     QVERIFY(refused.refusal);
-    QVERIFY(ResultLabelToolTip(0, refused, options, kDefaultVatFactor).isEmpty());
+    const ResultLabelHints none = ResultLabelHintsFor(0, refused, options, kDefaultVatFactor);
+    QVERIFY(none.toolTip.isEmpty());
+    QVERIFY(none.description.isEmpty());
     const PriceResult computed = CalcPrices(10, options, kDefaultVatFactor);
-    QCOMPARE(ResultLabelToolTip(10, computed, options, kDefaultVatFactor),
-             PlainTextToolTip(CalculationPathText(10, options, kDefaultVatFactor)));
+    const ResultLabelHints hints = ResultLabelHintsFor(10, computed, options, kDefaultVatFactor);
+    const QString path = CalculationPathText(10, options, kDefaultVatFactor);
+    QCOMPARE(hints.toolTip, PlainTextToolTip(path));
+    QCOMPARE(hints.description, AccessiblePathText(path));
+}
+
+void TestCalcPathHint::spokenPathReadsAmountsAsShown_data() {
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("spoken");
+    QTest::newRow("result line") << "Ergebnis: AEP 450.34000000000003, KP 1.5, AVP 2"
+                                 << "Ergebnis: AEP 450.34, KP 1.50, AVP 2.00";
+    QTest::newRow("input line") << "Eingabe: AEP 400 (Schalter: AEP-Eingabe; USt-Faktor 1.1)"
+                                << "Eingabe: AEP 400.00 (Schalter: AEP-Eingabe; USt-Faktor 1.1)";
+    QTest::newRow("product and rounding")
+        << QString::fromUtf8("400 × 1.039 = 415.59999999999997; RoundCents → 415.6")
+        << QString::fromUtf8("400 × 1.039 = 415.6; RoundCents → 415.60");
+    QTest::newRow("factors and products keep their digits")
+        << QString::fromUtf8("11.25 × 1.105 = 12.43125")
+        << QString::fromUtf8("11.25 × 1.105 = 12.43125");
+    QTest::newRow("band numbers and limits")
+        << QString::fromUtf8("Band 19 (über 357.07, Faktor 1.039)")
+        << QString::fromUtf8("Band 19 (über 357.07, Faktor 1.039)");
+    QTest::newRow("sum of tenths") << "0.1 + 0.2 = 0.30000000000000004"
+                                   << "0.1 + 0.2 = 0.3";
+    QTest::newRow("exponent form untouched") << "x = 1.5e+20; y = 2.5E-7"
+                                             << "x = 1.5e+20; y = 2.5E-7";
+    QTest::newRow("price names inside words are no amounts") << "AEP-Eingabe, KPX 3.5"
+                                                             << "AEP-Eingabe, KPX 3.5";
+    QTest::newRow("trailing line breaks") << "AVP 26.05\n\n"
+                                          << "AVP 26.05";
+    QTest::newRow("markup characters stay characters") << "a < AEP 1.5 & b"
+                                                       << "a < AEP 1.50 & b";
+}
+
+void TestCalcPathHint::spokenPathReadsAmountsAsShown() {
+    QFETCH(QString, path);
+    QFETCH(QString, spoken);
+    QCOMPARE(AccessiblePathText(path), spoken);
+}
+
+void TestCalcPathHint::spokenResultLineMatchesTheLabels_data() {
+    QTest::addColumn<double>("price");
+    QTest::addColumn<CalcOptions>("options");
+    QTest::newRow("FAP 12.5") << 12.5 << makeOptions(false, false, false);
+    QTest::newRow("FAP 0.01") << 0.01 << makeOptions(false, false, false);
+    QTest::newRow("AEP 450.34") << 450.34 << makeOptions(true, false, false);
+    QTest::newRow("FAP 400, narcotic") << 400.0 << makeOptions(false, true, false);
+    QTest::newRow("FAP 1234.56, veterinary") << 1234.56 << makeOptions(false, false, true);
+    QTest::newRow("AEP 99999.99, narcotic") << 99999.99 << makeOptions(true, true, false);
+}
+
+// Whatever digits the engine's path carries, the spoken result line names the
+// prices as the labels show them.
+void TestCalcPathHint::spokenResultLineMatchesTheLabels() {
+    QFETCH(double, price);
+    QFETCH(CalcOptions, options);
+    const PriceResult result = CalcPrices(price, options, kDefaultVatFactor);
+    QVERIFY(!result.refusal);
+    const QString spoken =
+        ResultLabelHintsFor(price, result, options, kDefaultVatFactor).description;
+    const QString last = spoken.split(u'\n').constLast();
+    auto shown = [](double x) { return QString::fromStdString(FormatPrice(x)).trimmed(); };
+    const QString want = QStringLiteral("Ergebnis: AEP %1, KP %2, AVP %3")
+                             .arg(shown(result.aep), shown(result.kp), shown(result.avp));
+    QCOMPARE(last, want);
+    QVERIFY(!spoken.contains(QRegularExpression(QStringLiteral(R"(\d{16})"))));
+}
+
+void TestCalcPathHint::labelsDescribeThePathAsPlainText() {
+    MessageRecorder messages;
+    TForm1 form(kNoIni);
+    const MainControls ui(form);
+    ui.eFAPBASIS->setText(QStringLiteral("12.5"));
+    ui.btBerechnen->click();
+    const QString path = CalculationPathText(12.5, form.Options(), form.VatFactor());
+    for (QLabel* label : {ui.lbAEP, ui.lbKP, ui.lbAVP}) {
+        QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(label);
+        QVERIFY(accessible);
+        const QString description = accessible->text(QAccessible::Description);
+        QCOMPARE(description, AccessiblePathText(path));
+        QVERIFY2(!description.contains(u'<'), qPrintable(description));
+        QCOMPARE(shownText(label->toolTip()), withoutTrailingNewlines(path)); // the look stays
+    }
+    ui.btErweitert->click();
+    QVERIFY(
+        QAccessible::queryAccessibleInterface(ui.lbAEP)->text(QAccessible::Description).isEmpty());
 }
 
 void TestCalcPathHint::clearedByModeChange() {

@@ -159,6 +159,7 @@ private slots:
     void abbruchWhileVatFieldHasFocus();
     void rangeMessageOnceWhenVatFieldHasFocus();
     void closingStopsARun();
+    void normalStopsARunFirst();
     void screenUpdatesAreCoalesced();
 };
 
@@ -198,14 +199,14 @@ void TestMainWindow::controls_data() {
     row("lbSteps", "GroupBox1", QRect(296, 28, -1, -1), "Staffel:", ms, 13, true);
     row("Edit1", "GroupBox1", QRect(360, 24, 41, 24), "1", ms, 13, false,
         "Geben Sie bitte die Staffelung (z.B.: 0.50, 1.0, 2,10 ein!");
-    row("spFAPAEP", "GroupBox1", QRect(416, 24, 73, 25), "FAP/AEP", ms, 13, true,
+    row("spFAPAEP", "GroupBox1", QRect(416, 24, 73, 25), "&FAP/AEP", ms, 13, true,
         "Umschalten zwischen FAP und AEP-Berechung");
     row("rgRechenModi", "GroupBox1", QRect(8, 58, 497, 41), "", ms, 13, false);
     row("Panel6", "GroupBox1", QRect(384, 72, 113, 25), any, {}, 0, false);
     row("labUst", "Panel6", QRect(25, 6, -1, -1), "&USt %:", ms, 13, true);
     row("edUST", "Panel6", QRect(80, 1, 33, 24), "10", ms, 13, true);
     row("sbSG", "GroupBox1", QRect(8, 104, 161, 22), "&Suchtgift", arial, 13, true,
-        "Suchtgiftzuschlag (Kassenpreis 50 Cent, Verkaufspreis 55 Cent)");
+        "Suchtgiftzuschlag (Kassenpreis 55 Cent, Verkaufspreis 55 Cent)");
     row("sbVet", "GroupBox1", QRect(176, 104, 161, 22),
         QString::fromUtf8("&Veterinär / Hom. Ansatz"), arial, 13, true,
         QString::fromUtf8("Veterinär (VT,VTW,VN,VNW) oder Homöophatische Preisansätze"));
@@ -281,7 +282,7 @@ void TestMainWindow::startState() {
     TForm1 form(kNoIni);
     const MainControls ui(form);
     QCOMPARE(form.objectName(), QStringLiteral("Form1"));
-    QCOMPARE(form.size(), QSize(527, 346));
+    QCOMPARE(form.size(), QSize(519, 311));
     QVERIFY(form.windowTitle().contains(QStringLiteral("2012")));
     QVERIFY(form.windowTitle().contains(QString::fromUtf8(publisher::Name)));
     QVERIFY(form.windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
@@ -300,7 +301,9 @@ void TestMainWindow::startState() {
     QCOMPARE(ui.btErweitert->text(), QStringLiteral("E&rweitert"));
     QCOMPARE(ui.rgRechenModi->itemIndex(), 0);
     QCOMPARE(ui.rgRechenModi->count(), 2);
-    QCOMPARE(ui.rgRechenModi->button(1)->text(), QString::fromUtf8("&Homöop. Arzneispez."));
+    // No access keys: S and H are Suchtgift's and Hinweise's.
+    QCOMPARE(ui.rgRechenModi->button(0)->text(), QString::fromUtf8("Standardberechnung"));
+    QCOMPARE(ui.rgRechenModi->button(1)->text(), QString::fromUtf8("Homöop. Arzneispez."));
     QCOMPARE(ui.edUST->maxLength(), 2);
     QVERIFY(ui.spFAPAEP->focusPolicy() == Qt::NoFocus);
     const QColor red(255, 0, 0), black(0, 0, 0), lime(0, 255, 0);
@@ -347,11 +350,11 @@ void TestMainWindow::statusBarBeforeFirstTick() {
     QCOMPARE(ui.StatusBar1->panelText(1), QString::fromUtf8(publisher::Name));
     QCOMPARE(ui.StatusBar1->panelText(2), QStringLiteral("12:00:00"));
     QCOMPARE(ui.StatusBar1->panelText(3), QStringLiteral("01.01.2000"));
-    QCOMPARE(ui.StatusBar1->geometry(), QRect(0, 346 - 19, 527, 19));
+    QCOMPARE(ui.StatusBar1->geometry(), QRect(0, 311 - 19, 519, 19));
     const int lefts[] = {0, 92, 362, 422};
     for (int i = 0; i < 4; ++i)
         QCOMPARE(ui.StatusBar1->panelLabel(i)->x(), lefts[i]);
-    QVERIFY(ui.StatusBar1->panelLabel(3)->geometry().right() >= 527 - 3);
+    QVERIFY(ui.StatusBar1->panelLabel(3)->geometry().right() >= 519 - 3);
     QVERIFY(ui.StatusBar1->panelLabel(0)->alignment().testFlag(Qt::AlignLeft));
     QVERIFY(ui.StatusBar1->panelLabel(2)->alignment().testFlag(Qt::AlignHCenter));
     QVERIFY(ui.StatusBar1->panelLabel(3)->alignment().testFlag(Qt::AlignHCenter));
@@ -385,8 +388,8 @@ void TestMainWindow::clockTick() {
 void TestMainWindow::dockedLayout_data() {
     QTest::addColumn<bool>("extended");
     QTest::addColumn<int>("height");
-    QTest::newRow("single") << false << 346;
-    QTest::newRow("extended, same height") << true << 346;
+    QTest::newRow("single") << false << 311;
+    QTest::newRow("extended, same height") << true << 311;
     QTest::newRow("extended, taller") << true << 600;
     QTest::newRow("extended, shorter") << true << 260;
 }
@@ -398,11 +401,11 @@ void TestMainWindow::dockedLayout() {
     const MainControls ui(form);
     if (extended) {
         form.ToggleMode();
-        form.ResizeWindow(527, height);
+        form.ResizeWindow(519, height);
     }
-    QCOMPARE(form.size(), QSize(527, height));
-    QCOMPARE(ui.StatusBar1->geometry(), QRect(0, height - 19, 527, 19));
-    QCOMPARE(ui.Panel1->geometry(), QRect(0, 0, 527, height - 19));
+    QCOMPARE(form.size(), QSize(519, height));
+    QCOMPARE(ui.StatusBar1->geometry(), QRect(0, height - 19, 519, 19));
+    QCOMPARE(ui.Panel1->geometry(), QRect(0, 0, 519, height - 19));
     QCOMPARE(ui.GroupBox1->y(), ui.Panel1->contentsRect().top());
     QCOMPARE(ui.GroupBox1->height(), 136);
     QCOMPARE(ui.Panel8->height(), 39);
@@ -413,6 +416,11 @@ void TestMainWindow::dockedLayout() {
     QCOMPARE(ui.StringGrid1->y(), ui.Panelfapaepkpavp->geometry().bottom() + 1);
     QCOMPARE(ui.StringGrid1->geometry().bottom(), ui.StafelPanel->contentsRect().bottom());
     QCOMPARE(ui.GroupBox2->geometry(), QRect(110, 0, 280, 113));
+    if (!extended) {
+        // The result panel meets the button bar and the right edge: no empty band.
+        QCOMPARE(ui.PanelEinzel->geometry().bottom() + 1, ui.Panel8->y());
+        QCOMPARE(ui.PanelEinzel->geometry().right() + 1, form.width());
+    }
 }
 
 void TestMainWindow::gridLooksLikeTheStringGrid() {
@@ -491,7 +499,7 @@ void TestMainWindow::toggleMode() {
              ui.lbBis, ui.eBis, ui.lbSteps, ui.Edit1, ui.StafelPanel, ui.btExport, ui.btDetMore})
         QVERIFY2(shown->isVisible(), qPrintable(shown->objectName()));
     QVERIFY(!ui.PanelEinzel->isVisible());
-    QCOMPARE(form.height(), 346); // unchanged
+    QCOMPARE(form.height(), 311); // unchanged
     QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(ui.eFAPBASIS));
 
     ui.btErweitert->click();
@@ -513,12 +521,12 @@ void TestMainWindow::resizeRule_data() {
     QTest::addColumn<bool>("extended");
     QTest::addColumn<QSize>("requested");
     QTest::addColumn<QSize>("result");
-    QTest::newRow("single: program resize refused") << false << QSize(800, 600) << QSize(527, 346);
-    QTest::newRow("single: shorter refused") << false << QSize(527, 250) << QSize(527, 346);
-    QTest::newRow("extended: taller, width kept") << true << QSize(800, 600) << QSize(527, 600);
-    QTest::newRow("extended: shorter") << true << QSize(300, 300) << QSize(527, 300);
+    QTest::newRow("single: program resize refused") << false << QSize(800, 600) << QSize(519, 311);
+    QTest::newRow("single: shorter refused") << false << QSize(519, 250) << QSize(519, 311);
+    QTest::newRow("extended: taller, width kept") << true << QSize(800, 600) << QSize(519, 600);
+    QTest::newRow("extended: shorter") << true << QSize(300, 300) << QSize(519, 300);
     QTest::newRow("extended: not below the minimum")
-        << true << QSize(527, 50) << QSize(527, kMinExtendedHeight);
+        << true << QSize(519, 50) << QSize(519, kMinExtendedHeight);
 }
 
 void TestMainWindow::resizeRule() {
@@ -536,11 +544,11 @@ void TestMainWindow::resizeRule() {
     // bound by the same rule.
     form.resize(requested);
     QCOMPARE(form.size(), result);
-    QCOMPARE(form.minimumWidth(), 527);
-    QCOMPARE(form.maximumWidth(), 527);
+    QCOMPARE(form.minimumWidth(), 519);
+    QCOMPARE(form.maximumWidth(), 519);
     if (!extended) {
-        QCOMPARE(form.minimumHeight(), 346);
-        QCOMPARE(form.maximumHeight(), 346);
+        QCOMPARE(form.minimumHeight(), 311);
+        QCOMPARE(form.maximumHeight(), 311);
     }
     // A move is always allowed.
     const QPoint target = form.pos() + QPoint(10, 12);
@@ -553,15 +561,15 @@ void TestMainWindow::switchingBackRestoresSingleHeight() {
     const MainControls ui(form);
     showAndActivate(form);
     ui.btErweitert->click();
-    form.ResizeWindow(527, 700);
+    form.ResizeWindow(519, 700);
     QCOMPARE(form.height(), 700);
     ui.btErweitert->click();
-    QCOMPARE(form.size(), QSize(527, 346));
+    QCOMPARE(form.size(), QSize(519, 311));
     ui.btErweitert->click();
-    QCOMPARE(form.size(), QSize(527, 346)); // extended keeps the height
-    form.ResizeWindow(527, 240);
+    QCOMPARE(form.size(), QSize(519, 311)); // extended keeps the height
+    form.ResizeWindow(519, 240);
     ui.btErweitert->click();
-    QCOMPARE(form.size(), QSize(527, 346)); // also after making it shorter
+    QCOMPARE(form.size(), QSize(519, 311)); // also after making it shorter
 }
 
 // ------------------------------------------------------------------ openers
@@ -612,7 +620,7 @@ void TestMainWindow::firstShowingCentresAndRunsShowHandler() {
     bool sizeAtImprint = false;
     form.SetImprintOpener([&] {
         ++imprints;
-        sizeAtImprint = form.size() == QSize(527, 346);
+        sizeAtImprint = form.size() == QSize(519, 311);
     });
     form.move(0, 0);
     form.show();
@@ -1286,6 +1294,37 @@ void TestMainWindow::closingStopsARun() {
     QVERIFY2(rows < 1000, qPrintable(QString::number(rows)));
     QCOMPARE(rows % 15, 1);
     QVERIFY(!QApplication::overrideCursor());
+}
+
+// "Normal" hides the progress box with its Abbruch: the run must not go on
+// unseen and unstoppable. It stops as after Abbruch, keeping whole blocks.
+void TestMainWindow::normalStopsARunFirst() {
+    MessageRecorder messages;
+    TForm1 form(testkit::NoIniWithRowLimit(200000));
+    const MainControls ui(form);
+    showAndActivate(form);
+    enterRange(form, QStringLiteral("1"), QStringLiteral("100000"), QStringLiteral("0.01"));
+    int rowsAtClick = -1;
+    QTimer clicker;
+    connect(&clicker, &QTimer::timeout, this, [&] {
+        if (rowsAtClick < 0 && form.GridModel().rowCountExact() > 300) {
+            rowsAtClick = form.GridModel().rowCountExact();
+            QTest::mouseClick(ui.btErweitert, Qt::LeftButton); // "Normal"
+        }
+    });
+    clicker.start(0);
+    form.RunCalculation();
+    clicker.stop();
+    QVERIFY(rowsAtClick > 0);
+    QVERIFY(!form.RangeMode());
+    QVERIFY(!form.IsCalculating());
+    const int rows = form.GridModel().rowCountExact();
+    QVERIFY2(rows <= rowsAtClick + 15, qPrintable(QString::number(rows)));
+    QCOMPARE(rows % 15, 1);
+    QVERIFY(ui.GroupBox2->isHidden());
+    QVERIFY(messages.messages.isEmpty());
+    QVERIFY(!QApplication::overrideCursor());
+    QCOMPARE(form.size(), QSize(519, 311));
 }
 
 void TestMainWindow::screenUpdatesAreCoalesced() {

@@ -35,7 +35,8 @@ void showAndActivate(TForm1& form) {
 }
 
 QColor captionColour(const QPushButton* button) {
-    return button->palette().color(QPalette::ButtonText);
+    // The colour the switch gives; a disabled button draws it grey instead.
+    return button->palette().color(QPalette::Active, QPalette::ButtonText);
 }
 
 QString fmt(double price) {

@@ -119,7 +119,8 @@ void TypeKey(QWidget* widget, char32_t key) {
 }
 
 QColor TextColour(const QPushButton* button) {
-    return button->palette().color(QPalette::ButtonText);
+    // The colour the switch gives; a disabled button draws it grey instead.
+    return button->palette().color(QPalette::Active, QPalette::ButtonText);
 }
 
 } // namespace

@@ -1,0 +1,162 @@
+"""Runs the window under AT-SPI and checks what a screen reader is told.
+
+Started by atspi_test.sh inside its own X server and D-Bus session. Keys go in
+through the X server (xdotool), as a keyboard's do; everything is read back
+through AT-SPI, nothing through the program's own objects.
+"""
+import os
+import subprocess
+import sys
+import tempfile
+import time
+
+import pyatspi
+
+APP, CLI = sys.argv[1], sys.argv[2]
+failures = []
+
+
+def check(ok, what):
+    print(("ok   " if ok else "FAIL ") + what, flush=True)
+    if not ok:
+        failures.append(what)
+
+
+def wait_for(probe, seconds=20.0):
+    """probe() until it returns something true; that value, or None."""
+    end = time.monotonic() + seconds
+    while True:
+        value = probe()
+        if value or time.monotonic() > end:
+            return value
+        time.sleep(0.2)
+
+
+def walk(node):
+    yield node
+    for i in range(node.childCount):
+        child = node.getChildAtIndex(i)
+        if child is not None:
+            yield from walk(child)
+
+
+def application():
+    desktop = pyatspi.Registry.getDesktop(0)
+    for i in range(desktop.childCount):
+        app = desktop.getChildAtIndex(i)
+        if app is not None and app.name == "fapkalk":
+            return app
+    return None
+
+
+def find(role, match):
+    app = application()
+    if app is None:
+        return None
+    for node in walk(app):
+        if node.getRoleName() == role and match(node.name or ""):
+            return node
+    return None
+
+
+def has_state(node, state):
+    return node.getState().contains(state)
+
+
+def result_names():
+    """The names of the four result labels, FAP to AVP."""
+    names = []
+    for caption in ("FAP", "AEP", "KP", "AVP"):
+        label = find("label", lambda name, c=caption: name.startswith(c + " "))
+        names.append(label.name if label else None)
+    return names
+
+
+def cli_prices(*args):
+    """The four prices fapkalk-cli prints for the same input, as the labels show them."""
+    out = subprocess.run([CLI, "price", *args], check=True, capture_output=True, text=True).stdout
+    return [line.split()[-1] for line in out.splitlines()[:4]]
+
+
+def xdotool(*args):
+    return subprocess.run(["xdotool", *args], capture_output=True, text=True).stdout.strip()
+
+
+def main():
+    bus = subprocess.Popen(["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"])
+    env = dict(os.environ, QT_QPA_PLATFORM="xcb", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1",
+               QT_ACCESSIBILITY="1", XDG_CONFIG_HOME=tempfile.mkdtemp(),
+               ASAN_OPTIONS="detect_leaks=0")
+    time.sleep(1)
+    app = subprocess.Popen([APP, "/noini"], env=env)
+    try:
+        run_checks()
+    finally:
+        app.terminate()
+        try:
+            app.wait(10)
+        except subprocess.TimeoutExpired:
+            app.kill()
+        bus.terminate()
+    if failures:
+        print(f"{len(failures)} check(s) failed", flush=True)
+        return 1
+    return 0
+
+
+def run_checks():
+    if not wait_for(application, 30):
+        check(False, "the program appears on the accessibility bus")
+        return
+    # The imprint comes first and closes by itself; then the main window shows.
+    window = wait_for(lambda: xdotool("search", "--onlyvisible", "--name", "FAP-Kalkulation"), 30)
+    if not window:
+        check(False, "the main window becomes visible")
+        return
+    xdotool("windowfocus", "--sync", window.split()[0])
+
+    price_field = find("text", lambda name: name == "Fabriksabgabepreis:")
+    check(price_field is not None and wait_for(lambda: has_state(price_field, pyatspi.STATE_FOCUSED), 5),
+          "the price field has the focus")
+    xdotool("type", "--delay", "40", "12,5")
+    xdotool("key", "Return")
+
+    want = [f"{caption} {price}" for caption, price in zip(("FAP", "AEP", "KP", "AVP"), cli_prices("12.5"))]
+    got = wait_for(lambda: result_names() == want and result_names(), 10) or result_names()
+    check(got == want, f"result labels read {got}, expected {want}")
+    check("AEP 13.81" in got, "the AEP label reads 'AEP 13.81'")
+
+    aep = find("label", lambda name: name.startswith("AEP "))
+    description = aep.description if aep else ""
+    check(bool(description) and "<" not in description and "Ergebnis" in description,
+          f"the calculation path is plain text: {description.splitlines()[-1:] if description else None}")
+
+    narcotic = find("check box", lambda name: name == "Suchtgift")
+    check(narcotic is not None and not has_state(narcotic, pyatspi.STATE_CHECKED),
+          "Suchtgift reads as not checked")
+    if narcotic is None:
+        return
+
+    xdotool("key", "alt+s")
+    on = wait_for(lambda: has_state(narcotic, pyatspi.STATE_CHECKED), 5)
+    check(bool(on), "Alt+S checks Suchtgift")
+    want = [f"{caption} {price}" for caption, price in
+            zip(("FAP", "AEP", "KP", "AVP"), cli_prices("12.5", "--narcotic"))]
+    got = wait_for(lambda: result_names() == want and result_names(), 10) or result_names()
+    check(got == want, f"with Suchtgift the labels read {got}, expected {want}")
+    check(has_state(price_field, pyatspi.STATE_FOCUSED), "the focus stays in the price field")
+
+    xdotool("key", "alt+s")
+    off = wait_for(lambda: not has_state(narcotic, pyatspi.STATE_CHECKED), 5)
+    check(bool(off), "Alt+S again unchecks Suchtgift")
+
+    grid = find("table", lambda name: name == "Ergebnistabelle")
+    headers = []
+    if grid is not None:
+        table = grid.queryTable()
+        headers = [table.getColumnHeader(i).name for i in range(table.nColumns)]
+    check(headers == ["FAP", "AEP", "KP", "AVP"], f"the grid's columns are named {headers}")
+
+
+if __name__ == "__main__":
+    sys.exit(main())
