@@ -23,6 +23,14 @@
 
 namespace testkit {
 
+// Keyboard tests need the window to own the focus, not only to be shown.
+inline void ShowAndActivate(fapkalk::TForm1& form) {
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    form.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+}
+
 // A window whose placement component is off ("/noini"): it must not depend on a
 // placement another test saved.
 inline const fapkalk::MainWindowSettings kNoIni{{false, QStringLiteral("kalvor.ini")}};

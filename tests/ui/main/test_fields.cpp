@@ -20,13 +20,6 @@ using testkit::MainControls;
 
 namespace {
 
-void showAndActivate(TForm1& form) {
-    form.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&form));
-    form.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&form));
-}
-
 QString fmt(double price) {
     return QString::fromStdString(FormatPrice(price));
 }
@@ -113,7 +106,7 @@ void TestFields::typing() {
     TForm1 form(kNoIni);
     const MainControls ui(form);
     form.ToggleMode(); // all three fields shown
-    showAndActivate(form);
+    testkit::ShowAndActivate(form);
     auto* edit = form.findChild<QLineEdit*>(field);
     QVERIFY(edit);
     edit->setText(before);
@@ -147,7 +140,7 @@ void TestFields::selectionOnFocus() {
     TForm1 form(kNoIni);
     const MainControls ui(form);
     form.ToggleMode();
-    showAndActivate(form);
+    testkit::ShowAndActivate(form);
     ui.eFAPBASIS->setText(QStringLiteral("1.5"));
     ui.eBis->setText(QStringLiteral("12.5"));
     ui.Edit1->setText(QStringLiteral("0.5"));
@@ -174,7 +167,7 @@ void TestFields::enterComputesInSingleMode() {
     MessageRecorder messages;
     TForm1 form(kNoIni);
     const MainControls ui(form);
-    showAndActivate(form);
+    testkit::ShowAndActivate(form);
     ui.eFAPBASIS->setFocus();
     QTRY_COMPARE(focused(), static_cast<QWidget*>(ui.eFAPBASIS));
     QTest::keyClicks(ui.eFAPBASIS, QStringLiteral("10"));
@@ -198,7 +191,7 @@ void TestFields::enterWalksTheFieldsInExtendedMode() {
     TForm1 form(kNoIni);
     const MainControls ui(form);
     form.ToggleMode();
-    showAndActivate(form);
+    testkit::ShowAndActivate(form);
     ui.eBis->setText(QStringLiteral("3"));
     ui.Edit1->setText(QStringLiteral("0.5"));
     ui.eFAPBASIS->setFocus();
@@ -229,7 +222,7 @@ void TestFields::pasteIsNotFilteredButSafe() {
     MessageRecorder messages;
     TForm1 form(kNoIni);
     const MainControls ui(form);
-    showAndActivate(form);
+    testkit::ShowAndActivate(form);
     QApplication::clipboard()->setText(QStringLiteral("12,555x"));
     ui.eFAPBASIS->setFocus();
     QTRY_COMPARE(focused(), static_cast<QWidget*>(ui.eFAPBASIS));

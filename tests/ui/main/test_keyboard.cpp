@@ -20,13 +20,6 @@ using testkit::MainControls;
 
 namespace {
 
-void showAndActivate(TForm1& form) {
-    form.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&form));
-    form.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&form));
-}
-
 // The focus widget by name; a radio item as "item0" or "item1".
 QString focusName() {
     QWidget* focus = QApplication::focusWidget();
@@ -145,7 +138,7 @@ void TestKeyboard::accessKeys() {
     QStringList opened;
     form.SetNotesOpener([&] { opened << "notes"; });
     form.SetImprintOpener([&] { opened << "imprint"; });
-    showAndActivate(form);
+    testkit::ShowAndActivate(form);
     opened.clear(); // the imprint at the first showing
     if (extended) {
         form.ToggleMode();
@@ -212,7 +205,7 @@ void TestKeyboard::tabCycle() {
     MessageRecorder messages;
     TForm1 form(kNoIni);
     const MainControls ui(form);
-    showAndActivate(form);
+    testkit::ShowAndActivate(form);
     if (extended) {
         form.ToggleMode();
         ui.eBis->setText(QStringLiteral("3"));
@@ -306,7 +299,7 @@ void TestKeyboard::focusAfterRangeMessage() {
     MessageRecorder messages;
     TForm1 form(kNoIni);
     const MainControls ui(form);
-    showAndActivate(form);
+    testkit::ShowAndActivate(form);
     form.ToggleMode();
     ui.eFAPBASIS->setText(von);
     ui.eBis->setText(bis);

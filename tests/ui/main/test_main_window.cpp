@@ -79,13 +79,6 @@ void enterRange(TForm1& form, const QString& von, const QString& bis, const QStr
     ui.Edit1->setText(step);
 }
 
-void showAndActivate(TForm1& form) {
-    form.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&form));
-    form.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&form));
-}
-
 QString controlText(QWidget* widget) {
     if (auto* label = qobject_cast<QLabel*>(widget))
         return label->text();
@@ -484,7 +477,7 @@ void TestMainWindow::toggleMode() {
     MessageRecorder messages; // the FAP/AEP click computes the empty field
     TForm1 form(kNoIni);
     const MainControls ui(form);
-    showAndActivate(form);
+    testkit::ShowAndActivate(form);
     testkit::SetOptions(form, {.AepInput = aepInput});
     ui.eFAPBASIS->setText(QStringLiteral("7"));
     ui.lbAVP->setText(QStringLiteral("     99.99"));
@@ -535,7 +528,7 @@ void TestMainWindow::resizeRule() {
     QFETCH(QSize, result);
     TForm1 form(kNoIni);
     const MainControls ui(form);
-    showAndActivate(form);
+    testkit::ShowAndActivate(form);
     if (extended)
         form.ToggleMode();
     form.ResizeWindow(requested.width(), requested.height());
@@ -559,7 +552,7 @@ void TestMainWindow::resizeRule() {
 void TestMainWindow::switchingBackRestoresSingleHeight() {
     TForm1 form(kNoIni);
     const MainControls ui(form);
-    showAndActivate(form);
+    testkit::ShowAndActivate(form);
     ui.btErweitert->click();
     form.ResizeWindow(519, 700);
     QCOMPARE(form.height(), 700);
@@ -598,7 +591,7 @@ void TestMainWindow::openers() {
     form.SetDetailOpener([&](const ResultTable&) { opened << "detail"; });
     form.SetImprintOpener([&] { opened << "imprint"; });
     form.ToggleMode(); // Export and "+" are on screen in extended mode only
-    showAndActivate(form);
+    testkit::ShowAndActivate(form);
     opened.clear(); // the showing itself opened the imprint
     auto* widget = form.findChild<QWidget*>(control);
     QVERIFY(widget && widget->isVisible());
@@ -666,7 +659,7 @@ void TestMainWindow::firstShowingCentresAndRunsShowHandler() {
 void TestMainWindow::beendenClosesTheWindow() {
     TForm1 form(kNoIni);
     const MainControls ui(form);
-    showAndActivate(form);
+    testkit::ShowAndActivate(form);
     QSignalSpy closed(&form, &TForm1::closed);
     QTest::mouseClick(ui.Button2, Qt::LeftButton);
     QCOMPARE(closed.count(), 1);
@@ -772,7 +765,7 @@ void TestMainWindow::berechnenMovesFocusToBaseField() {
     MessageRecorder messages;
     TForm1 form(kNoIni);
     const MainControls ui(form);
-    showAndActivate(form);
+    testkit::ShowAndActivate(form);
     ui.eFAPBASIS->setText(QStringLiteral("10"));
     ui.edUST->setFocus();
     QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(ui.edUST));
@@ -833,7 +826,7 @@ void TestMainWindow::rangeRun() {
     MessageRecorder messages;
     TForm1 form(kNoIni);
     const MainControls ui(form);
-    showAndActivate(form);
+    testkit::ShowAndActivate(form);
     enterRange(form, von, bis, step);
     testkit::SetOptions(form, {.AepInput = aepInput});
     bool boxShownDuringRun = false;
@@ -899,7 +892,7 @@ void TestMainWindow::rangeRunRefused() {
     MessageRecorder messages;
     TForm1 form(kNoIni);
     const MainControls ui(form);
-    showAndActivate(form);
+    testkit::ShowAndActivate(form);
     // A grid from an earlier run must survive a refused run untouched.
     enterRange(form, QStringLiteral("1"), QStringLiteral("3"), QStringLiteral("1"));
     form.RunCalculation();
@@ -1016,7 +1009,7 @@ void TestMainWindow::abbruchKeepsWholeBlocks() {
     TForm1 form(testkit::NoIniWithRowLimit(200000)); // a safety net should the click be lost
     const MainControls ui(form);
     enterRange(form, QStringLiteral("1"), QStringLiteral("100000"), QStringLiteral("0.01"));
-    showAndActivate(form);
+    testkit::ShowAndActivate(form);
     QTimer clicker;
     bool clicked = false;
     connect(&clicker, &QTimer::timeout, this, [&] {
@@ -1096,7 +1089,7 @@ void TestMainWindow::engineErrorIsReportedOnceAndCleanedUp() {
     MessageRecorder messages;
     TForm1 form(kNoIni);
     const MainControls ui(form);
-    showAndActivate(form);
+    testkit::ShowAndActivate(form);
     // Earlier results that must not be mistaken for this run's.
     ui.eFAPBASIS->setText(QStringLiteral("10"));
     form.RunCalculation();
@@ -1177,7 +1170,7 @@ void TestMainWindow::startDuringRangeRunRestarts() {
     MessageRecorder messages;
     TForm1 form(kNoIni);
     const MainControls ui(form);
-    showAndActivate(form);
+    testkit::ShowAndActivate(form);
     enterRange(form, QStringLiteral("1"), QStringLiteral("300"), QStringLiteral("0.01"));
     int nestedRowsBefore = -1;
     int nestedRowsAfter = -1;
@@ -1223,7 +1216,7 @@ void TestMainWindow::abbruchWhileVatFieldHasFocus() {
     MessageRecorder messages;
     TForm1 form(testkit::NoIniWithRowLimit(5000));
     const MainControls ui(form);
-    showAndActivate(form);
+    testkit::ShowAndActivate(form);
     enterRange(form, QStringLiteral("1"), QStringLiteral("100000"), QStringLiteral("0.01"));
     ui.edUST->setFocus(Qt::MouseFocusReason);
     QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(ui.edUST));
@@ -1254,7 +1247,7 @@ void TestMainWindow::rangeMessageOnceWhenVatFieldHasFocus() {
     MessageRecorder messages;
     TForm1 form(kNoIni);
     const MainControls ui(form);
-    showAndActivate(form);
+    testkit::ShowAndActivate(form);
     enterRange(form, QStringLiteral("5"), QStringLiteral("3"), QStringLiteral("1"));
     ui.edUST->setFocus(Qt::MouseFocusReason);
     QTest::mouseClick(ui.sbSG, Qt::LeftButton);
@@ -1277,7 +1270,7 @@ void TestMainWindow::closingStopsARun() {
     MessageRecorder messages;
     TForm1 form(testkit::NoIniWithRowLimit(200000));
     const MainControls ui(form);
-    showAndActivate(form);
+    testkit::ShowAndActivate(form);
     enterRange(form, QStringLiteral("1"), QStringLiteral("100000"), QStringLiteral("0.01"));
     QTimer closer;
     connect(&closer, &QTimer::timeout, this, [&] {
@@ -1302,7 +1295,7 @@ void TestMainWindow::normalStopsARunFirst() {
     MessageRecorder messages;
     TForm1 form(testkit::NoIniWithRowLimit(200000));
     const MainControls ui(form);
-    showAndActivate(form);
+    testkit::ShowAndActivate(form);
     enterRange(form, QStringLiteral("1"), QStringLiteral("100000"), QStringLiteral("0.01"));
     int rowsAtClick = -1;
     QTimer clicker;
@@ -1331,7 +1324,7 @@ void TestMainWindow::screenUpdatesAreCoalesced() {
     MessageRecorder messages;
     TForm1 form(kNoIni);
     const MainControls ui(form);
-    showAndActivate(form);
+    testkit::ShowAndActivate(form);
     enterRange(form, QStringLiteral("0.01"), QStringLiteral("1500"), QStringLiteral("0.01"));
     QSignalSpy inserted(&form.GridModel(), &QAbstractItemModel::rowsInserted);
     int countTexts = 0;

@@ -27,13 +27,6 @@ namespace {
 const QColor cBlack(0, 0, 0), cRed(255, 0, 0), cBlue(0, 0, 255), cLime(0, 255, 0),
     cYellow(255, 255, 0);
 
-void showAndActivate(TForm1& form) {
-    form.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&form));
-    form.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&form));
-}
-
 QColor captionColour(const QPushButton* button) {
     // The colour the switch gives; a disabled button draws it grey instead.
     return button->palette().color(QPalette::Active, QPalette::ButtonText);
@@ -89,7 +82,7 @@ void TestSwitches::narcoticTwiceRunsTwiceAndEndsOff() {
     MessageRecorder messages;
     TForm1 form(kNoIni);
     const MainControls ui(form);
-    showAndActivate(form);
+    testkit::ShowAndActivate(form);
     QWidget* holder = focused == QLatin1String("rgRechenModi") ? ui.rgRechenModi->button(0)
                                                                : form.findChild<QWidget*>(focused);
     holder->setFocus();
@@ -148,7 +141,7 @@ void TestSwitches::clickSequences() {
     MessageRecorder messages;
     TForm1 form(kNoIni);
     const MainControls ui(form);
-    showAndActivate(form);
+    testkit::ShowAndActivate(form);
     ui.eFAPBASIS->setText(QStringLiteral("10"));
     SwitchRules oracle;
     for (QChar click : clicks) {
@@ -198,7 +191,7 @@ void TestSwitches::modeSelectedByProgramRunsNothing() {
     MessageRecorder messages;
     TForm1 form(kNoIni);
     const MainControls ui(form);
-    showAndActivate(form);
+    testkit::ShowAndActivate(form);
     ui.rgRechenModi->setItemIndex(1); // the program, not the user
     QVERIFY(!form.Options().Homeopathic);
     QVERIFY(ui.sbStern->isEnabled());
@@ -237,7 +230,7 @@ void TestSwitches::fapAepCaptions() {
     const MainControls ui(form);
     if (rangeMode)
         form.ToggleMode();
-    showAndActivate(form);
+    testkit::ShowAndActivate(form);
     ui.eFAPBASIS->setText(QStringLiteral("10"));
     ui.eBis->setText(QStringLiteral("12"));
     ui.Edit1->setText(QStringLiteral("1"));
@@ -306,7 +299,7 @@ void TestSwitches::vatApplication() {
     messages.answer = yes ? tools::MessageAnswer::Yes : tools::MessageAnswer::No;
     TForm1 form(kNoIni);
     const MainControls ui(form);
-    showAndActivate(form);
+    testkit::ShowAndActivate(form);
     ui.eFAPBASIS->setText(QStringLiteral("10"));
     typeVat(form, typed);
     QVERIFY(form.VatEdited());
@@ -362,7 +355,7 @@ void TestSwitches::refusedRateKeepsLastFactor() {
     MessageRecorder messages;
     TForm1 form(kNoIni);
     const MainControls ui(form);
-    showAndActivate(form);
+    testkit::ShowAndActivate(form);
     ui.eFAPBASIS->setText(QStringLiteral("10"));
     typeVat(form, QStringLiteral("20"));
     QTest::keyClick(ui.edUST, Qt::Key_Return);
@@ -410,7 +403,7 @@ void TestSwitches::vatAppliesOnceWhateverTakesTheFocus() {
     MessageRecorder messages; // the base field is empty: every run says so once
     TForm1 form(kNoIni);
     const MainControls ui(form);
-    showAndActivate(form);
+    testkit::ShowAndActivate(form);
     if (typed.isEmpty()) {
         ui.edUST->setFocus();
         QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(ui.edUST));

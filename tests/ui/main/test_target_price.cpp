@@ -32,13 +32,6 @@ namespace {
 
 constexpr ReverseTarget kKinds[] = {ReverseTarget::Aep, ReverseTarget::Kp, ReverseTarget::Avp};
 
-void showAndActivate(TForm1& form) {
-    form.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&form));
-    form.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&form));
-}
-
 QMenu* panelMenu(const TForm1& form) {
     return testkit::Child<QMenu>(form, "PanelEinzelMenu");
 }
@@ -121,7 +114,7 @@ private slots:
         QFETCH(int, how);
         Fixture f;
         const MainControls ui(f.form);
-        showAndActivate(f.form);
+        testkit::ShowAndActivate(f.form);
         ui.eFAPBASIS->setFocus();
         QMenu* menu = panelMenu(f.form);
         const auto open = [&](QWidget* focused) {
@@ -193,7 +186,7 @@ private slots:
         QFETCH(QString, result);
         Fixture f;
         const MainControls ui(f.form);
-        showAndActivate(f.form);
+        testkit::ShowAndActivate(f.form);
         testkit::SetOptions(f.form, options);
         if (vatRate != 10)
             testkit::SetVatRate(f.form, vatRate);
@@ -239,7 +232,7 @@ private slots:
     void closedWithoutTaking() {
         Fixture f;
         const MainControls ui(f.form);
-        showAndActivate(f.form);
+        testkit::ShowAndActivate(f.form);
         QTest::keyClicks(ui.eFAPBASIS, "10");
         QTest::keyClick(ui.eFAPBASIS, Qt::Key_Return);
         QCOMPARE(shown(ui.lbAVP), QStringLiteral("21.20"));
@@ -257,7 +250,7 @@ private slots:
     void pendingVatRateIsApplied() {
         Fixture f;
         const MainControls ui(f.form);
-        showAndActivate(f.form);
+        testkit::ShowAndActivate(f.form);
         ui.edUST->setFocus();
         QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(ui.edUST));
         ui.edUST->selectAll();
