@@ -53,7 +53,9 @@ range 1 2 1 --format |fixed xls csv json
 range --max|--max-rows
 batch --he|--help --header
 price --ex|--explain
-|price range batch --help --version
+|price range batch reverse --help --version
+reverse |aep kp avp
+reverse avp 26 --format |text json
 CASES
 options=$("$PREFIX/bin/fapkalk-cli" --help | grep -oE -- '(^ +|, |\[|\| )--[a-z][a-z-]*' | grep -oE -- '--[a-z][a-z-]*' | sort -u)
 for option in $options; do
