@@ -77,6 +77,13 @@ std::string RowsAsSpreadsheetText(const RowStore& store, std::vector<RowSpan> sp
             text = "\t\t\t\n"; // the one empty row
         return text;
     }
+    // Room for the longest lines at once: growing a text of tens of megabytes
+    // step by step copies it again at each step. Pages never written cost no
+    // memory.
+    std::size_t rowTotal = 0;
+    for (const RowSpan& span : rows)
+        rowTotal += std::size_t(span.last - span.first) + 1;
+    text.reserve(rowTotal * kMaxRowLineSize);
     // A row is the spreadsheet layout's line of the export (cells trimmed,
     // decimal comma) with tabs for its semicolons and a bare line feed.
     for (const RowSpan& span : rows) {
