@@ -13,20 +13,14 @@ char* Put(char* out, std::string_view text) {
     return out + text.size();
 }
 
-char* PutAmount(char* out, ShownPrice shown) {
-    out += ShownLength(shown, '.');
-    WriteShownBackwards(out, shown, '.');
-    return out;
-}
-
 } // namespace
 
 char* WriteCsvRow(char* out, const RowCells& cells) {
     if (!cells.fapPlaceholder)
-        out = PutAmount(out, cells.fap);
+        out = WriteShownForwards(out, cells.fap, '.');
     for (const ShownPrice& shown : {cells.aep, cells.kp, cells.avp}) {
         *out++ = ',';
-        out = PutAmount(out, shown);
+        out = WriteShownForwards(out, shown, '.');
     }
     *out++ = '\n';
     return out;
@@ -34,10 +28,10 @@ char* WriteCsvRow(char* out, const RowCells& cells) {
 
 char* WriteJsonRow(char* out, const RowCells& cells) {
     out = Put(out, "{\"fap\": ");
-    out = cells.fapPlaceholder ? Put(out, "null") : PutAmount(out, cells.fap);
-    out = PutAmount(Put(out, ", \"aep\": "), cells.aep);
-    out = PutAmount(Put(out, ", \"kp\": "), cells.kp);
-    out = PutAmount(Put(out, ", \"avp\": "), cells.avp);
+    out = cells.fapPlaceholder ? Put(out, "null") : WriteShownForwards(out, cells.fap, '.');
+    out = WriteShownForwards(Put(out, ", \"aep\": "), cells.aep, '.');
+    out = WriteShownForwards(Put(out, ", \"kp\": "), cells.kp, '.');
+    out = WriteShownForwards(Put(out, ", \"avp\": "), cells.avp, '.');
     return Put(out, "}\n");
 }
 

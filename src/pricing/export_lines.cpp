@@ -260,12 +260,6 @@ char* WriteFixedField(char* out, ShownPrice shown) {
     return out + kFixedField;
 }
 
-char* WriteXlsField(char* out, ShownPrice shown) {
-    out += ShownLength(shown, ',');
-    WriteShownBackwards(out, shown, ',');
-    return out;
-}
-
 } // namespace
 
 char* WriteRowLine(char* out, ExportLayout layout, const RowCells& cells) {
@@ -275,10 +269,10 @@ char* WriteRowLine(char* out, ExportLayout layout, const RowCells& cells) {
     }
     if (layout == ExportLayout::Xls) {
         if (!cells.fapPlaceholder)
-            out = WriteXlsField(out, cells.fap);
+            out = WriteShownForwards(out, cells.fap, ',');
         for (const ShownPrice& shown : {cells.aep, cells.kp, cells.avp}) {
             *out++ = ';';
-            out = WriteXlsField(out, shown);
+            out = WriteShownForwards(out, shown, ',');
         }
     } else {
         if (!cells.fapPlaceholder)

@@ -419,15 +419,15 @@ bool SafeFileWriter::OpenInPlace(dev_t device, ino_t inode) {
     return true;
 }
 
-bool SafeFileWriter::WriteAll(int fd, const char* data, std::size_t size) {
-    if (const int error = WriteFully(write_, fd, data, size, written_); error != 0)
+bool SafeFileWriter::WriteAll(const char* data, std::size_t size) {
+    if (const int error = WriteFully(write_, fd_, data, size, written_); error != 0)
         return Fail("Schreiben", error);
 #ifdef __linux__
     // Start the disk writes of a long file while the rest is still being
     // computed, so the final fsync has little left to wait for. Only a hint:
     // its result does not matter, fsync reports any failure.
     if (directPath_.empty() && !inPlace_ && written_ - writebackStarted_ >= kWritebackStep) {
-        ::sync_file_range(fd, static_cast<off_t>(writebackStarted_),
+        ::sync_file_range(fd_, static_cast<off_t>(writebackStarted_),
                           static_cast<off_t>(written_ - writebackStarted_), SYNC_FILE_RANGE_WRITE);
         writebackStarted_ = written_;
     }
@@ -438,7 +438,7 @@ bool SafeFileWriter::WriteAll(int fd, const char* data, std::size_t size) {
 bool SafeFileWriter::FlushBuffer() {
     if (buffer_.empty())
         return true;
-    const bool ok = WriteAll(fd_, buffer_.data(), buffer_.size());
+    const bool ok = WriteAll(buffer_.data(), buffer_.size());
     buffer_.clear();
     return ok;
 }
@@ -452,7 +452,7 @@ bool SafeFileWriter::Append(std::string_view bytes) {
     if (buffer_.size() + bytes.size() > kBufferSize && !FlushBuffer())
         return false;
     if (bytes.size() >= kBufferSize)
-        return WriteAll(fd_, bytes.data(), bytes.size());
+        return WriteAll(bytes.data(), bytes.size());
     buffer_.append(bytes);
     return true;
 }

@@ -77,7 +77,7 @@ private:
     bool Refuse(const std::string& what, int code);
     bool OpenDirect(const std::string& path, int fd);
     bool OpenInPlace(dev_t device, ino_t inode);
-    bool WriteAll(int fd, const char* data, std::size_t size);
+    bool WriteAll(const char* data, std::size_t size);
     bool FlushBuffer();
     bool CommitInPlace();
 

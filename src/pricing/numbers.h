@@ -120,4 +120,11 @@ inline std::size_t ShownLength(ShownPrice shown, char separator) {
     return digits + (separator != 0 ? 1 : 0) + (shown.negative ? 1 : 0);
 }
 
+// WriteShownBackwards from the front: the text starts at out; returns its end.
+inline char* WriteShownForwards(char* out, ShownPrice shown, char separator) {
+    char* end = out + ShownLength(shown, separator);
+    WriteShownBackwards(end, shown, separator);
+    return end;
+}
+
 } // namespace fapkalk
