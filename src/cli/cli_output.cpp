@@ -7,6 +7,23 @@
 
 namespace fapkalk::cli {
 
+namespace {
+
+// Writes all of bytes to fd; 0, or the error.
+int WriteEverything(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return written < 0 ? errno : EIO;
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return 0;
+}
+
+} // namespace
+
 FdSink::FdSink(int fd) : fd_(fd) {
     buffer_.reserve(SafeFileWriter::kBufferSize);
 }
@@ -16,17 +33,10 @@ FdSink::~FdSink() {
 }
 
 bool FdSink::WriteAll(std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(fd_, bytes.data(), bytes.size());
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0) {
-            const int code = written < 0 ? errno : EIO;
-            error_ = std::error_code(code, std::generic_category()).message();
-            failed_ = true;
-            return false;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(written));
+    if (const int code = WriteEverything(fd_, bytes); code != 0) {
+        error_ = std::error_code(code, std::generic_category()).message();
+        failed_ = true;
+        return false;
     }
     return true;
 }
@@ -70,15 +80,8 @@ bool SpoolSink::Spill() {
     if (fd_ < 0 && (fd_ = OpenUnnamedTemporaryFile(folder)) < 0)
         return Fail("Zwischendatei in " + folder, errno);
     spilled_ = true;
-    std::string_view rest = memory_;
-    while (!rest.empty()) {
-        const ssize_t written = ::write(fd_, rest.data(), rest.size());
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            return Fail("Zwischendatei", written < 0 ? errno : EIO);
-        rest.remove_prefix(static_cast<std::size_t>(written));
-    }
+    if (const int code = WriteEverything(fd_, memory_); code != 0)
+        return Fail("Zwischendatei", code);
     memory_.clear();
     return true;
 }

@@ -30,6 +30,24 @@ std::string Point(std::string_view input, std::string_view target, const Reverse
     return text + "}";
 }
 
+// The JSON object of an answer, without a line end.
+std::string ReverseJson(ReverseTarget target, std::int64_t targetCents, const ReverseResult& result,
+                        bool aepInput) {
+    const std::string input = Lower(InputName(aepInput));
+    const std::string column = Lower(TargetName(target));
+    std::string text = "{\"target\": \"" + column + "\", " + Member("price", targetCents);
+    if (result.reached) {
+        text += ", " + Member("from", result.fromCents);
+        text += ", " + Member("to", result.toCents);
+    } else {
+        if (result.below)
+            text += ", \"below\": " + Point(input, column, *result.below);
+        if (result.above)
+            text += ", \"above\": " + Point(input, column, *result.above);
+    }
+    return text + "}";
+}
+
 } // namespace
 
 std::string CheckReverseArguments(const Arguments& a) {
@@ -48,23 +66,6 @@ std::string CheckReverseArguments(const Arguments& a) {
     if (!TargetNamed(a.operands[0]))
         return "unbekannter Zielpreis " + Quoted(a.operands[0]) + " (aep, kp oder avp)";
     return {};
-}
-
-std::string ReverseJson(ReverseTarget target, std::int64_t targetCents, const ReverseResult& result,
-                        bool aepInput) {
-    const std::string input = Lower(InputName(aepInput));
-    const std::string column = Lower(TargetName(target));
-    std::string text = "{\"target\": \"" + column + "\", " + Member("price", targetCents);
-    if (result.reached) {
-        text += ", " + Member("from", result.fromCents);
-        text += ", " + Member("to", result.toCents);
-    } else {
-        if (result.below)
-            text += ", \"below\": " + Point(input, column, *result.below);
-        if (result.above)
-            text += ", \"above\": " + Point(input, column, *result.above);
-    }
-    return text + "}";
 }
 
 int RunReverse(const Arguments& a, double vatFactor, ByteSink& out,

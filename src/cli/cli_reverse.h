@@ -26,10 +26,6 @@ std::string CheckReverseArguments(const Arguments& a);
 int RunReverse(const Arguments& a, double vatFactor, ByteSink& out,
                const std::function<void(std::string_view)>& report);
 
-// The JSON object of an answer, without a line end.
-std::string ReverseJson(ReverseTarget target, std::int64_t targetCents, const ReverseResult& result,
-                        bool aepInput);
-
 // The help of reverse, with the tool's text on the switches.
 std::string ReverseHelp(std::string_view switches);
 

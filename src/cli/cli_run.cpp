@@ -3,8 +3,8 @@
 #include "cli/cli_args.h"
 #include "cli/cli_formats.h"
 #include "cli/cli_help.h"
-#include "cli/cli_reverse.h"
 #include "cli/cli_input.h"
+#include "cli/cli_reverse.h"
 #include "cli/cli_time.h"
 #include "pricing/calc_run.h"
 #include "pricing/engine.h"
@@ -174,8 +174,7 @@ class RowWriter {
 public:
     RowWriter(const Arguments& a, ByteSink& out, bool holdBack)
         : destination_(out, a.output, holdBack), format_(a.format.value_or(OutputFormat::Fixed)),
-          exportLayout_(ExportLayoutOf(format_).has_value()),
-          layout_(ExportLayoutOf(format_).value_or(ExportLayout::FixedPosition)) {}
+          layout_(ExportLayoutOf(format_)) {}
 
     // Reports and returns false when the file cannot be created or written.
     bool Open(std::string_view head, ByteSink& err) {
@@ -191,8 +190,8 @@ public:
     // Reports and returns false once the output has failed.
     bool Append(const RowCells& cells, ByteSink& err) {
         char* end = blocks_->end();
-        if (exportLayout_) [[likely]]
-            end = WriteRowLine(end, layout_, cells);
+        if (layout_) [[likely]]
+            end = WriteRowLine(end, *layout_, cells);
         else if (format_ == OutputFormat::Csv)
             end = WriteCsvRow(end, cells);
         else
@@ -214,9 +213,8 @@ public:
 private:
     Destination destination_;
     OutputFormat format_;
-    bool exportLayout_;                 // Fixed or Xls: the export's lines
-    ExportLayout layout_;               // of Fixed and Xls
-    std::optional<BlockWriter> blocks_; // after Open
+    std::optional<ExportLayout> layout_; // Fixed and Xls: the export's lines
+    std::optional<BlockWriter> blocks_;  // after Open
 };
 
 // bis need not be a price of the range: when the rows up to it are refused,
