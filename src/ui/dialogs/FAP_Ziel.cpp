@@ -4,6 +4,7 @@
 #include "pricing/reverse.h"
 #include "pricing/reverse_text.h"
 #include "ui/dialogs/artwork.h"
+#include "ui/dialogs/dialogparts.h"
 #include "ui/main/Accessibility.h"
 #include "ui/main/Widgets.h"
 
@@ -176,9 +177,7 @@ void TdlgFAP_Ziel::ClearAnswer() {
 void TdlgFAP_Ziel::ShowAnswer(const QString& text, bool problem) {
     offeredCents_.reset();
     btUebernehmen->setEnabled(false);
-    QPalette palette = lbAntwort->palette();
-    palette.setColor(QPalette::WindowText, problem ? QColor(255, 0, 0) : QColor(0, 0, 0));
-    lbAntwort->setPalette(palette);
+    dialogs::SetTextColour(lbAntwort, problem ? QColor(255, 0, 0) : QColor(0, 0, 0));
     lbAntwort->setText(text);
     AnnounceValueChange(lbAntwort);
 }

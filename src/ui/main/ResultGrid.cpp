@@ -8,10 +8,10 @@ namespace fapkalk {
 
 // ---------------------------------------------------------------- RowStore
 
-RowStore::RowStore() : prices_(options_, kDefaultVatFactor) {}
+RowStore::RowStore() : prices_(CalcOptions{}, kDefaultVatFactor) {}
 
 RowStore::RowStore(const CalcOptions& options, double vatFactor, double von, double step)
-    : options_(options), prices_(options, vatFactor), step_(step), next_(von) {}
+    : prices_(options, vatFactor), step_(step), next_(von) {}
 
 RowCells RowStore::appendRow() {
     const RowCells cells = prices_.Row(next_);

@@ -48,7 +48,6 @@ public:
     int rowCount() const noexcept { return rows_ > 0 ? rows_ : 1; }
     // True for the one empty row of a store without rows.
     bool isBlank() const noexcept { return rows_ == 0; }
-    const CalcOptions& options() const noexcept { return options_; }
 
     // The running sum's next price: von, then the price before plus step.
     double nextPrice() const noexcept { return next_; }
@@ -89,7 +88,6 @@ private:
         std::array<double, kMarksPerChunk> marks;
     };
 
-    CalcOptions options_;
     PriceRows prices_;
     double step_ = 0;
     double next_ = 0;

@@ -102,7 +102,6 @@ class TSpeedButton : public QPushButton {
 public:
     TSpeedButton(const QString& caption, QWidget* parent = nullptr);
 
-    bool switchedOn() const { return isChecked(); }
     void setSwitchedOn(bool on) { setChecked(on); }
 
 protected:
