@@ -197,22 +197,12 @@ bool TdlgFAP_Ziel::eventFilter(QObject* watched, QEvent* event) {
     // The price fields' key filter: a comma becomes a point, a second point
     // deletes, and no digit goes in after a non-zero second decimal.
     auto* keyEvent = static_cast<QKeyEvent*>(event);
-    const QList<uint> typed = keyEvent->text().toUcs4();
-    if (keyEvent->key() == Qt::Key_Return || keyEvent->key() == Qt::Key_Enter || typed.size() != 1)
-        return false; // Enter computes (the default button); keys without a character
-    if ((keyEvent->modifiers() & (Qt::AltModifier | Qt::ControlModifier)) == Qt::AltModifier)
-        return true; // a mnemonic that matched nothing types nothing
-    char32_t key = typed.front();
-    const char32_t typedKey = key;
-    if (!FilterPriceKey(eZielpreis->text().toStdString(), key))
-        return true;
-    if (key == typedKey)
-        return false;
-    if (key == kBackspaceKey)
-        eZielpreis->backspace();
-    else
-        eZielpreis->insert(QString::fromUcs4(&key, 1));
-    return true;
+    if (keyEvent->key() == Qt::Key_Return || keyEvent->key() == Qt::Key_Enter)
+        return false; // Enter computes (the default button)
+    return ApplyPriceKey(eZielpreis, keyEvent, [this](char32_t& key) {
+        if (!FilterPriceKey(eZielpreis->text().toStdString(), key))
+            key = 0;
+    });
 }
 
 } // namespace fapkalk

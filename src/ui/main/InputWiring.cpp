@@ -214,34 +214,14 @@ void TForm1::Edit1KeyPress(char32_t& key) {
 }
 
 bool TForm1::PriceFieldKeyPress(QLineEdit* field, QKeyEvent* event) {
-    char32_t key = kEnterKey;
-    if (!isEnter(event)) {
-        const QList<uint> typed = event->text().toUcs4();
-        if (typed.size() != 1)
-            return false; // no character (arrows, F-keys, input methods): the field's own
-        // Alt with a letter is a mnemonic (two of the window's share "H"), never
-        // typing; Ctrl+Alt stays open for keyboards that type with it.
-        if ((event->modifiers() & (Qt::AltModifier | Qt::ControlModifier)) == Qt::AltModifier)
-            return true;
-        key = typed.front();
-    }
-    const char32_t typedKey = key;
-    if (field == eFAPBASIS)
-        eFAPBASISKeyPress(key);
-    else if (field == eBis)
-        lbBisKeyPress(key);
-    else
-        Edit1KeyPress(key);
-
-    if (key == 0)
-        return true; // suppressed
-    if (key == typedKey)
-        return false; // the field takes the key as typed (Ctrl+V still pastes)
-    if (key == kBackspaceKey)
-        field->backspace(); // deletes the selection or the character left of the caret
-    else
-        field->insert(QString::fromUcs4(&key, 1));
-    return true;
+    return ApplyPriceKey(field, event, [this, field](char32_t& key) {
+        if (field == eFAPBASIS)
+            eFAPBASISKeyPress(key);
+        else if (field == eBis)
+            lbBisKeyPress(key);
+        else
+            Edit1KeyPress(key);
+    });
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {

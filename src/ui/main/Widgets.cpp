@@ -1,9 +1,12 @@
 #include "ui/main/Widgets.h"
 
+#include "pricing/options/option_types.h"
 #include "ui/main/GridCopy.h"
 
 #include <QFrame>
 #include <QHeaderView>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QRadioButton>
 #include <QStyleOptionButton>
@@ -185,6 +188,32 @@ void SetUpResultGridView(QTableView* grid) {
     grid->setTextElideMode(Qt::ElideNone);
     grid->setAccessibleName(QStringLiteral("Ergebnistabelle"));
     InstallGridCopy(grid);
+}
+
+bool ApplyPriceKey(QLineEdit* field, QKeyEvent* event,
+                   const std::function<void(char32_t&)>& handle) {
+    char32_t key = kEnterKey;
+    if (event->key() != Qt::Key_Return && event->key() != Qt::Key_Enter) {
+        const QList<uint> typed = event->text().toUcs4();
+        if (typed.size() != 1)
+            return false; // no character (arrows, F-keys, input methods): the field's own
+        // Alt with a letter is a mnemonic, never typing; Ctrl+Alt stays open
+        // for keyboards that type with it.
+        if ((event->modifiers() & (Qt::AltModifier | Qt::ControlModifier)) == Qt::AltModifier)
+            return true;
+        key = typed.front();
+    }
+    const char32_t typedKey = key;
+    handle(key);
+    if (key == 0)
+        return true; // suppressed
+    if (key == typedKey)
+        return false; // the field takes the key as typed (Ctrl+V still pastes)
+    if (key == kBackspaceKey)
+        field->backspace(); // deletes the selection or the character left of the caret
+    else
+        field->insert(QString::fromUcs4(&key, 1));
+    return true;
 }
 
 } // namespace fapkalk

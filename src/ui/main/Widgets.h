@@ -13,7 +13,10 @@
 #include <QString>
 #include <QStringList>
 #include <QWidget>
+#include <functional>
 
+class QKeyEvent;
+class QLineEdit;
 class QTableView;
 
 namespace fapkalk {
@@ -90,6 +93,14 @@ private:
 // Gives the caption colour to a control while it is enabled (active and
 // inactive window); a disabled control keeps the style's grey.
 void SetCaptionColour(QWidget* widget, const QColor& colour);
+
+// A key pressed in a price field, as the price key rules see it: handle gets
+// the typed character (kEnterKey for Enter) and may change it, or set it to 0
+// to swallow it; a changed key is carried out as a backspace or an insertion.
+// Keys without a character stay the field's own, an Alt mnemonic types
+// nothing. Returns whether the event was used up.
+bool ApplyPriceKey(QLineEdit* field, QKeyEvent* event,
+                   const std::function<void(char32_t&)>& handle);
 
 // A switch button: a push button that never takes the keyboard focus and is
 // never drawn pressed; the caption's colour shows the state on screen. For
