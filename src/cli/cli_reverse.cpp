@@ -68,19 +68,16 @@ std::string CheckReverseArguments(const Arguments& a) {
     return {};
 }
 
-int RunReverse(const Arguments& a, double vatFactor, ByteSink& out,
-               const std::function<void(std::string_view)>& report) {
+int RunReverse(const Arguments& a, double vatFactor, ByteSink& out, ByteSink& err) {
     const ReverseTarget target = *TargetNamed(a.operands[0]);
     const std::string& amountText = a.operands[1];
     // First the form every number of the tool must have, with its words;
     // then what a target amount needs beyond it.
-    if (const std::string problem = NumberProblem(amountText); !problem.empty()) {
-        report("ungültige Zahl für BETRAG: " + Quoted(amountText) + " (" + problem + ")");
+    if (!ReadNumber(err, "BETRAG", amountText))
         return kExitRefused;
-    }
     const TargetAmount amount = ReadTargetAmount(amountText);
     if (amount.problem != TargetProblem::None) {
-        report("BETRAG " + Quoted(amountText) + ": " + TargetProblemText(amount.problem));
+        Report(err, "BETRAG " + Quoted(amountText) + ": " + TargetProblemText(amount.problem));
         return kExitRefused;
     }
 
@@ -91,7 +88,7 @@ int RunReverse(const Arguments& a, double vatFactor, ByteSink& out,
               : ReverseAnswerText(target, amount.cents, result, a.options.AepInput)) +
         "\n";
     if (!out.Write(text) || !out.Finish()) {
-        report("Fehler beim Schreiben der Standardausgabe: " + out.Error());
+        Report(err, "Fehler beim Schreiben der Standardausgabe: " + out.Error());
         return kExitRefused;
     }
     return result.reached ? kExitOk : kExitRefused;

@@ -8,7 +8,6 @@
 #include "pricing/reverse.h"
 
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <string_view>
 
@@ -20,11 +19,10 @@ namespace fapkalk::cli {
 std::string CheckReverseArguments(const Arguments& a);
 
 // Writes the answer to out: one sentence, or one JSON object, and a line end.
-// Refusals (a malformed or impossible amount, a write failure) go to report.
+// Refusals (a malformed or impossible amount, a write failure) go to err.
 // Returns 0 when the target is reached, 1 when it is not or was refused.
 // Throws what ReverseSearch throws.
-int RunReverse(const Arguments& a, double vatFactor, ByteSink& out,
-               const std::function<void(std::string_view)>& report);
+int RunReverse(const Arguments& a, double vatFactor, ByteSink& out, ByteSink& err);
 
 // The help of reverse, with the tool's text on the switches.
 std::string ReverseHelp(std::string_view switches);

@@ -26,8 +26,8 @@
 namespace fapkalk::cli {
 
 namespace {
-
 constexpr std::string_view kProgram = "fapkalk-cli";
+} // namespace
 
 void Report(ByteSink& err, std::string_view message) {
     std::string line(kProgram);
@@ -37,6 +37,18 @@ void Report(ByteSink& err, std::string_view message) {
     err.Write(line);
     err.Finish();
 }
+
+std::optional<double> ReadNumber(ByteSink& err, std::string_view name, std::string_view text) {
+    const std::string problem = NumberProblem(text);
+    if (!problem.empty()) {
+        Report(err, "ungültige Zahl für " + std::string(name) + ": " + Quoted(text) + " (" +
+                        problem + ")");
+        return std::nullopt;
+    }
+    return NumberValue(text);
+}
+
+namespace {
 
 int UsageError(ByteSink& err, Command command, std::string_view message) {
     std::string hint(kProgram);
@@ -58,17 +70,6 @@ int UsageError(ByteSink& err, Command command, std::string_view message) {
     }
     Report(err, std::string(message) + "\n\"" + hint + " --help\" zeigt den Aufruf.");
     return kExitUsage;
-}
-
-// Reads a number operand; reports and returns nullopt when it is malformed.
-std::optional<double> ReadNumber(ByteSink& err, std::string_view name, std::string_view text) {
-    const std::string problem = NumberProblem(text);
-    if (!problem.empty()) {
-        Report(err, "ungültige Zahl für " + std::string(name) + ": " + Quoted(text) + " (" +
-                        problem + ")");
-        return std::nullopt;
-    }
-    return NumberValue(text);
 }
 
 // Where the output goes: standard output or a file that is replaced only
@@ -501,7 +502,7 @@ int RunCli(std::span<const std::string> args, std::istream& in, ByteSink& out, B
         case Command::Batch:
             return RunBatch(a, vatFactor, in, out, err);
         case Command::Reverse:
-            return RunReverse(a, vatFactor, out, [&err](std::string_view m) { Report(err, m); });
+            return RunReverse(a, vatFactor, out, err);
         case Command::None:
             break;
         }

@@ -5,6 +5,7 @@
 #include "cli/cli_output.h"
 
 #include <istream>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -14,6 +15,13 @@ namespace fapkalk::cli {
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitRefused = 1; // input refused, or a write or engine failure
 inline constexpr int kExitUsage = 2;   // the command line itself is wrong
+
+// Writes "fapkalk-cli: message" as one line to err.
+void Report(ByteSink& err, std::string_view message);
+
+// Reads a number operand; reports (naming the operand) and returns nullopt
+// when it is malformed.
+std::optional<double> ReadNumber(ByteSink& err, std::string_view name, std::string_view text);
 
 // args without the program name. Reads batch input from in when no file is
 // named; writes results to out (or the -o file) and messages to err. Returns
