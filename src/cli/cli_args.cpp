@@ -1,7 +1,7 @@
 #include "cli/cli_args.h"
 
 #include "cli/cli_reverse.h"
-#include "pricing/numbers.h"
+#include "pricing/price_text.h"
 
 #include <algorithm>
 #include <limits>
@@ -84,80 +84,8 @@ std::optional<ExportLayout> ExportLayoutOf(OutputFormat format) {
     return std::nullopt;
 }
 
-namespace {
-
-// The length of the well-formed UTF-8 sequence text starts with (1 to 4), or
-// 0 when it starts with none: a stray continuation byte, an overlong form, a
-// surrogate, a code point beyond U+10FFFF, a cut sequence.
-std::size_t Utf8Length(std::string_view text) {
-    const auto byte = [&](std::size_t k) {
-        return k < text.size() ? static_cast<unsigned char>(text[k]) : 0u;
-    };
-    const auto follows = [&](std::size_t k, unsigned low = 0x80, unsigned high = 0xBF) {
-        return byte(k) >= low && byte(k) <= high;
-    };
-    const unsigned first = byte(0);
-    if (first < 0x80)
-        return 1;
-    if (first >= 0xC2 && first <= 0xDF)
-        return follows(1) ? 2 : 0;
-    if (first >= 0xE0 && first <= 0xEF)
-        return follows(1, first == 0xE0 ? 0xA0 : 0x80, first == 0xED ? 0x9F : 0xBF) && follows(2)
-                   ? 3
-                   : 0;
-    if (first >= 0xF0 && first <= 0xF4)
-        return follows(1, first == 0xF0 ? 0x90 : 0x80, first == 0xF4 ? 0x8F : 0xBF) && follows(2) &&
-                       follows(3)
-                   ? 4
-                   : 0;
-    return 0;
-}
-
-// One character of text, or its first byte when that starts no UTF-8 sequence.
-std::string_view FirstCharacter(std::string_view text) {
-    return text.substr(0, std::max<std::size_t>(1, Utf8Length(text)));
-}
-
-void AppendEscapedByte(std::string& out, unsigned char byte) {
-    constexpr char kHex[] = "0123456789abcdef";
-    out += "\\x";
-    out += kHex[byte >> 4];
-    out += kHex[byte & 0xF];
-}
-
-// Quoted with at most `limit` characters shown.
-std::string QuotedUpTo(std::string_view text, std::size_t fullSize, std::size_t limit) {
-    std::string quoted = "\"";
-    std::size_t at = 0;
-    for (std::size_t shown = 0; at < text.size() && shown < limit; ++shown) {
-        const std::string_view character = FirstCharacter(text.substr(at));
-        at += character.size();
-        const auto first = static_cast<unsigned char>(character[0]);
-        // C0 controls, DEL, C1 controls (U+0080 to U+009F: a terminal may
-        // take U+009B for an escape sequence) and bytes that are no UTF-8.
-        const bool control = first < 0x20 || first == 0x7F ||
-                             (first == 0xC2 && character.size() == 2 &&
-                              static_cast<unsigned char>(character[1]) < 0xA0) ||
-                             (first >= 0x80 && Utf8Length(character) == 0);
-        if (control) {
-            for (char c : character)
-                AppendEscapedByte(quoted, static_cast<unsigned char>(c));
-        } else {
-            if (first == '\\' || first == '"')
-                quoted += '\\';
-            quoted += character;
-        }
-    }
-    quoted += '"';
-    if (at < fullSize)
-        quoted += "… (gekürzt, " + std::to_string(fullSize) + " Bytes)";
-    return quoted;
-}
-
-} // namespace
-
 std::string Quoted(std::string_view text, std::size_t fullSize) {
-    return QuotedUpTo(text, std::max(fullSize, text.size()), kQuotedLength);
+    return QuoteInput(text, fullSize, kQuotedLength, "\"", "\"", true);
 }
 
 std::string Quoted(std::string_view text) {
@@ -166,7 +94,7 @@ std::string Quoted(std::string_view text) {
 
 std::string QuotedFileName(std::string_view path) {
     constexpr std::size_t kLongestPath = 4096; // PATH_MAX of Linux
-    return QuotedUpTo(path, path.size(), kLongestPath);
+    return QuoteInput(path, path.size(), kLongestPath, "\"", "\"", true);
 }
 
 namespace {
@@ -348,52 +276,41 @@ ParsedArguments ParseArguments(std::span<const std::string> args) {
     return result;
 }
 
-std::string NumberProblem(std::string_view text) {
-    std::size_t i = 0;
-    // What is wrong with the character at `at`.
-    const auto describe = [&](std::size_t at) -> std::string {
-        const char c = text[at];
-        if (c == '+' || c == '-')
-            return "ein Vorzeichen ist nicht erlaubt";
-        if (c == 'e' || c == 'E')
-            return "ein Exponent ist nicht erlaubt";
-        if (c == '.' || c == ',')
-            return "nur ein Dezimaltrennzeichen mit Ziffern davor und danach ist erlaubt";
-        if (IsBlank(c))
-            return "Leerzeichen innerhalb der Zahl";
-        if (static_cast<unsigned char>(c) < 32 || c == 127)
-            return "unerlaubtes Steuerzeichen";
-        return "unerlaubtes Zeichen " + Quoted(FirstCharacter(text.substr(at)));
-    };
-    while (i < text.size() && IsBlank(text[i]))
-        ++i;
-    if (i == text.size())
-        return "keine Zahl angegeben";
-    if (!IsDigit(text[i]))
-        return describe(i);
-    while (i < text.size() && IsDigit(text[i]))
-        ++i;
-    if (i < text.size() && (text[i] == '.' || text[i] == ',')) {
-        ++i;
-        if (i == text.size() || !IsDigit(text[i]))
-            return "nach dem Dezimaltrennzeichen fehlen Ziffern";
-        while (i < text.size() && IsDigit(text[i]))
-            ++i;
+NumberText ParseNumber(std::string_view text) {
+    std::size_t begin = 0;
+    std::size_t end = text.size();
+    while (begin < end && IsBlank(text[begin]))
+        ++begin;
+    while (end > begin && IsBlank(text[end - 1]))
+        --end;
+    const std::string_view number = text.substr(begin, end - begin);
+    const PriceText read = ReadPriceText(number);
+    switch (read.problem) {
+    case PriceTextProblem::None:
+        return {read.cents, {}};
+    case PriceTextProblem::Empty:
+        return {0, "keine Zahl angegeben"};
+    case PriceTextProblem::TooManyDecimals:
+        return {0, "mehr als zwei Nachkommastellen; Preise werden in ganzen Cent angegeben"};
+    case PriceTextProblem::TooLarge:
+        return {0, "zu groß für einen Preis"};
+    case PriceTextProblem::NotAPrice:
+        break;
     }
-    const std::size_t end = i;
-    while (i < text.size() && IsBlank(text[i]))
-        ++i;
-    if (i != text.size())
-        return describe(i == end ? i : end);
-    return {};
-}
-
-double NumberValue(std::string_view text) {
-    std::string normalized;
-    for (char c : text)
-        if (!IsBlank(c))
-            normalized.push_back(c == ',' ? '.' : c);
-    return ParsePrice(normalized);
+    if (read.badAt >= number.size())
+        return {0, "keine Ziffer"};
+    const char c = number[read.badAt];
+    if (c == '+' || c == '-')
+        return {0, "ein Vorzeichen ist nicht erlaubt"};
+    if (c == 'e' || c == 'E')
+        return {0, "ein Exponent ist nicht erlaubt"};
+    if (c == '.' || c == ',')
+        return {0, "nur ein Dezimaltrennzeichen ist erlaubt"};
+    if (IsBlank(c))
+        return {0, "Leerzeichen innerhalb der Zahl"};
+    if (static_cast<unsigned char>(c) < 32 || c == 127)
+        return {0, "unerlaubtes Steuerzeichen"};
+    return {0, "unerlaubtes Zeichen " + Quoted(FirstCharacter(number.substr(read.badAt)))};
 }
 
 std::optional<unsigned> VatRate(std::string_view text) {
