@@ -97,6 +97,10 @@ TdlgFAP_EXPORT::TdlgFAP_EXPORT(QWidget* parent)
 }
 
 int TdlgFAP_EXPORT::ExecFor(const ResultTable& table) {
+    if (table.rows->isBlank()) {
+        tools::ShowMessage(parentWidget() ? parentWidget() : this, ExportNoRowsText());
+        return QDialog::Rejected;
+    }
     table_ = table;
     exec();
     return QDialog::Rejected;
@@ -165,7 +169,7 @@ void TdlgFAP_EXPORT::Button1Click() {
 
         const std::string created = ExportCreatedText();
         const TableCriteria& c = table_->criteria;
-        const ExportCriteria criteria{created, c.von, c.bis, c.staffel, c.options};
+        const ExportCriteria criteria{created, c.von, c.bis, c.staffel, c.options, c.vatFactor};
 
         ExportResult result;
         {
@@ -175,7 +179,7 @@ void TdlgFAP_EXPORT::Button1Click() {
         }
         // The count is reported only for a file that really holds the rows.
         if (result.ok)
-            tools::ShowMessage(this, ExportCountText(result.rows, fileName));
+            tools::ShowMessage(this, ExportCountText(result.rows, fileName, result.endText));
         else
             tools::ShowError(this, ExportFailureText(fileName));
     }
