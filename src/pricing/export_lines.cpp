@@ -138,9 +138,11 @@ std::array<std::string, 5> HeaderBlockLines(const ExportCriteria& criteria) {
 }
 
 std::string VatMarkerText(double vatFactor) {
-    if (vatFactor == kDefaultVatFactor)
+    constexpr int kUsualRate = 10;
+    const int rate = detail::WholeVatRate(vatFactor);
+    if (rate == kUsualRate)
         return {};
-    if (const int rate = detail::WholeVatRate(vatFactor); rate >= 0)
+    if (rate >= 0)
         return "USt. " + std::to_string(rate) + " %   ";
     // Only a factor no VAT field produces: stated as it is.
     char factor[32];

@@ -799,22 +799,10 @@ void TestMainWindow::rangeRun_data() {
                                  << "2"
                                  << "0.1" << false << 11 << "1.00"
                                  << "2.00";
-    QTest::newRow("1..2 by 0.01") << "1"
-                                  << "2"
-                                  << "0.01" << false << 101 << "1.00"
-                                  << "2.00";
-    QTest::newRow("1..2 by 0.05") << "1"
-                                  << "2"
-                                  << "0,05" << false << 21 << "1.00"
-                                  << "2.00";
     QTest::newRow("1..2 by 0.07") << "1"
                                   << "2"
                                   << "0.07" << false << 15 << "1.00"
                                   << "1.98";
-    QTest::newRow("1..2 by 0.3") << "1"
-                                 << "2"
-                                 << "0.3" << false << 4 << "1.00"
-                                 << "1.90";
     QTest::newRow("0.1..0.3 by 0.1") << "0.1"
                                      << "0.3"
                                      << "0.1" << false << 3 << "0.10"
@@ -908,10 +896,6 @@ void TestMainWindow::rangeRunRefused_data() {
         "eBis");
     row("grouping in staffel", "1", "3", "1.000,5", "Staffel: " + notAPrice.arg("1.000,5"),
         "Edit1");
-    row("a staffel below a cent", "1", "3", "0.001",
-        "Staffel: „0.001“ hat mehr als zwei Nachkommastellen. Preise werden in ganzen Cent "
-        "eingegeben.",
-        "Edit1");
     // Bis shows letters as capitals.
     row("junk in bis", "1", "12x5", "1", "Bis: " + notAPrice.arg("12X5"), "eBis");
 }
@@ -959,15 +943,6 @@ void TestMainWindow::singleRunRefusedShowsNoResults_data() {
         << "Fabriksabgabepreis: „12.505“ hat mehr als zwei Nachkommastellen. Preise werden in "
            "ganzen Cent eingegeben."
         << true;
-    QTest::newRow("grouping")
-        << "1.234,56"
-        << "Fabriksabgabepreis: „1.234,56“ ist kein Preis (Ziffern mit höchstens einem "
-           "Dezimalpunkt oder -komma, ohne Vorzeichen)."
-        << true;
-    QTest::newRow("letters") << "ABC"
-                             << "Fabriksabgabepreis: „ABC“ ist kein Preis (Ziffern mit höchstens "
-                                "einem Dezimalpunkt oder -komma, ohne Vorzeichen)."
-                             << true;
     QTest::newRow("minus") << "-5"
                            << "Fabriksabgabepreis: „-5“ ist kein Preis (Ziffern mit höchstens "
                               "einem Dezimalpunkt oder -komma, ohne Vorzeichen)."
