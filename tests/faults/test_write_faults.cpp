@@ -40,7 +40,7 @@ namespace {
 enum class Writer { Window, Cli, Settings };
 enum class Fault { FullDisk, NoPermission, MissingFolder, NameIsFolder };
 enum class Access { ReadOnlyFile, FolderNotWritable, WritableFileOnly };
-enum class LinkCase { Planted, Dangling, Loop };
+enum class LinkCase { Planted, Dangling, Loop, OthersFile };
 
 const char* const kChildFlag = "--fault-child";
 
@@ -166,10 +166,7 @@ private slots:
     void notAFile_data();
     void notAFile();
     void cliToStandardOutput();
-    void windowProgramStreams_data();
     void windowProgramStreams();
-    void anotherUsersFileInSharedFolder_data();
-    void anotherUsersFileInSharedFolder();
     void mainWindowSettingsEdges_data();
     void mainWindowSettingsEdges();
 
@@ -533,9 +530,11 @@ void TestWriteFaults::anotherUsersFiles() {
 void TestWriteFaults::links_data() {
     QTest::addColumn<Writer>("writer");
     QTest::addColumn<LinkCase>("link");
-    const std::pair<const char*, LinkCase> cases[] = {{"planted link", LinkCase::Planted},
-                                                      {"dangling link", LinkCase::Dangling},
-                                                      {"link loop", LinkCase::Loop}};
+    const std::pair<const char*, LinkCase> cases[] = {
+        {"planted link", LinkCase::Planted},
+        {"dangling link", LinkCase::Dangling},
+        {"link loop", LinkCase::Loop},
+        {"another user's file", LinkCase::OthersFile}};
     for (const auto& [writerName, writer] : kWriters)
         for (const auto& [caseName, link] : cases)
             QTest::addRow("%s, %s", writerName, caseName) << writer << link;
@@ -548,8 +547,9 @@ void TestWriteFaults::links_data() {
 void TestWriteFaults::links() {
     QFETCH(Writer, writer);
     QFETCH(LinkCase, link);
-    if (link == LinkCase::Planted && ::geteuid() != 0)
-        QSKIP("only root can plant a link that belongs to another user (nobody)");
+    const bool ofNobody = link == LinkCase::Planted || link == LinkCase::OthersFile;
+    if (ofNobody && ::geteuid() != 0)
+        QSKIP("only root can plant a link or a file that belongs to another user (nobody)");
     QTemporaryDir temp;
     QVERIFY(temp.isValid());
     const QString shared = temp.filePath(QStringLiteral("oeffentlich"));
@@ -566,15 +566,25 @@ void TestWriteFaults::links() {
         pointsTo = "gibtsnicht.txt";
     else if (link == LinkCase::Loop)
         pointsTo = QFile::encodeName(FileNameOf(writer));
-    QCOMPARE(::symlink(pointsTo.constData(), targetName.constData()), 0);
-    if (link == LinkCase::Planted)
+    // Root replacing a file of another user there would hand that user a
+    // file of root's making (with its old mode, 0666): refused alike.
+    if (link == LinkCase::OthersFile)
+        QVERIFY(WriteBytes(target, old) && ::chmod(targetName.constData(), 0666) == 0);
+    else
+        QCOMPARE(::symlink(pointsTo.constData(), targetName.constData()), 0);
+    if (ofNobody)
         QCOMPARE(::lchown(targetName.constData(), faultkit::kNobody, faultkit::kNobody), 0);
 
     const Outcome outcome = Write(writer, target, false, false);
     QVERIFY2(outcome.reported, qPrintable(outcome.detail));
-    QVERIFY2(outcome.detail.contains(QStringLiteral("Symbolische Verknüpfung")), // the reason
-             qPrintable(outcome.detail));
+    QVERIFY2(outcome.detail.contains(link == LinkCase::OthersFile ? "anderen Benutzers"
+                                                                  : "Symbolische Verknüpfung"),
+             qPrintable(outcome.detail)); // the reason, in the window too
     QCOMPARE(ReadBytes(victim), old);
+    if (link == LinkCase::OthersFile) {
+        QCOMPARE(ReadBytes(target), old);
+        return;
+    }
     if (writer == Writer::Settings && link == LinkCase::Planted) {
         // Not followed for reading either: the victim's NormPos is not taken.
         QWidget window;
@@ -634,99 +644,24 @@ void TestWriteFaults::cliToStandardOutput() {
     QCOMPARE(r.out.count("\r\n"), 1 + 3);
 }
 
-void TestWriteFaults::windowProgramStreams_data() {
-    QTest::addColumn<bool>("closed");
-    QTest::addColumn<QByteArray>("reason");
-    QTest::newRow("file-size limit")
-        << false << QByteArray("überschreitet die Dateigrößengrenze von 0 Bytes");
-    QTest::newRow("standard output closed")
-        << true << QByteArray("sie war beim Programmstart geschlossen");
-}
-
 // The window program on its own edges, where it writes without a window: a
 // file-size limit is reported, not a death by SIGXFSZ, and a standard output
 // the caller closed is an error rather than a silent /dev/null.
 void TestWriteFaults::windowProgramStreams() {
-    QFETCH(bool, closed);
-    QFETCH(QByteArray, reason);
     QTemporaryDir temp;
     QVERIFY(temp.isValid());
-    faultkit::ChildOptions options;
-    options.closeStandardOutput = closed;
-    options.fileSizeLimit = closed ? RLIM_INFINITY : 0;
-    options.standardOutputFile = temp.filePath(QStringLiteral("version.txt"));
-    const faultkit::ChildResult r =
-        faultkit::RunChild(QStringLiteral(FAPKALK_WINDOW), {QStringLiteral("--version")}, options);
-    QVERIFY2(r.started && !r.crashed, r.err.constData());
-    QCOMPARE(r.status, 1);
-    QVERIFY2(r.err.contains("Fehler beim Schreiben der Standardausgabe: " + reason),
-             r.err.constData());
-}
-
-void TestWriteFaults::anotherUsersFileInSharedFolder_data() {
-    QTest::addColumn<Writer>("writer");
-    QTest::addColumn<bool>("sticky");
-    for (const auto& [writerName, writer] : kWriters) {
-        QTest::addRow("%s, root over another user's file in /tmp", writerName) << writer << true;
-        QTest::addRow("%s, over a set-ID file of another user", writerName) << writer << false;
-    }
-}
-
-// Root replacing another user's file in a folder everyone may write (/tmp)
-// would hand that user a file of root's making: refused, as a planted link
-// is. Where a user may replace another's file (an open folder, not sticky),
-// the new file is the writer's own, without the other's set-ID bits.
-void TestWriteFaults::anotherUsersFileInSharedFolder() {
-    QFETCH(Writer, writer);
-    QFETCH(bool, sticky);
-    if (!faultkit::CanRunAsNobody())
-        QSKIP("needs root and setpriv: files of two users");
-    QTemporaryDir temp;
-    QVERIFY(temp.isValid());
-    QVERIFY(QFile::setPermissions(temp.path(), QFile::permissions(temp.path()) |
-                                                   QFileDevice::ReadOther | QFileDevice::ExeOther));
-    const QString shared = temp.filePath(QStringLiteral("geteilt"));
-    QVERIFY(QDir().mkdir(shared));
-    QCOMPARE(::chmod(QFile::encodeName(shared).constData(), sticky ? 01777 : 0777), 0);
-    const QString target = QDir(shared).filePath(FileNameOf(writer));
-    const QByteArray name = QFile::encodeName(target);
-    const QByteArray old = OldContent(writer);
-    QVERIFY(WriteBytes(target, old));
-    const uid_t owner = sticky ? faultkit::kNobody : 0;
-    QCOMPARE(::chown(name.constData(), owner, owner), 0);
-    QCOMPARE(::chmod(name.constData(), sticky ? 0666 : 04666), 0);
-
-    struct stat after {};
-    if (sticky) {
-        const Outcome outcome = Write(writer, target, false, false);
-        QVERIFY2(outcome.reported && outcome.detail.contains(QStringLiteral("anderen Benutzers")),
-                 qPrintable(outcome.detail));
-        QCOMPARE(ReadBytes(target), old);
-        QCOMPARE(::stat(name.constData(), &after), 0);
-        QCOMPARE(after.st_mode & 07777, mode_t(0666));
-    } else {
+    for (const bool closed : {false, true}) {
         faultkit::ChildOptions options;
-        options.asNobody = true;
-        const faultkit::ChildResult r =
-            writer == Writer::Cli
-                ? faultkit::RunChild(CliProgram(),
-                                     {QStringLiteral("range"), QStringLiteral("1"),
-                                      QStringLiteral("2"), QStringLiteral("0.5"),
-                                      QStringLiteral("-o"), target},
-                                     options)
-                : faultkit::RunChild(SelfProgram(),
-                                     {QString::fromLatin1(kChildFlag),
-                                      writer == Writer::Window ? QStringLiteral("export")
-                                                               : QStringLiteral("settings-save"),
-                                      target},
-                                     options);
-        QVERIFY2(r.started && !r.crashed && r.status == 0, r.err.constData());
-        QVERIFY(ReadBytes(target) != old);
-        QCOMPARE(::stat(name.constData(), &after), 0);
-        QCOMPARE(after.st_uid, uid_t(faultkit::kNobody));
-        QCOMPARE(after.st_mode & 07777, mode_t(0666));
+        options.closeStandardOutput = closed;
+        options.fileSizeLimit = closed ? RLIM_INFINITY : 0;
+        options.standardOutputFile = temp.filePath(QStringLiteral("version.txt"));
+        const faultkit::ChildResult r = faultkit::RunChild(QStringLiteral(FAPKALK_WINDOW),
+                                                           {QStringLiteral("--version")}, options);
+        QVERIFY2(r.started && !r.crashed && r.status == 1, r.err.constData());
+        QVERIFY2(r.err.contains(closed ? "sie war beim Programmstart geschlossen"
+                                       : "überschreitet die Dateigrößengrenze von 0 Bytes"),
+                 r.err.constData());
     }
-    QCOMPARE(faultkit::Entries(shared), QStringList{FileNameOf(writer)});
 }
 
 void TestWriteFaults::mainWindowSettingsEdges_data() {

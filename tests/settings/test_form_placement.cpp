@@ -182,7 +182,6 @@ private slots:
     void onePixelOnScreenComesBack_data();
     void onePixelOnScreenComesBack();
     void bareNameLivesInConfigFolder();
-    void homeFolder_data();
     void homeFolder();
 
 private:
@@ -411,13 +410,11 @@ void TestFormPlacement::unwritableFileReportedOnce_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("reason");
     QTest::newRow("folder is a file") << "plain/kalvor.ini"
-                                      << "Anlegen der temporären Datei: ein Teil des Pfades ist "
-                                         "kein Ordner";
+                                      << "kein Ordner";
     QTest::newRow("file is a folder") << "folder"
                                       << "ist ein Ordner";
     QTest::newRow("no such folder") << "missing/kalvor.ini"
-                                    << "Anlegen der temporären Datei: Datei oder Ordner nicht "
-                                       "vorhanden";
+                                    << "nicht vorhanden";
 }
 
 // With the full path and the reason, at closing; the save tried again at
@@ -436,7 +433,8 @@ void TestFormPlacement::unwritableFileReportedOnce() {
     QCOMPARE(messages_.size(), 1);
     QCOMPARE(messages_[0].kind, tools::MessageKind::Error);
     QCOMPARE(messages_[0].caption, tools::ProgramTitle());
-    QCOMPARE(messages_[0].text, "In " + ini_ + " kann nicht geschrieben werden (" + reason + ").");
+    QVERIFY(messages_[0].text.startsWith("In " + ini_ + " kann nicht geschrieben werden ("));
+    QVERIFY(messages_[0].text.endsWith(reason + ")."));
 
     form.reset();
     QCOMPARE(messages_.size(), 1);
@@ -781,30 +779,14 @@ void TestFormPlacement::bareNameLivesInConfigFolder() {
     QVERIFY(!QFile::exists(dir_->filePath(name)));
 }
 
-void TestFormPlacement::homeFolder_data() {
-    QTest::addColumn<QByteArray>("home");
-    QTest::addColumn<QByteArray>("passwordHome");
-    QTest::addColumn<QString>("base"); // "<pw>": the password database's home
-    QTest::newRow("HOME unset") << QByteArray() << QByteArray("<temp>") << "<pw>/.config";
-    QTest::newRow("HOME relative") << QByteArray("home") << QByteArray("<temp>") << "<pw>/.config";
-    QTest::newRow("HOME no folder")
-        << QByteArray("/gibtsnicht") << QByteArray("<temp>") << "<pw>/.config";
-    QTest::newRow("no home at all") << QByteArray() << QByteArray("/gibtsnicht") << QString();
-}
-
 // Without a usable HOME the settings go below the password database's home,
 // never to "/.config"; without that either there is no settings file.
 void TestFormPlacement::homeFolder() {
-    QFETCH(QByteArray, home);
-    QFETCH(QByteArray, passwordHome);
-    QFETCH(QString, base);
     const QByteArray temp = QFile::encodeName(dir_->path());
-    if (passwordHome == "<temp>")
-        passwordHome = temp;
-    base.replace("<pw>", dir_->path());
-    QCOMPARE(settings::ConfigBaseFor({}, home, passwordHome), base);
+    for (const QByteArray& home : {QByteArray(), QByteArray("home"), QByteArray("/gibtsnicht")})
+        QCOMPARE(settings::ConfigBaseFor({}, home, temp), dir_->path() + "/.config");
+    QCOMPARE(settings::ConfigBaseFor({}, {}, "/gibtsnicht"), QString());
 
-    // The real lookup with HOME unset: the password database's home.
     const QByteArray savedHome = qgetenv("HOME");
     const QByteArray savedXdg = qgetenv("XDG_CONFIG_HOME");
     qunsetenv("HOME");
@@ -812,7 +794,7 @@ void TestFormPlacement::homeFolder() {
     const QString resolved = settings::ResolveIniFileName("kalvor.ini");
     qputenv("HOME", savedHome);
     qputenv("XDG_CONFIG_HOME", savedXdg);
-    QVERIFY2(!resolved.startsWith("/.config"), qPrintable(resolved));
+    QVERIFY2(!resolved.isEmpty() && !resolved.startsWith("/.config"), qPrintable(resolved));
 }
 
 QTEST_MAIN(TestFormPlacement)
