@@ -9,8 +9,10 @@
 #include "pricing/calc_run.h"
 #include "pricing/engine.h"
 #include "pricing/export_lines.h"
+#include "pricing/message_text.h"
 #include "pricing/numbers.h"
 #include "pricing/price_rows.h"
+#include "pricing/standard_streams.h"
 #include "pricing/text_rules.h"
 
 #include <algorithm>
@@ -21,7 +23,7 @@
 #include <limits>
 #include <memory>
 #include <optional>
-#include <system_error>
+#include <sys/stat.h>
 
 namespace fapkalk::cli {
 
@@ -88,7 +90,7 @@ public:
 
     // Reports and returns false when the file cannot be created.
     bool Open(ByteSink& err) {
-        if (file_ && !file_->Open()) {
+        if (file_ ? !file_->Open() : !out_.Ready()) {
             ReportFailure(err);
             return false;
         }
@@ -404,15 +406,26 @@ int RunBatch(const Arguments& a, double vatFactor, std::istream& stdIn, ByteSink
              ByteSink& err) {
     std::ifstream file;
     std::istream* in = &stdIn;
+    std::string inputName = "der Standardeingabe";
     if (!a.operands.empty() && a.operands[0] != "-") {
-        file.open(a.operands[0], std::ios::binary);
-        if (!file) {
-            Report(err, "Eingabedatei " + QuotedFileName(a.operands[0]) +
-                            " kann nicht gelesen werden (" +
-                            std::error_code(errno, std::generic_category()).message() + ")");
+        const std::string& path = a.operands[0];
+        struct stat st {};
+        errno = 0;
+        if (::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+            errno = EISDIR; // opened, a folder would only fail at the first read
+        else
+            file.open(path, std::ios::binary);
+        if (!file.is_open()) {
+            Report(err, "Eingabedatei " + QuotedFileName(path) + " kann nicht gelesen werden (" +
+                            SystemErrorText(errno != 0 ? errno : EIO) + ")");
             return kExitRefused;
         }
         in = &file;
+        inputName = "der Eingabedatei " + QuotedFileName(path);
+    } else if (StandardStreamWasClosed(0)) {
+        // It reads as empty now (/dev/null): that is no input the user gave.
+        Report(err, "Standardeingabe ist geschlossen; es wurde nichts geschrieben");
+        return kExitRefused;
     }
     const auto head = Head(a, {}, {}, {}, err);
     if (!head)
@@ -462,7 +475,7 @@ int RunBatch(const Arguments& a, double vatFactor, std::istream& stdIn, ByteSink
             return kExitRefused;
     }
     if (reader.failed()) {
-        Report(err, "Fehler beim Lesen der Eingabe");
+        Report(err, "Fehler beim Lesen " + inputName + ": " + SystemErrorText(reader.error()));
         return kExitRefused;
     }
     return writer.Finish(err);

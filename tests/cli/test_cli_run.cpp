@@ -491,11 +491,11 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("reason");
         QTest::newRow("missing folder") << "missing/out.csv"
-                                        << "No such file or directory";
+                                        << "Datei oder Ordner nicht vorhanden";
         QTest::newRow("a folder") << "."
-                                  << "Is a directory";
+                                  << "ist ein Ordner";
         QTest::newRow("empty name") << ""
-                                    << "No such file or directory";
+                                    << "Datei oder Ordner nicht vorhanden";
     }
 
     void unwritableOutputFile() {

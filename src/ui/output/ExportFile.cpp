@@ -1,6 +1,7 @@
 #include "ui/output/ExportFile.h"
 
 #include "pricing/creation_time.h"
+#include "pricing/message_text.h"
 #include "tools/date_text.h"
 #include "ui/main/ResultGrid.h"
 
@@ -17,6 +18,11 @@ namespace {
 // Lines are collected up to this size and then handed to the writer, which
 // passes a chunk this large straight to the file.
 constexpr std::size_t kChunkBytes = 256 * 1024;
+
+// Typed text in a message, escaped by the program's one rule.
+QString Shown(const QString& text) {
+    return QString::fromStdString(EscapedForMessage(text.toStdString()));
+}
 
 } // namespace
 
@@ -86,12 +92,16 @@ std::string ExportCreatedText() {
 
 QString ExportCountText(int rows, const QString& fileName) {
     return QStringLiteral("Es wurden ") + QString::number(rows) +
-           QStringLiteral(" Sätze in die Datei ") + fileName + QStringLiteral(" übertragen!");
+           QStringLiteral(" Sätze in die Datei ") + Shown(fileName) +
+           QStringLiteral(" übertragen!");
 }
 
-QString ExportFailureText(const QString& fileName) {
-    return QStringLiteral("Datei \"") + fileName +
-           QStringLiteral("\" konnte nicht geschrieben werden!");
+QString ExportFailureText(const QString& fileName, const std::string& reason) {
+    QString text = QStringLiteral("Datei \"") + Shown(fileName) +
+                   QStringLiteral("\" konnte nicht geschrieben werden!");
+    if (!reason.empty())
+        text += QStringLiteral(" (") + Shown(QString::fromStdString(reason)) + u')';
+    return text;
 }
 
 QString DefaultExportFileNameFor(bool driveLetters, const QString& homePath) {

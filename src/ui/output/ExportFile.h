@@ -40,10 +40,12 @@ std::string ExportPath(const QString& fileName);
 // the tool; a value that is no count of seconds is ignored here.
 std::string ExportCreatedText();
 
-// "Es wurden <n> Sätze in die Datei <name> übertragen!"
+// "Es wurden <n> Sätze in die Datei <name> übertragen!"; the name as typed,
+// with control and invisible characters escaped (EscapedForMessage).
 QString ExportCountText(int rows, const QString& fileName);
-// Datei "<name>" konnte nicht geschrieben werden!
-QString ExportFailureText(const QString& fileName);
+// Datei "<name>" konnte nicht geschrieben werden! (<reason>), escaped alike;
+// without a reason only the first part.
+QString ExportFailureText(const QString& fileName, const std::string& reason = {});
 
 // The file name the dialog starts with: "C:\FAP_PREIS.CSV" where paths have
 // drive letters, otherwise FAP_PREIS.CSV in the user's home folder.

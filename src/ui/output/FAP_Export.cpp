@@ -174,10 +174,13 @@ void TdlgFAP_EXPORT::Button1Click() {
                                      cbMeta->isChecked() ? &criteria : nullptr, WriteHook);
         }
         // The count is reported only for a file that really holds the rows.
-        if (result.ok)
-            tools::ShowMessage(this, ExportCountText(result.rows, fileName));
-        else
-            tools::ShowError(this, ExportFailureText(fileName));
+        // After a failure the dialog stays open with the reason, so that
+        // another name can be typed.
+        if (!result.ok) {
+            tools::ShowError(this, ExportFailureText(fileName, result.error));
+            return;
+        }
+        tools::ShowMessage(this, ExportCountText(result.rows, fileName));
     }
     reject();
 }

@@ -43,8 +43,9 @@ public:
     QLabel* Label1 = nullptr;           // "Dateiname:"
 
     // ---- Handlers.
-    // Writes the table's file, reports the outcome and closes the dialog.
-    // Before the dialog was first given a table it only closes.
+    // Writes the table's file, reports the outcome and closes the dialog; a
+    // failure is reported with its reason and leaves the dialog open. Before
+    // the dialog was first given a table it only closes.
     void Button1Click();
     // key is the typed character; Enter (13) runs Button1Click.
     void Edit1KeyPress(char16_t& key);

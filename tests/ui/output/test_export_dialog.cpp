@@ -38,8 +38,9 @@ namespace {
 enum class Way { ClickOk, EnterInFileName };
 
 // Opens the dialog modally for the table and confirms it the given way. True
-// when the dialog then closed by itself and reported "cancel".
-bool Confirm(TdlgFAP_EXPORT& dialog, const ResultTable& table, Way way) {
+// when the dialog then closed by itself and reported "cancel"; one still open
+// waitMs later is closed.
+bool Confirm(TdlgFAP_EXPORT& dialog, const ResultTable& table, Way way, int waitMs = 10000) {
     auto closedItself = std::make_shared<bool>(true);
     QPointer<TdlgFAP_EXPORT> guard(&dialog);
     testkit::WhenVisible(
@@ -54,7 +55,8 @@ bool Confirm(TdlgFAP_EXPORT& dialog, const ResultTable& table, Way way) {
             *closedItself = false;
             if (guard)
                 guard->reject();
-        });
+        },
+        waitMs);
     const int result = dialog.ExecFor(table);
     return *closedItself && result == QDialog::Rejected && dialog.result() == QDialog::Rejected &&
            !dialog.isVisible();
@@ -553,10 +555,12 @@ void TestExportDialog::failures() {
     }
     dialog_->Edit1->setText(name);
     MessageRecorder messages;
-    QVERIFY(Confirm(*dialog_, table, Way::ClickOk)); // the dialog closes after a failure too
+    // The dialog stays open after a failure, which is reported with its reason.
+    QVERIFY(!Confirm(*dialog_, table, Way::ClickOk, 300));
 
-    QCOMPARE(messages.texts(), QStringList{QStringLiteral("Datei \"") + name +
-                                           QStringLiteral("\" konnte nicht geschrieben werden!")});
+    QCOMPARE(messages.texts().size(), 1);
+    QVERIFY2(messages.texts().constFirst().startsWith(ExportFailureText(name) + " ("),
+             qPrintable(messages.texts().constFirst()));
     QCOMPARE(messages.messages().constFirst().kind, tools::MessageKind::Error);
     if (!oldContent.isEmpty())
         QCOMPARE(ReadFile(name), oldContent);
@@ -576,10 +580,11 @@ void TestExportDialog::readOnlyFolder() {
     QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));
     dialog_->Edit1->setText(target);
     MessageRecorder messages;
-    const bool closed = Confirm(*dialog_, table, Way::ClickOk);
+    const bool closed = Confirm(*dialog_, table, Way::ClickOk, 300);
     QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    QVERIFY(closed);
-    QCOMPARE(messages.texts(), QStringList{ExportFailureText(target)});
+    QVERIFY(!closed);
+    QCOMPARE(messages.texts(), QStringList{ExportFailureText(
+                                   target, "Anlegen der temporären Datei: Keine Berechtigung")});
     QCOMPARE(ReadFile(target), QByteArray("bleibt\r\n"));
 }
 
