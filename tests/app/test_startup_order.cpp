@@ -1,10 +1,17 @@
 // The program's windows come up in a fixed order, and the imprint is the first
-// thing the user sees: modal, before the main window is on screen.
+// thing the user sees: modal, before the main window is on screen. "/noini"
+// leaves the settings file alone for every window.
 #include "app/StartProgram.h"
+#include "settings/JvFormPlacement.h"
 #include "ui/dialogs/FAP_Impr.h"
 #include "ui/main/FAP_Main.h"
+#include "ui/output/Fap_DetMore.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QWindow>
 #include <QtTest>
@@ -17,6 +24,8 @@ class TestStartupOrder : public QObject {
 private slots:
     void windowsAreCreatedInOrder();
     void imprintIsModalBeforeTheMainWindowShows();
+    void noiniLeavesTheSettingsFile_data();
+    void noiniLeavesTheSettingsFile();
 };
 
 void TestStartupOrder::windowsAreCreatedInOrder() {
@@ -71,6 +80,61 @@ void TestStartupOrder::imprintIsModalBeforeTheMainWindowShows() {
     QVERIFY(imprintShownModal);
     QVERIFY2(!mainOnScreen, "the main window appears only after the imprint");
     QVERIFY(form->isVisible());
+}
+
+void TestStartupOrder::noiniLeavesTheSettingsFile_data() {
+    QTest::addColumn<QString>("parameter");
+    QTest::addColumn<bool>("untouched");
+    QTest::newRow("/noini") << "/noini" << true;
+    QTest::newRow("/NOINI") << "/NOINI" << true;
+    QTest::newRow("without it both windows read and write") << "" << false;
+}
+
+void TestStartupOrder::noiniLeavesTheSettingsFile() {
+    QFETCH(QString, parameter);
+    QFETCH(bool, untouched);
+    // A settings folder of its own: other tests may use the shared one meanwhile.
+    QTemporaryDir config;
+    qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
+    const QString ini = settings::ResolveIniFileName(QStringLiteral("kalvor.ini"));
+    QVERIFY(QDir().mkpath(QFileInfo(ini).absolutePath()));
+    const QByteArray stored =
+        "[formpara]\nNormPos=21,23,548,369\n[detform]\nNormPos=11,13,538,400\n";
+    {
+        QFile file(ini);
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(stored);
+    }
+    QStringList arguments{QStringLiteral("fapkalk")};
+    if (!parameter.isEmpty())
+        arguments << parameter;
+    QPoint detailOpenedAt;
+    {
+        Program program(arguments);
+        for (const CreationStep& step : CreationSteps())
+            step.create(program);
+        TForm1* form = program.MainWindow();
+        auto* imprint = qobject_cast<TdlgFAPIMPressum*>(program.SecondaryWindows().front().get());
+        QTimer::singleShot(100, imprint, &TdlgFAPIMPressum::OKBtnClick);
+        form->show();
+        form->move(form->pos() + QPoint(30, 20));
+        TDetMore* detail = nullptr;
+        for (const auto& window : program.SecondaryWindows())
+            detail = detail ? detail : qobject_cast<TDetMore*>(window.get());
+        QVERIFY(detail);
+        // Opened, moved, closed (the opener returns when it has closed).
+        QTimer::singleShot(100, detail, [&] {
+            detailOpenedAt = detail->frameGeometry().topLeft();
+            detail->move(detail->pos() + QPoint(40, 30));
+            detail->BitBtn1Click();
+        });
+        form->Openers().detail(form->Table());
+        form->close();
+    } // the windows are destroyed, with their last chance to save
+    QCOMPARE(detailOpenedAt == QPoint(11, 13), !untouched);
+    QFile file(ini);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll() == stored, untouched);
 }
 
 QTEST_MAIN(TestStartupOrder)
