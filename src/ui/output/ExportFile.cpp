@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <algorithm>
 #include <new>
 #include <utility>
@@ -92,6 +93,19 @@ QString ExportCountText(int rows, const QString& fileName) {
 QString ExportFailureText(const QString& fileName) {
     return QStringLiteral("Datei \"") + fileName +
            QStringLiteral("\" konnte nicht geschrieben werden!");
+}
+
+QString ExportTargetPath(const QString& fileName) {
+    if (fileName.isEmpty())
+        return {};
+    return QDir::toNativeSeparators(QDir::current().absoluteFilePath(fileName));
+}
+
+QString ExportBrowseFolder(const QString& fileName) {
+    const QFileInfo file(QDir::current(), fileName);
+    if (!fileName.isEmpty() && file.absoluteDir().exists())
+        return file.absolutePath();
+    return QDir::currentPath();
 }
 
 QString DefaultExportFileNameFor(bool driveLetters, const QString& homePath) {
