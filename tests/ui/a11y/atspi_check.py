@@ -157,6 +157,77 @@ def run_checks():
         headers = [table.getColumnHeader(i).name for i in range(table.nColumns)]
     check(headers == ["FAP", "AEP", "KP", "AVP"], f"the grid's columns are named {headers}")
 
+    check(find("push button", lambda name: name == "Impressum") is not None,
+          "the 'i' is the push button 'Impressum'")
+    check_notes()
+    check_imprint_links()
+    check_export_dialog()
+
+
+def dialog(title, seconds=10):
+    """The dialog of this title once it is on screen (a hidden one stays on the bus)."""
+    def showing():
+        node = find("dialog", lambda name: name == title)
+        return node if node is not None and has_state(node, pyatspi.STATE_SHOWING) else None
+    return wait_for(showing, seconds)
+
+
+def close(title, *keys):
+    """Closes the dialog with the keys; the main window gets the keyboard back
+    (without a window manager nobody else gives it)."""
+    xdotool("key", *keys)
+    wait_for(lambda: dialog(title, 0) is None, 5)
+    window = xdotool("search", "--onlyvisible", "--name", "FAP-Kalkulation").split()
+    if window:
+        xdotool("windowfocus", "--sync", window[0])
+
+
+def check_notes():
+    """Hinweise: every paragraph is one text, not the lines the layout breaks it into."""
+    xdotool("key", "alt+h")
+    notes = dialog("FAP-Hinweise")
+    labels = [node.name for node in walk(notes) if node.getRoleName() == "label"] if notes else []
+    for paragraph in ("Wird dieser Knopf angeklickt und erscheint dieser blau, wird die Eingabe "
+                      "als Apotheken-Einkaufspreis genommen.",
+                      "Hinweis: Bei der Errechnung der Preise für humane oder homöopathische "
+                      "Arzneimittel darf der Parameter nicht angegeben werden."):
+        check(paragraph in labels, f"Hinweise reads the paragraph '{paragraph[:30]}…' whole")
+    check(not any(name.startswith(("die Eingabe", "Arzneimittel darf")) for name in labels),
+          f"no line of a paragraph stands alone: {labels}")
+    close("FAP-Hinweise", "Return")
+
+
+def check_imprint_links():
+    """The imprint's links are reached with Tab, as links."""
+    xdotool("key", "alt+i")
+    check(dialog("FAP - Impressum") is not None, "Alt+I opens the imprint")
+    xdotool("key", "Tab")
+    link = wait_for(lambda: find("link", lambda name: "@" in name), 5)
+    check(link is not None and wait_for(lambda: has_state(link, pyatspi.STATE_FOCUSED), 5),
+          "Tab from OK reaches the e-mail link")
+    xdotool("key", "shift+Tab")
+    close("FAP - Impressum", "Return")
+
+
+def check_export_dialog():
+    """The export dialog says what it is; its field has a name and a key."""
+    xdotool("key", "alt+r")
+    time.sleep(0.5)
+    xdotool("key", "alt+x")
+    export = dialog("Export")
+    check(export is not None, "the export dialog is called 'Export'")
+    field = find("text", lambda name: name == "Dateiname:")
+    check(field is not None and wait_for(lambda: has_state(field, pyatspi.STATE_FOCUSED), 5),
+          "the file name field 'Dateiname:' has the focus")
+    xdotool("key", "Tab")
+    browse = find("push button", lambda name: name == "Durchsuchen…")
+    check(browse is not None and wait_for(lambda: has_state(browse, pyatspi.STATE_FOCUSED), 5),
+          "Tab goes on to 'Durchsuchen…'")
+    xdotool("key", "alt+d")
+    check(field is not None and wait_for(lambda: has_state(field, pyatspi.STATE_FOCUSED), 5),
+          "Alt+D goes back to the file name")
+    close("Export", "Escape")
+
 
 if __name__ == "__main__":
     sys.exit(main())
