@@ -159,7 +159,8 @@ private slots:
         QFETCH(QByteArray, expected);
         const CliResult result = RunTool(QStringList{"price"} + args);
         QCOMPARE(result.status, kExitOk);
-        QCOMPARE(result.out, expected);
+        // Headed by the column line, as range and batch are.
+        QCOMPARE(result.out, "FAP ;AEP ;KP ;AVP \r\n" + expected);
         QVERIFY(result.err.isEmpty());
     }
 
@@ -587,13 +588,33 @@ private slots:
         QFile::remove(file);
     }
 
-    void batchHeaderHasEmptyFields() {
-        const CliResult result = RunTool({"batch", "--header", "--homeopathic"}, "3\n");
+    void batchHeaderNamesItsInput_data() {
+        QTest::addColumn<QString>("input"); // the operand; none when empty
+        QTest::addColumn<QByteArray>("named");
+        QTest::newRow("standard input") << QString() << QByteArray("Standardeingabe");
+        QTest::newRow("dash") << "-" << QByteArray("Standardeingabe");
+        QTest::newRow("file, a control byte as ?") << "pre\tise.txt" << QByteArray("pre?ise.txt");
+    }
+
+    void batchHeaderNamesItsInput() {
+        QFETCH(QString, input);
+        QFETCH(QByteArray, named);
+        QStringList call{"batch", "--header", "--homeopathic", "--aep"};
+        if (input.size() > 1) {
+            WriteFile(Path(input), "3\n");
+            input = Path(input);
+            named = QFile::encodeName(Path(QString::fromLatin1(named)));
+        }
+        if (!input.isEmpty())
+            call << input;
+        const CliResult result = RunTool(call, "3\n");
         QCOMPARE(result.status, kExitOk);
-        QVERIFY(result.out.startsWith("Fileinfo: \r\n  Erstellt: 07.12.2026 14:05:09\r\n"
-                                      "  Preise: Basis: FAP von:  bis:  Staffel: \r\n"
-                                      "  Kalkulationsmodus: Hom\xF6op. Arzneispezialit\xE4t\r\n"
-                                      "  Kennzeichen: \r\nFAP ;AEP ;KP ;AVP \r\n"));
+        // Five lines as always; line 3 says where the prices came from.
+        QCOMPARE(result.out.left(result.out.indexOf("FAP ;AEP")),
+                 "Fileinfo: \r\n  Erstellt: 07.12.2026 14:05:09\r\n  Preise: Basis: AEP Eingabe: " +
+                     named +
+                     "\r\n  Kalkulationsmodus: Hom\xF6op. Arzneispezialit\xE4t\r\n"
+                     "  Kennzeichen: \r\n");
     }
 
     void batchRefusals_data() {
