@@ -83,47 +83,37 @@ void TestStartupOrder::imprintIsModalBeforeTheMainWindowShows() {
 }
 
 void TestStartupOrder::noiniLeavesTheSettingsFile_data() {
-    QTest::addColumn<QString>("parameter");
+    QTest::addColumn<QStringList>("parameters");
     QTest::addColumn<bool>("untouched");
-    QTest::newRow("/noini") << "/noini" << true;
-    QTest::newRow("/NOINI") << "/NOINI" << true;
-    QTest::newRow("without it both windows read and write") << "" << false;
+    QTest::newRow("/noini") << QStringList{"/noini"} << true;
+    QTest::newRow("/NOINI") << QStringList{"/NOINI"} << true;
+    QTest::newRow("without it both windows read and write") << QStringList{} << false;
 }
 
 void TestStartupOrder::noiniLeavesTheSettingsFile() {
-    QFETCH(QString, parameter);
+    QFETCH(QStringList, parameters);
     QFETCH(bool, untouched);
     // A settings folder of its own: other tests may use the shared one meanwhile.
     QTemporaryDir config;
     qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
-    const QString ini = settings::ResolveIniFileName(QStringLiteral("kalvor.ini"));
-    QVERIFY(QDir().mkpath(QFileInfo(ini).absolutePath()));
+    QFile file(settings::ResolveIniFileName(QStringLiteral("kalvor.ini")));
     const QByteArray stored =
         "[formpara]\nNormPos=21,23,548,369\n[detform]\nNormPos=11,13,538,400\n";
-    {
-        QFile file(ini);
-        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(stored);
-    }
-    QStringList arguments{QStringLiteral("fapkalk")};
-    if (!parameter.isEmpty())
-        arguments << parameter;
+    QVERIFY(QDir().mkpath(QFileInfo(file).absolutePath()) && file.open(QIODevice::WriteOnly));
+    file.write(stored);
+    file.close();
     QPoint detailOpenedAt;
     {
-        Program program(arguments);
+        Program program(QStringList{QStringLiteral("fapkalk")} + parameters);
         for (const CreationStep& step : CreationSteps())
             step.create(program);
         TForm1* form = program.MainWindow();
-        auto* imprint = qobject_cast<TdlgFAPIMPressum*>(program.SecondaryWindows().front().get());
+        auto* imprint = qobject_cast<TdlgFAPIMPressum*>(program.SecondaryWindows()[0].get());
+        auto* detail = qobject_cast<TDetMore*>(program.SecondaryWindows()[3].get());
         QTimer::singleShot(100, imprint, &TdlgFAPIMPressum::OKBtnClick);
         form->show();
         form->move(form->pos() + QPoint(30, 20));
-        TDetMore* detail = nullptr;
-        for (const auto& window : program.SecondaryWindows())
-            detail = detail ? detail : qobject_cast<TDetMore*>(window.get());
-        QVERIFY(detail);
-        // Opened, moved, closed (the opener returns when it has closed).
-        QTimer::singleShot(100, detail, [&] {
+        QTimer::singleShot(100, detail, [&] { // opened, moved, closed
             detailOpenedAt = detail->frameGeometry().topLeft();
             detail->move(detail->pos() + QPoint(40, 30));
             detail->BitBtn1Click();
@@ -132,7 +122,6 @@ void TestStartupOrder::noiniLeavesTheSettingsFile() {
         form->close();
     } // the windows are destroyed, with their last chance to save
     QCOMPARE(detailOpenedAt == QPoint(11, 13), !untouched);
-    QFile file(ini);
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll() == stored, untouched);
 }
