@@ -13,8 +13,8 @@ namespace fapkalk {
 QString CommandLineHelpText() {
     return QStringLiteral("Aufrufparameter:\r\n"
                           "/noini - es werden keine Einstellungen (Fensterposition) gespeichert\r\n"
-                          "/inidest:<pfad>) - z.b. /inidest:c:\\temp\r\n"
-                          "/inidest:<pfad+iniName>) - z.b. /inidest:c:\\temp\\kalvor.ini");
+                          "/inidest:<pfad> - z.b. /inidest:/tmp\r\n"
+                          "/inidest:<pfad+iniName> - z.b. /inidest:/tmp/kalvor.ini");
 }
 
 CommandLineResult ParseCommandLine(const QStringList& arguments, QChar separator) {

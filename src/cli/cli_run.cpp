@@ -289,7 +289,9 @@ int RunPrice(const Arguments& a, double vatFactor, ByteSink& out, ByteSink& err)
         break;
     case OutputFormat::Fixed:
     case OutputFormat::Xls:
-        text.assign(line, WriteRowLine(line, *ExportLayoutOf(*a.format), cells));
+        // The column line first, as in every export file and in range and batch.
+        text = ExportFileHead(nullptr);
+        text.append(line, WriteRowLine(line, *ExportLayoutOf(*a.format), cells));
         break;
     case OutputFormat::Csv:
         text = kCsvHeaderLine;
@@ -309,8 +311,7 @@ int RunPrice(const Arguments& a, double vatFactor, ByteSink& out, ByteSink& err)
 // What precedes the rows: for the export layouts the header block when asked
 // for, then the column header line; CSV's header line; nothing for JSON Lines.
 // nullopt (reported) when the creation time is unusable.
-std::optional<std::string> Head(const Arguments& a, std::string_view von, std::string_view bis,
-                                std::string_view staffel, ByteSink& err) {
+std::optional<std::string> Head(const Arguments& a, const ExportCriteria& inputs, ByteSink& err) {
     switch (a.format.value_or(OutputFormat::Fixed)) {
     case OutputFormat::Csv:
         return std::string(kCsvHeaderLine);
@@ -327,7 +328,9 @@ std::optional<std::string> Head(const Arguments& a, std::string_view von, std::s
         Report(err, error);
         return std::nullopt;
     }
-    const ExportCriteria criteria{*created, von, bis, staffel, a.options};
+    ExportCriteria criteria = inputs;
+    criteria.created = *created;
+    criteria.options = a.options;
     return ExportFileHead(&criteria);
 }
 
@@ -377,7 +380,7 @@ int RunRange(const Arguments& a, double vatFactor, ByteSink& out, ByteSink& err)
     const std::string vonText = ReplaceChar(a.operands[0], ',', '.');
     const std::string bisText = ReplaceChar(a.operands[1], ',', '.');
     const std::string stepText = ReplaceChar(a.operands[2], ',', '.');
-    const auto head = Head(a, vonText, bisText, stepText, err);
+    const auto head = Head(a, {.von = vonText, .bis = bisText, .staffel = stepText}, err);
     if (!head)
         return kExitRefused;
 
@@ -407,7 +410,8 @@ int RunBatch(const Arguments& a, double vatFactor, std::istream& stdIn, ByteSink
     std::ifstream file;
     std::istream* in = &stdIn;
     std::string inputName = "der Standardeingabe";
-    if (!a.operands.empty() && a.operands[0] != "-") {
+    const bool fromFile = !a.operands.empty() && a.operands[0] != "-";
+    if (fromFile) {
         const std::string& path = a.operands[0];
         struct stat st {};
         errno = 0;
@@ -427,7 +431,11 @@ int RunBatch(const Arguments& a, double vatFactor, std::istream& stdIn, ByteSink
         Report(err, "Standardeingabe ist geschlossen; es wurde nichts geschrieben");
         return kExitRefused;
     }
-    const auto head = Head(a, {}, {}, {}, err);
+    // The header names the list the prices came from, as one line of text.
+    std::string input = fromFile ? a.operands[0] : "Standardeingabe";
+    std::replace_if(
+        input.begin(), input.end(), [](char c) { return (c >= 0 && c < ' ') || c == '\x7f'; }, '?');
+    const auto head = Head(a, {.input = input}, err);
     if (!head)
         return kExitRefused;
     RowWriter writer(a, out, true);

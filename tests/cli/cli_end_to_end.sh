@@ -72,7 +72,7 @@ checks=$((checks + 1))
 head -n 1 "$WORK/out" | cmp -s - "$WORK/expected" || fail "price --aep: FAP line"
 
 run price 10 --format fixed
-printf '     1000     1125     1520     2120\r\n' >"$WORK/expected"
+printf 'FAP ;AEP ;KP ;AVP \r\n     1000     1125     1520     2120\r\n' >"$WORK/expected"
 same_bytes "price --format fixed" "$WORK/expected" "$WORK/out"
 
 # --- range: exact export bytes ------------------------------------------------

@@ -37,6 +37,7 @@ namespace fapkalk {
 class ResultGridModel;
 class TImage;
 class TRadioGroup;
+class TGroupBox;
 class TSpeedButton;
 struct ResultLabelHints;
 class TStatusBar;
@@ -175,7 +176,7 @@ private:
 
     // ---- Controls, named as in the window's layout (also their objectName).
     QFrame* Panel1 = nullptr;
-    QGroupBox* GroupBox1 = nullptr;
+    TGroupBox* GroupBox1 = nullptr;
     QFrame* Bevel1 = nullptr;
     TImage* Image1 = nullptr;
     QLabel* lbvon = nullptr;

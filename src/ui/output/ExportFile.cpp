@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <algorithm>
 #include <new>
 #include <utility>
@@ -102,6 +103,19 @@ QString ExportFailureText(const QString& fileName, const std::string& reason) {
     if (!reason.empty())
         text += QStringLiteral(" (") + Shown(QString::fromStdString(reason)) + u')';
     return text;
+}
+
+QString ExportTargetPath(const QString& fileName) {
+    if (fileName.isEmpty())
+        return {};
+    return QDir::toNativeSeparators(QDir::current().absoluteFilePath(fileName));
+}
+
+QString ExportBrowseFolder(const QString& fileName) {
+    const QFileInfo file(QDir::current(), fileName);
+    if (!fileName.isEmpty() && file.absoluteDir().exists())
+        return file.absolutePath();
+    return QDir::currentPath();
 }
 
 QString DefaultExportFileNameFor(bool driveLetters, const QString& homePath) {

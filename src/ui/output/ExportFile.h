@@ -47,6 +47,14 @@ QString ExportCountText(int rows, const QString& fileName);
 // without a reason only the first part.
 QString ExportFailureText(const QString& fileName, const std::string& reason = {});
 
+// The whole path the file name stands for, as the field's tool tip shows it:
+// a name without a folder is taken in the current working directory. Empty
+// for an empty name.
+QString ExportTargetPath(const QString& fileName);
+// Where the file dialog opens: the folder of the file name when it exists,
+// otherwise the current working directory.
+QString ExportBrowseFolder(const QString& fileName);
+
 // The file name the dialog starts with: "C:\FAP_PREIS.CSV" where paths have
 // drive letters, otherwise FAP_PREIS.CSV in the user's home folder.
 QString DefaultExportFileName();
