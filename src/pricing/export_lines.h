@@ -52,11 +52,11 @@ std::string CreatedText(std::string_view date, std::string_view time, int hour, 
 // have no von, bis and Staffel: input names the list instead ("Eingabe: "),
 // and line 3 shows it in their place.
 struct ExportCriteria {
-    std::string_view created; // from CreatedText
-    std::string_view von;
-    std::string_view bis;
-    std::string_view staffel;
-    CalcOptions options;
+    std::string_view created = {}; // from CreatedText
+    std::string_view von = {};
+    std::string_view bis = {};
+    std::string_view staffel = {};
+    CalcOptions options = {};
     std::string_view input = {};
 };
 
