@@ -8,12 +8,14 @@ set(FAPKALK_PRICING_SOURCES
     pricing/exact_fp.h
     pricing/export_lines.cpp pricing/export_lines.h
     pricing/file_writer.cpp pricing/file_writer.h
+    pricing/message_text.cpp pricing/message_text.h
     pricing/numbers.cpp pricing/numbers.h
     pricing/price_rows.cpp pricing/price_rows.h
     pricing/price_text.cpp pricing/price_text.h
     pricing/reverse.cpp pricing/reverse.h
     pricing/reverse_text.cpp pricing/reverse_text.h
     pricing/rounding_detail.h
+    pricing/standard_streams.cpp pricing/standard_streams.h
     pricing/tariff_tables.h pricing/tariffs.cpp
     pricing/text_rules.h
     pricing/options/option_types.h

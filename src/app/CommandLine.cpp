@@ -1,19 +1,20 @@
 #include "app/CommandLine.h"
 
+#include "pricing/message_text.h"
+#include "pricing/standard_streams.h"
 #include "publisher.h"
 #include "tools/tools.h"
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 
 namespace fapkalk {
 
 QString CommandLineHelpText() {
     return QStringLiteral("Aufrufparameter:\r\n"
                           "/noini - es werden keine Einstellungen (Fensterposition) gespeichert\r\n"
-                          "/inidest:<pfad>) - z.b. /inidest:c:\\temp\r\n"
-                          "/inidest:<pfad+iniName>) - z.b. /inidest:c:\\temp\\kalvor.ini");
+                          "/inidest:<pfad> - z.b. /inidest:/tmp\r\n"
+                          "/inidest:<pfad+iniName> - z.b. /inidest:/tmp/kalvor.ini");
 }
 
 CommandLineResult ParseCommandLine(const QStringList& arguments, QChar separator) {
@@ -63,16 +64,20 @@ bool FirstParameterIsOneOf(const QStringList& arguments,
 }
 
 int PrintText(const QString& message, std::FILE* out, std::FILE* err) {
-    const QByteArray text = message.toUtf8();
-    errno = 0;
-    const bool written = std::fwrite(text.constData(), 1, static_cast<std::size_t>(text.size()),
-                                     out) == static_cast<std::size_t>(text.size());
-    const bool flushed = std::fflush(out) == 0;
-    if (written && flushed && !std::ferror(out))
-        return 0;
-    const int error = errno;
-    std::fprintf(err, "fapkalk: Fehler beim Schreiben der Standardausgabe: %s\n",
-                 error != 0 ? std::strerror(error) : "unbekannter Fehler");
+    // Standard output closed by the caller leads to /dev/null now: the text
+    // the user asked for would vanish without a word.
+    std::string reason = "sie war beim Programmstart geschlossen";
+    if (out != stdout || !StandardStreamWasClosed(1)) {
+        const QByteArray text = message.toUtf8();
+        errno = 0;
+        const bool written = std::fwrite(text.constData(), 1, static_cast<std::size_t>(text.size()),
+                                         out) == static_cast<std::size_t>(text.size());
+        const bool flushed = std::fflush(out) == 0;
+        if (written && flushed && !std::ferror(out))
+            return 0;
+        reason = errno != 0 ? SystemErrorText(errno) : "unbekannter Fehler";
+    }
+    std::fprintf(err, "fapkalk: Fehler beim Schreiben der Standardausgabe: %s\n", reason.c_str());
     std::fflush(err);
     return 1;
 }

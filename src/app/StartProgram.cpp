@@ -78,6 +78,9 @@ const std::vector<CreationStep>& CreationSteps() {
          [](Program& program) {
              TForm1* form = program.MainWindow();
              auto* detail = program.Keep(std::make_unique<TDetMore>());
+             // "/noini" promises no settings file at all: the detail window
+             // neither reads nor writes its place then either.
+             detail->JvFormPlacement1->Active = form->FormPlacement().Active;
              // Export in the detail window is the main window's Export.
              detail->SetExportAction([form] { form->btExportClick(); });
              form->SetDetailOpener([detail](const ResultTable& table) { detail->ShowFor(table); });

@@ -2,12 +2,14 @@
 #include "app/CommandLine.h"
 #include "app/StartProgram.h"
 #include "app/Translations.h"
+#include "pricing/standard_streams.h"
 #include "publisher.h"
 
 #include <QApplication>
 #include <cstdio>
 
 int main(int argc, char* argv[]) {
+    fapkalk::SecureProcessEdges();
     // "--version" and "--help" are answered before QApplication exists: they
     // need no display (a packaging script or a terminal without X can ask).
     QStringList arguments;

@@ -1,6 +1,7 @@
 #include "cli/cli_args.h"
 
 #include "cli/cli_reverse.h"
+#include "pricing/message_text.h"
 #include "pricing/price_text.h"
 
 #include <algorithm>
@@ -84,8 +85,22 @@ std::optional<ExportLayout> ExportLayoutOf(OutputFormat format) {
     return std::nullopt;
 }
 
+namespace {
+
+// Quoted with at most `limit` characters shown.
+std::string QuotedUpTo(std::string_view text, std::size_t fullSize, std::size_t limit) {
+    std::string quoted = "\"";
+    const std::size_t at = AppendEscaped(quoted, text, limit, true);
+    quoted += '"';
+    if (at < fullSize)
+        quoted += "… (gekürzt, " + std::to_string(fullSize) + " Bytes)";
+    return quoted;
+}
+
+} // namespace
+
 std::string Quoted(std::string_view text, std::size_t fullSize) {
-    return QuoteInput(text, fullSize, kQuotedLength, "\"", "\"", true);
+    return QuotedUpTo(text, std::max(fullSize, text.size()), kQuotedLength);
 }
 
 std::string Quoted(std::string_view text) {
@@ -94,7 +109,7 @@ std::string Quoted(std::string_view text) {
 
 std::string QuotedFileName(std::string_view path) {
     constexpr std::size_t kLongestPath = 4096; // PATH_MAX of Linux
-    return QuoteInput(path, path.size(), kLongestPath, "\"", "\"", true);
+    return QuotedUpTo(path, path.size(), kLongestPath);
 }
 
 namespace {

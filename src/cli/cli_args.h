@@ -63,9 +63,9 @@ struct NumberText {
 };
 NumberText ParseNumber(std::string_view text);
 
-// What was given, between double quotes, for messages: control bytes, bytes
-// that are not UTF-8, backslash and double quote escaped C-style ("\x1b",
-// "\\", "\""), so nothing reaches the terminal raw; beyond kQuotedLength
+// What was given, between double quotes, for messages: escaped by the
+// program's one rule (AppendEscaped, pricing/message_text.h: "\x1b",
+// "\u202e", "\\", "\""), so nothing reaches the terminal raw; beyond kQuotedLength
 // characters shortened and marked: "12345…" (gekürzt, 10485760 Bytes).
 // fullSize is the size of the whole input when text is only its beginning.
 inline constexpr std::size_t kQuotedLength = 60;

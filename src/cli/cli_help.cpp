@@ -82,9 +82,10 @@ zeigt die vier Preise mit den Beschriftungen des Fensters, einen je Zeile.
 Im AEP-Modus zeigt die FAP-Zeile 0.00.
 
 Ausgabe:
-  --format FORMAT     text: die vier Zeilen (Vorgabe); fixed, xls: die eine
-                      Datenzeile, die der Export für diesen Preis schreiben
-                      würde; csv: Kopfzeile und eine Zeile; json: ein Objekt.
+  --format FORMAT     text: die vier Zeilen (Vorgabe); fixed, xls: die
+                      Spaltenzeile und die eine Datenzeile, die der Export
+                      für diesen Preis schreiben würde; csv: Kopfzeile und
+                      eine Zeile; json: ein Objekt.
   --explain           Zusätzlich den Rechenweg: Tabelle, Stufe, Produkte
                       und Rundungen für AEP, KP und AVP.
   -h, --help          Diese Hilfe.
@@ -138,7 +139,9 @@ der Berechnung und eine Zeile mit Nullen.
 
 Ausgabe:
   --format FORMAT     fixed (Vorgabe), xls, csv oder json.
-  --header            Den Kopfblock voranstellen (von, bis, Staffel leer).
+  --header            Den Kopfblock voranstellen; statt von, bis und Staffel
+                      nennt er die Eingabe ("Eingabe: EINGABE" oder
+                      "Eingabe: Standardeingabe").
   -o, --output DATEI  In DATEI statt auf die Standardausgabe schreiben, auch
                       -oDATEI. Die Datei wird erst ersetzt, wenn alles
                       gelungen ist.

@@ -1,6 +1,7 @@
 #include "cli/cli_input.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 
 namespace fapkalk::cli {
@@ -13,10 +14,13 @@ bool LineReader::Fill() {
     end_ = 0;
     if (failed_ || !in_.good())
         return false;
+    errno = 0;
     in_.read(buffer_.get(), static_cast<std::streamsize>(kBuffer));
     end_ = static_cast<std::size_t>(in_.gcount());
-    if (in_.bad())
+    if (in_.bad()) {
         failed_ = true;
+        error_ = errno != 0 ? errno : EIO;
+    }
     return end_ > 0;
 }
 

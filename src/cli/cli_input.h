@@ -28,6 +28,8 @@ public:
     // the next call.
     bool Next(Line& line);
     bool failed() const { return failed_; }
+    // The system's error number of the failure (EIO when it gave none).
+    int error() const { return error_; }
 
 private:
     bool Fill();
@@ -39,6 +41,7 @@ private:
     std::size_t end_ = 0;
     std::string long_; // a line that spans buffer fills
     bool failed_ = false;
+    int error_ = 0;
 };
 
 } // namespace fapkalk::cli

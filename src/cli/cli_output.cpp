@@ -1,8 +1,10 @@
 #include "cli/cli_output.h"
 
+#include "pricing/message_text.h"
+#include "pricing/standard_streams.h"
+
 #include <algorithm>
 #include <cerrno>
-#include <system_error>
 #include <unistd.h>
 
 namespace fapkalk::cli {
@@ -25,6 +27,11 @@ int WriteEverything(int fd, std::string_view bytes) {
 } // namespace
 
 FdSink::FdSink(int fd) : fd_(fd) {
+    if (StandardStreamWasClosed(fd)) {
+        error_ = "sie war beim Programmstart geschlossen";
+        failed_ = true;
+        return;
+    }
     buffer_.reserve(SafeFileWriter::kBufferSize);
 }
 
@@ -34,7 +41,7 @@ FdSink::~FdSink() {
 
 bool FdSink::WriteAll(std::string_view bytes) {
     if (const int code = WriteEverything(fd_, bytes); code != 0) {
-        error_ = std::error_code(code, std::generic_category()).message();
+        error_ = SystemErrorText(code);
         failed_ = true;
         return false;
     }
@@ -69,19 +76,18 @@ SpoolSink::~SpoolSink() {
 }
 
 bool SpoolSink::Fail(const std::string& what, int code) {
-    error_ = what + ": " + std::error_code(code, std::generic_category()).message();
+    error_ = what + ": " + SystemErrorText(code);
     failed_ = true;
     return false;
 }
 
 // Moves what waits in memory to the temporary file, made on first need.
 bool SpoolSink::Spill() {
-    std::string folder;
-    if (fd_ < 0 && (fd_ = OpenUnnamedTemporaryFile(folder)) < 0)
-        return Fail("Zwischendatei in " + folder, errno);
+    if (fd_ < 0 && (fd_ = OpenUnnamedTemporaryFile(folder_)) < 0)
+        return Fail("Zwischendatei in " + folder_, errno);
     spilled_ = true;
     if (const int code = WriteEverything(fd_, memory_); code != 0)
-        return Fail("Zwischendatei", code);
+        return Fail("Zwischendatei in " + folder_, code);
     memory_.clear();
     return true;
 }

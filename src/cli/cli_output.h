@@ -19,6 +19,9 @@ public:
     virtual bool Finish() = 0;
     // What went wrong, after Write or Finish returned false.
     virtual std::string Error() const = 0;
+    // False when the sink can take no bytes at all (a standard stream that
+    // was closed when the program started); Error() says why.
+    virtual bool Ready() const { return true; }
 };
 
 class StringSink : public ByteSink {
@@ -35,7 +38,9 @@ private:
     std::string data_;
 };
 
-// A file descriptor such as 1 or 2, written through a 64 KiB buffer.
+// A file descriptor such as 1 or 2, written through a 64 KiB buffer. A
+// standard stream that was closed when the program started (it leads to
+// /dev/null now) takes nothing: every write fails.
 class FdSink : public ByteSink {
 public:
     explicit FdSink(int fd);
@@ -45,6 +50,7 @@ public:
     bool Write(std::string_view bytes) override;
     bool Finish() override;
     std::string Error() const override { return error_; }
+    bool Ready() const override { return !failed_; }
 
 private:
     bool WriteAll(std::string_view bytes);
@@ -79,6 +85,7 @@ private:
     ByteSink& target_;
     std::string memory_;
     std::string error_;
+    std::string folder_; // of the temporary file
     int fd_ = -1;
     bool spilled_ = false;
     bool failed_ = false;

@@ -9,8 +9,10 @@
 #include "pricing/calc_run.h"
 #include "pricing/engine.h"
 #include "pricing/export_lines.h"
+#include "pricing/message_text.h"
 #include "pricing/numbers.h"
 #include "pricing/price_rows.h"
+#include "pricing/standard_streams.h"
 #include "pricing/text_rules.h"
 
 #include <algorithm>
@@ -21,7 +23,7 @@
 #include <limits>
 #include <memory>
 #include <optional>
-#include <system_error>
+#include <sys/stat.h>
 
 namespace fapkalk::cli {
 
@@ -89,7 +91,7 @@ public:
 
     // Reports and returns false when the file cannot be created.
     bool Open(ByteSink& err) {
-        if (file_ && !file_->Open()) {
+        if (file_ ? !file_->Open() : !out_.Ready()) {
             ReportFailure(err);
             return false;
         }
@@ -273,7 +275,9 @@ int RunPrice(const Arguments& a, double vatFactor, ByteSink& out, ByteSink& err)
         break;
     case OutputFormat::Fixed:
     case OutputFormat::Xls:
-        text.assign(line, WriteRowLine(line, *ExportLayoutOf(*a.format), cells));
+        // The column line first, as in every export file and in range and batch.
+        text = ExportFileHead(nullptr);
+        text.append(line, WriteRowLine(line, *ExportLayoutOf(*a.format), cells));
         break;
     case OutputFormat::Csv:
         text = kCsvHeaderLine;
@@ -293,8 +297,7 @@ int RunPrice(const Arguments& a, double vatFactor, ByteSink& out, ByteSink& err)
 // What precedes the rows: for the export layouts the header block when asked
 // for, then the column header line; CSV's header line; nothing for JSON Lines.
 // nullopt (reported) when the creation time is unusable.
-std::optional<std::string> Head(const Arguments& a, double vatFactor, std::string_view von,
-                                std::string_view bis, std::string_view staffel, ByteSink& err) {
+std::optional<std::string> Head(const Arguments& a, const ExportCriteria& inputs, ByteSink& err) {
     switch (a.format.value_or(OutputFormat::Fixed)) {
     case OutputFormat::Csv:
         return std::string(kCsvHeaderLine);
@@ -311,7 +314,9 @@ std::optional<std::string> Head(const Arguments& a, double vatFactor, std::strin
         Report(err, error);
         return std::nullopt;
     }
-    const ExportCriteria criteria{*created, von, bis, staffel, a.options, vatFactor};
+    ExportCriteria criteria = inputs;
+    criteria.created = *created;
+    criteria.options = a.options;
     return ExportFileHead(&criteria);
 }
 
@@ -347,7 +352,8 @@ int RunRange(const Arguments& a, double vatFactor, ByteSink& out, ByteSink& err)
     const std::string vonText = ReplaceChar(a.operands[0], ',', '.');
     const std::string bisText = ReplaceChar(a.operands[1], ',', '.');
     const std::string stepText = ReplaceChar(a.operands[2], ',', '.');
-    const auto head = Head(a, vatFactor, vonText, bisText, stepText, err);
+    const auto head =
+        Head(a, {.von = vonText, .bis = bisText, .staffel = stepText, .vatFactor = vatFactor}, err);
     if (!head)
         return kExitRefused;
 
@@ -374,17 +380,33 @@ int RunBatch(const Arguments& a, double vatFactor, std::istream& stdIn, ByteSink
              ByteSink& err) {
     std::ifstream file;
     std::istream* in = &stdIn;
-    if (!a.operands.empty() && a.operands[0] != "-") {
-        file.open(a.operands[0], std::ios::binary);
-        if (!file) {
-            Report(err, "Eingabedatei " + QuotedFileName(a.operands[0]) +
-                            " kann nicht gelesen werden (" +
-                            std::error_code(errno, std::generic_category()).message() + ")");
+    std::string inputName = "der Standardeingabe";
+    const bool fromFile = !a.operands.empty() && a.operands[0] != "-";
+    if (fromFile) {
+        const std::string& path = a.operands[0];
+        struct stat st {};
+        errno = 0;
+        if (::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+            errno = EISDIR; // opened, a folder would only fail at the first read
+        else
+            file.open(path, std::ios::binary);
+        if (!file.is_open()) {
+            Report(err, "Eingabedatei " + QuotedFileName(path) + " kann nicht gelesen werden (" +
+                            SystemErrorText(errno != 0 ? errno : EIO) + ")");
             return kExitRefused;
         }
         in = &file;
+        inputName = "der Eingabedatei " + QuotedFileName(path);
+    } else if (StandardStreamWasClosed(0)) {
+        // It reads as empty now (/dev/null): that is no input the user gave.
+        Report(err, "Standardeingabe ist geschlossen; es wurde nichts geschrieben");
+        return kExitRefused;
     }
-    const auto head = Head(a, vatFactor, {}, {}, {}, err);
+    // The header names the list the prices came from, as one line of text.
+    std::string input = fromFile ? a.operands[0] : "Standardeingabe";
+    std::replace_if(
+        input.begin(), input.end(), [](char c) { return (c >= 0 && c < ' ') || c == '\x7f'; }, '?');
+    const auto head = Head(a, {.input = input, .vatFactor = vatFactor}, err);
     if (!head)
         return kExitRefused;
     RowWriter writer(a, out, true);
@@ -433,7 +455,7 @@ int RunBatch(const Arguments& a, double vatFactor, std::istream& stdIn, ByteSink
             return kExitRefused;
     }
     if (reader.failed()) {
-        Report(err, "Fehler beim Lesen der Eingabe");
+        Report(err, "Fehler beim Lesen " + inputName + ": " + SystemErrorText(reader.error()));
         return kExitRefused;
     }
     return writer.Finish(err);

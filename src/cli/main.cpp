@@ -3,6 +3,7 @@
 #include "cli/cli_run.h"
 #include "cli/cli_time.h"
 #include "pricing/file_writer.h"
+#include "pricing/standard_streams.h"
 #include "tools/date_text.h"
 
 #include <clocale>
@@ -32,8 +33,9 @@ std::string WindowCreatedText(std::time_t moment) {
 } // namespace
 
 int main(int argc, char** argv) {
-    // Only the date and time of the header and the system's error texts follow
-    // the user's locale; numbers never do.
+    fapkalk::SecureProcessEdges();
+    // Only the date and time of the header and the rare system error text
+    // without a German one of our own follow the user's locale; numbers never do.
     std::setlocale(LC_MESSAGES, "");
     fapkalk::cli::SetCreatedTextFormatter(WindowCreatedText);
     for (int signal : {SIGINT, SIGTERM, SIGHUP})

@@ -118,12 +118,17 @@ std::array<std::string, 5> HeaderBlockLines(const ExportCriteria& criteria) {
     lines[1] += criteria.created;
     lines[2] = "  Preise: Basis: ";
     lines[2] += o.AepInput ? "AEP" : "FAP";
-    lines[2] += " von: ";
-    lines[2] += TrimLowCodes(criteria.von);
-    lines[2] += " bis: ";
-    lines[2] += TrimLowCodes(criteria.bis);
-    lines[2] += " Staffel: ";
-    lines[2] += TrimLowCodes(criteria.staffel);
+    if (!criteria.input.empty()) {
+        lines[2] += " Eingabe: ";
+        lines[2] += criteria.input;
+    } else {
+        lines[2] += " von: ";
+        lines[2] += TrimLowCodes(criteria.von);
+        lines[2] += " bis: ";
+        lines[2] += TrimLowCodes(criteria.bis);
+        lines[2] += " Staffel: ";
+        lines[2] += TrimLowCodes(criteria.staffel);
+    }
     lines[3] = "  Kalkulationsmodus: ";
     lines[3] += o.Homeopathic ? kModeHomeopathicText : kModeStandardText;
     lines[4] = "  Kennzeichen: ";

@@ -50,13 +50,17 @@ std::string CreatedText(std::string_view date, std::string_view time, int hour, 
                         int second);
 
 // What the header block records about a calculation. von, bis and staffel are
-// the input texts as typed; they are trimmed here.
+// the input texts as typed; they are trimmed here. Prices read from a list
+// have no von, bis and Staffel: input names the list instead ("Eingabe: "),
+// and line 3 shows it in their place.
 struct ExportCriteria {
-    std::string_view created; // from CreatedText
-    std::string_view von;
-    std::string_view bis;
-    std::string_view staffel;
-    CalcOptions options;
+    std::string_view created = {}; // from CreatedText
+    std::string_view von = {};
+    std::string_view bis = {};
+    std::string_view staffel = {};
+    CalcOptions options = {};
+    std::string_view input = {};
+    // The rate stands after the markers when it is not 10 %.
     double vatFactor = kDefaultVatFactor;
 };
 

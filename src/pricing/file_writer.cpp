@@ -1,5 +1,8 @@
 #include "pricing/file_writer.h"
 
+#include "pricing/message_text.h"
+#include "pricing/standard_streams.h"
+
 #include <algorithm>
 #include <array>
 #include <atomic>
@@ -10,7 +13,6 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
-#include <system_error>
 #include <unistd.h>
 #include <utility>
 #include <vector>
@@ -18,10 +20,6 @@
 namespace fapkalk {
 
 namespace {
-
-std::string ErrnoText(int code) {
-    return std::error_code(code, std::generic_category()).message();
-}
 
 mode_t NewFileMode() {
     // umask can only be read by setting it; the program writes files from one
@@ -74,6 +72,23 @@ void UnregisterTemporary(int slot) {
 constexpr std::string_view kTemporaryTag = ".tmp";
 constexpr std::size_t kTemporaryRandomChars = 6; // mkostemp's XXXXXX
 
+// "." name ".tmp" and the random part, the name of name's temporary files
+// without the random part. Near the folder's longest name it keeps only the
+// beginning of name (whole UTF-8 characters), so that every name the file
+// system takes can be written.
+std::string TemporaryPrefix(const std::string& folder, const std::string& name) {
+    const long longest = ::pathconf(folder.c_str(), _PC_NAME_MAX);
+    const std::size_t limit = longest > 0 ? static_cast<std::size_t>(longest) : NAME_MAX;
+    const std::size_t extra = 1 + kTemporaryTag.size() + kTemporaryRandomChars;
+    std::size_t keep = name.size();
+    if (keep + extra > limit) {
+        keep = limit > extra + 1 ? limit - extra : 1;
+        while (keep > 1 && (static_cast<unsigned char>(name[keep]) & 0xC0) == 0x80)
+            --keep;
+    }
+    return "." + name.substr(0, keep) + std::string(kTemporaryTag);
+}
+
 bool SameFile(const struct stat& a, const struct stat& b) {
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
@@ -87,7 +102,7 @@ void RemoveStaleTemporaries(const std::string& folder, const std::string& name) 
     DIR* dir = ::opendir(folder.c_str());
     if (dir == nullptr)
         return;
-    const std::string prefix = "." + name + std::string(kTemporaryTag);
+    const std::string prefix = TemporaryPrefix(folder, name);
     while (const dirent* entry = ::readdir(dir)) {
         const std::string_view entryName(entry->d_name);
         if (entryName.size() != prefix.size() + kTemporaryRandomChars ||
@@ -204,29 +219,24 @@ std::string Parent(const std::string& path) {
     return slash == 0 ? std::string("/") : path.substr(0, slash);
 }
 
-// The kernel's fs.protected_symlinks rule: in a sticky folder that everyone
-// may write, a link is followed only when it belongs to the one who follows
-// it or to the folder's owner. Anyone can plant a link in /tmp.
-bool MayFollowLink(uid_t linkOwner, const std::string& folder) {
-    if (linkOwner == ::geteuid())
+// The kernel's fs.protected_symlinks and fs.protected_regular rules: in a
+// sticky folder that everyone may write, a link is followed, and a file
+// replaced, only when it belongs to the writer or to the folder's owner.
+// Anyone can plant a link or a file in /tmp; root replacing another user's
+// file there would hand that user a file whose content root chose.
+bool OwnerCounts(uid_t owner, const std::string& folder) {
+    if (owner == ::geteuid())
         return true;
     struct stat dir {};
     if (::stat(folder.empty() ? "." : folder.c_str(), &dir) != 0)
         return false;
     constexpr mode_t kPublic = S_ISVTX | S_IWOTH;
-    return (dir.st_mode & kPublic) != kPublic || dir.st_uid == linkOwner;
+    return (dir.st_mode & kPublic) != kPublic || dir.st_uid == owner;
 }
 
-struct Resolution {
-    std::string path;              // the target with every link on the way followed
-    const char* refusal = nullptr; // else why the links may not be followed
-    int error = 0;
-};
+} // namespace
 
-// Follows the links on the way to target one by one, as an open would, but
-// checks each against MayFollowLink. What does not exist (yet) is kept as
-// written: creating the file reports it.
-Resolution ResolveLinks(const std::string& target) {
+LinkResolution ResolveLinks(const std::string& target) {
     constexpr int kMaxLinks = 40; // the kernel's limit before ELOOP
     std::string done = target.starts_with('/') ? "/" : "";
     std::vector<std::string> rest;
@@ -255,7 +265,7 @@ Resolution ResolveLinks(const std::string& target) {
             done = std::move(next);
             continue;
         }
-        if (!MayFollowLink(st.st_uid, done))
+        if (!OwnerCounts(st.st_uid, done))
             return {{},
                     "Symbolische Verknüpfung eines anderen Benutzers in einem Ordner, in den "
                     "jeder schreiben darf; sie wird nicht verfolgt",
@@ -277,6 +287,41 @@ Resolution ResolveLinks(const std::string& target) {
     return {done, nullptr, 0};
 }
 
+namespace {
+
+// The standard stream a name stands for: /dev/stdout, /dev/stderr,
+// /dev/fd/N, /proc/self/fd/N (and this process's /proc/PID/fd/N); -1 for
+// any other name.
+int NamedDescriptor(std::string_view target) {
+    if (target == "/dev/stdout")
+        return STDOUT_FILENO;
+    if (target == "/dev/stderr")
+        return STDERR_FILENO;
+    const std::string own = "/proc/" + std::to_string(::getpid()) + "/fd/";
+    for (std::string_view prefix :
+         {std::string_view("/dev/fd/"), std::string_view("/proc/self/fd/"),
+          std::string_view("/proc/thread-self/fd/"), std::string_view(own)}) {
+        if (!target.starts_with(prefix))
+            continue;
+        const std::string_view digits = target.substr(prefix.size());
+        if (digits.empty() || digits.size() > 6 ||
+            digits.find_first_not_of("0123456789") != std::string_view::npos)
+            return -1;
+        return std::stoi(std::string(digits));
+    }
+    return -1;
+}
+
+std::string StreamName(int fd) {
+    if (fd == STDOUT_FILENO)
+        return "Standardausgabe";
+    if (fd == STDERR_FILENO)
+        return "Standardfehlerausgabe";
+    if (fd == STDIN_FILENO)
+        return "Standardeingabe";
+    return "Dateideskriptor " + std::to_string(fd);
+}
+
 } // namespace
 
 void RemoveOpenTemporaryFiles() noexcept {
@@ -296,7 +341,7 @@ SafeFileWriter::~SafeFileWriter() {
 }
 
 bool SafeFileWriter::Fail(const std::string& what, int code) {
-    error_ = what + ": " + ErrnoText(code);
+    error_ = what + ": " + SystemErrorText(code);
     errorCode_ = code;
     failed_ = true;
     Abort();
@@ -320,6 +365,20 @@ bool SafeFileWriter::OpenDirect(const std::string& path, int fd) {
     return true;
 }
 
+bool SafeFileWriter::OpenNamedStream(int fd) {
+    const std::string name = StreamName(fd);
+    if (StandardStreamWasClosed(fd))
+        return Refuse(name + " war beim Programmstart geschlossen", EBADF);
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags < 0)
+        return Refuse(name + " ist nicht geöffnet", EBADF);
+    if ((flags & O_ACCMODE) == O_RDONLY)
+        return Refuse(name + " ist nur zum Lesen geöffnet", EBADF);
+    // The same open file: its offset and O_APPEND are shared, so what the
+    // caller's shell wrote before and writes after stays in place.
+    return OpenDirect(target_, ::fcntl(fd, F_DUPFD_CLOEXEC, 3));
+}
+
 bool SafeFileWriter::Open() {
     Abort();
     error_.clear();
@@ -334,6 +393,8 @@ bool SafeFileWriter::Open() {
 
     if (target_.empty())
         return Fail("Kein Dateiname", ENOENT);
+    if (const int named = NamedDescriptor(target_); named >= 0)
+        return OpenNamedStream(named);
 
     struct stat st {};
     // A pipe or a device cannot be replaced. Standard output (/dev/stdout,
@@ -350,7 +411,7 @@ bool SafeFileWriter::Open() {
     }
 
     // Write beside the file a symbolic link points to, so the link survives.
-    const Resolution resolved = ResolveLinks(target_);
+    const LinkResolution resolved = ResolveLinks(target_);
     if (resolved.refusal != nullptr)
         return Refuse(resolved.refusal, resolved.error);
     finalPath_ = resolved.path;
@@ -373,8 +434,12 @@ bool SafeFileWriter::Open() {
     const auto [folder, name] = SplitPath(finalPath_);
     if (name.empty())
         return Fail("Ziel ist ein Ordner", EISDIR);
+    if (replacing && !OwnerCounts(st.st_uid, folder))
+        return Refuse("Datei eines anderen Benutzers in einem Ordner, in den jeder schreiben darf; "
+                      "sie wird nicht ersetzt",
+                      EACCES);
     RemoveStaleTemporaries(folder, name);
-    std::string pattern = folder + "/." + name + std::string(kTemporaryTag) + "XXXXXX";
+    std::string pattern = folder + "/" + TemporaryPrefix(folder, name) + "XXXXXX";
     fd_ = CreateLockedTemporary(pattern);
     if (fd_ < 0) {
         const int error = errno;
@@ -386,10 +451,16 @@ bool SafeFileWriter::Open() {
     }
     tempPath_ = pattern;
     slot_ = RegisterTemporary(tempPath_);
-    // A replaced file keeps its owner where the system allows it (root
-    // writing another user's file); otherwise it becomes the writer's own.
-    if (replacing && (st.st_uid != ::geteuid() || st.st_gid != ::getegid()))
-        (void)::fchown(fd_, st.st_uid, st.st_gid);
+    // A replaced file keeps its owner where the writer may set it (root
+    // writing another user's file); otherwise it becomes the writer's own
+    // (keeping its group where the writer may), and a set-user or set-group
+    // ID bit is not carried over to a file of another owner.
+    if (replacing && (st.st_uid != ::geteuid() || st.st_gid != ::getegid()) &&
+        ::fchown(fd_, st.st_uid, st.st_gid) != 0) {
+        (void)::fchown(fd_, static_cast<uid_t>(-1), st.st_gid);
+        if (st.st_uid != ::geteuid())
+            mode &= ~static_cast<mode_t>(S_ISUID | S_ISGID);
+    }
     if (::fchmod(fd_, mode) != 0)
         return Fail("Setzen der Zugriffsrechte", errno);
     buffer_.reserve(kBufferSize);
@@ -408,10 +479,9 @@ int OpenUnnamedTemporaryFile(std::string& folder) {
 }
 
 bool SafeFileWriter::OpenInPlace(dev_t device, ino_t inode) {
-    std::string folder;
-    fd_ = OpenUnnamedTemporaryFile(folder);
+    fd_ = OpenUnnamedTemporaryFile(spoolFolder_);
     if (fd_ < 0)
-        return Fail("Anlegen der temporären Datei in " + folder, errno);
+        return Fail("Anlegen der Zwischendatei in " + spoolFolder_, errno);
     inPlace_ = true;
     targetDevice_ = device;
     targetInode_ = inode;
@@ -421,7 +491,9 @@ bool SafeFileWriter::OpenInPlace(dev_t device, ino_t inode) {
 
 bool SafeFileWriter::WriteAll(const char* data, std::size_t size) {
     if (const int error = WriteFully(write_, fd_, data, size, written_); error != 0)
-        return Fail("Schreiben", error);
+        return Fail(inPlace_ ? "Schreiben der Zwischendatei in " + spoolFolder_ + " ($TMPDIR)"
+                             : std::string("Schreiben"),
+                    error);
 #ifdef __linux__
     // Start the disk writes of a long file while the rest is still being
     // computed, so the final fsync has little left to wait for. Only a hint:

@@ -11,16 +11,25 @@
 //     sticky folder that everyone may write (/tmp) counts only when it belongs
 //     to the writer or to the folder's owner. A link that leads nowhere or
 //     round in a loop is refused too, rather than replaced by a file.
-//   - Standard output (/dev/stdout, also when it is a pipe) and the null
-//     device are written directly; any other pipe, socket or device is
-//     refused, so a FIFO without a reader cannot block the program.
+//   - A file of another user in such a folder is not replaced either (the
+//     kernel's fs.protected_regular rule), also not by root.
+//   - An open stream named as /dev/stdout, /dev/stderr, /dev/fd/N or
+//     /proc/self/fd/N is written directly through its descriptor (appending
+//     where it appends), whatever it leads to: never replaced, never cut. A
+//     stream that is not open (or was closed when the program started, see
+//     SecureProcessEdges) is refused. The null device is written directly
+//     too; any other pipe, socket or device is refused, so a FIFO without a
+//     reader cannot block the program.
 //   - A file the user may write in a folder the user may not (no temporary
 //     file can be made beside it) is written in place: the new content is
 //     first completed in an unnamed temporary file in $TMPDIR (or /tmp), and
 //     only Commit copies it over the target. A failure before Commit leaves
 //     the target untouched; a failure during that copy (disk space is
 //     reserved first where the file system can) may leave it partly new, and
-//     the error says so.
+//     the error says so. A failure while the content is completed there
+//     names that folder, not the target.
+//   - Near the folder's longest name the temporary file takes a shortened
+//     name, so that every name the file system takes can be written.
 #pragma once
 
 #include <cstddef>
@@ -50,7 +59,8 @@ public:
     bool Append(std::string_view bytes);
     // Writes what is buffered, syncs, and renames the temporary file over the
     // target. A new file gets mode 0666 less the umask; a replaced file keeps
-    // its mode (and its owner, where the system allows).
+    // its owner and mode where the writer may set them (root), otherwise it
+    // becomes the writer's own, with its mode less set-user and set-group ID.
     bool Commit();
     // Drops the temporary file; the target stays as it was.
     void Abort();
@@ -76,6 +86,7 @@ private:
     // A refusal whose text says it all (no system error text appended).
     bool Refuse(const std::string& what, int code);
     bool OpenDirect(const std::string& path, int fd);
+    bool OpenNamedStream(int fd);
     bool OpenInPlace(dev_t device, ino_t inode);
     bool WriteAll(const char* data, std::size_t size);
     bool FlushBuffer();
@@ -97,7 +108,19 @@ private:
     bool inPlace_ = false;
     dev_t targetDevice_ = 0; // the file an in-place write was opened for
     ino_t targetInode_ = 0;
+    std::string spoolFolder_; // where the content of an in-place write waits
 };
+
+// Where a write of target ends, every symbolic link on the way followed as an
+// open would, but only where the writer may follow it (see above). What does
+// not exist (yet) is kept as written. On a refusal, path is empty and refusal
+// says why. The settings file is read through the same rule as it is written.
+struct LinkResolution {
+    std::string path;
+    const char* refusal = nullptr;
+    int error = 0;
+};
+LinkResolution ResolveLinks(const std::string& target);
 
 // A new file in $TMPDIR (or /tmp) that has no name: it vanishes with its
 // descriptor, however the program ends. Returns the descriptor (close-on-exec),

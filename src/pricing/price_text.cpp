@@ -1,5 +1,7 @@
 #include "pricing/price_text.h"
 
+#include "pricing/message_text.h"
+
 #include <algorithm>
 
 namespace fapkalk {
@@ -12,40 +14,6 @@ bool IsDigit(char c) {
 
 bool IsDecimalPoint(char c) {
     return c == '.' || c == ',';
-}
-
-// The length of the well-formed UTF-8 sequence text starts with (1 to 4), or
-// 0 when it starts with none: a stray continuation byte, an overlong form, a
-// surrogate, a code point beyond U+10FFFF, a cut sequence.
-std::size_t Utf8Length(std::string_view text) {
-    const auto byte = [&](std::size_t k) {
-        return k < text.size() ? static_cast<unsigned char>(text[k]) : 0u;
-    };
-    const auto follows = [&](std::size_t k, unsigned low = 0x80, unsigned high = 0xBF) {
-        return byte(k) >= low && byte(k) <= high;
-    };
-    const unsigned first = byte(0);
-    if (first < 0x80)
-        return 1;
-    if (first >= 0xC2 && first <= 0xDF)
-        return follows(1) ? 2 : 0;
-    if (first >= 0xE0 && first <= 0xEF)
-        return follows(1, first == 0xE0 ? 0xA0 : 0x80, first == 0xED ? 0x9F : 0xBF) && follows(2)
-                   ? 3
-                   : 0;
-    if (first >= 0xF0 && first <= 0xF4)
-        return follows(1, first == 0xF0 ? 0x90 : 0x80, first == 0xF4 ? 0x8F : 0xBF) && follows(2) &&
-                       follows(3)
-                   ? 4
-                   : 0;
-    return 0;
-}
-
-void AppendEscapedByte(std::string& out, unsigned char byte) {
-    constexpr char kHex[] = "0123456789abcdef";
-    out += "\\x";
-    out += kHex[byte >> 4];
-    out += kHex[byte & 0xF];
 }
 
 } // namespace
@@ -97,46 +65,17 @@ std::size_t DecimalDigits(std::string_view text) {
         std::count_if(text.begin() + static_cast<std::ptrdiff_t>(point) + 1, text.end(), IsDigit));
 }
 
-std::string_view FirstCharacter(std::string_view text) {
-    return text.substr(0, std::max<std::size_t>(1, Utf8Length(text)));
-}
-
-std::string QuoteInput(std::string_view text, std::size_t fullSize, std::size_t limit,
-                       std::string_view open, std::string_view close, bool cStyle) {
-    std::string quoted(open);
-    std::size_t at = 0;
-    for (std::size_t shown = 0; at < text.size() && shown < limit; ++shown) {
-        const std::string_view character = FirstCharacter(text.substr(at));
-        at += character.size();
-        const auto first = static_cast<unsigned char>(character[0]);
-        // C0 controls, DEL, C1 controls (U+0080 to U+009F: a terminal may
-        // take U+009B for an escape sequence) and bytes that are no UTF-8.
-        const bool control = first < 0x20 || first == 0x7F ||
-                             (first == 0xC2 && character.size() == 2 &&
-                              static_cast<unsigned char>(character[1]) < 0xA0) ||
-                             (first >= 0x80 && Utf8Length(character) == 0);
-        if (control) {
-            for (char c : character)
-                AppendEscapedByte(quoted, static_cast<unsigned char>(c));
-        } else {
-            if (cStyle && (first == '\\' || first == '"'))
-                quoted += '\\';
-            quoted += character;
-        }
-    }
-    quoted += close;
-    if (at < std::max(fullSize, text.size()))
-        quoted += "… (gekürzt, " + std::to_string(std::max(fullSize, text.size())) + " Bytes)";
-    return quoted;
-}
-
 std::string PriceTextMessage(std::string_view field, std::string_view text,
                              PriceTextProblem problem) {
     // As many characters as fapkalk-cli quotes: a pasted page stays one line.
     constexpr std::size_t kShown = 60;
     std::string message(field);
     message += ": ";
-    const std::string quoted = QuoteInput(text, text.size(), kShown, "„", "“", false);
+    std::string quoted = "„";
+    const bool cut = AppendEscaped(quoted, text, kShown, false) < text.size();
+    quoted += "“";
+    if (cut)
+        quoted += "… (gekürzt, " + std::to_string(text.size()) + " Bytes)";
     switch (problem) {
     case PriceTextProblem::None:
         return {};

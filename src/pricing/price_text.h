@@ -46,19 +46,6 @@ PriceText ReadPriceText(std::string_view text);
 // How many digits follow the text's decimal point ("." or ","); 0 without one.
 std::size_t DecimalDigits(std::string_view text);
 
-// The text as a message shows what was given: at most `limit` characters
-// between open and close, control characters and bytes that are no UTF-8
-// escaped ("\x1b"), so nothing reaches a terminal or a message box raw. With
-// cStyle, backslash and double quote are escaped too ("\\", "\""). A longer
-// text is cut and marked: …" (gekürzt, 10485760 Bytes). fullSize is the
-// size of the whole input when text is only its beginning.
-std::string QuoteInput(std::string_view text, std::size_t fullSize, std::size_t limit,
-                       std::string_view open, std::string_view close, bool cStyle);
-
-// One character of text (a whole UTF-8 sequence), or its first byte when that
-// starts none.
-std::string_view FirstCharacter(std::string_view text);
-
 // Why the text of a field is no price, naming the field as the user sees it,
 // in German (UTF-8), for example
 //   Von: „12.505“ hat mehr als zwei Nachkommastellen. Preise werden in ganzen Cent eingegeben.

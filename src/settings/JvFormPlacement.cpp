@@ -1,5 +1,6 @@
 #include "settings/JvFormPlacement.h"
 
+#include "pricing/message_text.h"
 #include "tools/messages.h"
 
 #include <QApplication>
@@ -15,6 +16,9 @@
 #include <cerrno>
 #include <cmath>
 #include <exception>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace settings {
 namespace {
@@ -86,6 +90,21 @@ bool IsBareName(const QString& name) {
 #endif
 }
 
+// A home folder the settings can live below: an absolute path of a folder.
+bool UsableHome(const QByteArray& home) {
+    struct stat st {};
+    return home.startsWith('/') && ::stat(home.constData(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+QString ConfigBase() {
+    const passwd* entry = ::getpwuid(::geteuid());
+    return ConfigBaseFor(qgetenv("XDG_CONFIG_HOME"), qgetenv("HOME"),
+                         entry != nullptr && entry->pw_dir != nullptr ? entry->pw_dir : "");
+}
+
+// Whether the "no home" message was shown: once a run, for both windows.
+bool noHomeReported = false;
+
 constexpr Qt::WindowStates kShowStates =
     Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen;
 
@@ -103,12 +122,21 @@ ScreenFactsSource SetScreenFactsSource(ScreenFactsSource source) {
     return previous;
 }
 
+QString ConfigBaseFor(const QByteArray& xdgConfigHome, const QByteArray& home,
+                      const QByteArray& passwordHome) {
+    if (xdgConfigHome.startsWith('/') || UsableHome(home))
+        return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    if (UsableHome(passwordHome))
+        return QFile::decodeName(passwordHome) + QStringLiteral("/.config");
+    return {};
+}
+
 QString ResolveIniFileName(const QString& name) {
     if (name.isEmpty() || !IsBareName(name))
         return name;
-    const QString base = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    const QString base = ConfigBase();
     if (base.isEmpty())
-        return name;
+        return {};
     return base + QStringLiteral("/fapkalk/") + name;
 }
 
@@ -150,7 +178,7 @@ void TJvFormPlacement::FormDestroy() {
     try {
         SaveFormPlacement();
     } catch (const std::exception& error) {
-        tools::ReportException(form_, error);
+        ReportFailure(QString::fromUtf8(error.what()));
     } catch (...) {
     }
     savingAtDestroy_ = false;
@@ -160,9 +188,24 @@ std::string TJvFormPlacement::ResolvedPath() const {
     return QFile::encodeName(ResolveIniFileName(IniFileName)).toStdString();
 }
 
-void TJvFormPlacement::ReportWriteFailure() {
-    tools::ShowError(form_, QStringLiteral("In ") + IniFileName +
-                                QStringLiteral(" kann nicht geschrieben werden."));
+QString TJvFormPlacement::ShownPath() const {
+    const QString path = QFileInfo(ResolveIniFileName(IniFileName)).absoluteFilePath();
+    return QString::fromStdString(fapkalk::EscapedForMessage(path.toStdString()));
+}
+
+void TJvFormPlacement::ReportFailure(const QString& text) {
+    // The save at destruction repeats the one at closing: a failure that was
+    // just reported is not reported again.
+    if (text == lastReported_)
+        return;
+    lastReported_ = text;
+    tools::ShowError(form_, text);
+}
+
+void TJvFormPlacement::ReportWriteFailure(const std::string& reason) {
+    ReportFailure(
+        QStringLiteral("In ") + ShownPath() + QStringLiteral(" kann nicht geschrieben werden (") +
+        QString::fromStdString(fapkalk::EscapedForMessage(reason)) + QStringLiteral(")."));
 }
 
 bool TJvFormPlacement::eventFilter(QObject* watched, QEvent* event) {
@@ -204,7 +247,7 @@ bool TJvFormPlacement::eventFilter(QObject* watched, QEvent* event) {
                 break;
             }
         } catch (const std::exception& error) {
-            tools::ReportException(form_, error);
+            ReportFailure(QString::fromUtf8(error.what()));
         }
     }
     return QObject::eventFilter(watched, event);
@@ -215,6 +258,7 @@ void TJvFormPlacement::RestoreFormPlacement() {
         return;
     QWidget& form = *form_;
     saved_ = false;
+    lastReported_.clear();
     placementApplied_ = false;
     pending_.reset();
 
@@ -375,6 +419,16 @@ bool TJvFormPlacement::SaveFormPlacement() {
     record.visible = savingAtDestroy_;
 
     const std::string path = ResolvedPath();
+    if (path.empty()) {
+        // No home folder to keep a settings file in: said once, then the
+        // program goes on without one.
+        if (!noHomeReported && !IniFileName.isEmpty())
+            tools::ShowError(form_, QStringLiteral("Kein Heimatordner gefunden (HOME ist nicht "
+                                                   "gesetzt oder kein Ordner); die "
+                                                   "Fensterposition wird nicht gespeichert."));
+        noHomeReported = true;
+        return false;
+    }
     if (IsBareName(IniFileName)) {
         const QString folder = QFileInfo(QFile::decodeName(path.c_str())).absolutePath();
         QDir().mkpath(folder); // a failure shows up as a failed write below
@@ -383,23 +437,27 @@ bool TJvFormPlacement::SaveFormPlacement() {
     // One read, all keys set in memory, one write: the file changes completely
     // or not at all.
     ProfileFile file;
-    const FileResult loaded = LoadProfileFile(path, file);
-    if (loaded.code == EFBIG) {
-        // Far too large for a settings file: not ours to replace. Reported
-        // like a file that cannot be written, at every save.
-        tools::ShowError(form_, QStringLiteral("Die Einstellungsdatei ") + IniFileName +
-                                    QStringLiteral(" ist größer als 1 MB; sie bleibt unverändert, "
-                                                   "die Fensterposition wird nicht gespeichert."));
+    FileResult result = LoadProfileFile(path, file);
+    if (result.ok && !WritePlacement(file, IniSection.toStdString(),
+                                     ScreenMark(facts.width, facts.height), record))
+        result = {false, "ungültiger Abschnittsname", EINVAL};
+    if (result.ok)
+        result = SaveProfileFile(path, file);
+    if (result.oversized) {
+        // Far too large for a settings file: not ours to replace, and the
+        // user is told how to get the placement saved again.
+        ReportFailure(QStringLiteral("Die Einstellungsdatei ") + ShownPath() + u' ' +
+                      QString::fromStdString(result.error) +
+                      QStringLiteral("; sie bleibt unverändert, die Fensterposition wird nicht "
+                                     "gespeichert. Löschen oder kürzen Sie die Datei, dann wird "
+                                     "sie wieder gespeichert."));
         return false;
     }
-    bool ok = loaded.ok;
-    ok = ok && WritePlacement(file, IniSection.toStdString(), ScreenMark(facts.width, facts.height),
-                              record);
-    ok = ok && SaveProfileFile(path, file).ok;
-    if (!ok) {
-        ReportWriteFailure();
+    if (!result.ok) {
+        ReportWriteFailure(result.error);
         return false;
     }
     saved_ = true;
+    lastReported_.clear();
     return true;
 }

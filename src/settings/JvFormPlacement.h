@@ -67,8 +67,18 @@ ScreenFactsSource SetScreenFactsSource(ScreenFactsSource source);
 // Where the settings file of `name` lives. A bare name (no folder part) lives in
 // one fixed place per user, whatever the working folder or the program folder:
 // <GenericConfigLocation>/fapkalk/<name>, e.g. ~/.config/fapkalk/kalvor.ini.
-// A name with a folder part is used as given.
+// Without a usable HOME (unset, or no folder) the home folder comes from the
+// password database; without that either, a bare name gives an empty path:
+// no settings file. A name with a folder part is used as given.
 QString ResolveIniFileName(const QString& name);
+
+// The folder that holds the per-user settings folders: Qt's config location
+// when $XDG_CONFIG_HOME is an absolute path or $HOME a folder; otherwise
+// (HOME unset under some service managers and sudo setups) the password
+// database's home folder + "/.config", rather than the root folder; empty
+// when that is no folder either.
+QString ConfigBaseFor(const QByteArray& xdgConfigHome, const QByteArray& home,
+                      const QByteArray& passwordHome);
 
 // Centres a window, frame included, on the available area of its screen (the
 // primary screen before it has one), made no larger than that area where its
@@ -126,7 +136,10 @@ protected:
 
 private:
     std::string ResolvedPath() const;
-    void ReportWriteFailure();
+    // The settings file's full path for a message, escaped.
+    QString ShownPath() const;
+    void ReportFailure(const QString& text);
+    void ReportWriteFailure(const std::string& reason);
     // Hands an outer rectangle to the window, fitted to its size rule and the
     // screens; returns the rectangle asked of the window.
     settings::PlacementRect PlaceFrame(const settings::PlacementRect& requested,
@@ -141,6 +154,7 @@ private:
     bool savingAtDestroy_ = false;
     bool placementApplied_ = false;
     bool destroyHandled_ = false;
+    QString lastReported_; // the failure last shown, since the last restore or good save
     // What the last restore asked for, checked again once the window is on
     // screen and the window system knows its frame.
     struct PendingPlacement {

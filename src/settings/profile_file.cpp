@@ -1,6 +1,7 @@
 #include "settings/profile_file.h"
 
 #include "pricing/file_writer.h"
+#include "pricing/message_text.h"
 
 #include <cerrno>
 #include <climits>
@@ -8,7 +9,6 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <system_error>
 #include <unistd.h>
 
 namespace settings {
@@ -59,12 +59,14 @@ bool IsWritableName(std::string_view name, std::string_view forbidden) {
     return name.find_first_of(forbidden) == std::string_view::npos;
 }
 
-std::string ErrorText(int error) {
-    return std::generic_category().message(error);
+FileResult Failure(int error) {
+    return {false, fapkalk::SystemErrorText(error), error};
 }
 
-FileResult Failure(int error) {
-    return {false, ErrorText(error), error};
+constexpr const char* kLargerThanCap = "ist größer als 1 MB";
+
+FileResult TooLarge(const char* what) {
+    return {false, what, EFBIG, true};
 }
 
 } // namespace
@@ -311,8 +313,13 @@ std::string ProfileFile::Text() const {
 }
 
 FileResult LoadProfileFile(const std::string& path, ProfileFile& out) {
+    // Read where a save would write: a link another user planted is not
+    // followed for reading either.
+    const fapkalk::LinkResolution resolved = fapkalk::ResolveLinks(path);
+    if (resolved.refusal != nullptr)
+        return {false, resolved.refusal, resolved.error};
     // Non-blocking, so a FIFO in its place cannot stall the program.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    const int fd = ::open(resolved.path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW);
     if (fd < 0) {
         const int error = errno;
         // Nothing there (or a folder on the way that is a file): an empty profile.
@@ -333,7 +340,7 @@ FileResult LoadProfileFile(const std::string& path, ProfileFile& out) {
         result = Failure(EINVAL);
     } else if (info.st_size > 0 &&
                static_cast<std::uintmax_t>(info.st_size) > kMaxProfileFileSize) {
-        result = Failure(EFBIG);
+        result = TooLarge(kLargerThanCap);
     } else {
         char buffer[65536];
         while (true) {
@@ -348,7 +355,7 @@ FileResult LoadProfileFile(const std::string& path, ProfileFile& out) {
                 break;
             content.append(buffer, static_cast<std::size_t>(got));
             if (content.size() > kMaxProfileFileSize) {
-                result = Failure(EFBIG);
+                result = TooLarge(kLargerThanCap);
                 break;
             }
         }
@@ -366,7 +373,7 @@ FileResult WriteFileAtomically(const std::string& path, std::string_view content
     fapkalk::SafeFileWriter writer(path);
     if (writer.Open() && writer.Append(content) && writer.Commit())
         return {true, {}};
-    return Failure(writer.errorCode() != 0 ? writer.errorCode() : EIO);
+    return {false, writer.error(), writer.errorCode() != 0 ? writer.errorCode() : EIO};
 }
 
 namespace {
@@ -384,6 +391,9 @@ ProfileWriter SetProfileWriter(ProfileWriter writer) {
 
 FileResult SaveProfileFile(const std::string& path, const ProfileFile& file) {
     const std::string text = file.Text();
+    // Never saved larger than the reader takes: it would lock itself out.
+    if (text.size() > kMaxProfileFileSize)
+        return TooLarge("würde mit der Fensterposition größer als 1 MB");
     if (const ProfileWriter& writer = WriterSlot())
         return writer(path, text);
     return WriteFileAtomically(path, text);

@@ -98,16 +98,19 @@ private:
 // Loading and saving a profile file on disk.
 struct FileResult {
     bool ok = false;
-    std::string error; // the system's reason when ok is false
-    int code = 0;      // and its error number (EFBIG: larger than kMaxProfileFileSize)
+    std::string error;      // why, in German, when ok is false
+    int code = 0;           // and its error number
+    bool oversized = false; // the file is, or would become, larger than kMaxProfileFileSize
 };
 
 // A settings file of a few hundred bytes has room to grow here; anything
 // larger is no settings file of ours and is neither read nor replaced.
 inline constexpr std::size_t kMaxProfileFileSize = 1024u * 1024u;
 
-// Reads the whole file. A missing file is an empty profile and no error; a file
-// that exists but cannot be read (or is larger than kMaxProfileFileSize) is.
+// Reads the whole file, through symbolic links only where a save may follow
+// them (fapkalk::ResolveLinks). A missing file is an empty profile and no
+// error; a file that exists but cannot be read (or is larger than
+// kMaxProfileFileSize, or lies behind a link that is refused) is.
 FileResult LoadProfileFile(const std::string& path, ProfileFile& out);
 
 // Replaces the file in one step: the bytes go to a new file beside it, which is
@@ -123,6 +126,8 @@ FileResult WriteFileAtomically(const std::string& path, std::string_view content
 using ProfileWriter = std::function<FileResult(const std::string& path, std::string_view content)>;
 ProfileWriter SetProfileWriter(ProfileWriter writer);
 
+// Refuses (oversized) a text larger than kMaxProfileFileSize, which no load
+// would read again.
 FileResult SaveProfileFile(const std::string& path, const ProfileFile& file);
 
 } // namespace settings

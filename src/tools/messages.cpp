@@ -18,6 +18,9 @@ MessageHandler& handlerSlot() {
 MessageAnswer showReal(QWidget* parent, const Message& message) {
     QMessageBox box(parent);
     box.setWindowTitle(message.caption);
+    // Texts quote file names and input: "<h1>" in a typed name is shown as
+    // typed, never taken for markup.
+    box.setTextFormat(Qt::PlainText);
     box.setText(message.text);
     switch (message.kind) {
     case MessageKind::Information:

@@ -30,7 +30,8 @@ MessageHandler SetMessageHandler(MessageHandler handler);
 QString ProgramTitle();
 QString ProgramTitleFromPath(const QString& programPath);
 
-// A message box with one OK button, captioned with the program's title.
+// A message box with one OK button, captioned with the program's title. Every
+// box shows its text as plain text, whatever characters it holds.
 MessageAnswer ShowMessage(QWidget* parent, const QString& text);
 // The same with an error icon.
 MessageAnswer ShowError(QWidget* parent, const QString& text);

@@ -122,8 +122,8 @@ void TestCommandLine::helpText() {
     QCOMPARE(lines, (QStringList{
                         "Aufrufparameter:",
                         "/noini - es werden keine Einstellungen (Fensterposition) gespeichert",
-                        "/inidest:<pfad>) - z.b. /inidest:c:\\temp",
-                        "/inidest:<pfad+iniName>) - z.b. /inidest:c:\\temp\\kalvor.ini",
+                        "/inidest:<pfad> - z.b. /inidest:/tmp",
+                        "/inidest:<pfad+iniName> - z.b. /inidest:/tmp/kalvor.ini",
                     }));
     QVERIFY(!CommandLineHelpText().endsWith(QStringLiteral("\n")));
     QCOMPARE(CommandLineHelpText().count(QStringLiteral("\r\n")), 3);

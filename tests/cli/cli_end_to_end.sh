@@ -72,7 +72,7 @@ checks=$((checks + 1))
 head -n 1 "$WORK/out" | cmp -s - "$WORK/expected" || fail "price --aep: FAP line"
 
 run price 10 --format fixed
-printf '     1000     1125     1520     2120\r\n' >"$WORK/expected"
+printf 'FAP ;AEP ;KP ;AVP \r\n     1000     1125     1520     2120\r\n' >"$WORK/expected"
 same_bytes "price --format fixed" "$WORK/expected" "$WORK/out"
 
 # --- range: exact export bytes ------------------------------------------------
@@ -186,7 +186,7 @@ fi
 if [ "${as_user[*]-}" != skip ]; then
     "${as_user[@]}" "$CLI" range 1 2 0.5 -o "$WORK/locked/new.csv" >"$WORK/out" 2>"$WORK/err"
     status_is "-o new file into a read-only folder" 1 $?
-    contains "read-only message" "$WORK/err" "Permission denied"
+    contains "read-only message" "$WORK/err" "Keine Berechtigung"
     no_leftovers "read-only leftovers" "$WORK/locked" "old.csv "
     # The file itself may be written: no temporary file can stand beside it,
     # so it is written over in place.
@@ -195,6 +195,13 @@ if [ "${as_user[*]-}" != skip ]; then
     "$CLI" range 1 2 0.5 >"$WORK/expected"
     same_bytes "written in place" "$WORK/expected" "$WORK/locked/old.csv"
     no_leftovers "in-place leftovers" "$WORK/locked" "old.csv "
+    # The new content waits in $TMPDIR first: a failure there blames $TMPDIR.
+    mkdir -m 1777 "$WORK/spool"
+    (ulimit -f 1; TMPDIR="$WORK/spool" "${as_user[@]}" "$CLI" range 1 100 0.5 \
+        -o "$WORK/locked/old.csv" >"$WORK/out" 2>"$WORK/err")
+    status_is "in place, \$TMPDIR full" 1 $?
+    contains "in place, \$TMPDIR blamed" "$WORK/err" "Schreiben der Zwischendatei in $WORK/spool"
+    same_bytes "in place, \$TMPDIR full leaves the file" "$WORK/expected" "$WORK/locked/old.csv"
 fi
 chmod 0755 "$WORK/locked"
 
@@ -212,6 +219,59 @@ if [ -w /dev/full ]; then
 else
     echo "SKIP: /dev/full not available"
 fi
+
+# --- standard streams and the edges of the process ----------------------------
+# A stream named with -o is written where it stands, never replaced: what the
+# shell wrote before and after stays.
+for name in /dev/stdout /dev/fd/1 /proc/self/fd/1; do
+    { echo "Preisliste Januar"; "$CLI" range 1 2 1 -o "$name"; echo Ende; } >"$WORK/report.txt"
+    { echo "Preisliste Januar"; "$CLI" range 1 2 1; echo Ende; } >"$WORK/expected"
+    same_bytes "-o $name inside a redirected block" "$WORK/expected" "$WORK/report.txt"
+done
+echo alt >"$WORK/log.txt"
+"$CLI" range 1 2 1 -o /dev/stdout >>"$WORK/log.txt"
+"$CLI" range 1 2 1 -o /dev/stderr 2>>"$WORK/log.txt"
+{ echo alt; "$CLI" range 1 2 1; "$CLI" range 1 2 1; } >"$WORK/expected"
+same_bytes "-o /dev/stdout and /dev/stderr appended" "$WORK/expected" "$WORK/log.txt"
+
+# A closed stream is never taken over by a file, and one the user asked for
+# is an error.
+mkdir "$WORK/streams"
+printf '0\n5\n' | "$CLI" batch -o "$WORK/streams/out.txt" 2>&-
+status_is "batch with standard error closed" 0 $?
+checks=$((checks + 1))
+head -c 4 "$WORK/streams/out.txt" | grep -q '^FAP ' || fail "closed standard error: file starts with $(head -c 40 "$WORK/streams/out.txt")"
+(ulimit -f 20000; seq 1 200000 | "$CLI" batch >&- 2>"$WORK/err")
+status_is "batch with standard output closed" 1 $?
+contains "closed standard output message" "$WORK/err" "Standardausgabe: sie war beim Programmstart geschlossen"
+echo behalten >"$WORK/streams/keep.txt"
+"$CLI" batch -o "$WORK/streams/keep.txt" <&- 2>"$WORK/err"
+status_is "batch with standard input closed" 1 $?
+contains "closed standard input message" "$WORK/err" "Standardeingabe ist geschlossen"
+echo behalten >"$WORK/expected"
+same_bytes "closed standard input leaves the file" "$WORK/expected" "$WORK/streams/keep.txt"
+
+# The file-size limit: a message naming the limit, no signal, nothing left.
+cp "$WORK/saved.csv" "$WORK/streams/t2.txt"
+(ulimit -f 100; "$CLI" range 0.01 1000 0.01 -o "$WORK/streams/t2.txt" 2>"$WORK/err")
+status_is "file-size limit" 1 $?
+contains "file-size limit message" "$WORK/err" "überschreitet die Dateigrößengrenze von 102400 Bytes (ulimit -f)"
+same_bytes "file-size limit leaves the file" "$WORK/saved.csv" "$WORK/streams/t2.txt"
+
+# Names up to the file system's longest are written.
+long=$(printf 'n%.0s' $(seq 1 251)).csv
+run range 1 2 1 -o "$WORK/streams/$long"
+no_leftovers "255-byte name" "$WORK/streams" "keep.txt $long out.txt t2.txt "
+
+run batch /tmp
+status_is "batch of a folder" 1 "$status"
+contains "batch of a folder names it" "$WORK/err" 'Eingabedatei "/tmp" kann nicht gelesen werden (ist ein Ordner)'
+
+# U+202E, U+200B and U+FEFF (in bytes: the locale here is C).
+run price $'1\xe2\x80\xae2\xe2\x80\x8b\xef\xbb\xbf'
+contains "invisible characters escaped" "$WORK/err" '"1\u202e2\u200b\ufeff"'
+checks=$((checks + 1))
+! grep -q $'\xe2\x80\xae\\|\xe2\x80\x8b\\|\xef\xbb\xbf' "$WORK/err" || fail "invisible characters reach the terminal raw"
 
 # --- formats for scripts, read back with Python's csv and json ---------------
 # Each compared with the export's xls rows of the same prices.

@@ -159,7 +159,8 @@ private slots:
         QFETCH(QByteArray, expected);
         const CliResult result = RunTool(QStringList{"price"} + args);
         QCOMPARE(result.status, kExitOk);
-        QCOMPARE(result.out, expected);
+        // Headed by the column line, as range and batch are.
+        QCOMPARE(result.out, "FAP ;AEP ;KP ;AVP \r\n" + expected);
         QVERIFY(result.err.isEmpty());
     }
 
@@ -520,11 +521,11 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("reason");
         QTest::newRow("missing folder") << "missing/out.csv"
-                                        << "No such file or directory";
+                                        << "Datei oder Ordner nicht vorhanden";
         QTest::newRow("a folder") << "."
-                                  << "Is a directory";
+                                  << "ist ein Ordner";
         QTest::newRow("empty name") << ""
-                                    << "No such file or directory";
+                                    << "Datei oder Ordner nicht vorhanden";
     }
 
     void unwritableOutputFile() {
@@ -616,13 +617,28 @@ private slots:
         QFile::remove(file);
     }
 
-    void batchHeaderHasEmptyFields() {
-        const CliResult result = RunTool({"batch", "--header", "--homeopathic"}, "3\n");
+    void batchHeaderNamesItsInput_data() {
+        QTest::addColumn<QString>("file"); // the operand; none when empty
+        QTest::addColumn<QByteArray>("named"); // how line 3 ends
+        QTest::newRow("standard input") << "" << QByteArray(" Standardeingabe");
+        QTest::newRow("a file, its control byte as ?") << "a\tb" << QByteArray("/a?b");
+    }
+
+    void batchHeaderNamesItsInput() {
+        QFETCH(QString, file);
+        QFETCH(QByteArray, named);
+        if (!file.isEmpty())
+            WriteFile(Path(file), "3\n");
+        const CliResult result =
+            RunTool(QStringList{"batch", "--header", "--aep"} +
+                        (file.isEmpty() ? QStringList() : QStringList{Path(file)}),
+                    "3\n");
         QCOMPARE(result.status, kExitOk);
-        QVERIFY(result.out.startsWith("Fileinfo: \r\n  Erstellt: 07.12.2026 14:05:09\r\n"
-                                      "  Preise: Basis: FAP von:  bis:  Staffel: \r\n"
-                                      "  Kalkulationsmodus: Hom\xF6op. Arzneispezialit\xE4t\r\n"
-                                      "  Kennzeichen: \r\nFAP ;AEP ;KP ;AVP \r\n"));
+        // Still five lines before the column line; line 3 names the input.
+        const QList<QByteArray> lines = result.out.split('\n');
+        QCOMPARE(lines[5], QByteArray("FAP ;AEP ;KP ;AVP \r"));
+        QVERIFY(lines[2].startsWith("  Preise: Basis: AEP Eingabe: "));
+        QVERIFY(lines[2].endsWith(named + "\r"));
     }
 
     void batchRefusals_data() {

@@ -14,7 +14,6 @@ namespace faultkit {
 
 FileSizeLimit::FileSizeLimit(rlim_t bytes) {
     ::getrlimit(RLIMIT_FSIZE, &previous_);
-    previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
     rlimit lowered = previous_;
     lowered.rlim_cur = bytes;
     ::setrlimit(RLIMIT_FSIZE, &lowered);
@@ -22,7 +21,6 @@ FileSizeLimit::FileSizeLimit(rlim_t bytes) {
 
 FileSizeLimit::~FileSizeLimit() {
     ::setrlimit(RLIMIT_FSIZE, &previous_);
-    std::signal(SIGXFSZ, previousHandler_);
 }
 
 namespace {
@@ -83,10 +81,15 @@ namespace {
 void Prepare(QProcess& process, const QString& program, const QStringList& args,
              const ChildOptions& options) {
     const rlim_t limit = options.fileSizeLimit;
-    process.setChildProcessModifier([limit] {
+    const bool closeOut = options.closeStandardOutput;
+    if (!options.standardOutputFile.isEmpty())
+        process.setStandardOutputFile(options.standardOutputFile);
+    process.setChildProcessModifier([limit, closeOut] {
         // Between fork and exec: only async-signal-safe calls.
+        std::signal(SIGXFSZ, SIG_DFL);
+        if (closeOut)
+            ::close(STDOUT_FILENO);
         if (limit != RLIM_INFINITY) {
-            std::signal(SIGXFSZ, SIG_IGN);
             rlimit lowered{};
             ::getrlimit(RLIMIT_FSIZE, &lowered);
             lowered.rlim_cur = limit;

@@ -13,8 +13,9 @@
 namespace faultkit {
 
 // While alive, writes beyond `bytes` into any regular file of this process
-// fail with EFBIG, as on a full disk (SIGXFSZ is ignored meanwhile). Only the
-// soft limit is lowered, so it can be raised again.
+// fail with EFBIG, as on a full disk: the test program ignores SIGXFSZ from
+// its start, as the programs do (fapkalk::SecureProcessEdges). Only the soft
+// limit is lowered, so it can be raised again.
 class FileSizeLimit {
 public:
     explicit FileSizeLimit(rlim_t bytes);
@@ -24,7 +25,6 @@ public:
 
 private:
     rlimit previous_{};
-    void (*previousHandler_)(int) = nullptr;
 };
 
 // While alive, the given files and folders cannot be changed by this process:
@@ -55,9 +55,13 @@ struct ChildResult {
     QByteArray err;
 };
 
+// A child starts with SIGXFSZ at its default action (ending the process), so
+// the program itself must ignore it.
 struct ChildOptions {
-    rlim_t fileSizeLimit = RLIM_INFINITY; // with SIGXFSZ ignored
-    bool asNobody = false;                // run under uid/gid 65534 (needs root and setpriv)
+    rlim_t fileSizeLimit = RLIM_INFINITY;
+    bool asNobody = false;      // run under uid/gid 65534 (needs root and setpriv)
+    QString standardOutputFile; // else a pipe read into ChildResult::out
+    bool closeStandardOutput = false;
     int timeoutMs = 60000;
 };
 

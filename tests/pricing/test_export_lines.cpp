@@ -249,7 +249,12 @@ private slots:
         options.Narcotic = narcotic;
         options.Veterinary = veterinary;
         options.NotReimbursable = notReimbursable;
-        const ExportCriteria criteria{"d", "1", "2", "3", options, vat};
+        const ExportCriteria criteria{.created = "d",
+                                      .von = "1",
+                                      .bis = "2",
+                                      .staffel = "3",
+                                      .options = options,
+                                      .vatFactor = vat};
         const auto lines = HeaderBlockLines(criteria);
         QCOMPARE(Bytes(ToWindows1252(lines[4])), line5);
         const std::string head = ExportFileHead(&criteria);

@@ -1,6 +1,7 @@
 // The safe file writer: the target is either the complete new file or the old
 // one byte for byte, and no temporary file is left behind.
 #include "pricing/file_writer.h"
+#include "pricing/message_text.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -9,7 +10,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <fstream>
@@ -234,7 +234,7 @@ private slots:
         SafeFileWriter writer(target);
         QVERIFY(!writer.Open());
         QCOMPARE(writer.errorCode(), expectedErrno);
-        QVERIFY(writer.error().find(std::strerror(expectedErrno)) != std::string::npos);
+        QVERIFY(writer.error().find(SystemErrorText(expectedErrno)) != std::string::npos);
         QVERIFY(!writer.Append("x"));
         QVERIFY(!writer.Commit());
         QCOMPARE(Entries(folder_), (std::vector<std::string>{"folder", "plain"}));
@@ -319,7 +319,7 @@ private slots:
         std::string message;
         const std::string content(size, 'x');
         QVERIFY(!WriteFileSafely(target, content, &message, std::ref(flaky)));
-        QVERIFY(message.find(std::strerror(error)) != std::string::npos);
+        QVERIFY(message.find(SystemErrorText(error)) != std::string::npos);
         QCOMPARE(ReadFile(target), kOldContent);
         QCOMPARE(Entries(folder_), std::vector<std::string>{"full.csv"});
     }

@@ -162,8 +162,8 @@ private slots:
     void unreadableWordsTakeCurrentPlace();
     void minMaxPosAloneCountsAsSavedData();
     void inactiveNeitherReadsNorWrites();
-    void unwritableFileReportedAtCloseAndDestruction_data();
-    void unwritableFileReportedAtCloseAndDestruction();
+    void unwritableFileReportedOnce_data();
+    void unwritableFileReportedOnce();
     void otherFailureReportedWithItsOwnText();
     void failedWriteKeepsOldFile();
     void saveAtDestructionWritesVisible();
@@ -182,6 +182,7 @@ private slots:
     void onePixelOnScreenComesBack_data();
     void onePixelOnScreenComesBack();
     void bareNameLivesInConfigFolder();
+    void homeFolder();
 
 private:
     std::unique_ptr<PlacedForm> Make(Kind kind, const QString& section = "formpara") {
@@ -405,15 +406,22 @@ void TestFormPlacement::inactiveNeitherReadsNorWrites() {
     QVERIFY(!QFile::exists(ini_));
 }
 
-void TestFormPlacement::unwritableFileReportedAtCloseAndDestruction_data() {
+void TestFormPlacement::unwritableFileReportedOnce_data() {
     QTest::addColumn<QString>("name");
-    QTest::newRow("folder is a file") << "plain/kalvor.ini";
-    QTest::newRow("file is a folder") << "folder";
-    QTest::newRow("no such folder") << "missing/kalvor.ini";
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("folder is a file") << "plain/kalvor.ini"
+                                      << "kein Ordner";
+    QTest::newRow("file is a folder") << "folder"
+                                      << "ist ein Ordner";
+    QTest::newRow("no such folder") << "missing/kalvor.ini"
+                                    << "nicht vorhanden";
 }
 
-void TestFormPlacement::unwritableFileReportedAtCloseAndDestruction() {
+// With the full path and the reason, at closing; the save tried again at
+// destruction fails alike and says nothing new.
+void TestFormPlacement::unwritableFileReportedOnce() {
     QFETCH(QString, name);
+    QFETCH(QString, reason);
     WriteAll(dir_->filePath("plain"), "x");
     QVERIFY(QDir(dir_->path()).mkdir("folder"));
     ini_ = dir_->filePath(name);
@@ -425,12 +433,11 @@ void TestFormPlacement::unwritableFileReportedAtCloseAndDestruction() {
     QCOMPARE(messages_.size(), 1);
     QCOMPARE(messages_[0].kind, tools::MessageKind::Error);
     QCOMPARE(messages_[0].caption, tools::ProgramTitle());
-    QCOMPARE(messages_[0].text, "In " + ini_ + " kann nicht geschrieben werden.");
+    QVERIFY(messages_[0].text.startsWith("In " + ini_ + " kann nicht geschrieben werden ("));
+    QVERIFY(messages_[0].text.endsWith(reason + ")."));
 
     form.reset();
-    QCOMPARE(messages_.size(), 2);
-    QCOMPARE(messages_[1].text, messages_[0].text);
-    QCOMPARE(messages_[1].kind, tools::MessageKind::Error);
+    QCOMPARE(messages_.size(), 1);
     QCOMPARE(ReadAll(dir_->filePath("plain")), QByteArray("x"));
 }
 
@@ -445,9 +452,8 @@ void TestFormPlacement::otherFailureReportedWithItsOwnText() {
     QCOMPARE(messages_.size(), 1);
     QCOMPARE(messages_[0].kind, tools::MessageKind::Error);
     QCOMPARE(messages_[0].text, QStringLiteral("Datenträger wurde entfernt"));
-    form.reset(); // tried once more at destruction, reported once more
-    QCOMPARE(messages_.size(), 2);
-    QCOMPARE(messages_[1].text, messages_[0].text);
+    form.reset(); // tried once more at destruction: the same failure, not shown again
+    QCOMPARE(messages_.size(), 1);
 }
 
 void TestFormPlacement::failedWriteKeepsOldFile() {
@@ -456,14 +462,16 @@ void TestFormPlacement::failedWriteKeepsOldFile() {
     int writes = 0;
     settings::SetProfileWriter([&](const std::string&, std::string_view) {
         ++writes;
-        return settings::FileResult{false, "No space left on device"};
+        return settings::FileResult{false, "kein Platz mehr auf dem Datenträger"};
     });
     auto form = Make(Kind::Sizeable);
     QVERIFY(Show(*form));
     form->close();
     QCOMPARE(writes, 1);
     QCOMPARE(messages_.size(), 1);
-    QCOMPARE(messages_[0].text, "In " + ini_ + " kann nicht geschrieben werden.");
+    QCOMPARE(messages_[0].text,
+             "In " + ini_ +
+                 " kann nicht geschrieben werden (kein Platz mehr auf dem Datenträger).");
     QCOMPARE(ReadAll(ini_), original);
 }
 
@@ -702,12 +710,12 @@ void TestFormPlacement::oversizedFileLeftAlone() {
     QCOMPARE(messages_.first().text,
              "Die Einstellungsdatei " + ini_ +
                  " ist größer als 1 MB; sie bleibt unverändert, die Fensterposition wird nicht "
+                 "gespeichert. Löschen oder kürzen Sie die Datei, dann wird sie wieder "
                  "gespeichert.");
     QCOMPARE(messages_.first().kind, tools::MessageKind::Error);
     QVERIFY(!form->JvFormPlacement1->Saved());
-    form.reset(); // the save at destruction tries again, as for a file it cannot write
-    QCOMPARE(messages_.size(), 2);
-    QCOMPARE(messages_.last().text, messages_.first().text);
+    form.reset(); // the save at destruction tries again and says nothing new
+    QCOMPARE(messages_.size(), 1);
     QCOMPARE(ReadAll(ini_), big);
 }
 
@@ -769,6 +777,24 @@ void TestFormPlacement::bareNameLivesInConfigFolder() {
     QStandardPaths::setTestModeEnabled(false);
     QVERIFY(written);
     QVERIFY(!QFile::exists(dir_->filePath(name)));
+}
+
+// Without a usable HOME the settings go below the password database's home,
+// never to "/.config"; without that either there is no settings file.
+void TestFormPlacement::homeFolder() {
+    const QByteArray temp = QFile::encodeName(dir_->path());
+    for (const QByteArray& home : {QByteArray(), QByteArray("home"), QByteArray("/gibtsnicht")})
+        QCOMPARE(settings::ConfigBaseFor({}, home, temp), dir_->path() + "/.config");
+    QCOMPARE(settings::ConfigBaseFor({}, {}, "/gibtsnicht"), QString());
+
+    const QByteArray savedHome = qgetenv("HOME");
+    const QByteArray savedXdg = qgetenv("XDG_CONFIG_HOME");
+    qunsetenv("HOME");
+    qunsetenv("XDG_CONFIG_HOME");
+    const QString resolved = settings::ResolveIniFileName("kalvor.ini");
+    qputenv("HOME", savedHome);
+    qputenv("XDG_CONFIG_HOME", savedXdg);
+    QVERIFY2(!resolved.isEmpty() && !resolved.startsWith("/.config"), qPrintable(resolved));
 }
 
 QTEST_MAIN(TestFormPlacement)

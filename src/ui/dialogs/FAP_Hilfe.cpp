@@ -84,6 +84,14 @@ TdlgFAP_Hilfe::TdlgFAP_Hilfe(QWidget* parent)
 
     for (QLabel* label : findChildren<QLabel*>())
         dialogs::WidenToText(label);
+    // The layout breaks the paragraphs into lines; a screen reader reads each
+    // paragraph as one text.
+    for (const QList<QLabel*>& paragraph : {QList<QLabel*>{Label14, Label15},
+                                            {Label2, Label3},
+                                            {Label4, Label5, Label6},
+                                            {Label17},
+                                            {Label11}})
+        dialogs::MarkParagraph(paragraph);
 
     BitBtn1 = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton),
                               QStringLiteral("OK"), this);

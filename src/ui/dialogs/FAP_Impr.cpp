@@ -119,6 +119,11 @@ TdlgFAPIMPressum::TdlgFAPIMPressum(QWidget* parent, std::chrono::milliseconds au
     OKBtn->setGeometry(231, 188, 75, 25);
     OKBtn->setDefault(true);
 
+    // The links follow OK in the Tab order; Enter or Space opens the one
+    // that has the focus.
+    setTabOrder(OKBtn, labemail);
+    setTabOrder(labemail, labWWW);
+
     connect(OKBtn, &QPushButton::clicked, this, &TdlgFAPIMPressum::OKBtnClick);
     connect(labWWW, &dialogs::ClickLabel::clicked, this, &TdlgFAPIMPressum::labWWWClick);
     connect(labemail, &dialogs::ClickLabel::clicked, this, &TdlgFAPIMPressum::labemailClick);

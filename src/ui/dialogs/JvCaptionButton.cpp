@@ -3,26 +3,10 @@
 #include "ui/dialogs/artwork.h"
 
 #include <QEvent>
-#include <QMouseEvent>
 #include <QPainter>
-#include <QPointer>
 #include <QStyle>
 #include <QStyleOption>
 #include <QTimer>
-
-void CaptionButtonState::PressOnButton() {
-    Down = !Down;
-}
-
-void CaptionButtonState::PressElsewhere() {
-    Down = false;
-}
-
-bool CaptionButtonState::ReleaseOnButton() {
-    // The button stays down until the next press; only the release that
-    // leaves it down opens the imprint.
-    return Down;
-}
 
 QPoint CaptionGlyphOffset(QSize button, QSize glyph, bool down) {
     // C++ integer division cuts towards zero: a glyph taller than the button
@@ -36,28 +20,22 @@ QRect CaptionButtonRect(int ownerWidth, int buttonLeft, int buttonTop, QSize but
     return {QPoint(ownerWidth - buttonLeft, buttonTop), button};
 }
 
-QRect CaptionPaintArea(QSize button, QSize glyph) {
-    const QRect face(QPoint(0, 0), button);
-    const QRect up(CaptionGlyphOffset(button, glyph, false), glyph);
-    const QRect down(CaptionGlyphOffset(button, glyph, true), glyph);
-    return face.united(up).united(down);
-}
-
 TJvCaptionButton::TJvCaptionButton(QWidget* owner)
-    : QWidget(owner), owner_(owner), glyph_(InfoGlyph()) {
+    : QAbstractButton(owner), owner_(owner), glyph_(InfoGlyph()) {
     setObjectName(QStringLiteral("JvCaptionButton1"));
     setFocusPolicy(Qt::NoFocus);
-    // A picture without a caption: screen readers need a name. Its click opens
-    // the imprint.
+    // A picture without a caption: screen readers need a name.
     setAccessibleName(QStringLiteral("Impressum"));
+    // The margin shows the window's face, breaking a frame line beneath.
+    setAutoFillBackground(true);
+    setBackgroundRole(QPalette::Window);
     owner_->installEventFilter(this);
+    connect(this, &QAbstractButton::clicked, this, [this] {
+        if (OnClick)
+            OnClick();
+    });
     reposition();
     raise();
-}
-
-void TJvCaptionButton::SetDown(bool value) {
-    state_.Down = value;
-    update();
 }
 
 QRect TJvCaptionButton::ButtonRect() const {
@@ -65,19 +43,21 @@ QRect TJvCaptionButton::ButtonRect() const {
 }
 
 QRect TJvCaptionButton::localButtonRect() const {
-    const QRect area = CaptionPaintArea(buttonSize_, glyph_.size());
-    return {-area.topLeft(), buttonSize_};
+    return {QPoint(kMarginX, kMarginY), buttonSize_};
 }
 
 void TJvCaptionButton::reposition() {
-    const QRect area = CaptionPaintArea(buttonSize_, glyph_.size());
-    setGeometry(area.translated(ButtonRect().topLeft()));
+    setGeometry(ButtonRect().adjusted(-kMarginX, -kMarginY, kMarginX, kMarginY));
     update();
+}
+
+bool TJvCaptionButton::hitButton(const QPoint& pos) const {
+    return localButtonRect().contains(pos);
 }
 
 bool TJvCaptionButton::eventFilter(QObject* watched, QEvent* event) {
     if (watched != owner_)
-        return QWidget::eventFilter(watched, event);
+        return QAbstractButton::eventFilter(watched, event);
     switch (event->type()) {
     case QEvent::Resize:
         reposition();
@@ -92,33 +72,10 @@ bool TJvCaptionButton::eventFilter(QObject* watched, QEvent* event) {
             });
         }
         break;
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonDblClick: {
-        // Presses reach the owner itself only where no control took them; of
-        // those, only the ones on bare window surface release the button.
-        const auto* mouse = static_cast<QMouseEvent*>(event);
-        if (mouse->button() == Qt::LeftButton &&
-            owner_->childAt(mouse->position().toPoint()) == nullptr) {
-            state_.PressElsewhere();
-            update();
-        }
-        break;
-    }
-    case QEvent::NonClientAreaMouseButtonPress:
-    case QEvent::NonClientAreaMouseButtonDblClick:
-        if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
-            state_.PressElsewhere();
-            update();
-        }
-        break;
-    case QEvent::WindowTitleChange:
-    case QEvent::ActivationChange:
-        update();
-        break;
     default:
         break;
     }
-    return QWidget::eventFilter(watched, event);
+    return QAbstractButton::eventFilter(watched, event);
 }
 
 void TJvCaptionButton::paintEvent(QPaintEvent*) {
@@ -127,38 +84,11 @@ void TJvCaptionButton::paintEvent(QPaintEvent*) {
     QStyleOptionButton option;
     option.initFrom(this);
     option.rect = face;
-    option.state |= state_.Down ? QStyle::State_Sunken : QStyle::State_Raised;
+    option.state |= isDown() ? QStyle::State_Sunken : QStyle::State_Raised;
     style()->drawPrimitive(QStyle::PE_PanelButtonCommand, &option, &painter, this);
-    const QPoint at = face.topLeft() + CaptionGlyphOffset(buttonSize_, glyph_.size(), state_.Down);
+    // The picture is a little taller than the face; it stays on the face, off
+    // the lines around the button.
+    painter.setClipRect(face);
+    const QPoint at = face.topLeft() + CaptionGlyphOffset(buttonSize_, glyph_.size(), isDown());
     painter.drawImage(at, glyph_);
-}
-
-void TJvCaptionButton::mousePressEvent(QMouseEvent* event) {
-    event->accept();
-    if (event->button() != Qt::LeftButton)
-        return;
-    // The picture may stand out of the face; a press there is a press beside the button.
-    if (localButtonRect().contains(event->position().toPoint()))
-        state_.PressOnButton();
-    else
-        state_.PressElsewhere();
-    update();
-}
-
-void TJvCaptionButton::mouseReleaseEvent(QMouseEvent* event) {
-    event->accept();
-    if (event->button() != Qt::LeftButton)
-        return;
-    if (!localButtonRect().contains(event->position().toPoint()))
-        return;
-    const bool click = state_.ReleaseOnButton();
-    update();
-    if (!click)
-        return;
-    // The click usually opens a modal dialog; the owner may be gone when it returns.
-    QPointer<TJvCaptionButton> self(this);
-    if (OnClick)
-        OnClick();
-    if (self)
-        emit self->clicked();
 }

@@ -2,11 +2,14 @@
 
 #include "settings/placement_rules.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QColor>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPalette>
 #include <QScreen>
 #include <QStringList>
@@ -51,7 +54,119 @@ QPoint ReopenPlacement::PositionForShow(QSize window, const QRect& screen) const
     return CentredTopLeft(window, screen);
 }
 
-ClickLabel::ClickLabel(QWidget* parent) : QLabel(parent) {}
+namespace {
+
+// Marks a label whose text a paragraph's first label already reads.
+const char* const kContinuationLine = "fapkalk_continuationLine";
+
+// A link: its text is its name, and pressing it clicks it.
+class LinkAccessible : public QAccessibleWidget {
+public:
+    explicit LinkAccessible(ClickLabel* link) : QAccessibleWidget(link, QAccessible::Link) {}
+
+    QString text(QAccessible::Text kind) const override {
+        if (kind == QAccessible::Name && widget()->accessibleName().isEmpty())
+            return static_cast<const ClickLabel*>(widget())->text();
+        return QAccessibleWidget::text(kind);
+    }
+    QStringList actionNames() const override {
+        return QStringList(pressAction()) + QAccessibleWidget::actionNames();
+    }
+    void doAction(const QString& name) override {
+        if (name == pressAction())
+            static_cast<ClickLabel*>(widget())->activate();
+        else
+            QAccessibleWidget::doAction(name);
+    }
+};
+
+// A fixed dialog whose accessible children leave out the continuation lines
+// of its paragraphs; otherwise as Qt presents a dialog.
+class FixedDialogAccessible : public QAccessibleWidget {
+public:
+    explicit FixedDialogAccessible(QWidget* dialog)
+        : QAccessibleWidget(dialog, QAccessible::Dialog) {}
+
+    int childCount() const override { return int(children().size()); }
+    QAccessibleInterface* child(int index) const override {
+        const QList<QWidget*> list = children();
+        return index >= 0 && index < list.size()
+                   ? QAccessible::queryAccessibleInterface(list[index])
+                   : nullptr;
+    }
+    int indexOfChild(const QAccessibleInterface* child) const override {
+        return child ? int(children().indexOf(qobject_cast<QWidget*>(child->object()))) : -1;
+    }
+
+private:
+    QList<QWidget*> children() const {
+        QList<QWidget*> list;
+        for (QObject* object : widget()->children())
+            if (auto* w = qobject_cast<QWidget*>(object);
+                w && !w->isWindow() && !w->property(kContinuationLine).toBool())
+                list << w;
+        return list;
+    }
+};
+
+QAccessibleInterface* dialogPartsFactory(const QString& className, QObject* object) {
+    if (className == QLatin1String(ClickLabel::staticMetaObject.className()))
+        if (auto* link = qobject_cast<ClickLabel*>(object))
+            return new LinkAccessible(link);
+    if (className == QLatin1String(FixedDialog::staticMetaObject.className()))
+        if (auto* dialog = qobject_cast<FixedDialog*>(object))
+            return new FixedDialogAccessible(dialog);
+    return nullptr;
+}
+
+} // namespace
+
+QString ParagraphText(const QStringList& lines) {
+    return lines.join(u' ').simplified();
+}
+
+void MarkParagraph(const QList<QLabel*>& lines) {
+    QStringList texts;
+    for (QLabel* line : lines) {
+        texts << line->text();
+        line->setProperty(kContinuationLine, line != lines.front());
+    }
+    if (!lines.isEmpty())
+        lines.front()->setAccessibleName(ParagraphText(texts));
+}
+
+ClickLabel::ClickLabel(QWidget* parent) : QLabel(parent) {
+    setFocusPolicy(Qt::StrongFocus);
+    // Installing it again is a no-op.
+    QAccessible::installFactory(dialogPartsFactory);
+}
+
+void ClickLabel::keyPressEvent(QKeyEvent* event) {
+    if (event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier) {
+        switch (event->key()) {
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+        case Qt::Key_Space:
+            event->accept();
+            activate();
+            return;
+        default:
+            break;
+        }
+    }
+    QLabel::keyPressEvent(event);
+}
+
+void ClickLabel::paintEvent(QPaintEvent* event) {
+    QLabel::paintEvent(event);
+    if (!hasFocus())
+        return;
+    // A dotted frame in the link's colour: the style's focus hint is too faint
+    // on the white imprint.
+    QPainter painter(this);
+    painter.setPen(QPen(palette().color(foregroundRole()), 1, Qt::DotLine));
+    painter.drawRect(rect().adjusted(0, 0, -1, -1));
+}
 
 void ClickLabel::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) {
@@ -79,6 +194,7 @@ FixedDialog::FixedDialog(QWidget* parent, QSize clientSize, Qt::WindowFlags extr
                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint |
                           extraFlags) {
     setFixedSize(clientSize);
+    QAccessible::installFactory(dialogPartsFactory);
 }
 
 void FixedDialog::setVisible(bool visible) {

@@ -7,12 +7,14 @@
 #include <QPoint>
 #include <QRect>
 #include <QSize>
+#include <QStringList>
 #include <optional>
 
 class QColor;
 class QFontMetrics;
 class QKeyEvent;
 class QMouseEvent;
+class QPaintEvent;
 
 namespace dialogs {
 
@@ -43,22 +45,40 @@ private:
     std::optional<QPoint> last_;
 };
 
-// A label that reports a left click (press and release on the label).
+// A link label: reports a left click (press and release on the label), and
+// Enter, Return or Space while it has the focus, which Tab gives it (drawn
+// with a focus frame). Assistive technology finds a link that it can press.
 class ClickLabel : public QLabel {
     Q_OBJECT
 public:
     explicit ClickLabel(QWidget* parent = nullptr);
 
+    // What a click does: emits clicked().
+    void activate() { emit clicked(); }
+
 signals:
     void clicked();
 
 protected:
+    void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     bool pressed_ = false;
 };
+
+// The lines of one paragraph read as one text: blanks at the lines' ends and
+// runs of blanks collapse to one, the lines joined by a blank.
+QString ParagraphText(const QStringList& lines);
+
+// Labels laid out one below the other as the lines of one paragraph (one
+// label may hold several lines, joined by CR LF): a screen reader reads the
+// first as the whole paragraph and skips the others. Only for labels that are
+// direct children of a FixedDialog, which leaves the others out of its
+// accessible children.
+void MarkParagraph(const QList<QLabel*>& lines);
 
 // A modal dialog of fixed client size without a cancel button: Esc does
 // nothing (the close box still closes it), and it reopens where it was closed.

@@ -159,7 +159,7 @@ void TForm1::BuildControls() {
     Panel1 = named(new QFrame(this), "Panel1");
 
     // ---- The input group.
-    GroupBox1 = named(new QGroupBox(Panel1), "GroupBox1");
+    GroupBox1 = named(new TGroupBox(Panel1), "GroupBox1");
     GroupBox1->setFont(labelFont);
     Bevel1 = named(new QFrame(GroupBox1), "Bevel1");
     Bevel1->setFrameStyle(QFrame::Box | QFrame::Sunken);
@@ -229,19 +229,22 @@ void TForm1::BuildControls() {
     Label5 = makeLabel(PanelEinzel, "Label5", fromView(kKpCaption), 8, 56, resultCaptionFont);
     Label6 = makeLabel(PanelEinzel, "Label6", fromView(kAvpCaption), 8, 80, resultCaptionFont);
     // Named for screen readers by the column they show; the price is the value.
-    auto resultLabel = [&](const char* name, const char* caption, int top) {
+    // Each stands on the line of its caption: same top, both texts at the top,
+    // and the same pixel height of font, so both share one baseline.
+    auto resultLabel = [&](const char* name, const char* caption, QLabel* captionLabel) {
         auto* label =
             named(new ValueLabel(QString::fromLatin1(caption), kLabelStart, PanelEinzel), name);
-        label->setGeometry(216, top, 96, 20);
-        label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        captionLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        label->setGeometry(216, captionLabel->y(), 96, 20);
+        label->setAlignment(Qt::AlignRight | Qt::AlignTop);
         label->setFont(resultFont);
         setTextColor(label, kRedColor);
         return label;
     };
-    lbFAP = resultLabel("lbFAP", "FAP", 8);
-    lbAEP = resultLabel("lbAEP", "AEP", 32);
-    lbKP = resultLabel("lbKP", "KP", 54);
-    lbAVP = resultLabel("lbAVP", "AVP", 76);
+    lbFAP = resultLabel("lbFAP", "FAP", Label1);
+    lbAEP = resultLabel("lbAEP", "AEP", Label4);
+    lbKP = resultLabel("lbKP", "KP", Label5);
+    lbAVP = resultLabel("lbAVP", "AVP", Label6);
     AttachResultPanelMenu(PanelEinzel, [this] { ZielpreisClick(); });
 
     // ---- Extended-mode results: column headers, grid and progress box.
@@ -288,13 +291,14 @@ void TForm1::BuildControls() {
     Panel8 = makePanel(Panel1, "Panel8", QFrame::Raised);
     btBerechnen = makeButton(Panel8, "btBerechnen", QStringLiteral("&Berechnen"),
                              QRect(8, 6, 89, 25), labelFont, QStringLiteral("Berechnen"));
+    // All buttons of the bar share one height and one font, so they line up.
     btErweitert = makeButton(Panel8, "btErweitert", QStringLiteral("E&rweitert"),
-                             QRect(104, 6, 89, 27), labelFont);
+                             QRect(104, 6, 89, 25), labelFont);
     btHinweise = makeButton(Panel8, "btHinweise", QStringLiteral("&Hinweise"),
                             QRect(200, 6, 89, 25), labelFont);
-    btExport = makeButton(Panel8, "btExport", QStringLiteral("E&xport"), QRect(296, 6, 89, 25),
-                          PixelFont(kSansSerif, 11, true),
-                          QStringLiteral("Ausgabe auf Textdatei im ASCII oder Excel-Format"));
+    btExport =
+        makeButton(Panel8, "btExport", QStringLiteral("E&xport"), QRect(296, 6, 89, 25), labelFont,
+                   QStringLiteral("Ausgabe auf Textdatei im ASCII oder Excel-Format"));
     Button2 = makeButton(Panel8, "Button2", QStringLiteral("B&eenden"), QRect(392, 6, 89, 25),
                          labelFont, QStringLiteral("Programmende"));
     btDetMore = makeButton(Panel8, "btDetMore", QStringLiteral("+"), QRect(488, 6, 25, 25),

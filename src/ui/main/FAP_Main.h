@@ -39,6 +39,7 @@ namespace fapkalk {
 class ResultGridModel;
 class TImage;
 class TRadioGroup;
+class TGroupBox;
 class TSpeedButton;
 struct ResultLabelHints;
 class TStatusBar;
@@ -184,7 +185,7 @@ private:
 
     // ---- Controls, named as in the window's layout (also their objectName).
     QFrame* Panel1 = nullptr;
-    QGroupBox* GroupBox1 = nullptr;
+    TGroupBox* GroupBox1 = nullptr;
     QFrame* Bevel1 = nullptr;
     TImage* Image1 = nullptr;
     QLabel* lbvon = nullptr;

@@ -8,11 +8,13 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QRadioButton>
-#include <QStyleOptionButton>
 #include <QStylePainter>
+#include <QStyledItemDelegate>
 #include <QTableView>
 #include <algorithm>
+#include <qdrawutil.h>
 
 namespace fapkalk {
 
@@ -71,6 +73,33 @@ void TStatusBar::arrange() {
         labels_[i]->setGeometry(left, 2, std::max(0, width - 2), std::max(0, height() - 2));
         left += width;
     }
+}
+
+// ----------------------------------------------------------------- TGroupBox
+
+int TGroupBox::frameTop() const {
+    return fontMetrics().height() / 2;
+}
+
+QRect TGroupBox::captionRect() const {
+    if (title().isEmpty())
+        return {};
+    const QFontMetrics metrics = fontMetrics();
+    const int width = metrics.horizontalAdvance(QString(title()).remove(u'&'));
+    return {8, 0, width + 4, metrics.height()};
+}
+
+void TGroupBox::paintEvent(QPaintEvent*) {
+    // An etched line, as the program's group boxes have always had; the
+    // style's own group frame would move it below the caption.
+    QStylePainter painter(this);
+    qDrawShadeRect(&painter, rect().adjusted(0, frameTop(), 0, 0), palette(), true, 1, 0);
+    const QRect caption = captionRect();
+    if (caption.isEmpty())
+        return;
+    painter.fillRect(caption, palette().color(backgroundRole()));
+    painter.drawItemText(caption, Qt::AlignCenter | Qt::TextShowMnemonic, palette(), isEnabled(),
+                         title(), foregroundRole());
 }
 
 // --------------------------------------------------------------- TRadioGroup
@@ -145,16 +174,6 @@ TSpeedButton::TSpeedButton(const QString& caption, QWidget* parent) : QPushButto
     setCheckable(true);
 }
 
-void TSpeedButton::paintEvent(QPaintEvent*) {
-    // Drawn as an ordinary push button, whatever the checked state: up unless
-    // the mouse holds it down.
-    QStylePainter painter(this);
-    QStyleOptionButton option;
-    initStyleOption(&option);
-    option.state &= ~QStyle::State_On;
-    painter.drawControl(QStyle::CE_PushButton, option);
-}
-
 // -------------------------------------------------------------------- TImage
 
 TImage::TImage(QWidget* parent) : QLabel(parent) {
@@ -166,6 +185,43 @@ void TImage::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
         emit clicked();
 }
+
+namespace {
+
+// Amounts stand right-aligned, so their last digits line up whatever the
+// width of the blanks before them. The focused cell gets a frame of its own:
+// the style's dotted hint is hardly visible on the grid lines.
+class ResultCellDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        QStyleOptionViewItem cell = option;
+        const bool focused = cell.state & QStyle::State_HasFocus;
+        cell.state &= ~QStyle::State_HasFocus;
+        QStyledItemDelegate::paint(painter, cell, index);
+        if (!focused)
+            return;
+        const bool selected = cell.state & QStyle::State_Selected;
+        const QColor colour =
+            cell.palette.color(selected ? QPalette::HighlightedText : QPalette::Text);
+        const int w = kGridFocusFrameWidth;
+        painter->save();
+        painter->setPen(QPen(colour, w, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+        painter->setBrush(Qt::NoBrush);
+        painter->drawRect(QRectF(cell.rect).adjusted(w / 2.0, w / 2.0, -w / 2.0, -w / 2.0));
+        painter->restore();
+    }
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        option->displayAlignment = Qt::AlignRight | Qt::AlignVCenter;
+    }
+};
+
+} // namespace
 
 void SetUpResultGridView(QTableView* grid) {
     grid->setFont(PixelFont(QStringLiteral("MS Sans Serif"), 10, true));
@@ -187,6 +243,7 @@ void SetUpResultGridView(QTableView* grid) {
     grid->setWordWrap(false);
     grid->setTextElideMode(Qt::ElideNone);
     grid->setAccessibleName(QStringLiteral("Ergebnistabelle"));
+    grid->setItemDelegate(new ResultCellDelegate(grid));
     InstallGridCopy(grid);
 }
 

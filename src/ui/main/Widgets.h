@@ -29,9 +29,13 @@ void RegisterFontSubstitutions();
 
 // The look of a result grid, shared by the main window and the detail window:
 // no headers, rows 14 pixels high, bold 10-pixel font, grid lines, whole rows
-// selected, read-only, vertical scroll bar only; Tab leaves it; Ctrl+C copies
-// the selected rows for a spreadsheet (GridCopy.h).
+// selected, read-only, vertical scroll bar only; the amounts right-aligned and
+// the focused cell framed so it can be seen; Tab leaves it; Ctrl+C copies the
+// selected rows for a spreadsheet (GridCopy.h).
 void SetUpResultGridView(QTableView* grid);
+
+// Width of the frame around the grid's focused cell.
+inline constexpr int kGridFocusFrameWidth = 2;
 
 // A status bar of panels side by side. Every panel but the last has a fixed
 // width; the last reaches to the right edge.
@@ -59,6 +63,24 @@ protected:
 private:
     QList<Panel> panels_;
     QList<QLabel*> labels_;
+};
+
+// A group box drawn as the program's layout has it: the frame's top line runs
+// through the middle of the caption, which stands 8 pixels in from the left
+// edge on a gap in the line; without a caption the line lies just as high,
+// so the frame does not move when the caption comes and goes.
+class TGroupBox : public QGroupBox {
+    Q_OBJECT
+
+public:
+    using QGroupBox::QGroupBox;
+    // The frame's top line, in the box's coordinates.
+    int frameTop() const;
+    // Where the caption is drawn (empty without one).
+    QRect captionRect() const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
 };
 
 // A framed group of radio buttons laid out in columns, one item selected.
@@ -102,11 +124,12 @@ void SetCaptionColour(QWidget* widget, const QColor& colour);
 bool ApplyPriceKey(QLineEdit* field, QKeyEvent* event,
                    const std::function<void(char32_t&)>& handle);
 
-// A switch button: a push button that never takes the keyboard focus and is
-// never drawn pressed; the caption's colour shows the state on screen. For
-// assistive technology it is a checkable button whose checked state is the
-// switch's state (setSwitchedOn), so a screen reader says "on"/"pressed" in
-// step with the colour. A click leaves the state alone: the window decides it.
+// A switch button: a push button that never takes the keyboard focus. The
+// caption's colour shows the state, and so does the face, drawn pressed while
+// the switch is on, for whoever cannot tell the colours apart. For assistive
+// technology it is a checkable button whose checked state is the switch's
+// state (setSwitchedOn), so a screen reader says "on"/"pressed" in step with
+// the colour. A click leaves the state alone: the window decides it.
 class TSpeedButton : public QPushButton {
     Q_OBJECT
 
@@ -117,7 +140,6 @@ public:
 
 protected:
     void nextCheckState() override {}
-    void paintEvent(QPaintEvent* event) override;
 };
 
 // A picture stretched to its box that reports a left click.

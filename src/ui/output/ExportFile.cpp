@@ -1,11 +1,13 @@
 #include "ui/output/ExportFile.h"
 
 #include "pricing/creation_time.h"
+#include "pricing/message_text.h"
 #include "tools/date_text.h"
 #include "ui/main/ResultGrid.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <algorithm>
 #include <new>
 #include <utility>
@@ -17,6 +19,11 @@ namespace {
 // Lines are collected up to this size and then handed to the writer, which
 // passes a chunk this large straight to the file.
 constexpr std::size_t kChunkBytes = 256 * 1024;
+
+// Typed text in a message, escaped by the program's one rule.
+QString Shown(const QString& text) {
+    return QString::fromStdString(EscapedForMessage(text.toStdString()));
+}
 
 } // namespace
 
@@ -95,7 +102,7 @@ std::string ExportCreatedText() {
 
 QString ExportCountText(int rows, const QString& fileName, const std::string& endText) {
     QString text = QStringLiteral("Es wurden ") + QString::number(rows) +
-                   QStringLiteral(" Sätze in die Datei ") + fileName +
+                   QStringLiteral(" Sätze in die Datei ") + Shown(fileName) +
                    QStringLiteral(" übertragen!");
     if (!endText.empty())
         text += QLatin1Char(' ') + QString::fromStdString(endText);
@@ -106,9 +113,25 @@ QString ExportNoRowsText() {
     return QStringLiteral("Es gibt keine berechneten Zeilen zum Exportieren.");
 }
 
-QString ExportFailureText(const QString& fileName) {
-    return QStringLiteral("Datei \"") + fileName +
-           QStringLiteral("\" konnte nicht geschrieben werden!");
+QString ExportFailureText(const QString& fileName, const std::string& reason) {
+    QString text = QStringLiteral("Datei \"") + Shown(fileName) +
+                   QStringLiteral("\" konnte nicht geschrieben werden!");
+    if (!reason.empty())
+        text += QStringLiteral(" (") + Shown(QString::fromStdString(reason)) + u')';
+    return text;
+}
+
+QString ExportTargetPath(const QString& fileName) {
+    if (fileName.isEmpty())
+        return {};
+    return QDir::toNativeSeparators(QDir::current().absoluteFilePath(fileName));
+}
+
+QString ExportBrowseFolder(const QString& fileName) {
+    const QFileInfo file(QDir::current(), fileName);
+    if (!fileName.isEmpty() && file.absoluteDir().exists())
+        return file.absolutePath();
+    return QDir::currentPath();
 }
 
 QString DefaultExportFileNameFor(bool driveLetters, const QString& homePath) {

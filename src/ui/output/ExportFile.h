@@ -43,13 +43,23 @@ std::string ExportPath(const QString& fileName);
 // the tool; a value that is no count of seconds is ignored here.
 std::string ExportCreatedText();
 
-// "Es wurden <n> Sätze in die Datei <name> übertragen!", followed by where a
-// table that ends before Bis ends.
+// "Es wurden <n> Sätze in die Datei <name> übertragen!"; the name as typed,
+// with control and invisible characters escaped (EscapedForMessage); then
+// where a table that ends before Bis ends.
 QString ExportCountText(int rows, const QString& fileName, const std::string& endText = {});
 // A table without computed rows is not exported.
 QString ExportNoRowsText();
-// Datei "<name>" konnte nicht geschrieben werden!
-QString ExportFailureText(const QString& fileName);
+// Datei "<name>" konnte nicht geschrieben werden! (<reason>), escaped alike;
+// without a reason only the first part.
+QString ExportFailureText(const QString& fileName, const std::string& reason = {});
+
+// The whole path the file name stands for, as the field's tool tip shows it:
+// a name without a folder is taken in the current working directory. Empty
+// for an empty name.
+QString ExportTargetPath(const QString& fileName);
+// Where the file dialog opens: the folder of the file name when it exists,
+// otherwise the current working directory.
+QString ExportBrowseFolder(const QString& fileName);
 
 // The file name the dialog starts with: "C:\FAP_PREIS.CSV" where paths have
 // drive letters, otherwise FAP_PREIS.CSV in the user's home folder.

@@ -8,12 +8,16 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QShowEvent>
+#include <iterator>
 
 namespace fapkalk {
 
@@ -38,24 +42,35 @@ TdlgFAP_EXPORT::TdlgFAP_EXPORT(QWidget* parent)
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
                           Qt::MSWindowsFixedSizeDialogHint) {
     setObjectName(QStringLiteral("dlgFAP_EXPORT"));
-    setWindowTitle(QStringLiteral("Dialog"));
+    // The title names the dialog for the window list and for screen readers.
+    setWindowTitle(QStringLiteral("Export"));
     setFixedSize(kClientWidth, kClientHeight);
+    // What the dialog gained in width goes to the file name; the OK and
+    // Abbrechen buttons stay centred beneath.
+    constexpr int shift = (kClientWidth - 237) / 2;
 
     CancelBtn = new QPushButton(QStringLiteral("Abbrechen"), this);
     CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
-    CancelBtn->setGeometry(127, 156, 75, 25);
+    CancelBtn->setGeometry(127 + shift, 156, 75, 25);
 
     Edit1 = new QLineEdit(DefaultExportFileName(), this);
     Edit1->setObjectName(QStringLiteral("Edit1"));
-    Edit1->setGeometry(96, 120, 121, 21);
+    Edit1->setGeometry(96, 120, 182, 21);
+    Edit1->setToolTip(ExportTargetPath(Edit1->text()));
+    connect(Edit1, &QLineEdit::textChanged, this,
+            [this](const QString& text) { Edit1->setToolTip(ExportTargetPath(text)); });
 
     Button1 = new QPushButton(QStringLiteral("&OK"), this);
     Button1->setObjectName(QStringLiteral("Button1"));
-    Button1->setGeometry(40, 156, 75, 25);
+    Button1->setGeometry(40 + shift, 156, 75, 25);
 
-    // Neither button may become the default one: Enter in the file name is the
+    btBrowse = new QPushButton(QStringLiteral("D&urchsuchen…"), this);
+    btBrowse->setObjectName(QStringLiteral("btBrowse"));
+    btBrowse->setGeometry(284, 118, 85, 25);
+
+    // No button may become the default one: Enter in the file name is the
     // field's own business (Edit1KeyPress), and Enter elsewhere presses nothing.
-    for (QPushButton* button : {CancelBtn, Button1}) {
+    for (QPushButton* button : {CancelBtn, Button1, btBrowse}) {
         button->setAutoDefault(false);
         button->setDefault(false);
     }
@@ -64,7 +79,7 @@ TdlgFAP_EXPORT::TdlgFAP_EXPORT(QWidget* parent)
         new TRadioGroup({QStringLiteral("&Fixe Position"), QStringLiteral("&XLS-Format")}, 2, this);
     RadioGroup2->setObjectName(QStringLiteral("RadioGroup2"));
     RadioGroup2->setTitle(QStringLiteral("Export Format"));
-    RadioGroup2->setGeometry(0, 0, 233, 65);
+    RadioGroup2->setGeometry(0, 0, kClientWidth - 4, 65);
     RadioGroup2->setItemIndex(0);
 
     cbMeta = new QCheckBox(QStringLiteral("Erstellungskriterien speichern"), this);
@@ -75,22 +90,27 @@ TdlgFAP_EXPORT::TdlgFAP_EXPORT(QWidget* parent)
         QStringLiteral("Wenn die Auswahl markiert ist, werden in die Textdatei zusatzinfos wie "
                        "Preise von,bis,Kennzeichneauswahl gespeicher"));
 
-    Label1 = new QLabel(QStringLiteral("Dateiname:"), this);
+    Label1 = new QLabel(QStringLiteral("&Dateiname:"), this);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setFont(PixelFont(kSansSerif, 16));
     Label1->move(8, 120);
     Label1->adjustSize();
-    Label1->setBuddy(Edit1); // names the field for screen readers
+    Label1->setBuddy(Edit1); // Alt+D, and the field's name for screen readers
 
-    setTabOrder(CancelBtn, Edit1);
-    setTabOrder(Edit1, Button1);
-    setTabOrder(Button1, RadioGroup2->button(0));
-    setTabOrder(RadioGroup2->button(0), RadioGroup2->button(1));
-    setTabOrder(RadioGroup2->button(1), cbMeta);
+    QWidget* const chain[] = {RadioGroup2->button(0),
+                              RadioGroup2->button(1),
+                              cbMeta,
+                              Edit1,
+                              btBrowse,
+                              Button1,
+                              CancelBtn};
+    for (std::size_t i = 0; i + 1 < std::size(chain); ++i)
+        setTabOrder(chain[i], chain[i + 1]);
 
     Edit1->installEventFilter(this);
     connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
     connect(CancelBtn, &QPushButton::clicked, this, [this] { CancelBtnClick(); });
+    connect(btBrowse, &QPushButton::clicked, this, [this] { btBrowseClick(); });
 
     // The focus widget of a hidden window is where the focus goes at its first showing.
     Edit1->setFocus();
@@ -161,6 +181,25 @@ void TdlgFAP_EXPORT::CancelBtnClick() {
     reject();
 }
 
+void TdlgFAP_EXPORT::btBrowseClick() {
+    if (!fileDialog_) {
+        fileDialog_ = new QFileDialog(this, QStringLiteral("Exportdatei wählen"));
+        fileDialog_->setObjectName(QStringLiteral("FileDialog"));
+        fileDialog_->setOption(QFileDialog::DontUseNativeDialog);
+        // Choosing writes nothing; the export replaces a file without asking.
+        fileDialog_->setOption(QFileDialog::DontConfirmOverwrite);
+        fileDialog_->setAcceptMode(QFileDialog::AcceptSave);
+        fileDialog_->setFileMode(QFileDialog::AnyFile);
+        fileDialog_->setNameFilters(
+            {QStringLiteral("Exportdateien (*.csv *.txt)"), QStringLiteral("Alle Dateien (*)")});
+    }
+    fileDialog_->setDirectory(ExportBrowseFolder(Edit1->text()));
+    fileDialog_->selectFile(QFileInfo(Edit1->text()).fileName());
+    if (fileDialog_->exec() == QDialog::Accepted && !fileDialog_->selectedFiles().isEmpty())
+        Edit1->setText(QDir::toNativeSeparators(fileDialog_->selectedFiles().constFirst()));
+    Edit1->setFocus();
+}
+
 void TdlgFAP_EXPORT::Button1Click() {
     if (table_) {
         const QString fileName = Edit1->text();
@@ -169,7 +208,12 @@ void TdlgFAP_EXPORT::Button1Click() {
 
         const std::string created = ExportCreatedText();
         const TableCriteria& c = table_->criteria;
-        const ExportCriteria criteria{created, c.von, c.bis, c.staffel, c.options, c.vatFactor};
+        const ExportCriteria criteria{.created = created,
+                                      .von = c.von,
+                                      .bis = c.bis,
+                                      .staffel = c.staffel,
+                                      .options = c.options,
+                                      .vatFactor = c.vatFactor};
 
         ExportResult result;
         {
@@ -178,10 +222,13 @@ void TdlgFAP_EXPORT::Button1Click() {
                                      cbMeta->isChecked() ? &criteria : nullptr, WriteHook);
         }
         // The count is reported only for a file that really holds the rows.
-        if (result.ok)
-            tools::ShowMessage(this, ExportCountText(result.rows, fileName, result.endText));
-        else
-            tools::ShowError(this, ExportFailureText(fileName));
+        // After a failure the dialog stays open with the reason, so that
+        // another name can be typed.
+        if (!result.ok) {
+            tools::ShowError(this, ExportFailureText(fileName, result.error));
+            return;
+        }
+        tools::ShowMessage(this, ExportCountText(result.rows, fileName, result.endText));
     }
     reject();
 }

@@ -12,6 +12,7 @@
 #include <optional>
 
 class QCheckBox;
+class QFileDialog;
 class QKeyEvent;
 class QShowEvent;
 class QLabel;
@@ -34,21 +35,31 @@ public:
     // opener does not look at it.
     int ExecFor(const ResultTable& table);
 
-    // ---- Controls, in tab order.
+    // ---- Controls. The Tab order runs top to bottom, left to right:
+    // RadioGroup2, cbMeta, Edit1, btBrowse, Button1, CancelBtn.
     QPushButton* CancelBtn = nullptr;
-    QLineEdit* Edit1 = nullptr; // the file name
+    QLineEdit* Edit1 = nullptr; // the file name; its tool tip is the whole path
     QPushButton* Button1 = nullptr;
+    QPushButton* btBrowse = nullptr;    // "D&urchsuchen…": a file dialog fills Edit1
     TRadioGroup* RadioGroup2 = nullptr; // 0 fixed position, 1 XLS
     QCheckBox* cbMeta = nullptr;        // header block on or off
-    QLabel* Label1 = nullptr;           // "Dateiname:"
+    QLabel* Label1 = nullptr;           // "&Dateiname:", Alt+D goes to Edit1
 
     // ---- Handlers.
-    // Writes the table's file, reports the outcome and closes the dialog.
-    // Before the dialog was first given a table it only closes.
+    // Writes the table's file, reports the outcome and closes the dialog; a
+    // failure is reported with its reason and leaves the dialog open. Before
+    // the dialog was first given a table it only closes.
     void Button1Click();
     // key is the typed character; Enter (13) runs Button1Click.
     void Edit1KeyPress(char16_t& key);
     void CancelBtnClick();
+    // Opens the file dialog in the folder of the name in Edit1 (or the current
+    // folder); the file chosen there goes into Edit1. Nothing is written.
+    void btBrowseClick();
+    // The file dialog btBrowse opens: Qt's own rather than the desktop's, so
+    // it behaves alike everywhere and tests can drive it; null before its
+    // first opening.
+    QFileDialog* FileDialog() const { return fileDialog_; }
 
     // The table the next OK writes (set by ExecFor).
     void SetTable(ResultTable table) { table_ = std::move(table); }
@@ -58,7 +69,8 @@ public:
     // real call.
     SafeFileWriter::WriteFunction WriteHook;
 
-    static constexpr int kClientWidth = 237;
+    // Wide enough for a file name with its folder and the Durchsuchen button.
+    static constexpr int kClientWidth = 377;
     static constexpr int kClientHeight = 186;
 
     void setVisible(bool visible) override;
@@ -70,6 +82,7 @@ protected:
 
 private:
     std::optional<ResultTable> table_;
+    QFileDialog* fileDialog_ = nullptr;
     bool centrePending_ = false;
     // Where the dialog was when it was last hidden; none before the first showing.
     std::optional<QPoint> lastPosition_;

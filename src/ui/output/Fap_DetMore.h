@@ -61,7 +61,7 @@ public:
 
     // Position and size in section "detform" of kalvor.ini: restored at every
     // opening, saved at every closing. Created with the window; it always uses
-    // the plain file name, whatever the command line says.
+    // the plain file name, and the start-up switches it off for "/noini".
     std::unique_ptr<TJvFormPlacement> JvFormPlacement1;
 
     // The texts shown (a read-only view of the snapshot taken at the opening).

@@ -157,6 +157,64 @@ def run_checks():
         headers = [table.getColumnHeader(i).name for i in range(table.nColumns)]
     check(headers == ["FAP", "AEP", "KP", "AVP"], f"the grid's columns are named {headers}")
 
+    check(find("push button", lambda name: name == "Impressum") is not None,
+          "the 'i' is the push button 'Impressum'")
+    check_dialogs()
+
+
+def focused(role, name):
+    node = wait_for(lambda: find(role, lambda n: n == name), 5)
+    return node is not None and bool(wait_for(lambda: has_state(node, pyatspi.STATE_FOCUSED), 5))
+
+
+def shown(title):
+    """The dialog once it is on screen (a hidden one stays on the bus)."""
+    node = find("dialog", lambda name: name == title)
+    return node if node is not None and has_state(node, pyatspi.STATE_SHOWING) else None
+
+
+def close(title, *keys):
+    """Closes the dialog; the main window gets the keyboard back (without a
+    window manager nobody else gives it)."""
+    xdotool("key", *keys)
+    wait_for(lambda: shown(title) is None, 5)
+    main_window = xdotool("search", "--onlyvisible", "--name", "FAP-Kalkulation").split()
+    xdotool("windowfocus", "--sync", main_window[0])
+
+
+def check_dialogs():
+    xdotool("key", "alt+h")
+    notes = wait_for(lambda: shown("FAP-Hinweise"), 10)
+    labels = [node.name for node in walk(notes) if node.getRoleName() == "label"] if notes else []
+    check("Wird dieser Knopf angeklickt und erscheint dieser blau, wird die Eingabe als "
+          "Apotheken-Einkaufspreis genommen." in labels and
+          not any(name.startswith("die Eingabe") for name in labels),
+          f"Hinweise reads each paragraph whole: {labels}")
+    close("FAP-Hinweise", "Return")
+
+    xdotool("key", "alt+i")
+    wait_for(lambda: shown("FAP - Impressum"), 10)
+    xdotool("key", "Tab")
+    email = find("link", lambda name: "@" in name)
+    check(email is not None and focused("link", email.name), "Tab from OK reaches the e-mail link")
+    close("FAP - Impressum", "shift+Tab", "Return")
+
+    xdotool("key", "alt+r")
+    time.sleep(0.5)  # the Export button shows in extended mode
+    # A table to export: Von (the price typed above), Bis 13, Staffel 1.
+    xdotool("key", "Return")
+    xdotool("type", "13")
+    xdotool("key", "Return", "Return")
+    time.sleep(0.5)
+    xdotool("key", "alt+x")
+    check(wait_for(lambda: shown("Export"), 10) is not None, "the export dialog is called 'Export'")
+    check(focused("text", "Dateiname:"), "the focus is in the field 'Dateiname:'")
+    xdotool("key", "Tab")
+    check(focused("push button", "Durchsuchen…"), "Tab goes on to 'Durchsuchen…'")
+    xdotool("key", "alt+d")
+    check(focused("text", "Dateiname:"), "Alt+D goes back to the file name")
+    close("Export", "Escape")
+
 
 if __name__ == "__main__":
     sys.exit(main())

@@ -1,5 +1,5 @@
-// The title-bar button: its pressed state, its picture, where it stands on its
-// owner, and what real mouse presses on it and around it do.
+// The title-bar button: its picture, where it stands on its owner, and what
+// real mouse presses on it and around it do.
 #include "ui/dialogs/JvCaptionButton.h"
 #include "ui/dialogs/artwork.h"
 
@@ -42,8 +42,6 @@ class TestCaptionButton : public QObject {
     Q_OBJECT
 
 private slots:
-    void stateMachine_data();
-    void stateMachine();
     void mouse_data();
     void mouse();
     void glyphRows_data();
@@ -57,80 +55,28 @@ private slots:
     void drawing_data();
     void drawing();
     void staysAboveLaterControls();
-    void downSurvivesTheOpenedDialog();
+    void pressedOnlyWhileHeld();
 };
-
-void TestCaptionButton::stateMachine_data() {
-    // B: press and release on the button; E: press and release elsewhere;
-    // b: press on the button only; e: release elsewhere only (the state has
-    // nothing to do for it).
-    QTest::addColumn<QString>("events");
-    QTest::addColumn<int>("clicks");
-    QTest::addColumn<bool>("down");
-    QTest::newRow("first click opens, stays down") << "B" << 1 << true;
-    QTest::newRow("second click only releases") << "BB" << 1 << false;
-    QTest::newRow("third click opens again") << "BBB" << 2 << true;
-    QTest::newRow("press elsewhere between") << "BEB" << 2 << true;
-    QTest::newRow("press elsewhere after release") << "BBEB" << 2 << true;
-    QTest::newRow("elsewhere only") << "EE" << 0 << false;
-    QTest::newRow("alternating") << "BEBEBE" << 3 << false;
-    QTest::newRow("four clicks") << "BBBB" << 2 << false;
-    QTest::newRow("press, released elsewhere") << "be" << 0 << true;
-    QTest::newRow("dragged off, then a click") << "beB" << 0 << false;
-}
-
-void TestCaptionButton::stateMachine() {
-    QFETCH(QString, events);
-    QFETCH(int, clicks);
-    QFETCH(bool, down);
-
-    CaptionButtonState state;
-    QCOMPARE(state.Down, false);
-    int clicked = 0;
-    for (QChar event : events) {
-        switch (event.unicode()) {
-        case u'B':
-            state.PressOnButton();
-            clicked += state.ReleaseOnButton() ? 1 : 0;
-            break;
-        case u'E':
-            state.PressElsewhere();
-            break;
-        case u'b':
-            state.PressOnButton();
-            break;
-        case u'e':
-            break;
-        default:
-            QFAIL("unknown event");
-        }
-    }
-    QCOMPARE(clicked, clicks);
-    QCOMPARE(state.Down, down);
-}
 
 void TestCaptionButton::mouse_data() {
     // B: click on the button; S: click on the bare surface; L: click on the
-    // label; P: click on the push button; O: click on the picture's row that
-    // stands out above the face; D: double click on the button.
+    // label; P: click on the push button; O: click on the margin above the
+    // face; D: double click on the button.
     QTest::addColumn<QString>("events");
     QTest::addColumn<int>("clicks");
-    QTest::addColumn<bool>("down");
-    QTest::newRow("B") << "B" << 1 << true;
-    QTest::newRow("BB") << "BB" << 1 << false;
-    QTest::newRow("BBB") << "BBB" << 2 << true;
-    QTest::newRow("BSB") << "BSB" << 2 << true;
-    QTest::newRow("BLB: a label is a control") << "BLB" << 1 << false;
-    QTest::newRow("BPB: a button is a control") << "BPB" << 1 << false;
-    QTest::newRow("BOB: beside the face") << "BOB" << 2 << true;
-    QTest::newRow("S") << "S" << 0 << false;
-    QTest::newRow("D") << "D" << 1 << false;
+    QTest::newRow("B") << "B" << 1;
+    QTest::newRow("every click opens") << "BBB" << 3;
+    QTest::newRow("BSB") << "BSB" << 2;
+    QTest::newRow("BLB") << "BLB" << 2;
+    QTest::newRow("BPB") << "BPB" << 2;
+    QTest::newRow("beside the face") << "O" << 0;
+    QTest::newRow("S") << "S" << 0;
+    QTest::newRow("D") << "D" << 2;
 }
 
 void TestCaptionButton::mouse() {
     QFETCH(QString, events);
     QFETCH(int, clicks);
-    QFETCH(bool, down);
 
     Owner owner;
     QSignalSpy signal(owner.caption, &TJvCaptionButton::clicked);
@@ -169,7 +115,7 @@ void TestCaptionButton::mouse() {
     }
     QCOMPARE(owner.clicks, clicks);
     QCOMPARE(signal.size(), clicks);
-    QCOMPARE(owner.caption->Down(), down);
+    QVERIFY(!owner.caption->Down());
 }
 
 void TestCaptionButton::glyphRows_data() {
@@ -251,41 +197,44 @@ void TestCaptionButton::followsOwnerWidth() {
     QVERIFY(QTest::qWaitForWindowExposed(&owner.window));
     owner.window.resize(width, 280);
     QTRY_COMPARE(owner.window.width(), width);
-    const QRect face(width - 76, 6, 18, 14);
+    const QRect face(width - 76, 1, 18, 14);
     QCOMPARE(owner.caption->ButtonRect(), face);
-    // The widget covers the face and the picture's rows above and below it.
-    QCOMPARE(owner.caption->geometry(), QRect(width - 76, 5, 18, 17));
+    // The widget covers the face and a margin, under which the owner's
+    // frame lines stop.
+    QCOMPARE(owner.caption->geometry(), QRect(width - 78, 0, 22, 16));
     QCOMPARE(owner.caption->objectName(), QStringLiteral("JvCaptionButton1"));
 }
 
 void TestCaptionButton::drawing_data() {
     // A pixel of the picture (column, row) and where it lands relative to the
-    // face's top-left corner, up and down.
+    // face's top-left corner, up and down; the picture stays on the face.
     QTest::addColumn<bool>("down");
     QTest::addColumn<QPoint>("glyphPixel");
     QTest::addColumn<QPoint>("atFace");
-    QTest::newRow("up: corner above the face") << false << QPoint(0, 0) << QPoint(1, -1);
-    QTest::newRow("up: dot") << false << QPoint(7, 2) << QPoint(8, 1);
-    QTest::newRow("up: stem foot") << false << QPoint(8, 14) << QPoint(9, 13);
-    QTest::newRow("up: row below the face") << false << QPoint(15, 15) << QPoint(16, 14);
-    QTest::newRow("down: corner") << true << QPoint(0, 0) << QPoint(2, 0);
-    QTest::newRow("down: dot") << true << QPoint(7, 2) << QPoint(9, 2);
-    QTest::newRow("down: stem") << true << QPoint(8, 10) << QPoint(10, 10);
-    QTest::newRow("down: two rows below the face") << true << QPoint(15, 15) << QPoint(17, 15);
+    QTest::addColumn<bool>("drawn");
+    QTest::newRow("up: corner above the face") << false << QPoint(0, 0) << QPoint(1, -1) << false;
+    QTest::newRow("up: dot") << false << QPoint(7, 2) << QPoint(8, 1) << true;
+    QTest::newRow("up: stem foot") << false << QPoint(8, 14) << QPoint(9, 13) << true;
+    QTest::newRow("up: row below the face") << false << QPoint(15, 15) << QPoint(16, 14) << false;
+    QTest::newRow("down: corner") << true << QPoint(0, 0) << QPoint(2, 0) << true;
+    QTest::newRow("down: dot") << true << QPoint(7, 2) << QPoint(9, 2) << true;
+    QTest::newRow("down: stem") << true << QPoint(8, 10) << QPoint(10, 10) << true;
+    QTest::newRow("down: below the face") << true << QPoint(15, 15) << QPoint(17, 15) << false;
 }
 
 void TestCaptionButton::drawing() {
     QFETCH(bool, down);
     QFETCH(QPoint, glyphPixel);
     QFETCH(QPoint, atFace);
+    QFETCH(bool, drawn);
 
     Owner owner;
-    owner.caption->SetDown(down);
+    owner.caption->setDown(down);
     owner.window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&owner.window));
     const QImage window = owner.window.grab().toImage();
     const QPoint at = owner.caption->ButtonRect().topLeft() + atFace;
-    QCOMPARE(window.pixelColor(at), InfoGlyph().pixelColor(glyphPixel));
+    QCOMPARE(window.pixelColor(at) == InfoGlyph().pixelColor(glyphPixel), drawn);
 }
 
 void TestCaptionButton::staysAboveLaterControls() {
@@ -300,7 +249,7 @@ void TestCaptionButton::staysAboveLaterControls() {
                  static_cast<QWidget*>(owner.caption));
 }
 
-void TestCaptionButton::downSurvivesTheOpenedDialog() {
+void TestCaptionButton::pressedOnlyWhileHeld() {
     Owner owner;
     QDialog dialog(&owner.window);
     owner.caption->OnClick = [&] {
@@ -310,12 +259,13 @@ void TestCaptionButton::downSurvivesTheOpenedDialog() {
     };
     owner.window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&owner.window));
-    QTest::mouseClick(owner.caption, Qt::LeftButton, {}, owner.onFace());
-    QCOMPARE(owner.clicks, 1);
-    QVERIFY(owner.caption->Down());
-    QTest::mouseClick(owner.caption, Qt::LeftButton, {}, owner.onFace());
-    QCOMPARE(owner.clicks, 1);
-    QVERIFY(!owner.caption->Down());
+    for (int click = 1; click <= 2; ++click) {
+        QTest::mousePress(owner.caption, Qt::LeftButton, {}, owner.onFace());
+        QVERIFY(owner.caption->Down());
+        QTest::mouseRelease(owner.caption, Qt::LeftButton, {}, owner.onFace());
+        QCOMPARE(owner.clicks, click);
+        QVERIFY(!owner.caption->Down());
+    }
 }
 
 QTEST_MAIN(TestCaptionButton)

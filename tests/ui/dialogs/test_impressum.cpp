@@ -263,6 +263,13 @@ void TestImpressum::links() {
     // Another button or a right click opens nothing.
     QTest::mouseClick(label, Qt::RightButton);
     QCOMPARE(shell.targets.size(), 2);
+
+    // From the keyboard (Tab reaches the links): Enter and Space open the one
+    // with the focus, another key opens nothing.
+    QVERIFY(label->focusPolicy() & Qt::TabFocus);
+    for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Space, Qt::Key_A})
+        QTest::keyClick(label, key);
+    QCOMPARE(shell.targets, (QStringList{target, target, target, target}));
 }
 
 void TestImpressum::pressDraggedOffTheLinkOpensNothing() {

@@ -224,8 +224,10 @@ void TestMainWindow::controls_data() {
         false);
     row("lbFAP", "PanelEinzel", QRect(216, 8, 96, 20), "            0.00", ms, 16, true);
     row("lbAEP", "PanelEinzel", QRect(216, 32, 96, 20), "            0.00", ms, 16, true);
-    row("lbKP", "PanelEinzel", QRect(216, 54, 96, 20), "            0.00", ms, 16, true);
-    row("lbAVP", "PanelEinzel", QRect(216, 76, 96, 20), "            0.00", ms, 16, true);
+    // On their captions' lines (the layout had 54 and 76, two and four pixels
+    // above them).
+    row("lbKP", "PanelEinzel", QRect(216, 56, 96, 20), "            0.00", ms, 16, true);
+    row("lbAVP", "PanelEinzel", QRect(216, 80, 96, 20), "            0.00", ms, 16, true);
     row("Panel2", "Panelfapaepkpavp", QRect(1, 1, 128, 17), "FAP", arial, 16, true);
     row("Panel3", "Panelfapaepkpavp", QRect(129, 1, 128, 17), "AEP", arial, 16, true);
     row("Panel4", "Panelfapaepkpavp", QRect(257, 1, 128, 17), "KP", arial, 16, true);
@@ -237,9 +239,10 @@ void TestMainWindow::controls_data() {
     row("Gauge1", "GroupBox2", QRect(16, 48, 249, 25), any, ms, 11, false);
     row("btverab", "GroupBox2", QRect(104, 80, 75, 25), "Abbruch", ms, 13, true);
     row("btBerechnen", "Panel8", QRect(8, 6, 89, 25), "&Berechnen", ms, 13, true, "Berechnen");
-    row("btErweitert", "Panel8", QRect(104, 6, 89, 27), "E&rweitert", ms, 13, true);
+    // As high as the other buttons (the layout had 27), and Export in their font.
+    row("btErweitert", "Panel8", QRect(104, 6, 89, 25), "E&rweitert", ms, 13, true);
     row("btHinweise", "Panel8", QRect(200, 6, 89, 25), "&Hinweise", ms, 13, true);
-    row("btExport", "Panel8", QRect(296, 6, 89, 25), "E&xport", ms, 11, true,
+    row("btExport", "Panel8", QRect(296, 6, 89, 25), "E&xport", ms, 13, true,
         "Ausgabe auf Textdatei im ASCII oder Excel-Format");
     row("Button2", "Panel8", QRect(392, 6, 89, 25), "B&eenden", ms, 13, true, "Programmende");
     row("btDetMore", "Panel8", QRect(488, 6, 25, 25), "+", ms, 19, true);

@@ -14,6 +14,8 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
@@ -22,6 +24,7 @@
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <cerrno>
 #include <cstdlib>
 #include <unistd.h>
@@ -38,8 +41,9 @@ namespace {
 enum class Way { ClickOk, EnterInFileName };
 
 // Opens the dialog modally for the table and confirms it the given way. True
-// when the dialog then closed by itself and reported "cancel".
-bool Confirm(TdlgFAP_EXPORT& dialog, const ResultTable& table, Way way) {
+// when the dialog then closed by itself and reported "cancel"; one still open
+// waitMs later is closed.
+bool Confirm(TdlgFAP_EXPORT& dialog, const ResultTable& table, Way way, int waitMs = 10000) {
     auto closedItself = std::make_shared<bool>(true);
     QPointer<TdlgFAP_EXPORT> guard(&dialog);
     testkit::WhenVisible(
@@ -54,7 +58,8 @@ bool Confirm(TdlgFAP_EXPORT& dialog, const ResultTable& table, Way way) {
             *closedItself = false;
             if (guard)
                 guard->reject();
-        });
+        },
+        waitMs);
     const int result = dialog.ExecFor(table);
     return *closedItself && result == QDialog::Rejected && dialog.result() == QDialog::Rejected &&
            !dialog.isVisible();
@@ -94,6 +99,8 @@ private slots:
     void texts();
     void tabOrderAndFocus();
     void noDefaultButton();
+    void browseFillsTheFileName_data();
+    void browseFillsTheFileName();
     void placement();
 
     void example_data();
@@ -147,10 +154,13 @@ void TestExportDialog::cleanup() {
 void TestExportDialog::layout_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QRect>("geometry");
-    QTest::newRow("CancelBtn") << "CancelBtn" << QRect(127, 156, 75, 25);
-    QTest::newRow("Edit1") << "Edit1" << QRect(96, 120, 121, 21);
-    QTest::newRow("Button1") << "Button1" << QRect(40, 156, 75, 25);
-    QTest::newRow("RadioGroup2") << "RadioGroup2" << QRect(0, 0, 233, 65);
+    // 140 pixels wider than the first layout: the file name and Durchsuchen
+    // take them, the buttons below stay centred.
+    QTest::newRow("CancelBtn") << "CancelBtn" << QRect(197, 156, 75, 25);
+    QTest::newRow("Edit1") << "Edit1" << QRect(96, 120, 182, 21);
+    QTest::newRow("btBrowse") << "btBrowse" << QRect(284, 118, 85, 25);
+    QTest::newRow("Button1") << "Button1" << QRect(110, 156, 75, 25);
+    QTest::newRow("RadioGroup2") << "RadioGroup2" << QRect(0, 0, 373, 65);
     QTest::newRow("cbMeta") << "cbMeta" << QRect(8, 72, 201, 17);
 }
 
@@ -165,8 +175,8 @@ void TestExportDialog::layout() {
 
 void TestExportDialog::texts() {
     TdlgFAP_EXPORT& d = *dialog_;
-    QCOMPARE(d.windowTitle(), QStringLiteral("Dialog"));
-    QCOMPARE(d.size(), QSize(237, 186));
+    QCOMPARE(d.windowTitle(), QStringLiteral("Export"));
+    QCOMPARE(d.size(), QSize(377, 186));
     QCOMPARE(d.minimumSize(), d.maximumSize()); // a fixed dialog border
     QCOMPARE(d.CancelBtn->text(), QStringLiteral("Abbrechen"));
     QCOMPARE(d.Button1->text(), QStringLiteral("&OK"));
@@ -180,7 +190,9 @@ void TestExportDialog::texts() {
     QCOMPARE(d.cbMeta->toolTip(),
              QStringLiteral("Wenn die Auswahl markiert ist, werden in die Textdatei zusatzinfos "
                             "wie Preise von,bis,Kennzeichneauswahl gespeicher"));
-    QCOMPARE(d.Label1->text(), QStringLiteral("Dateiname:"));
+    QCOMPARE(d.Label1->text(), QStringLiteral("&Dateiname:"));
+    QCOMPARE(d.Label1->buddy(), d.Edit1);
+    QCOMPARE(d.btBrowse->text(), QStringLiteral("D&urchsuchen…"));
     QCOMPARE(d.Label1->pos(), QPoint(8, 120));
     QCOMPARE(d.Label1->font().pixelSize(), 16);
     QCOMPARE(d.Edit1->text(), DefaultExportFileName());
@@ -196,16 +208,17 @@ void TestExportDialog::texts() {
 
 void TestExportDialog::tabOrderAndFocus() {
     TdlgFAP_EXPORT& d = *dialog_;
-    const QList<QWidget*> expected = {d.CancelBtn, d.Edit1, d.Button1, d.RadioGroup2->button(0),
-                                      d.cbMeta};
-    // Follow the focus chain from the cancel button, keeping the controls only.
+    // Top to bottom, left to right, as the dialog reads.
+    const QList<QWidget*> expected = {
+        d.RadioGroup2->button(0), d.cbMeta, d.Edit1, d.btBrowse, d.Button1, d.CancelBtn};
+    // Follow the focus chain from the first item, keeping the controls only.
     QList<QWidget*> order;
-    QWidget* w = d.CancelBtn;
+    QWidget* w = d.RadioGroup2->button(0);
     do {
         if (expected.contains(w) && !order.contains(w))
             order << w;
         w = w->nextInFocusChain();
-    } while (w != d.CancelBtn);
+    } while (w != d.RadioGroup2->button(0));
     QCOMPARE(order, expected);
 
     bool focusedOnEdit = false;
@@ -236,6 +249,32 @@ void TestExportDialog::noDefaultButton() {
     QVERIFY(stillOpen);
     QVERIFY(!QFile::exists(target));
     QCOMPARE(messages.messages().size(), 0);
+}
+
+void TestExportDialog::browseFillsTheFileName_data() {
+    QTest::addColumn<QString>("folder"); // of the name in the field; only "sub" exists
+    QTest::newRow("its folder") << "sub";
+    QTest::newRow("no such folder: the current one") << "gone";
+}
+
+void TestExportDialog::browseFillsTheFileName() {
+    QFETCH(QString, folder);
+    QVERIFY(QDir(dir_.path()).mkpath(QStringLiteral("sub")));
+    TdlgFAP_EXPORT& d = *dialog_;
+    d.Edit1->setText(path(folder + QStringLiteral("/alt.csv")));
+    QString startedIn;
+    QTimer::singleShot(0, &d, [&] {
+        QTRY_VERIFY(d.FileDialog() && d.FileDialog()->isVisible());
+        startedIn = d.FileDialog()->directory().absolutePath();
+        d.FileDialog()->selectFile(path(QStringLiteral("neu.csv")));
+        QMetaObject::invokeMethod(d.FileDialog(), "accept");
+    });
+    d.btBrowse->click();
+    const QString expected = folder == QStringLiteral("sub") ? path(folder) : QDir::currentPath();
+    QCOMPARE(startedIn, QFileInfo(expected).canonicalFilePath());
+    QCOMPARE(d.Edit1->text(), path(QStringLiteral("neu.csv")));
+    QCOMPARE(d.Edit1->toolTip(), d.Edit1->text()); // the whole path, however narrow the field
+    QVERIFY(!QFile::exists(d.Edit1->text()));      // choosing writes nothing
 }
 
 void TestExportDialog::placement() {
@@ -595,10 +634,12 @@ void TestExportDialog::failures() {
     }
     dialog_->Edit1->setText(name);
     MessageRecorder messages;
-    QVERIFY(Confirm(*dialog_, table, Way::ClickOk)); // the dialog closes after a failure too
+    // The dialog stays open after a failure, which is reported with its reason.
+    QVERIFY(!Confirm(*dialog_, table, Way::ClickOk, 300));
 
-    QCOMPARE(messages.texts(), QStringList{QStringLiteral("Datei \"") + name +
-                                           QStringLiteral("\" konnte nicht geschrieben werden!")});
+    QCOMPARE(messages.texts().size(), 1);
+    QVERIFY2(messages.texts().constFirst().startsWith(ExportFailureText(name) + " ("),
+             qPrintable(messages.texts().constFirst()));
     QCOMPARE(messages.messages().constFirst().kind, tools::MessageKind::Error);
     if (!oldContent.isEmpty())
         QCOMPARE(ReadFile(name), oldContent);
@@ -618,10 +659,11 @@ void TestExportDialog::readOnlyFolder() {
     QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));
     dialog_->Edit1->setText(target);
     MessageRecorder messages;
-    const bool closed = Confirm(*dialog_, table, Way::ClickOk);
+    const bool closed = Confirm(*dialog_, table, Way::ClickOk, 300);
     QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    QVERIFY(closed);
-    QCOMPARE(messages.texts(), QStringList{ExportFailureText(target)});
+    QVERIFY(!closed);
+    QCOMPARE(messages.texts(), QStringList{ExportFailureText(
+                                   target, "Anlegen der temporären Datei: Keine Berechtigung")});
     QCOMPARE(ReadFile(target), QByteArray("bleibt\r\n"));
 }
 

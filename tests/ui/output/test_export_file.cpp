@@ -293,6 +293,10 @@ void TestExportFile::messageTexts_data() {
         << 1000000 << QStringLiteral(" x.csv ")
         << QStringLiteral("Es wurden 1000000 Sätze in die Datei  x.csv  übertragen!")
         << QStringLiteral("Datei \" x.csv \" konnte nicht geschrieben werden!");
+    QTest::newRow("invisible characters escaped")
+        << 2 << QStringLiteral("a\u202Eb\u200B\nc.csv")
+        << QStringLiteral("Es wurden 2 Sätze in die Datei a\\u202eb\\u200b\\x0ac.csv übertragen!")
+        << QStringLiteral("Datei \"a\\u202eb\\u200b\\x0ac.csv\" konnte nicht geschrieben werden!");
 }
 
 void TestExportFile::messageTexts() {
