@@ -8,6 +8,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <cstdint>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -60,15 +61,15 @@ BENCHMARK_CAPTURE(BM_RangeExport, xls, "xls")->Arg(100000)->Unit(benchmark::kMil
 // The engine's share of one row: one CalcPrices and four FormatPrice.
 void BM_EngineRow(benchmark::State& state) {
     const CalcOptions options;
-    double price = 0.01;
+    std::int64_t cents = 1;
     std::size_t sum = 0;
     for (auto _ : state) {
+        const double price = static_cast<double>(cents) / 100.0;
         const PriceResult r = CalcPrices(price, options, kDefaultVatFactor);
         sum += FormatPrice(price)[9] + FormatPrice(r.aep)[9] + FormatPrice(r.kp)[9] +
                FormatPrice(r.avp)[9];
-        price = price + 0.01;
-        if (price > 10000)
-            price = 0.01;
+        if (++cents > 1'000'000)
+            cents = 1;
     }
     benchmark::DoNotOptimize(sum);
     state.SetItemsProcessed(state.iterations());

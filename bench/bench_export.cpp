@@ -35,7 +35,7 @@ const ResultTable& Table() {
     static const ResultTable table = [] {
         // The rows of the window's range 0.01 to 10000 in steps of 0.01.
         const CalcOptions options;
-        auto store = std::make_shared<RowStore>(options, kDefaultVatFactor, 0.01, 0.01);
+        auto store = std::make_shared<RowStore>(options, kDefaultVatFactor, 1, kRows, 1);
         for (int row = 0; row < kRows; ++row)
             store->appendRow();
         ResultTable t;

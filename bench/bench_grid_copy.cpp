@@ -17,7 +17,7 @@ constexpr int kRows = 1'000'000;
 
 void fill(fapkalk::ResultGridModel& model) {
     // The rows of a range from 12.50 in steps of 0.01.
-    model.startRun(fapkalk::CalcOptions{}, fapkalk::kDefaultVatFactor, 12.5, 0.01);
+    model.startRun(fapkalk::CalcOptions{}, fapkalk::kDefaultVatFactor, 1250, 1250 + kRows, 1);
     for (int row = 0; row < kRows; ++row)
         model.appendRow();
     model.publish();

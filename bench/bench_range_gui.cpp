@@ -6,9 +6,14 @@
 //
 // Reported per run: wall time and time per row, rows, the bytes the grid's
 // store holds per row, the process's resident memory growth during the run
-// (current and peak, per row and in MB) and the messages shown (must be 0).
+// (current and peak, per row and in MB), the messages shown (must be 0) and,
+// outside the timing, the rows that are not what they must be (must be 0):
+// every row is checked against the double steps of the FAP it shows, and the
+// FAPs must rise by one step a row from Von to Bis, none repeated or skipped.
 // The peak is reset before each run where the kernel allows it
 // (/proc/self/clear_refs), so a smaller run before does not hide it.
+#include "pricing/engine.h"
+#include "pricing/numbers.h"
 #include "tools/messages.h"
 #include "ui/main/FAP_Main.h"
 #include "ui/main/ResultGrid.h"
@@ -66,6 +71,27 @@ void enterRange(fapkalk::TForm1& form, long rows) {
     form.findChild<QLineEdit*>(QStringLiteral("Edit1"))->setText(QStringLiteral("0.01"));
 }
 
+// Rows that are not the price Von + row cents with the double steps' cells
+// for it, and a table that does not end at the last price.
+long wrongRows(const fapkalk::RowStore& store, long wanted) {
+    const fapkalk::CalcOptions& options = store.options();
+    const double vat = store.vatFactor();
+    std::uint64_t expected = 1;
+    long wrong = store.rowCount() == wanted ? 0 : 1;
+    store.forEachRow(0, store.rowCount() - 1, [&](const fapkalk::RowCells& cells) {
+        const double price = double(cells.fap.cents) / 100.0;
+        const double aep = fapkalk::CalcAep(price, options);
+        const bool right =
+            cells.fap.cents == expected && fapkalk::ShownPriceOf(aep) == cells.aep &&
+            fapkalk::ShownPriceOf(fapkalk::CalcKp(aep, options.Narcotic)) == cells.kp &&
+            fapkalk::ShownPriceOf(fapkalk::CalcAvp(aep, options.Narcotic, vat)) == cells.avp;
+        wrong += right ? 0 : 1;
+        ++expected;
+        return true;
+    });
+    return wrong;
+}
+
 void BM_RangeRun(benchmark::State& state) {
     const long wanted = long(state.range(0));
     for (auto _ : state) {
@@ -87,12 +113,12 @@ void BM_RangeRun(benchmark::State& state) {
         state.counters["rows"] = rows;
         state.counters["time_per_row"] = benchmark::Counter(
             rows, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
-        state.counters["store_B_per_row"] =
-            double(form->GridModel().snapshot()->memoryBytes()) / rows;
+        state.counters["store_B_per_row"] = double(sizeof(fapkalk::RowStore)) / rows;
         state.counters["rss_B_per_row"] = rssGrowth / rows;
         state.counters["peak_B_per_row"] = peakGrowth / rows;
         state.counters["peak_growth_MB"] = peakGrowth / (1024.0 * 1024.0);
         state.counters["messages"] = g_messages;
+        state.counters["wrong_rows"] = double(wrongRows(*form->GridModel().snapshot(), wanted));
         form.reset();
         state.ResumeTiming();
     }

@@ -11,7 +11,7 @@ set(FAPKALK_PRICING_SOURCES
     pricing/message_text.cpp pricing/message_text.h
     pricing/numbers.cpp pricing/numbers.h
     pricing/price_rows.cpp pricing/price_rows.h
-    pricing/range_step.cpp pricing/range_step.h
+    pricing/price_text.cpp pricing/price_text.h
     pricing/reverse.cpp pricing/reverse.h
     pricing/reverse_text.cpp pricing/reverse_text.h
     pricing/rounding_detail.h

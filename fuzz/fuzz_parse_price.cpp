@@ -2,9 +2,11 @@
 // refuses a text (only a value beyond the double range raises the overflow
 // error), and the display text of a value reads back to a value with the same
 // display text, so a price shown in the window or written to a file means what
-// it shows.
+// it shows. ReadPriceText on the same text: what it takes in cents is what
+// ParsePrice reads from it, and what it refuses it can say.
 #include "fuzz_check.h"
 #include "pricing/numbers.h"
+#include "pricing/price_text.h"
 
 #include <cmath>
 #include <cstddef>
@@ -28,6 +30,19 @@ bool ParseOrOverflow(std::string_view text, double& value) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
+    const fapkalk::PriceText read = fapkalk::ReadPriceText(text);
+    if (read.problem == fapkalk::PriceTextProblem::None) {
+        std::string pointForm(text);
+        for (char& c : pointForm)
+            if (c == ',')
+                c = '.';
+        double exact = 0;
+        FUZZ_CHECK(ParseOrOverflow(pointForm, exact));
+        FUZZ_CHECK(std::llround(exact * 100) == read.cents);
+        FUZZ_CHECK(read.cents < fapkalk::kPriceTextLimitCents);
+    } else {
+        FUZZ_CHECK(!fapkalk::PriceTextMessage("Von", text, read.problem).empty());
+    }
     double value = 0;
     if (!ParseOrOverflow(text, value))
         return 0;

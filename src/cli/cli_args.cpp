@@ -2,7 +2,7 @@
 
 #include "cli/cli_reverse.h"
 #include "pricing/message_text.h"
-#include "pricing/numbers.h"
+#include "pricing/price_text.h"
 
 #include <algorithm>
 #include <limits>
@@ -291,52 +291,41 @@ ParsedArguments ParseArguments(std::span<const std::string> args) {
     return result;
 }
 
-std::string NumberProblem(std::string_view text) {
-    std::size_t i = 0;
-    // What is wrong with the character at `at`.
-    const auto describe = [&](std::size_t at) -> std::string {
-        const char c = text[at];
-        if (c == '+' || c == '-')
-            return "ein Vorzeichen ist nicht erlaubt";
-        if (c == 'e' || c == 'E')
-            return "ein Exponent ist nicht erlaubt";
-        if (c == '.' || c == ',')
-            return "nur ein Dezimaltrennzeichen mit Ziffern davor und danach ist erlaubt";
-        if (IsBlank(c))
-            return "Leerzeichen innerhalb der Zahl";
-        if (static_cast<unsigned char>(c) < 32 || c == 127)
-            return "unerlaubtes Steuerzeichen";
-        return "unerlaubtes Zeichen " + Quoted(FirstCharacter(text.substr(at)));
-    };
-    while (i < text.size() && IsBlank(text[i]))
-        ++i;
-    if (i == text.size())
-        return "keine Zahl angegeben";
-    if (!IsDigit(text[i]))
-        return describe(i);
-    while (i < text.size() && IsDigit(text[i]))
-        ++i;
-    if (i < text.size() && (text[i] == '.' || text[i] == ',')) {
-        ++i;
-        if (i == text.size() || !IsDigit(text[i]))
-            return "nach dem Dezimaltrennzeichen fehlen Ziffern";
-        while (i < text.size() && IsDigit(text[i]))
-            ++i;
+NumberText ParseNumber(std::string_view text) {
+    std::size_t begin = 0;
+    std::size_t end = text.size();
+    while (begin < end && IsBlank(text[begin]))
+        ++begin;
+    while (end > begin && IsBlank(text[end - 1]))
+        --end;
+    const std::string_view number = text.substr(begin, end - begin);
+    const PriceText read = ReadPriceText(number);
+    switch (read.problem) {
+    case PriceTextProblem::None:
+        return {read.cents, {}};
+    case PriceTextProblem::Empty:
+        return {0, "keine Zahl angegeben"};
+    case PriceTextProblem::TooManyDecimals:
+        return {0, "mehr als zwei Nachkommastellen; Preise werden in ganzen Cent angegeben"};
+    case PriceTextProblem::TooLarge:
+        return {0, "zu groß für einen Preis"};
+    case PriceTextProblem::NotAPrice:
+        break;
     }
-    const std::size_t end = i;
-    while (i < text.size() && IsBlank(text[i]))
-        ++i;
-    if (i != text.size())
-        return describe(i == end ? i : end);
-    return {};
-}
-
-double NumberValue(std::string_view text) {
-    std::string normalized;
-    for (char c : text)
-        if (!IsBlank(c))
-            normalized.push_back(c == ',' ? '.' : c);
-    return ParsePrice(normalized);
+    if (read.badAt >= number.size())
+        return {0, "keine Ziffer"};
+    const char c = number[read.badAt];
+    if (c == '+' || c == '-')
+        return {0, "ein Vorzeichen ist nicht erlaubt"};
+    if (c == 'e' || c == 'E')
+        return {0, "ein Exponent ist nicht erlaubt"};
+    if (c == '.' || c == ',')
+        return {0, "nur ein Dezimaltrennzeichen ist erlaubt"};
+    if (IsBlank(c))
+        return {0, "Leerzeichen innerhalb der Zahl"};
+    if (static_cast<unsigned char>(c) < 32 || c == 127)
+        return {0, "unerlaubtes Steuerzeichen"};
+    return {0, "unerlaubtes Zeichen " + Quoted(FirstCharacter(number.substr(read.badAt)))};
 }
 
 std::optional<unsigned> VatRate(std::string_view text) {

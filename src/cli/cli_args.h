@@ -53,15 +53,15 @@ struct ParsedArguments {
 // args without the program name.
 ParsedArguments ParseArguments(std::span<const std::string> args);
 
-// Strict form of a number on the command line or in a batch file: optional
-// blanks, digits, optionally one "." or "," followed by digits, optional
-// blanks. Returns an empty text when the number is well formed, otherwise
-// why it is not (German, for the message).
-std::string NumberProblem(std::string_view text);
-
-// The value of a well-formed number, read as the window reads a price.
-// Throws FloatError(Overflow) for a value beyond the double range.
-double NumberValue(std::string_view text);
+// A number on the command line or in a batch file: blanks and tabs around
+// it, then a price as the window reads one (pricing/price_text.h). problem
+// is empty when the text is one, otherwise it says why not (German, for the
+// message).
+struct NumberText {
+    std::int64_t cents = 0;
+    std::string problem;
+};
+NumberText ParseNumber(std::string_view text);
 
 // What was given, between double quotes, for messages: escaped by the
 // program's one rule (AppendEscaped, pricing/message_text.h: "\x1b",

@@ -23,9 +23,11 @@ constexpr const char* kSwitches = R"(Schalter der Kalkulation:
 )";
 
 constexpr const char* kNumbers = R"(Zahlen:
-  Ziffern, wahlweise mit einem Dezimalpunkt oder -komma und Nachkommastellen,
-  Leerzeichen davor und danach erlaubt: 12.5, 12,50, " 7". Vorzeichen,
-  Exponenten und andere Zeichen werden abgewiesen.
+  Preise wie im Programmfenster: Ziffern, wahlweise mit einem Dezimalpunkt
+  oder -komma, höchstens zwei Nachkommastellen (weitere Nullen erlaubt),
+  Leerzeichen davor und danach erlaubt: 12.5, 12,50, " 7", .5. Vorzeichen,
+  Exponenten, Tausendertrennzeichen, eine dritte Nachkommastelle und
+  andere Zeichen werden abgewiesen.
 )";
 
 constexpr const char* kExportFile = R"(Exportformat (--format fixed und xls):
@@ -51,7 +53,7 @@ constexpr const char* kExitStatus = R"(Rückgabewert:
   0  fertig.
   1  Eingabe abgewiesen (Zahl, USt., Von/Bis/Staffel, Preis 0 bei price,
      mehr Zeilen als --max-rows), ein Betrag zu groß für die Preisspalte
-     (ab 10000000), Gleitkommafehler der Berechnung oder Schreibfehler.
+     (ab 10000000) oder Schreibfehler.
      Es wird dann nichts ausgegeben; eine mit -o genannte Datei bleibt
      unverändert. Bei reverse auch: Zielpreis nicht erreicht (die
      Antwort steht dann auf der Standardausgabe).
@@ -99,11 +101,12 @@ std::string RangeHelp() {
                          [--max-rows N]
 
 Berechnet die Preise von VON bis BIS im Abstand STAFFEL wie die erweiterte
-Berechnung des Programmfensters: der Preis wird fortlaufend um STAFFEL erhöht
-(laufende Summe), bis er BIS übersteigt. Die Zeilen werden sofort
-geschrieben, nicht gesammelt. Wie im Programmfenster sind höchstens
-10000000 Zeilen erlaubt; ein Bereich mit mehr Zeilen wird abgewiesen, bevor
-etwas geschrieben wird.
+Berechnung des Programmfensters, genau in ganzen Cent: VON, VON + STAFFEL,
+VON + 2 x STAFFEL usw., solange der Preis BIS nicht übersteigt; BIS ist die
+letzte Zeile, wenn BIS - VON ein Vielfaches der STAFFEL ist. Die Zeilen
+werden sofort geschrieben, nicht gesammelt. Wie im Programmfenster sind
+höchstens 10000000 Zeilen erlaubt; ein Bereich mit mehr Zeilen wird
+abgewiesen, bevor etwas geschrieben wird.
 
 Ausgabe:
   --format FORMAT     fixed (Vorgabe), xls, csv oder json.
@@ -116,8 +119,7 @@ Ausgabe:
 
 )" + std::string(kSwitches) +
            R"(
-Abgewiesen werden VON > BIS, VON, BIS oder STAFFEL gleich 0 und eine
-Staffel, die den Preis nicht weiterzählt (zu klein für die Größe der Preise).
+Abgewiesen werden VON > BIS und VON, BIS oder STAFFEL gleich 0.
 )";
 }
 

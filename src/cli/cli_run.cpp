@@ -40,14 +40,15 @@ void Report(ByteSink& err, std::string_view message) {
     err.Finish();
 }
 
-std::optional<double> ReadNumber(ByteSink& err, std::string_view name, std::string_view text) {
-    const std::string problem = NumberProblem(text);
-    if (!problem.empty()) {
+std::optional<std::int64_t> ReadNumber(ByteSink& err, std::string_view name,
+                                       std::string_view text) {
+    const NumberText number = ParseNumber(text);
+    if (!number.problem.empty()) {
         Report(err, "ungültige Zahl für " + std::string(name) + ": " + Quoted(text) + " (" +
-                        problem + ")");
+                        number.problem + ")");
         return std::nullopt;
     }
-    return NumberValue(text);
+    return number.cents;
 }
 
 namespace {
@@ -220,22 +221,6 @@ private:
     std::optional<BlockWriter> blocks_;  // after Open
 };
 
-// bis need not be a price of the range: when the rows up to it are refused,
-// the last price of the running sum decides. Either way a refusal comes
-// before anything is written.
-void CheckRangeRows(const PriceRows& rows, double von, double bis, double step) {
-    try {
-        rows.CheckRows(von, bis);
-        return;
-    } catch (const AmountTooLarge&) {
-    } catch (const FloatError&) {
-    }
-    double last = von;
-    for (double price = von; !(price > bis); price = price + step)
-        last = price;
-    rows.CheckRows(von, last);
-}
-
 // The panel's four lines, the amounts right-aligned in one column: the
 // captions' blanks were set for the window's proportional font.
 std::string PanelText(double price, const RowCells& cells, const CalcOptions& options) {
@@ -266,23 +251,24 @@ std::string PanelText(double price, const RowCells& cells, const CalcOptions& op
 }
 
 int RunPrice(const Arguments& a, double vatFactor, ByteSink& out, ByteSink& err) {
-    const auto price = ReadNumber(err, "PREIS", a.operands[0]);
-    if (!price)
+    const auto cents = ReadNumber(err, "PREIS", a.operands[0]);
+    if (!cents)
         return kExitRefused;
-    const PriceResult r = CalcPrices(*price, a.options, vatFactor);
+    const double price = static_cast<double>(*cents) / 100.0;
+    const PriceResult r = CalcPrices(price, a.options, vatFactor);
     if (r.refusal != nullptr) {
         Report(err, r.refusal);
         return kExitRefused;
     }
-    const RowCells cells = CellsOf(*price, r, a.options);
+    const RowCells cells = CellsOf(price, r, a.options);
     std::string text;
     char line[kMaxRowSize];
     switch (a.format.value_or(OutputFormat::Text)) {
     case OutputFormat::Text:
-        text = PanelText(*price, cells, a.options);
+        text = PanelText(price, cells, a.options);
         if (a.explain) {
             text += '\n';
-            text += ExplainPrices(*price, a.options, vatFactor);
+            text += ExplainPrices(price, a.options, vatFactor);
             if (text.back() != '\n')
                 text += '\n';
         }
@@ -334,22 +320,6 @@ std::optional<std::string> Head(const Arguments& a, const ExportCriteria& inputs
     return ExportFileHead(&criteria);
 }
 
-// Whether the running sum from von by step passes more than maxRows prices
-// up to bis. Counted only where it could: every addition moves the sum by at
-// least half the step (a sum rounded down stays above the old one by the
-// double gap there, which is at least half the step unless the sum landed
-// higher anyway), so at most 2 (bis - von) / step + 1 prices follow; the
-// margin covers the rounding of that quotient.
-bool MoreRowsThan(double von, double bis, double step, std::uint64_t maxRows) {
-    if ((bis - von) / step * 2.001 + 2 <= static_cast<double>(maxRows))
-        return false;
-    std::uint64_t rows = 0;
-    for (double price = von; !(price > bis); price = price + step)
-        if (++rows > maxRows)
-            return true;
-    return false;
-}
-
 int RunRange(const Arguments& a, double vatFactor, ByteSink& out, ByteSink& err) {
     const auto von = ReadNumber(err, "VON", a.operands[0]);
     if (!von)
@@ -367,20 +337,23 @@ int RunRange(const Arguments& a, double vatFactor, ByteSink& out, ByteSink& err)
     // The window's table stops at its row limit; a script gets all rows or
     // none, so the range is refused before anything is written.
     const std::uint64_t maxRows = a.maxRows.value_or(kMaxRangeRows);
-    if (MoreRowsThan(*von, *bis, *step, maxRows)) {
+    const std::uint64_t count = RangeRowCount(*von, *bis, *step);
+    if (count > maxRows) {
         Report(err, "Die Tabelle ist auf " + std::to_string(maxRows) +
                         " Zeilen begrenzt, der Bereich ergibt mehr; nichts wurde geschrieben. "
                         "--max-rows N erlaubt mehr Zeilen.");
         return kExitRefused;
     }
+    // Rows that do not fit their cells are refused before anything is written.
     const PriceRows rows(a.options, vatFactor);
-    CheckRangeRows(rows, *von, *bis, *step);
+    rows.CheckRows(*von, RangeRowCents(*von, *step, count - 1));
     // The window's key filter turns a typed comma into a point, so its header
     // never shows "0,5": the texts go into the header as the window holds them.
     const std::string vonText = ReplaceChar(a.operands[0], ',', '.');
     const std::string bisText = ReplaceChar(a.operands[1], ',', '.');
     const std::string stepText = ReplaceChar(a.operands[2], ',', '.');
-    const auto head = Head(a, {.von = vonText, .bis = bisText, .staffel = stepText}, err);
+    const auto head =
+        Head(a, {.von = vonText, .bis = bisText, .staffel = stepText, .vatFactor = vatFactor}, err);
     if (!head)
         return kExitRefused;
 
@@ -388,10 +361,8 @@ int RunRange(const Arguments& a, double vatFactor, ByteSink& out, ByteSink& err)
     RowWriter writer(a, out, false);
     if (!writer.Open(*head, err))
         return kExitRefused;
-    // The running sum, as the window adds it: price + step each row, never
-    // von + row * step, so both list the very same prices.
-    for (double price = *von; !(price > *bis); price = price + *step)
-        if (!writer.Append(rows.Row(price), err))
+    for (std::uint64_t row = 0; row < count; ++row)
+        if (!writer.Append(rows.Row(RangeRowCents(*von, *step, row)), err))
             return kExitRefused;
     return writer.Finish(err);
 }
@@ -435,7 +406,7 @@ int RunBatch(const Arguments& a, double vatFactor, std::istream& stdIn, ByteSink
     std::string input = fromFile ? a.operands[0] : "Standardeingabe";
     std::replace_if(
         input.begin(), input.end(), [](char c) { return (c >= 0 && c < ' ') || c == '\x7f'; }, '?');
-    const auto head = Head(a, {.input = input}, err);
+    const auto head = Head(a, {.input = input, .vatFactor = vatFactor}, err);
     if (!head)
         return kExitRefused;
     RowWriter writer(a, out, true);
@@ -459,17 +430,18 @@ int RunBatch(const Arguments& a, double vatFactor, std::istream& stdIn, ByteSink
         const bool whole = size == text.size();
         if (whole && text.find_first_not_of(" \t") == std::string_view::npos)
             continue;
-        const std::string problem =
-            whole ? NumberProblem(text)
-                  : "länger als " + std::to_string(LineReader::kMaxKept) + " Zeichen";
-        if (!problem.empty()) {
-            Report(err,
-                   AtLine(number, "ungültige Zahl " + Quoted(text, size) + " (" + problem + ")"));
+        const NumberText price =
+            whole
+                ? ParseNumber(text)
+                : NumberText{0, "länger als " + std::to_string(LineReader::kMaxKept) + " Zeichen"};
+        if (!price.problem.empty()) {
+            Report(err, AtLine(number, "ungültige Zahl " + Quoted(text, size) + " (" +
+                                           price.problem + ")"));
             return kExitRefused;
         }
         RowCells cells;
         try {
-            cells = rows.Row(NumberValue(text));
+            cells = rows.Row(price.cents);
         } catch (const FloatError& e) {
             Report(err, AtLine(number, e.what()));
             return kExitRefused;

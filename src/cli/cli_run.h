@@ -4,6 +4,7 @@
 
 #include "cli/cli_output.h"
 
+#include <cstdint>
 #include <istream>
 #include <optional>
 #include <span>
@@ -19,9 +20,9 @@ inline constexpr int kExitUsage = 2;   // the command line itself is wrong
 // Writes "fapkalk-cli: message" as one line to err.
 void Report(ByteSink& err, std::string_view message);
 
-// Reads a number operand; reports (naming the operand) and returns nullopt
-// when it is malformed.
-std::optional<double> ReadNumber(ByteSink& err, std::string_view name, std::string_view text);
+// Reads a number operand in cents; reports (naming the operand) and returns
+// nullopt when it is no price.
+std::optional<std::int64_t> ReadNumber(ByteSink& err, std::string_view name, std::string_view text);
 
 // args without the program name. Reads batch input from in when no file is
 // named; writes results to out (or the -o file) and messages to err. Returns

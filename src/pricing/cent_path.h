@@ -1,4 +1,4 @@
-// The price engine in integers, for prices on or near whole cents.
+// The price engine in integers, for prices on whole cents.
 //
 // On a price on whole cents every step of the tariff is an integer rounding:
 // a band factor is a whole number of thousandths, the 15 % raise is 23/20, a
@@ -31,7 +31,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <limits>
@@ -179,9 +178,8 @@ struct PriceStretch {
     CentBand aep;
     CentBand kp;
     CentBand avp;
-    double addend;    // an Add band's amount, else 0
-    bool keepsSum;    // an Add band: the AEP is price plus amount
-    double lastPrice; // the last cent of the stretch / 100 (infinity for the open one)
+    double addend; // an Add band's amount, else 0
+    bool keepsSum; // an Add band: the AEP is price plus amount
 };
 
 // Calls add(last cent) for every stretch but the open last one, unordered.
@@ -262,13 +260,9 @@ template <std::size_t N> constexpr PriceCents MakePriceCents(const std::array<Ta
         const CentBand aep = CentBandOf(band);
         const std::uint64_t aepCents = (first * aep.perMille + aep.offset) / 1000;
         const bool isAdd = band.kind == BandKind::Add;
-        table.stretches[s] = {aep,
-                              CentBandOf(tables::kKp[BandIndexOf(tables::kKp, aepCents)]),
+        table.stretches[s] = {aep, CentBandOf(tables::kKp[BandIndexOf(tables::kKp, aepCents)]),
                               CentBandOf(tables::kAvp[BandIndexOf(tables::kAvp, aepCents)]),
-                              isAdd ? band.value : 0.0,
-                              isAdd,
-                              s < count ? static_cast<double>(table.last[s]) / 100.0
-                                        : std::numeric_limits<double>::infinity()};
+                              isAdd ? band.value : 0.0, isAdd};
     }
     return table;
 }
@@ -324,127 +318,38 @@ inline int WholeVatRate(double vatFactor) {
     return kWholeRateFactors[n] == vatFactor ? static_cast<int>(n) : -1;
 }
 
-// ---------------------------------------------------------------------------
-// Prices near whole cents
-//
-// A range's running sum (price := price + step) drifts off the cents: after
-// a million additions of 0.01 the sum lies up to 2e-5 cents beside them, after
-// ten million up to 1.4e-3. Such a price p = (c + d) / 100, c whole cents and
-// d the drift in cents, goes the integer way when the double steps give for it
-// what the integers give for c, and the double steps otherwise. Where the
-// drift can act, and the test that rules it out:
-//
-// 1. The band of p. Every limit is a cent value or lies less than 3/4 of a
-//    cent above one, so p with |d| <= 1/4 falls in the band of c unless c
-//    is the last cent of a band and p lies above c / 100. The stretches end
-//    at every band's last cent (wholesale limits, and the prices whose AEP
-//    reaches a pharmacy limit), so: at the last cent of a stretch only
-//    p = c / 100 itself.
-// 2. A Factor band's rounding of p (wholesale, veterinary). The exact y of c
-//    is k + (m - 500) / 1000 cents with m = (c F + 500) mod 1000 for the
-//    factor F in thousandths; the integers give k. p's exact product is
-//    y + d F / 1000, which the double steps round to k as long as
-//    0 <= m + d F + 0.01000001 < 1000 (thousandths of a cent; the tolerance
-//    of the rounding, above). d is known from fl(100 p) - c, exact but for
-//    the rounding of 100 p (at most 2^-28 cents under the limit, times F
-//    below 1e-5 thousandths); the double steps add their own errors (below
-//    2e-7 cents, 2e-4 thousandths). So m + d F must lie inside the interval
-//    by kErrorRoom = 2e-3 thousandths, ten times both.
-// 3. An Add band keeps p's drift in the AEP: the AEP double is p + amount,
-//    its drift e = fl(100 aep) - (c + amount in cents). A Fixed band's AEP and
-//    a Factor band's rounded AEP lie on whole cents (e = 0).
-// 4. The pharmacy steps on an AEP with drift e: the bands as in 1 (the AEP's
-//    last cent before a pharmacy limit is a stretch end as well), and the KP
-//    and AVP Factor roundings as in 2 with e. Everything after them (five
-//    cents, raise, surcharge, VAT) starts from amounts on whole cents, the
-//    same doubles whether they came from p or from c / 100.
-// 5. The texts. FormatPrice shows the cents of the six-decimal text of
-//    x + 1e-15, cut after two decimals: for x = (c + d) / 100 those are c when
-//    d >= -5e-5 (the text rounds to at least c.0000) and c - 1 below. The
-//    errors (100 x rounded, the 1e-15, the 18 significant digits the text
-//    rounds on) stay below 2e-8 cents; within kTextRoom = 1e-6 cents of
-//    -5e-5 the text way decides (ShownNear gives -1). The same holds for
-//    the AEP text with e.
-//
-// The tests hold this against the double steps on the running sums of
-// ranges and on prices placed just inside and outside every bound above.
-inline constexpr double kMaxDrift = 0.25;        // cents
-inline constexpr double kTolerance = 0.01000001; // thousandths of a cent
-inline constexpr double kErrorRoom = 0.002;      // thousandths of a cent
-inline constexpr double kTextCut = -0.00005;     // cents: 5e-7 € below c / 100
-inline constexpr double kTextRoom = 0.000001;    // cents
-
-// A price as whole cents and drift.
-struct NearCents {
-    std::uint64_t cents;
-    double drift; // cents, fl(100 price) - cents; |drift| <= kMaxDrift
-};
-
-// False when x lies farther than kMaxDrift from whole cents, or its cents are
-// not between 1 and kCentPathLimit - 1 (0, negative, too large, NaN).
-inline bool SplitNearCents(double x, NearCents& out) {
-    const double t = x * 100.0;
-    if (!(t >= 1.0 - kMaxDrift && t < static_cast<double>(kCentPathLimit) - 0.5))
-        return false;
-    const auto cents = static_cast<std::uint64_t>(t + 0.5);
-    // Exact: t and cents are within a factor of two of each other.
-    const double drift = t - AsDouble(cents);
-    if (!(std::fabs(drift) <= kMaxDrift))
-        return false;
-    out = {cents, drift};
-    return true;
-}
-
-// Whether a Factor band's rounding of an amount with this drift gives the
-// whole-cent rounding (2 above); scaled is cents * perMille + offset.
-inline bool RoundingHolds(std::uint64_t scaled, double drift, std::uint64_t perMille) {
-    const double y = AsDouble(scaled % 1000) + drift * AsDouble(perMille);
-    return y > kErrorRoom - kTolerance && y < 1000.0 - kTolerance - kErrorRoom;
-}
-
-// The cents FormatPrice shows for an amount near whole cents (5 above), or -1
-// when only the text way can tell.
-inline std::int64_t ShownNear(std::uint64_t cents, double drift) {
-    if (drift >= kTextCut + kTextRoom)
-        return static_cast<std::int64_t>(cents);
-    if (drift < kTextCut - kTextRoom)
-        return static_cast<std::int64_t>(cents) - 1;
-    return -1;
-}
-
 struct CentPrices {
     std::uint64_t aepCents;
-    double aep;      // the AEP double the double steps give
-    double aepDrift; // its drift from aepCents in cents; 0 on whole cents
+    double aep; // the AEP double the double steps give
     FiveCounts fives;
 };
 
-// The integer way for a price near whole cents, false where the double steps
-// must decide (1 to 4 above).
-inline bool PricesNearCents(const PriceCents& table, double price, const NearCents& near,
-                            bool narcotic, unsigned vatRate, CentPrices& out) {
-    const std::size_t index = table.Find(near.cents);
-    const PriceStretch& s = table.stretches[index];
-    if (near.cents == table.last[index] && price != s.lastPrice)
-        return false;
-    const std::uint64_t aepScaled = near.cents * s.aep.perMille + s.aep.offset;
-    if (!RoundingHolds(aepScaled, near.drift, s.aep.perMille))
-        return false;
-    const std::uint64_t aepCents = aepScaled / 1000;
+// The integer way for a price of 1 to kCentPathLimit - 1 whole cents; false
+// (the double steps decide) when its AEP reaches kCentPathLimit. An Add
+// band's AEP double is the price plus the amount as the double steps add
+// them: it lies within a hundred-millionth of a cent of its cents, far inside
+// the room the roundings and the band limits leave (above), so the pharmacy
+// steps and the AEP's display text follow its cents.
+inline bool PricesAtCents(const PriceCents& table, std::uint64_t cents, bool narcotic,
+                          unsigned vatRate, CentPrices& out) {
+    const PriceStretch& s = table.stretches[table.Find(cents)];
+    const std::uint64_t aepCents = (cents * s.aep.perMille + s.aep.offset) / 1000;
     if (aepCents >= static_cast<std::uint64_t>(kCentPathLimit))
         return false;
-    double aep = AsDouble(aepCents) / 100.0;
-    double aepDrift = 0.0;
-    if (s.keepsSum) {
-        aep = price + s.addend;
-        aepDrift = aep * 100.0 - AsDouble(aepCents);
-        if (!(std::fabs(aepDrift) <= kMaxDrift) ||
-            !RoundingHolds(aepCents * s.kp.perMille + s.kp.offset, aepDrift, s.kp.perMille) ||
-            !RoundingHolds(aepCents * s.avp.perMille + s.avp.offset, aepDrift, s.avp.perMille))
-            return false;
-    }
-    out = {aepCents, aep, aepDrift, FiveCountsOf(aepCents, s.kp, s.avp, narcotic, vatRate)};
+    const double aep = s.keepsSum ? AsDouble(cents) / 100.0 + s.addend : AsDouble(aepCents) / 100.0;
+    out = {aepCents, aep, FiveCountsOf(aepCents, s.kp, s.avp, narcotic, vatRate)};
     return true;
+}
+
+// The cents of a price that lies exactly on whole cents (the double nearest
+// to them, as a typed price is read), 1 to kCentPathLimit - 1; false for
+// any other amount.
+inline bool WholeCentsOf(double price, std::uint64_t& cents) {
+    const double t = price * 100.0;
+    if (!(t >= 0.5 && t < static_cast<double>(kCentPathLimit) - 0.5))
+        return false;
+    cents = static_cast<std::uint64_t>(t + 0.5);
+    return AsDouble(cents) / 100.0 == price;
 }
 
 } // namespace fapkalk::detail

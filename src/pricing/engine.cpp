@@ -250,16 +250,16 @@ double CalcAvp(double aep, bool narcotic, double vatFactor) {
     return AvpPath(aep, narcotic, vatFactor, trace);
 }
 
-// A price on or near whole cents with a VAT factor from a whole rate (every
-// price a pharmacist types, and the running sums of a range) goes the integer
-// way; everything else the double steps.
+// A price on whole cents with a VAT factor from a whole rate (every price a
+// pharmacist types, every row of a range) goes the integer way; everything
+// else the double steps.
 PriceResult CalcPrices(double price, const CalcOptions& options, double vatFactor) {
     const int vatRate = detail::WholeVatRate(vatFactor);
-    detail::NearCents near;
+    std::uint64_t whole = 0;
     detail::CentPrices cents;
-    if (vatRate >= 0 && detail::SplitNearCents(price, near) &&
-        detail::PricesNearCents(detail::PriceCentsFor(options), price, near, options.Narcotic,
-                                static_cast<unsigned>(vatRate), cents))
+    if (vatRate >= 0 && detail::WholeCentsOf(price, whole) &&
+        detail::PricesAtCents(detail::PriceCentsFor(options), whole, options.Narcotic,
+                              static_cast<unsigned>(vatRate), cents))
         return {cents.aep, detail::EurosOfFives(cents.fives.kp),
                 detail::EurosOfFives(cents.fives.avp), nullptr};
     NoTrace trace;

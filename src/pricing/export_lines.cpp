@@ -1,9 +1,11 @@
 #include "pricing/export_lines.h"
 
 #include "pricing/calc_run.h"
+#include "pricing/cent_path.h"
 #include "pricing/text_rules.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdint>
 #include <cstring>
 
@@ -136,7 +138,21 @@ std::array<std::string, 5> HeaderBlockLines(const ExportCriteria& criteria) {
         lines[4] += kMarkerVeterinaryText;
     if (o.NotReimbursable)
         lines[4] += kMarkerNotReimbursableText;
+    lines[4] += VatMarkerText(criteria.vatFactor);
     return lines;
+}
+
+std::string VatMarkerText(double vatFactor) {
+    constexpr int kUsualRate = 10;
+    const int rate = detail::WholeVatRate(vatFactor);
+    if (rate == kUsualRate)
+        return {};
+    if (rate >= 0)
+        return "USt. " + std::to_string(rate) + " %   ";
+    // Only a factor no VAT field produces: stated as it is.
+    char factor[32];
+    const auto written = std::to_chars(factor, factor + sizeof factor, vatFactor);
+    return "USt.-Faktor " + std::string(factor, written.ptr) + "   ";
 }
 
 namespace {

@@ -28,6 +28,8 @@ inline constexpr std::string_view kModeHomeopathicText = "Homöop. Arzneispezial
 inline constexpr std::string_view kMarkerNarcoticText = "Suchtgift   ";
 inline constexpr std::string_view kMarkerVeterinaryText = "Veterinaria   ";
 inline constexpr std::string_view kMarkerNotReimbursableText = "* nicht Kassenzulässig   ";
+// After the markers, when the rate is not 10 %: "USt. 20 %   ".
+std::string VatMarkerText(double vatFactor);
 
 // Every occurrence of from replaced by to.
 std::string ReplaceChar(std::string_view text, char from, char to);
@@ -58,6 +60,8 @@ struct ExportCriteria {
     std::string_view staffel = {};
     CalcOptions options = {};
     std::string_view input = {};
+    // The rate stands after the markers when it is not 10 %.
+    double vatFactor = kDefaultVatFactor;
 };
 
 // The five header lines, UTF-8, without line ends.

@@ -39,10 +39,6 @@ ShownPrice Shown(const CalcOptions& options, double price, std::string_view colu
     return *shown;
 }
 
-ShownPrice ShownCents(std::int64_t cents) {
-    return {static_cast<std::uint64_t>(cents), false};
-}
-
 // Every amount of the integer way lies below 2^28 cents: all fit.
 static_assert(detail::kExactAmountsBelow < 1'000'000'000);
 
@@ -71,29 +67,27 @@ PriceRows::PriceRows(const CalcOptions& options, double vatFactor)
     : options_(options), vatFactor_(vatFactor), vatRate_(detail::WholeVatRate(vatFactor)),
       table_(&detail::PriceCentsFor(options)) {}
 
-RowCells PriceRows::Row(double price) const {
-    detail::NearCents near;
-    detail::CentPrices cents;
-    if (vatRate_ >= 0 && detail::SplitNearCents(price, near) &&
-        detail::PricesNearCents(*table_, price, near, options_.Narcotic,
-                                static_cast<unsigned>(vatRate_), cents)) {
-        const bool placeholder = ShowsFapPlaceholder(options_);
-        const std::int64_t fap = placeholder ? 0 : detail::ShownNear(near.cents, near.drift);
-        const std::int64_t aep = detail::ShownNear(cents.aepCents, cents.aepDrift);
-        if (fap >= 0 && aep >= 0) {
-            RowCells cells;
-            cells.fapPlaceholder = placeholder;
-            cells.fap = ShownCents(fap);
-            cells.aep = ShownCents(aep);
-            cells.kp = {cents.fives.kp * 5, false};
-            cells.avp = {cents.fives.avp * 5, false};
-            return cells;
-        }
+RowCells PriceRows::Row(std::int64_t cents) const {
+    detail::CentPrices prices;
+    if (vatRate_ >= 0 && cents > 0 && cents < detail::kCentPathLimit &&
+        detail::PricesAtCents(*table_, static_cast<std::uint64_t>(cents), options_.Narcotic,
+                              static_cast<unsigned>(vatRate_), prices)) {
+        RowCells cells;
+        cells.fapPlaceholder = ShowsFapPlaceholder(options_);
+        if (!cells.fapPlaceholder)
+            cells.fap = {static_cast<std::uint64_t>(cents), false};
+        cells.aep = {prices.aepCents, false};
+        cells.kp = {prices.fives.kp * 5, false};
+        cells.avp = {prices.fives.avp * 5, false};
+        return cells;
     }
+    // Prices are read exactly in cents, so the double is exact enough: it is
+    // the one nearest to those cents.
+    const double price = static_cast<double>(cents) / 100.0;
     return CellsOf(price, CalcPrices(price, options_, vatFactor_), options_);
 }
 
-void PriceRows::CheckRows(double lowest, double highest) const {
+void PriceRows::CheckRows(std::int64_t lowest, std::int64_t highest) const {
     (void)Row(lowest);
     (void)Row(highest);
 }

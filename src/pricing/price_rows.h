@@ -9,6 +9,8 @@
 #include "pricing/engine.h"
 #include "pricing/numbers.h"
 
+#include <concepts>
+#include <cstdint>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -58,18 +60,23 @@ class PriceRows {
 public:
     PriceRows(const CalcOptions& options, double vatFactor);
 
-    // The cells of the row for price: the same as CellsOf(price,
-    // CalcPrices(price, ...)). Throws FloatError as CalcPrices does and
-    // AmountTooLarge when an amount does not fit.
-    RowCells Row(double price) const;
+    // The cells of the row for a price of whole cents (0 or more): the same
+    // as CellsOf(price, CalcPrices(price, ...)) for the double of those cents.
+    // Throws FloatError as CalcPrices does and AmountTooLarge when an amount
+    // does not fit.
+    RowCells Row(std::int64_t cents) const;
+    // Rows are whole cents: a price in euros must not be cut to cents unseen.
+    template <std::floating_point Euros> RowCells Row(Euros) const = delete;
 
     // Throws what Row throws for the first of lowest and highest whose row
     // does not fit or cannot be computed. When both rows are fine, so is the
     // row of every price between them: from 10,000 € on every amount rises
     // with the price (open bands, and roundings that never fall as their
-    // argument rises), below 0 every amount falls with it (first bands, all
-    // Factor bands), and in between they stay far inside the cells.
-    void CheckRows(double lowest, double highest) const;
+    // argument rises), and below they stay far inside the cells.
+    void CheckRows(std::int64_t lowest, std::int64_t highest) const;
+
+    const CalcOptions& Options() const noexcept { return options_; }
+    double VatFactor() const noexcept { return vatFactor_; }
 
 private:
     CalcOptions options_;

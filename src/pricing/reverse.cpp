@@ -4,10 +4,6 @@ namespace fapkalk {
 
 namespace {
 
-double Euros(std::int64_t cents) {
-    return static_cast<double>(cents) / 100.0;
-}
-
 // The first value in [low, high) where holds turns true, or high; holds must
 // be false up to some value and true from there on.
 template <class Holds> std::int64_t FirstWhere(std::int64_t low, std::int64_t high, Holds holds) {
@@ -33,7 +29,7 @@ ReverseSearch::ReverseSearch(const CalcOptions& options, double vatFactor)
     largestCents_ = FirstWhere(1, kNoInputFitsFrom,
                                [this](std::int64_t cents) {
                                    try {
-                                       (void)rows_.Row(Euros(cents));
+                                       (void)rows_.Row(cents);
                                        return false;
                                    } catch (const AmountTooLarge&) {
                                        return true;
@@ -43,7 +39,7 @@ ReverseSearch::ReverseSearch(const CalcOptions& options, double vatFactor)
 }
 
 std::int64_t ReverseSearch::ResultCents(ReverseTarget target, std::int64_t inputCents) const {
-    const RowCells cells = rows_.Row(Euros(inputCents));
+    const RowCells cells = rows_.Row(inputCents);
     const ShownPrice& shown = target == ReverseTarget::Aep  ? cells.aep
                               : target == ReverseTarget::Kp ? cells.kp
                                                             : cells.avp;

@@ -13,10 +13,6 @@ namespace {
 // 10,000,000.00 €: no price cell holds it.
 constexpr std::int64_t kTargetLimitCents = 1'000'000'000;
 
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
 std::string Priced(std::string_view name, std::int64_t cents) {
     std::string text(name);
     text += ' ';
@@ -53,45 +49,24 @@ std::optional<ReverseTarget> TargetNamed(std::string_view name) {
 }
 
 TargetAmount ReadTargetAmount(std::string_view text) {
-    const std::string_view t = TrimLowCodes(text);
-    if (t.empty())
+    const PriceText read = ReadPriceText(TrimLowCodes(text));
+    switch (read.problem) {
+    case PriceTextProblem::None:
+        break;
+    case PriceTextProblem::Empty:
         return {0, TargetProblem::Empty};
-    std::size_t i = 0;
-    std::int64_t euros = 0;
-    bool tooLarge = false;
-    for (; i < t.size() && IsDigit(t[i]); ++i) {
-        // Kept below the limit, so the sum never overflows however many
-        // digits there are.
-        if (!tooLarge)
-            euros = euros * 10 + (t[i] - '0');
-        tooLarge = tooLarge || euros * 100 >= kTargetLimitCents;
-    }
-    if (i == 0)
+    case PriceTextProblem::NotAPrice:
         return {0, TargetProblem::NotANumber};
-    std::int64_t cents = 0;
-    bool wholeCents = true;
-    if (i < t.size() && (t[i] == '.' || t[i] == ',')) {
-        const std::size_t first = ++i;
-        for (; i < t.size() && IsDigit(t[i]); ++i) {
-            const int digit = t[i] - '0';
-            if (i - first < 2)
-                cents += digit * (i == first ? 10 : 1);
-            else if (digit != 0)
-                wholeCents = false;
-        }
-        if (i == first)
-            return {0, TargetProblem::NotANumber};
-    }
-    if (i != t.size())
-        return {0, TargetProblem::NotANumber};
-    if (!wholeCents)
+    case PriceTextProblem::TooManyDecimals:
         return {0, TargetProblem::NotWholeCents};
-    if (tooLarge)
+    case PriceTextProblem::TooLarge:
         return {0, TargetProblem::TooLarge};
-    cents += euros * 100;
-    if (cents == 0)
+    }
+    if (read.cents == 0)
         return {0, TargetProblem::Zero};
-    return {cents, TargetProblem::None};
+    if (read.cents >= kTargetLimitCents)
+        return {0, TargetProblem::TooLarge};
+    return {read.cents, TargetProblem::None};
 }
 
 std::string TargetProblemText(TargetProblem problem) {
@@ -112,13 +87,13 @@ std::string TargetProblemText(TargetProblem problem) {
     return "Der Zielpreis paßt nicht in die Preisspalte (höchstens 9999999.99).";
 }
 
-std::string AmountText(std::int64_t cents) {
-    // The display text's digits, so the sentence shows what the labels show.
-    // Targets and results are never negative.
-    char text[kShownTextSize + 2];
-    char* end = text + sizeof text;
-    const ShownPrice shown{static_cast<std::uint64_t>(cents), false};
-    return std::string(WriteShownBackwards(end, shown, '.'), end);
+std::string TargetAmountMessage(std::string_view text, const TargetAmount& amount) {
+    const std::string_view trimmed = TrimLowCodes(text);
+    if (amount.problem == TargetProblem::NotANumber)
+        return PriceTextMessage("Betrag", trimmed, PriceTextProblem::NotAPrice);
+    if (amount.problem == TargetProblem::NotWholeCents)
+        return PriceTextMessage("Betrag", trimmed, PriceTextProblem::TooManyDecimals);
+    return TargetProblemText(amount.problem);
 }
 
 std::string ReverseAnswerText(ReverseTarget target, std::int64_t targetCents,

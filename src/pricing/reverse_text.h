@@ -11,6 +11,7 @@
 #pragma once
 
 #include "pricing/engine.h"
+#include "pricing/price_text.h"
 #include "pricing/reverse.h"
 
 #include <cstdint>
@@ -32,7 +33,7 @@ std::optional<ReverseTarget> TargetNamed(std::string_view name);
 enum class TargetProblem {
     None,
     Empty,         // nothing but blanks
-    NotANumber,    // anything but digits with at most one "." or "," between digits
+    NotANumber,    // no price by the program's rule (price_text.h)
     NotWholeCents, // a digit other than 0 after the second decimal
     Zero,          // 0.00: no price the program shows as a result
     TooLarge,      // 10000000.00 or more: beyond the price columns
@@ -44,18 +45,18 @@ struct TargetAmount {
     TargetProblem problem = TargetProblem::None;
 };
 
-// Reads a target amount exactly, without a detour through a double: blanks
-// around it, digits, optionally one "." or "," followed by digits. Results lie
-// on whole cents, so decimals after the second must be zeros ("26.050" is
-// 26.05); a sign is not a number here.
+// Reads a target amount as every price is read (ReadPriceText), with the
+// characters of code 32 or below around it trimmed; beyond that a target
+// must be above 0 and fit the price columns.
 TargetAmount ReadTargetAmount(std::string_view text);
 
 // Why the amount is refused, in German (UTF-8); empty for None.
 std::string TargetProblemText(TargetProblem problem);
 
-// The amount as the program shows a price, without the blanks that align it:
-// "12.50", "0.05", "1234567.00".
-std::string AmountText(std::int64_t cents);
+// What the target price dialog says about a refused amount: a text that is
+// no price in the words every price field uses, naming the field ("Betrag");
+// otherwise TargetProblemText.
+std::string TargetAmountMessage(std::string_view text, const TargetAmount& amount);
 
 // The answer as one German sentence (UTF-8), for example
 //   "FAP 12.50 bis 12.52 ergibt AVP 26.05."

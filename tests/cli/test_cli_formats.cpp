@@ -53,10 +53,11 @@ QList<double> InputPrices(const QStringList& command) {
             prices.append(p.toDouble());
         return prices;
     }
+    // Von, Von + Staffel, ... in whole cents up to Bis.
     QList<double> prices;
-    const double bis = command[2].toDouble(), step = command[3].toDouble();
-    for (double p = command[1].toDouble(); !(p > bis); p = p + step)
-        prices.append(p);
+    const auto cents = [&](int i) { return qRound64(command[i].toDouble() * 100); };
+    for (qint64 c = cents(1); c <= cents(2); c += cents(3))
+        prices.append(double(c) / 100);
     return prices;
 }
 
@@ -163,14 +164,15 @@ private slots:
         }
     }
 
-    // The row limit counts the rows the running sum really gives: exactly
-    // that many pass, one fewer is refused before anything is written.
+    // The row limit counts the rows the range really gives: exactly that many
+    // pass, one fewer is refused before anything is written.
     void rowLimit_data() {
         QTest::addColumn<QStringList>("range");
         QTest::newRow("whole steps") << QStringList{"range", "1", "10", "1"};
-        QTest::newRow("sum falls short of bis") << QStringList{"range", "0.1", "1", "0.1"};
+        QTest::newRow("bis a multiple of the step") << QStringList{"range", "0.1", "1", "0.1"};
+        QTest::newRow("bis between two rows") << QStringList{"range", "0.1", "1", "0.07"};
         QTest::newRow("single row") << QStringList{"range", "5", "5", "1"};
-        QTest::newRow("small step") << QStringList{"range", "1000", "1000.5", "0.0001"};
+        QTest::newRow("small step") << QStringList{"range", "1000", "1000.5", "0.01"};
     }
 
     void rowLimit() {
@@ -198,7 +200,7 @@ private slots:
         QCOMPARE(over.status, kExitRefused);
         QVERIFY(over.out.isEmpty());
         QVERIFY2(over.err.contains("10000000 Zeilen"), over.err.constData());
-        QCOMPARE(RunTool({"range", "0.01", "1000000", "0.0001"}).status, kExitRefused);
+        QCOMPARE(RunTool({"range", "0.01", "1000000", "0.01"}).status, kExitRefused);
     }
 
     // What a message shows of the input: never a raw control byte, never

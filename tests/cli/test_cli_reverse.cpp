@@ -248,8 +248,9 @@ private slots:
         QTest::newRow("explain") << QStringList{"reverse", "avp", "1", "--explain"} << "--explain";
         QTest::newRow("export layout") << QStringList{"reverse", "avp", "1", "--format", "xls"}
                                        << "nur --format text oder json";
-        QTest::newRow("unknown format") << QStringList{"reverse", "avp", "1", "--format", "yaml"}
-                                        << "--format erwartet text, fixed, xls, csv oder json, nicht \"yaml\"";
+        QTest::newRow("unknown format")
+            << QStringList{"reverse", "avp", "1", "--format", "yaml"}
+            << "--format erwartet text, fixed, xls, csv oder json, nicht \"yaml\"";
         QTest::newRow("csv for reverse") << QStringList{"reverse", "avp", "1", "--format", "csv"}
                                          << "nur --format text oder json";
         QTest::newRow("switches that exclude each other")
@@ -277,7 +278,7 @@ private slots:
         QTest::newRow("letters") << QStringList{"avp", "zwölf"} << "ungültige Zahl für BETRAG";
         QTest::newRow("third decimal")
             << QStringList{"avp", "26.051"}
-            << "BETRAG \"26.051\": Der Zielpreis hat mehr als zwei Nachkommastellen.";
+            << "ungültige Zahl für BETRAG: \"26.051\" (mehr als zwei Nachkommastellen";
         QTest::newRow("zero") << QStringList{"kp", "0,00"} << "größer als 0";
         QTest::newRow("beyond the columns")
             << QStringList{"aep", "10000000"} << "paßt nicht in die Preisspalte";

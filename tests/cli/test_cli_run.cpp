@@ -195,8 +195,8 @@ private slots:
         QCOMPARE(QString::fromUtf8(result.err), "fapkalk-cli: " + message + "\n");
     }
 
-    // Range rows: as many as the window's loop writes, each equal to the
-    // engine's result for the running sum's price.
+    // Range rows: Von, Von + Staffel, ... in whole cents up to Bis, each equal
+    // to the engine's result for its price.
     void rangeRows_data() {
         QTest::addColumn<QString>("von");
         QTest::addColumn<QString>("bis");
@@ -208,10 +208,16 @@ private slots:
                                         << "0.5" << QStringList{} << 19;
         QTest::newRow("1 to 2 by 0.1") << "1"
                                        << "2"
-                                       << "0.1" << QStringList{} << 10;
+                                       << "0.1" << QStringList{} << 11;
+        QTest::newRow("1 to 2 by 0.3") << "1"
+                                       << "2"
+                                       << "0.3" << QStringList{} << 4;
         QTest::newRow("0.1 to 0.3 by 0.1") << "0.1"
                                            << "0.3"
-                                           << "0.1" << QStringList{} << 2;
+                                           << "0.1" << QStringList{} << 3;
+        QTest::newRow("0.01 to 100 by 0.01") << "0.01"
+                                             << "100"
+                                             << "0.01" << QStringList{} << 10000;
         QTest::newRow("von = bis") << "5"
                                    << "5"
                                    << "1" << QStringList{} << 1;
@@ -244,19 +250,36 @@ private slots:
         QCOMPARE(lines.size(), rows + 1);
         QCOMPARE(lines[0], QByteArray("FAP ;AEP ;KP ;AVP "));
 
-        const auto value = [](QString text) {
-            return ParsePrice(text.replace(',', '.').toStdString());
+        const auto cents = [](QString text) {
+            return qRound64(text.replace(',', '.').toDouble() * 100);
         };
         const CalcOptions options = OptionsOf(switches);
         const double vat = switches.contains("--vat") ? VatFactorFromRate(7) : kDefaultVatFactor;
         const ExportLayout layout =
             switches.contains("xls") ? ExportLayout::Xls : ExportLayout::FixedPosition;
-        double price = value(von);
         for (int row = 0; row < rows; ++row) {
+            const double price = double(cents(von) + row * cents(step)) / 100.0;
             QCOMPARE(lines[row + 1], ExpectedRow(price, options, vat, layout));
-            price = price + value(step);
         }
-        QVERIFY(price > value(bis));
+        QVERIFY(cents(von) + rows * cents(step) > cents(bis));
+    }
+
+    // Every row of a long range (here where a running sum used to drift) is
+    // what price gives for the FAP the row shows.
+    void rangeRowsArePrices() {
+        const CliResult range =
+            RunTool({"range", "18880", "18890", "0.01", "--format", "csv", "--narcotic"});
+        QCOMPARE(range.status, kExitOk);
+        const QList<QByteArray> rows = range.out.split('\n');
+        QCOMPARE(rows.size(), 1 + 1001 + 1); // header, rows, the empty rest after the last LF
+        for (qsizetype i = 1; i + 1 < rows.size(); ++i) {
+            // One cent a row: none repeated, none skipped, Bis the last.
+            const QByteArray fap = rows[i].left(rows[i].indexOf(','));
+            QCOMPARE(fap, QByteArray::number(double(1888000 + i - 1) / 100.0, 'f', 2));
+            const CliResult price =
+                RunTool({"price", QString::fromLatin1(fap), "--format", "csv", "--narcotic"});
+            QCOMPARE(price.out.split('\n').value(1), rows[i]);
+        }
     }
 
     void rangeAepPlaceholder() {
@@ -301,6 +324,14 @@ private slots:
                           "  Preise: Basis: FAP von: 1 bis: 1 Staffel: 1\r\n"
                           "  Kalkulationsmodus: Standardberechnung\r\n"
                           "  Kennzeichen: Suchtgift   * nicht Kassenzul\xE4ssig   \r\n"
+                          "FAP ;AEP ;KP ;AVP \r\n");
+        QTest::newRow("VAT 20 after the markers")
+            << QStringList{"1", "1", "1", "--narcotic", "--vat", "20"}
+            << QByteArray(kAfternoonEpoch)
+            << QByteArray("Fileinfo: \r\n  Erstellt: 07.12.2026 14:05:09\r\n"
+                          "  Preise: Basis: FAP von: 1 bis: 1 Staffel: 1\r\n"
+                          "  Kalkulationsmodus: Standardberechnung\r\n"
+                          "  Kennzeichen: Suchtgift   USt. 20 %   \r\n"
                           "FAP ;AEP ;KP ;AVP \r\n");
     }
 
@@ -380,23 +411,21 @@ private slots:
                                   << "Felder dürfen nicht leer sein!";
         QTest::newRow("staffel zero")
             << QStringList{"range", "1", "2", "0,00"} << "Felder dürfen nicht leer sein!";
-        QTest::newRow("staffel too small at bis")
-            << QStringList{"range", "1", "1000000000000000", "0.01"}
-            << "Die Staffel muß größer als 0 sein und den Preis weiterzählen!";
-        QTest::newRow("staffel too small at von")
-            << QStringList{"range", "1", "1", "0.0000000000000001"} << "Staffel muß größer";
-        // Exactly half the gap above 1: 1 + step rounds back to 1.
-        QTest::newRow("staffel a tie")
-            << QStringList{"range", "1", "1",
-                           "0.00000000000000011102230246251565404236316680908203125"}
-            << "Staffel muß größer";
-        QTest::newRow("price too large to round")
-            << QStringList{"price", "100000000000000000000"} << "Ungültige Gleitkommaoperation";
+        QTest::newRow("three decimals")
+            << QStringList{"price", "12.505"}
+            << "ungültige Zahl für PREIS: \"12.505\" (mehr als zwei Nachkommastellen";
+        QTest::newRow("staffel below a cent")
+            << QStringList{"range", "1", "1", "0.0000000000000001"}
+            << "ungültige Zahl für STAFFEL: \"0.0000000000000001\" (mehr als zwei";
+        QTest::newRow("grouping") << QStringList{"range", "1", "1.234,56", "1"}
+                                  << "ungültige Zahl für BIS: \"1.234,56\" (nur ein";
+        QTest::newRow("price too large")
+            << QStringList{"price", "100000000000000000000"} << "(zu groß für einen Preis)";
         QTest::newRow("range end too large")
-            << QStringList{"range", "1", "100000000000000000000", "10000000000000000000"}
-            << "Ungültige Gleitkommaoperation";
+            << QStringList{"range", "1", "10000000000000", "1"}
+            << "ungültige Zahl für BIS: \"10000000000000\" (zu groß";
         QTest::newRow("beyond the double range")
-            << QStringList{"price", "1" + QString(400, '0')} << "Gleitkommaüberlauf";
+            << QStringList{"price", "1" + QString(400, '0')} << "(zu groß für einen Preis)";
         // Amounts of 10,000,000 and more do not fit the 10-character cells:
         // refused, never cut.
         QTest::newRow("price does not fit")
@@ -622,9 +651,10 @@ private slots:
         QTest::newRow("signed") << QByteArray("-4\n")
                                 << "Zeile 1: ungültige Zahl \"-4\" (ein Vorzeichen";
         QTest::newRow("overflow") << QByteArray("1\n" + QByteArray(400, '9') + "\n")
-                                  << "Zeile 2: Gleitkommaüberlauf";
-        QTest::newRow("too large to round")
-            << QByteArray("1\n100000000000000000000\n") << "Ungültige Gleitkommaoperation";
+                                  << "Zeile 2: ungültige Zahl \"999";
+        QTest::newRow("three decimals")
+            << QByteArray("1\n2.505\n") << "Zeile 2: ungültige Zahl \"2.505\" (mehr als zwei";
+        QTest::newRow("grouping") << QByteArray("1.234,56\n") << "Zeile 1: ungültige Zahl";
         QTest::newRow("does not fit")
             << QByteArray("1\n10000000\n2\n") << "FAP 10000000.00 paßt nicht in die Preisspalte";
     }

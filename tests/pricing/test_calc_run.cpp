@@ -5,8 +5,7 @@
 
 #include <QTest>
 
-#include <cmath>
-#include <limits>
+#include <cstdint>
 
 using namespace fapkalk;
 
@@ -15,48 +14,120 @@ class TestCalcRun : public QObject {
 
 private slots:
     void checkRange_data() {
-        QTest::addColumn<double>("von");
-        QTest::addColumn<double>("bis");
-        QTest::addColumn<double>("step");
+        QTest::addColumn<qint64>("von");
+        QTest::addColumn<qint64>("bis");
+        QTest::addColumn<qint64>("step");
         QTest::addColumn<int>("check");
         const int ok = int(RangeCheck::Ok);
         const int above = int(RangeCheck::VonAboveBis);
         const int empty = int(RangeCheck::EmptyField);
-        const int bad = int(RangeCheck::BadStep);
-        QTest::newRow("ordinary") << 1.0 << 10.0 << 0.5 << ok;
-        QTest::newRow("von equals bis") << 5.0 << 5.0 << 1.0 << ok;
-        QTest::newRow("von above bis") << 3.0 << 2.0 << 1.0 << above;
-        QTest::newRow("empty bis is 0, below von") << 3.0 << 0.0 << 1.0 << above;
-        QTest::newRow("above wins over empty step") << 3.0 << 0.0 << 0.0 << above;
-        QTest::newRow("empty von") << 0.0 << 3.0 << 1.0 << empty;
-        QTest::newRow("empty step") << 1.0 << 3.0 << 0.0 << empty;
-        QTest::newRow("negative von, bis 0") << -1.0 << 0.0 << 1.0 << empty;
-        QTest::newRow("negative step") << 1.0 << 3.0 << -1.0 << bad;
-        QTest::newRow("step lost at von") << 1e17 << 2e17 << 1.0 << bad;
-        QTest::newRow("step lost at bis only") << 1.0 << 1e17 << 1.0 << bad;
-        QTest::newRow("tiny step lost at 1") << 1.0 << 2.0 << 1e-17 << bad;
-        QTest::newRow("tiny step still moves") << 1e-300 << 2e-300 << 1e-301 << ok;
-        QTest::newRow("negative range") << -5.0 << -1.0 << 1.0 << ok;
-        // Odd von and bis move on by half a gap (the tie goes to the even
-        // neighbour), but the even price between them would stay where it is.
-        const double ulp1 = std::nextafter(1.0, 2.0) - 1.0;
-        QTest::newRow("half-gap step stalls between odd ends")
-            << 1.0 + ulp1 << 1.0 + 3 * ulp1 << ulp1 / 2 << bad;
-        QTest::newRow("nan step") << 1.0 << 2.0 << std::numeric_limits<double>::quiet_NaN() << bad;
+        QTest::newRow("ordinary") << qint64(100) << qint64(1000) << qint64(50) << ok;
+        QTest::newRow("von equals bis") << qint64(500) << qint64(500) << qint64(100) << ok;
+        QTest::newRow("von above bis") << qint64(300) << qint64(200) << qint64(100) << above;
+        QTest::newRow("empty bis is 0, below von")
+            << qint64(300) << qint64(0) << qint64(100) << above;
+        QTest::newRow("above wins over empty step")
+            << qint64(300) << qint64(0) << qint64(0) << above;
+        QTest::newRow("empty von") << qint64(0) << qint64(300) << qint64(100) << empty;
+        QTest::newRow("empty step") << qint64(100) << qint64(300) << qint64(0) << empty;
     }
 
     void checkRange() {
-        QFETCH(double, von);
-        QFETCH(double, bis);
-        QFETCH(double, step);
-        QFETCH(int, check);
-        const RangeCheck result = CheckRange(von, bis, step);
-        QCOMPARE(int(result), check);
-        if (result == RangeCheck::Ok) {
-            // What the check promises: the running sum moves at every step.
-            QVERIFY(von + step > von);
-            QVERIFY(bis + step > bis);
-        }
+        QFETCH(qint64, von);
+        QFETCH(qint64, bis);
+        QFETCH(qint64, step);
+        QTEST(int(CheckRange(von, bis, step)), "check");
+    }
+
+    // The rows of a range as the fields give them: Bis is the last row
+    // whenever Bis - Von is a multiple of the step.
+    void rangeRows_data() {
+        QTest::addColumn<QString>("von");
+        QTest::addColumn<QString>("bis");
+        QTest::addColumn<QString>("step");
+        QTest::addColumn<qint64>("rows");
+        QTest::addColumn<QString>("last");
+        QTest::newRow("1-2 by 0.01") << "1"
+                                     << "2"
+                                     << "0.01" << qint64(101) << "2.00";
+        QTest::newRow("1-2 by 0.1") << "1"
+                                    << "2"
+                                    << "0,1" << qint64(11) << "2.00";
+        QTest::newRow("1-2 by 0.05") << "1"
+                                     << "2"
+                                     << "0.05" << qint64(21) << "2.00";
+        QTest::newRow("1-2 by 0.07") << "1"
+                                     << "2"
+                                     << "0.07" << qint64(15) << "1.98";
+        QTest::newRow("1-2 by 0.3") << "1"
+                                    << "2"
+                                    << ".3" << qint64(4) << "1.90";
+        QTest::newRow("0.1-0.3 by 0.1") << "0.1"
+                                        << "0.3"
+                                        << "0.1" << qint64(3) << "0.30";
+        QTest::newRow("0.07-0.7 by 0.07") << "0.07"
+                                          << "0.7"
+                                          << "0.07" << qint64(10) << "0.70";
+        QTest::newRow("0.01-100000 by 0.01") << "0.01"
+                                             << "100000"
+                                             << "0.01" << qint64(10'000'000) << "100000.00";
+        QTest::newRow("von equals bis") << "5"
+                                        << "5.00"
+                                        << "1" << qint64(1) << "5.00";
+    }
+
+    void rangeRows() {
+        QFETCH(QString, von);
+        QFETCH(QString, bis);
+        QFETCH(QString, step);
+        const std::string texts[] = {von.toStdString(), bis.toStdString(), step.toStdString()};
+        const RunInput input = ReadRunInput({texts[0], texts[1], texts[2], {}, true});
+        QVERIFY(!input.refused);
+        QCOMPARE(int(CheckRange(input.von, input.bis, input.step)), int(RangeCheck::Ok));
+        const std::uint64_t count = RangeRowCount(input.von, input.bis, input.step);
+        QTEST(qint64(count), "rows");
+        QTEST(QString::fromStdString(AmountText(RangeRowCents(input.von, input.step, count - 1))),
+              "last");
+        QVERIFY(RangeRowCents(input.von, input.step, count) > input.bis);
+    }
+
+    // What a run reads: prices in cents, an empty field as 0, the base field
+    // falling back on the price the result label shows, and the first field
+    // that holds no price ("Feld: Problem").
+    void runInput_data() {
+        QTest::addColumn<QStringList>("texts"); // base, bis, staffel, label
+        QTest::addColumn<bool>("rangeMode");
+        QTest::addColumn<QString>("read"); // von bis step, or the refusal
+        QTest::newRow("single") << QStringList{" 12,5 ", "x", "y", "      0.00"} << false
+                                << "1250 0 0";
+        QTest::newRow("single, empty base: the label")
+            << QStringList{"", "", "", "     13.89"} << false << "1389 0 0";
+        QTest::newRow("single, 0: the label")
+            << QStringList{"0.00", "", "", "     13.89"} << false << "1389 0 0";
+        QTest::newRow("range, empty bis and staffel")
+            << QStringList{"3", "", "\t", ""} << true << "300 0 0";
+        QTest::newRow("three decimals")
+            << QStringList{"12.505", "", "", ""} << false << "Fabriksabgabepreis: 3";
+        QTest::newRow("junk in bis") << QStringList{"1", "12x5", "1", ""} << true << "Bis: 2";
+        QTest::newRow("grouping in staffel")
+            << QStringList{"1", "2000", "1.000,5", ""} << true << "Staffel: 2";
+        QTest::newRow("bad base first") << QStringList{"-5", "A", "B", ""} << true << "Von: 2";
+    }
+
+    void runInput() {
+        QFETCH(QStringList, texts);
+        QFETCH(bool, rangeMode);
+        std::string t[4];
+        for (int i = 0; i < 4; ++i)
+            t[i] = texts[i].toStdString();
+        const RunInput input = ReadRunInput({t[0], t[1], t[2], t[3], rangeMode});
+        const QString read =
+            input.refused
+                ? QStringLiteral("%1: %2")
+                      .arg(QString::fromUtf8(PriceFieldName(*input.refused, rangeMode, false)))
+                      .arg(int(input.problem))
+                : QStringLiteral("%1 %2 %3").arg(input.von).arg(input.bis).arg(input.step);
+        QTEST(read, "read");
     }
 
     void checkTexts() {
@@ -66,9 +137,14 @@ private slots:
                                    "dürfen nicht leer sein!"));
         QCOMPARE(QString::fromUtf8(RangeCheckText(RangeCheck::EmptyField)),
                  QString::fromUtf8("Felder dürfen nicht leer sein!"));
-        QCOMPARE(QString::fromUtf8(RangeCheckText(RangeCheck::BadStep)),
-                 QString::fromUtf8("Die Staffel muß größer als 0 sein und den Preis "
-                                   "weiterzählen!"));
+    }
+
+    void tableEndTexts() {
+        QVERIFY(TableEndText(TableEnd::Complete, false, 123456).empty());
+        QCOMPARE(QString::fromStdString(TableEndText(TableEnd::Aborted, false, 123456)),
+                 QStringLiteral("Die Tabelle endet nach Abbruch bei FAP 1234.56."));
+        QCOMPARE(QString::fromStdString(TableEndText(TableEnd::RowLimit, true, 5)),
+                 QStringLiteral("Die Tabelle endet an der Zeilengrenze bei AEP 0.05."));
     }
 
     void rowLimitTextNamesTheLimit() {

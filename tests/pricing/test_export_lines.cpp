@@ -214,11 +214,15 @@ private slots:
         QTest::addColumn<bool>("narcotic");
         QTest::addColumn<bool>("veterinary");
         QTest::addColumn<bool>("notReimbursable");
+        QTest::addColumn<double>("vat");
         QTest::addColumn<QByteArray>("line5");
         const QByteArray s = "Suchtgift   ";
         const QByteArray v = "Veterinaria   ";
         const QByteArray n = "* nicht Kassenzul\xE4ssig   ";
-        for (int bits = 0; bits < 8; ++bits) {
+        // A rate other than 10 % stands after the markers.
+        const std::pair<double, QByteArray> rates[] = {
+            {kDefaultVatFactor, ""}, {1.2, "USt. 20 %   "}, {VatFactorFromRate(0), "USt. 0 %   "}};
+        for (int bits = 0; bits < 24; ++bits) {
             const bool narcotic = bits & 1;
             const bool veterinary = bits & 2;
             const bool notReimbursable = bits & 4;
@@ -229,7 +233,9 @@ private slots:
                 line += v;
             if (notReimbursable)
                 line += n;
-            QTest::addRow("markers %d", bits) << narcotic << veterinary << notReimbursable << line;
+            const auto& [vat, rate] = rates[bits / 8];
+            QTest::addRow("markers %d", bits)
+                << narcotic << veterinary << notReimbursable << vat << line + rate;
         }
     }
 
@@ -237,12 +243,18 @@ private slots:
         QFETCH(bool, narcotic);
         QFETCH(bool, veterinary);
         QFETCH(bool, notReimbursable);
+        QFETCH(double, vat);
         QFETCH(QByteArray, line5);
         CalcOptions options;
         options.Narcotic = narcotic;
         options.Veterinary = veterinary;
         options.NotReimbursable = notReimbursable;
-        const ExportCriteria criteria{"d", "1", "2", "3", options};
+        const ExportCriteria criteria{.created = "d",
+                                      .von = "1",
+                                      .bis = "2",
+                                      .staffel = "3",
+                                      .options = options,
+                                      .vatFactor = vat};
         const auto lines = HeaderBlockLines(criteria);
         QCOMPARE(Bytes(ToWindows1252(lines[4])), line5);
         const std::string head = ExportFileHead(&criteria);

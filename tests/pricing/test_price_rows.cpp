@@ -6,7 +6,6 @@
 
 #include <QtTest>
 
-#include <cmath>
 #include <string>
 
 using namespace fapkalk;
@@ -25,32 +24,31 @@ class TestPriceRows : public QObject {
     Q_OBJECT
 
 private slots:
-    // Every way a row can take: the integer way, the double steps (negative,
-    // odd VAT, decimals beyond the cent, amounts above its range), a price of
-    // 0 with its refusal, AEP input with the placeholder.
+    // Every way a row can take: the integer way, the double steps (odd VAT,
+    // amounts above its range), a price of 0 with its refusal, AEP input with
+    // the placeholder.
     void rowsAreTheTexts_data() {
-        QTest::addColumn<double>("price");
+        QTest::addColumn<qint64>("cents");
         QTest::addColumn<bool>("aepInput");
         QTest::addColumn<double>("vat");
-        QTest::newRow("12.50") << 12.5 << false << 1.1;
-        QTest::newRow("a running sum") << 0.1 + 0.2 << false << 1.1;
-        QTest::newRow("open band, drifted") << 400.00000000001 << false << 1.2;
-        QTest::newRow("three decimals") << 12.345 << false << 1.1;
-        QTest::newRow("VAT 7.5 %") << 55.55 << false << 1.075;
-        QTest::newRow("negative") << -12.5 << false << 1.1;
-        QTest::newRow("AEP input") << 130.81 << true << 1.1;
-        QTest::newRow("AEP beyond the integer way") << 2000000.0 << true << 1.1;
-        QTest::newRow("zero") << 0.0 << false << 1.1;
-        QTest::newRow("AEP zero") << 0.0 << true << 1.1;
+        QTest::newRow("12.50") << qint64(1250) << false << 1.1;
+        QTest::newRow("open band") << qint64(40000) << false << 1.2;
+        QTest::newRow("VAT 7.5 %") << qint64(5555) << false << 1.075;
+        QTest::newRow("AEP input") << qint64(13081) << true << 1.1;
+        QTest::newRow("FAP beyond the integer way") << qint64(100'000'000) << false << 1.1;
+        QTest::newRow("AEP beyond the integer way") << qint64(200'000'000) << true << 1.1;
+        QTest::newRow("zero") << qint64(0) << false << 1.1;
+        QTest::newRow("AEP zero") << qint64(0) << true << 1.1;
     }
 
     void rowsAreTheTexts() {
-        QFETCH(double, price);
+        QFETCH(qint64, cents);
         QFETCH(bool, aepInput);
         QFETCH(double, vat);
+        const double price = double(cents) / 100.0;
         const CalcOptions options{.AepInput = aepInput, .Narcotic = price > 100};
         const PriceResult r = CalcPrices(price, options, vat);
-        const RowCells cells = PriceRows(options, vat).Row(price);
+        const RowCells cells = PriceRows(options, vat).Row(cents);
         QCOMPARE(cells, CellsOf(price, r, options));
         QCOMPARE(cells.fapPlaceholder, aepInput);
         if (!aepInput)
@@ -64,25 +62,26 @@ private slots:
     // The first amount of the row that does not fit is named with the typed
     // price; the largest rows that fit pass.
     void tooLarge_data() {
-        QTest::addColumn<double>("price");
+        QTest::addColumn<qint64>("price");
         QTest::addColumn<bool>("aepInput");
         QTest::addColumn<QString>("message");
         const QString range = " paßt nicht in die Preisspalte (-999999.99 bis 9999999.99)";
-        QTest::newRow("FAP 10,000,000") << 10000000.0 << false << "FAP 10000000.00" + range;
-        QTest::newRow("its AEP") << 9999999.99 << false
+        QTest::newRow("FAP 10,000,000")
+            << qint64(1'000'000'000) << false << "FAP 10000000.00" + range;
+        QTest::newRow("its AEP") << qint64(999'999'999) << false
                                  << "FAP 9999999.99: AEP 10000023.73" + range;
-        QTest::newRow("its AVP") << 7029000.0 << false << "FAP 7029000.00: AVP 10003179.40" + range;
+        QTest::newRow("its AVP") << qint64(702'900'000) << false
+                                 << "FAP 7029000.00: AVP 10003179.40" + range;
         QTest::newRow("the first AVP of 10,000,000")
-            << 7026765.88 << false << "FAP 7026765.88: AVP 10000000.00" + range;
+            << qint64(702'676'588) << false << "FAP 7026765.88: AVP 10000000.00" + range;
         QTest::newRow("AEP input's AVP")
-            << 7026789.62 << true << "AEP 7026789.62: AVP 10000000.00" + range;
-        QTest::newRow("negative") << -1000000.0 << false << "FAP -1000000.00" + range;
-        QTest::newRow("the largest FAP that fits") << 7026765.87 << false << QString();
-        QTest::newRow("the largest AEP that fits") << 7026789.61 << true << QString();
+            << qint64(702'678'962) << true << "AEP 7026789.62: AVP 10000000.00" + range;
+        QTest::newRow("the largest FAP that fits") << qint64(702'676'587) << false << QString();
+        QTest::newRow("the largest AEP that fits") << qint64(702'678'961) << true << QString();
     }
 
     void tooLarge() {
-        QFETCH(double, price);
+        QFETCH(qint64, price);
         QFETCH(bool, aepInput);
         QFETCH(QString, message);
         const CalcOptions options{.AepInput = aepInput};
@@ -96,14 +95,11 @@ private slots:
         }
     }
 
-    // A run's rows fit when its two ends do, on either side of 0.
+    // A run's rows fit when its two ends do.
     void checkRows() {
         const PriceRows rows({}, kDefaultVatFactor);
-        rows.CheckRows(0.01, 7026765.87);
-        rows.CheckRows(-999999.99 / 1.155 / 1.55 / 1.15 / 1.1, 10.0);
-        QVERIFY_THROWS_EXCEPTION(AmountTooLarge, rows.CheckRows(0.01, 7026765.88));
-        QVERIFY_THROWS_EXCEPTION(AmountTooLarge, rows.CheckRows(-500000.0, 10.0));
-        QVERIFY_THROWS_EXCEPTION(FloatError, rows.CheckRows(1.0, 1e300));
+        rows.CheckRows(1, 702'676'587);
+        QVERIFY_THROWS_EXCEPTION(AmountTooLarge, rows.CheckRows(1, 702'676'588));
     }
 };
 

@@ -42,8 +42,9 @@ private slots:
         refused("plus", "+5", TargetProblem::NotANumber);
         refused("exponent", "1e3", TargetProblem::NotANumber);
         refused("two points", "12.3.4", TargetProblem::NotANumber);
-        refused("point first", ".5", TargetProblem::NotANumber);
-        refused("point last", "5.", TargetProblem::NotANumber);
+        ok("point first", ".5", 50);
+        ok("point last", "5.", 500);
+        refused("point alone", ".", TargetProblem::NotANumber);
         refused("letter", "12a", TargetProblem::NotANumber);
         refused("blank inside", "1 2", TargetProblem::NotANumber);
         refused("third decimal", "26.051", TargetProblem::NotWholeCents);

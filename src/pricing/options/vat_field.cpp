@@ -48,8 +48,18 @@ std::optional<unsigned> VatRateFromText(std::string_view text) {
 VatField::VatField() : factor_(kDefaultVatFactor) {}
 
 void VatField::TextChanged(std::string_view newText) {
+    if (applying_ && newText == text_)
+        return; // the application's own setText, carried out by the window
     text_.assign(newText);
     edited_ = true;
+}
+
+void VatField::ShowApplied(VatOutcome& outcome, std::string text) {
+    text_ = text;
+    appliedText_ = text;
+    edited_ = false;
+    outcome.setText = std::move(text);
+    outcome.selectAllAndFocus = true;
 }
 
 VatOutcome VatField::Exit(const VatQuestion& ask, bool runUnderWay, const VatCarryOut& carryOut) {
@@ -99,7 +109,17 @@ VatOutcome VatField::Evaluate(const VatQuestion& ask) {
     }
     if (found != 0) {
         factor_ = found;
+        appliedText_ = text_;
         outcome.run = RunStart::BerechnenClick;
+        return outcome;
+    }
+
+    const std::optional<unsigned> rate = VatRateFromText(text_);
+    if (!rate) {
+        // Refused before anything is asked: the rate in force stays, and the
+        // field shows it again.
+        outcome.showNotNumeric = true;
+        ShowApplied(outcome, appliedText_);
         return outcome;
     }
 
@@ -110,25 +130,19 @@ VatOutcome VatField::Evaluate(const VatQuestion& ask) {
     outcome.answer = answer;
 
     if (answer == VatAnswer::Yes) {
-        edited_ = false;
-        if (const std::optional<unsigned> rate = VatRateFromText(text_)) {
-            background_ = VatBackground::Red;
-            factor_ = VatFactorFromRate(*rate);
-            outcome.run = RunStart::BerechnenClick;
-        } else {
-            // Refused: text, background and factor stay as they are.
-            outcome.showNotNumeric = true;
-            outcome.selectAllAndFocus = true;
-        }
+        background_ = VatBackground::Red;
+        factor_ = VatFactorFromRate(*rate);
+        appliedText_ = text_;
+        outcome.run = RunStart::BerechnenClick;
         return outcome;
     }
 
-    // Declined: "10" goes back into the field, as a change the next
-    // application turns lime; the background keeps its colour until then.
-    outcome.setText = "10";
-    TextChanged(*outcome.setText);
+    // Declined: 10 % goes back into force, shown as such, and the results
+    // follow it; the focus stays in the field.
     factor_ = kDefaultVatFactor;
-    outcome.selectAllAndFocus = true;
+    background_ = VatBackground::Lime;
+    ShowApplied(outcome, "10");
+    outcome.run = RunStart::RunCalculation;
     return outcome;
 }
 

@@ -1,10 +1,11 @@
 // The VAT field edUST as plain logic: its text, its background, whether it was
 // changed since it was last applied (VatEdited) and the VAT factor in force.
 //
-// The factor in force is always a usable one. A text the user confirms but that
-// is not a whole number ("USt. muß numerisch sein!") leaves the last valid factor
-// and background in force until the field is changed and applied again, so no
-// run in between computes a retail price with a factor of 0.
+// The factor in force is always a usable one, and the field shows it whenever
+// it is not being edited. A text that is not a whole number is refused before
+// any question ("USt. muß numerisch sein!"): the field shows the rate in force
+// again, with its colour. Declining the question for another rate puts 10 %
+// in force, shown as "10" on lime, and computes the results again.
 //
 // The main window owns one VatField and hands it every event of the field:
 // each text change (typed or set by the program), the field losing the focus,
@@ -57,7 +58,8 @@ public:
     bool Edited() const { return edited_; }
     double Factor() const { return factor_; }
 
-    // edUSTChange: the text changed, typed or set by the program.
+    // edUSTChange: the text changed, typed or set by the program. The text an
+    // application itself puts into the field (VatOutcome::setText) is no edit.
     void TextChanged(std::string_view newText);
     // edUSTExit: the field lost the focus. While a calculation run is under
     // way, the field is left by the run's own focus moves and by the clicks
@@ -76,8 +78,11 @@ public:
 
 private:
     VatOutcome Evaluate(const VatQuestion& ask);
+    // The program puts text into the field as the rate in force: no edit.
+    void ShowApplied(VatOutcome& outcome, std::string text);
 
     std::string text_ = "10";
+    std::string appliedText_ = "10"; // the text of the rate in force
     VatBackground background_ = VatBackground::Lime;
     bool edited_ = false;
     double factor_;

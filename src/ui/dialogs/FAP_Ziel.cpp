@@ -1,11 +1,11 @@
 #include "ui/dialogs/FAP_Ziel.h"
 
-#include "pricing/options/price_key_filter.h"
 #include "pricing/reverse.h"
 #include "pricing/reverse_text.h"
 #include "ui/dialogs/artwork.h"
 #include "ui/dialogs/dialogparts.h"
 #include "ui/main/Accessibility.h"
+#include "ui/main/PriceFields.h"
 #include "ui/main/Widgets.h"
 
 #include <QKeyEvent>
@@ -110,6 +110,7 @@ TdlgFAP_Ziel::TdlgFAP_Ziel(QWidget* parent)
     setTabOrder(btUebernehmen, btSchliessen);
 
     eZielpreis->installEventFilter(this);
+    GuardPricePaste(eZielpreis, [] { return std::string_view("Betrag"); });
     connect(eZielpreis, &QLineEdit::textChanged, this, [this] { ClearAnswer(); });
     // Another target kind answers at once for the amount already typed.
     connect(rgZiel, &TRadioGroup::itemClicked, this, [this] {
@@ -143,9 +144,10 @@ std::optional<std::string> TdlgFAP_Ziel::ExecFor(const CalcOptions& options, dou
 }
 
 void TdlgFAP_Ziel::btBerechnenClick() {
-    const TargetAmount amount = ReadTargetAmount(eZielpreis->text().toStdString());
+    const std::string typed = eZielpreis->text().toStdString();
+    const TargetAmount amount = ReadTargetAmount(typed);
     if (amount.problem != TargetProblem::None) {
-        ShowAnswer(fromStd(TargetProblemText(amount.problem)), true);
+        ShowAnswer(fromStd(TargetAmountMessage(typed, amount)), true);
         return;
     }
     const ReverseTarget target = kTargets[std::max(0, rgZiel->itemIndex())];
@@ -195,14 +197,12 @@ bool TdlgFAP_Ziel::eventFilter(QObject* watched, QEvent* event) {
     if (watched != eZielpreis || event->type() != QEvent::KeyPress)
         return FixedDialog::eventFilter(watched, event);
     // The price fields' key filter: a comma becomes a point, a second point
-    // deletes, and no digit goes in after a non-zero second decimal.
+    // deletes, and no digit goes in that would make a third decimal.
     auto* keyEvent = static_cast<QKeyEvent*>(event);
     if (keyEvent->key() == Qt::Key_Return || keyEvent->key() == Qt::Key_Enter)
         return false; // Enter computes (the default button)
-    return ApplyPriceKey(eZielpreis, keyEvent, [this](char32_t& key) {
-        if (!FilterPriceKey(eZielpreis->text().toStdString(), key))
-            key = 0;
-    });
+    return ApplyPriceKey(eZielpreis, keyEvent,
+                         [this](char32_t& key) { FilterKeyIn(eZielpreis, key); });
 }
 
 } // namespace fapkalk

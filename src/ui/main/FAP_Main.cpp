@@ -114,15 +114,6 @@ QFrame* makePanel(QWidget* parent, const char* name, QFrame::Shadow shadow) {
     return panel;
 }
 
-double parseField(const QString& text) {
-    return ParsePrice(text.toStdString());
-}
-
-// The base field and the result labels are read trimmed.
-double parseTrimmed(const QString& text) {
-    return ParsePrice(TrimLowCodes(text.toStdString()));
-}
-
 QString fromStd(const std::string& text) {
     return QString::fromStdString(text);
 }
@@ -594,7 +585,7 @@ ResultTable TForm1::Table() const {
     for (int column = 0; column < RowStore::kColumns; ++column)
         table.columnWidths[std::size_t(column)] = StringGrid1->columnWidth(column);
     table.criteria = {eFAPBASIS->text().toStdString(), eBis->text().toStdString(),
-                      Edit1->text().toStdString(), Options()};
+                      Edit1->text().toStdString(), Options(), VatFactor()};
     return table;
 }
 
@@ -602,6 +593,9 @@ ResultTable TForm1::Table() const {
 
 void TForm1::btBerechnenClick() {
     RunCalculation();
+    // A field the run refused keeps the focus, to be typed over.
+    if (refusedField_)
+        return;
     if (focusWidget() == eFAPBASIS)
         eFAPBASIS->setFocus();
     else
@@ -635,20 +629,20 @@ void TForm1::RunOnce() {
         tools::BusyCursorOff();
         return;
     }
+    refusedField_ = nullptr;
     QString failure;
     try {
-        double von = parseTrimmed(eFAPBASIS->text());
-        if (von == 0) {
-            // An empty base field recomputes the price the single-mode result
-            // label of the current input kind shows.
-            von = parseTrimmed((Options().AepInput ? lbAEP : lbFAP)->text());
-        }
-        const double bis = parseField(eBis->text());
-        const double step = parseField(Edit1->text());
-        if (rangeMode_)
-            RunRange(von, bis, step);
+        const std::string base = eFAPBASIS->text().toStdString();
+        const std::string bis = eBis->text().toStdString();
+        const std::string staffel = Edit1->text().toStdString();
+        const std::string shown = (Options().AepInput ? lbAEP : lbFAP)->text().toStdString();
+        const RunInput input = ReadRunInput({base, bis, staffel, shown, rangeMode_});
+        if (input.refused)
+            RefuseField(input);
+        else if (rangeMode_)
+            RunRange(input.von, input.bis, input.step);
         else
-            RunSingle(von);
+            RunSingle(input.von);
     } catch (const std::bad_alloc&) {
         failure = QStringLiteral("Nicht genügend Arbeitsspeicher.");
     } catch (const std::exception& error) {
@@ -656,6 +650,10 @@ void TForm1::RunOnce() {
     } catch (...) {
         failure = QStringLiteral("Unbekannter Fehler.");
     }
+    // A single run that fails leaves no results beside input they do not
+    // belong to.
+    if (!failure.isNull() && !rangeMode_)
+        ShowNoResults();
     tools::BusyCursorOff();
     // The run is abandoned: its rows so far stay as the result, and the
     // progress box and the cursor are put right before the report.
@@ -663,16 +661,42 @@ void TForm1::RunOnce() {
         tools::ReportException(this, std::runtime_error(failure.toStdString()));
 }
 
-void TForm1::RunSingle(double von) {
+void TForm1::ShowNoResults() {
+    SetResultHints({});
+    for (QLabel* label : {lbFAP, lbAEP, lbKP, lbAVP}) {
+        label->setText(kLabelStart);
+        AnnounceValueChange(label);
+    }
+}
+
+void TForm1::RefuseField(const RunInput& input) {
+    const PriceField which = *input.refused;
+    QLineEdit* field = which == PriceField::Base  ? eFAPBASIS
+                       : which == PriceField::Bis ? eBis
+                                                  : Edit1;
+    refusedField_ = field;
+    if (!rangeMode_)
+        ShowNoResults();
+    tools::ShowMessage(
+        this, fromStd(PriceTextMessage(PriceFieldName(which, rangeMode_, Options().AepInput),
+                                       input.refusedText, input.problem)));
+    SelectForTyping(field);
+}
+
+void TForm1::RunSingle(std::int64_t cents) {
     // Until this run has its answer on screen, no older path may be shown.
     SetResultHints({});
     const CalcOptions options = Options();
     const double vatFactor = VatFactor();
+    const double von = static_cast<double>(cents) / 100.0;
     const PriceResult result = CalcPrices(von, options, vatFactor);
-    if (result.refusal)
+    if (result.refusal) {
+        ShowNoResults();
         tools::ShowMessage(this, QString::fromUtf8(result.refusal));
+        return;
+    }
     // An amount too large for its label is refused, never cut: AmountTooLarge
-    // takes the run's error path, and the labels stay as they were.
+    // takes the run's error path.
     (void)CellsOf(von, result, options);
     lbFAP->setText(fromStd(FapLabelText(von, options)));
     lbAEP->setText(fromStd(FormatPrice(result.aep)));
@@ -683,7 +707,7 @@ void TForm1::RunSingle(double von) {
     SetResultHints(ResultLabelHintsFor(von, result, options, vatFactor));
 }
 
-void TForm1::RunRange(double von, double bis, double step) {
+void TForm1::RunRange(std::int64_t von, std::int64_t bis, std::int64_t step) {
     const RangeCheck check = CheckRange(von, bis, step);
     if (check != RangeCheck::Ok) {
         tools::ShowMessage(this, fromView(RangeCheckText(check)));

@@ -9,6 +9,7 @@
 // tests and assistive technology find them by it.
 #pragma once
 
+#include "pricing/calc_run.h"
 #include "pricing/options/switch_rules.h"
 #include "pricing/options/vat_field.h"
 #include "ui/main/MainWindowSettings.h"
@@ -16,6 +17,7 @@
 #include "ui/main/RunState.h"
 
 #include <QWidget>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -146,8 +148,15 @@ private:
 
     // ---- The calculation run (FAP_Main.cpp).
     void RunOnce();
-    void RunSingle(double von);
-    void RunRange(double von, double bis, double step);
+    void RunSingle(std::int64_t cents);
+    void RunRange(std::int64_t von, std::int64_t bis, std::int64_t step);
+    // A field holds no price: the message names it, the field keeps its text,
+    // selected, with the focus.
+    void RefuseField(const RunInput& input);
+    // The single-mode labels as at the start, without a calculation path: a
+    // refused or failed run leaves no results beside input they do not
+    // belong to.
+    void ShowNoResults();
     // Gives the field the focus with its whole text selected, so typing
     // replaces it.
     void SelectForTyping(QLineEdit* field);
@@ -235,7 +244,8 @@ private:
     ResultGridModel* gridModel_ = nullptr;
     MainWindowOpeners openers_;
     bool firstShowDone_ = false;
-    bool closing_ = false; // closed, about to be hidden
+    QLineEdit* refusedField_ = nullptr; // the field the last run refused, if any
+    bool closing_ = false;              // closed, about to be hidden
 };
 
 } // namespace fapkalk

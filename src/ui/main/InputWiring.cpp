@@ -1,9 +1,10 @@
 // The main window's switches, VAT field and price fields: the handlers that
 // hand each event to the switch rules, the VAT field and the price key filter,
 // which decide; the window only carries out what they say.
-#include "pricing/options/price_key_filter.h"
+#include "pricing/calc_run.h"
 #include "tools/messages.h"
 #include "ui/main/FAP_Main.h"
+#include "ui/main/PriceFields.h"
 #include "ui/main/Widgets.h"
 
 #include <QFocusEvent>
@@ -80,6 +81,11 @@ void TForm1::WireInputs() {
         field->setValidator(new UpperCaseValidator(field));
     for (QLineEdit* field : {eFAPBASIS, eBis, Edit1, edUST})
         field->installEventFilter(this);
+    GuardPricePaste(eFAPBASIS, [this] {
+        return PriceFieldName(PriceField::Base, rangeMode_, Options().AepInput);
+    });
+    GuardPricePaste(eBis, [] { return PriceFieldName(PriceField::Bis, true, false); });
+    GuardPricePaste(Edit1, [] { return PriceFieldName(PriceField::Staffel, true, false); });
 }
 
 // ------------------------------------------------------------------ switches
@@ -166,12 +172,19 @@ void TForm1::CarryOutVat(const VatOutcome& outcome) {
     if (outcome.setText)
         edUST->setText(QString::fromStdString(*outcome.setText));
     ShowVatBackground();
-    if (outcome.showNotNumeric)
+    if (outcome.showNotNumeric) {
+        if (!rangeMode_)
+            ShowNoResults();
         tools::ShowMessage(this, QString::fromUtf8(kVatNotNumericText));
+    }
     if (outcome.selectAllAndFocus) {
         edUST->selectAll();
         edUST->setFocus();
     }
+    // The results follow the rate now in force; the focus stays in the field
+    // unless the run's own message sends it to a price field.
+    if (outcome.run == RunStart::RunCalculation)
+        RunCalculation();
     if (outcome.run == RunStart::BerechnenClick)
         btBerechnenClick();
 }
@@ -185,8 +198,7 @@ void TForm1::ShowVatBackground() {
 // -------------------------------------------------------------- price fields
 
 void TForm1::eFAPBASISKeyPress(char32_t& key) {
-    if (!FilterPriceKey(eFAPBASIS->text().toStdString(), key))
-        key = 0;
+    FilterKeyIn(eFAPBASIS, key);
     if (key != kEnterKey)
         return;
     if (rangeMode_) {
@@ -198,15 +210,13 @@ void TForm1::eFAPBASISKeyPress(char32_t& key) {
 }
 
 void TForm1::lbBisKeyPress(char32_t& key) {
-    if (!FilterPriceKey(eBis->text().toStdString(), key))
-        key = 0;
+    FilterKeyIn(eBis, key);
     if (key == kEnterKey)
         Edit1->setFocus();
 }
 
 void TForm1::Edit1KeyPress(char32_t& key) {
-    if (!FilterPriceKey(Edit1->text().toStdString(), key))
-        key = 0;
+    FilterKeyIn(Edit1, key);
     if (key == kEnterKey) {
         StringGrid1->setFocus();
         RunCalculation();

@@ -1,5 +1,6 @@
-// One range calculation of the main window: the running sum from Von while it
-// does not exceed Bis, one row of the result grid a price. Every fifteenth row
+// One range calculation of the main window: the prices Von, Von + Staffel,
+// Von + 2 Staffel, ... in whole cents while they do not exceed Bis, one row
+// of the result grid a price. Every fifteenth row
 // it shows its progress and lets the window process pending events, which is
 // how Abbruch, a switch click or the closing window are heard; the run state
 // says when to stop. The grid's store is the only place its rows go.
@@ -8,6 +9,7 @@
 #include "pricing/engine.h"
 
 #include <QElapsedTimer>
+#include <cstdint>
 
 class QLabel;
 class QProgressBar;
@@ -35,12 +37,14 @@ public:
 
     RangeRun(ResultGridModel& grid, const Display& display, RunState& state, int maxRows);
 
-    // Fills the grid for a range that passed CheckRange, with these options and
-    // this VAT factor throughout. A price the engine refuses is reported in a
-    // message box and its row shows the zeros it returns. An exception (a
-    // floating-point error) ends the run with the rows written so far as the
-    // table and the progress box hidden, and goes on to the caller.
-    Outcome Run(double von, double bis, double step, const CalcOptions& options, double vatFactor);
+    // Fills the grid for a range (cents) that passed CheckRange, with these
+    // options and this VAT factor throughout. A price the engine refuses is
+    // reported in a message box and its row shows the zeros it returns. An
+    // exception (a floating-point error) ends the run with the rows written
+    // so far as the table and the progress box hidden, and goes on to the
+    // caller. The table records how it ended (TableEnd).
+    Outcome Run(std::int64_t von, std::int64_t bis, std::int64_t step, const CalcOptions& options,
+                double vatFactor);
 
     // At most 25 screen updates a second, however fast the rows come.
     static constexpr int kProgressIntervalMs = 40;
@@ -51,7 +55,7 @@ public:
     static constexpr int kUpdateSpacing = 10;
 
 private:
-    void ShowProgress(int row, double price);
+    void ShowProgress(int row, std::int64_t cents);
     void Finish();
 
     ResultGridModel& grid_;

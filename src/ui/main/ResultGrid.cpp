@@ -10,36 +10,20 @@ namespace fapkalk {
 
 RowStore::RowStore() : prices_(CalcOptions{}, kDefaultVatFactor) {}
 
-RowStore::RowStore(const CalcOptions& options, double vatFactor, double von, double step)
-    : prices_(options, vatFactor), step_(step), next_(von) {}
+RowStore::RowStore(const CalcOptions& options, double vatFactor, std::int64_t von, std::int64_t bis,
+                   std::int64_t step)
+    : prices_(options, vatFactor), von_(von), bis_(bis), step_(step), end_(TableEnd::Aborted) {}
 
 RowCells RowStore::appendRow() {
-    const RowCells cells = prices_.Row(next_);
-    if (rows_ % kRowsPerMark == 0) {
-        const int mark = rows_ / kRowsPerMark;
-        if (mark % kMarksPerChunk == 0)
-            chunks_.push_back(std::make_shared<Chunk>());
-        else if (chunks_.back().use_count() > 1)
-            chunks_.back() = std::make_shared<Chunk>(*chunks_.back());
-        chunks_.back()->marks[std::size_t(mark % kMarksPerChunk)] = next_;
-    }
+    const RowCells cells = prices_.Row(nextCents());
     ++rows_;
-    // The run's own addition: every price after a mark is found again this way.
-    next_ += step_;
     return cells;
 }
 
-double RowStore::priceOf(int row) const {
-    const int mark = row / kRowsPerMark;
-    double price =
-        chunks_[std::size_t(mark / kMarksPerChunk)]->marks[std::size_t(mark % kMarksPerChunk)];
-    for (int i = mark * kRowsPerMark; i < row; ++i)
-        price += step_;
-    return price;
-}
-
-RowCells RowStore::cellsOf(int row) const {
-    return prices_.Row(priceOf(row));
+std::string RowStore::endText() const {
+    if (isBlank())
+        return {};
+    return TableEndText(end_, options().AepInput, centsOf(rows_ - 1));
 }
 
 std::string RowStore::cellText(int row, int column) const {
@@ -47,10 +31,6 @@ std::string RowStore::cellText(int row, int column) const {
         return {};
     char text[kShownTextSize];
     return std::string(text, WriteCellText(text, cellsOf(row), column));
-}
-
-std::size_t RowStore::memoryBytes() const {
-    return sizeof(*this) + chunks_.capacity() * sizeof(chunks_[0]) + chunks_.size() * sizeof(Chunk);
 }
 
 std::size_t WriteCellText(char* out, const RowCells& cells, int column) {
@@ -90,18 +70,17 @@ void ResultGridModel::setSnapshot(std::shared_ptr<const RowStore> snapshot) {
 }
 
 RowStore& ResultGridModel::writable() {
-    // A snapshot keeps the store it was given; the rows go on in a copy, which
-    // shares the chunks of marks until it writes them.
+    // A snapshot keeps the store it was given; the rows go on in a copy.
     if (store_.use_count() > 1)
         store_ = std::make_shared<RowStore>(*store_);
     return *store_;
 }
 
-void ResultGridModel::startRun(const CalcOptions& options, double vatFactor, double von,
-                               double step) {
+void ResultGridModel::startRun(const CalcOptions& options, double vatFactor, std::int64_t von,
+                               std::int64_t bis, std::int64_t step) {
     if (readOnly_)
         return;
-    store_ = std::make_shared<RowStore>(options, vatFactor, von, step);
+    store_ = std::make_shared<RowStore>(options, vatFactor, von, bis, step);
     cachedRow_ = -1;
     dirtyFrom_ = 0; // every row the views show is another one now
 }
@@ -110,6 +89,11 @@ RowCells ResultGridModel::appendRow() {
     if (readOnly_)
         return {};
     return writable().appendRow();
+}
+
+void ResultGridModel::setEnd(TableEnd end) {
+    if (!readOnly_)
+        writable().setEnd(end);
 }
 
 void ResultGridModel::publish() {

@@ -23,6 +23,7 @@ struct TableCriteria {
     std::string bis;     // eBis
     std::string staffel; // Edit1
     CalcOptions options;
+    double vatFactor = kDefaultVatFactor;
 };
 
 struct ResultTable {

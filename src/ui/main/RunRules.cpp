@@ -2,7 +2,7 @@
 
 #include "tools/date_text.h"
 
-#include <cmath>
+#include <algorithm>
 #include <limits>
 
 namespace fapkalk {
@@ -13,15 +13,9 @@ bool FormCanResize(bool rangeMode, int& newWidth, int& newHeight) {
     return rangeMode;
 }
 
-int GaugeCents(double price) {
-    const long double cents = std::trunc(static_cast<long double>(price) * 100.0L);
-    if (std::isnan(cents))
-        return 0;
-    if (cents >= static_cast<long double>(std::numeric_limits<int>::max()))
-        return std::numeric_limits<int>::max();
-    if (cents <= static_cast<long double>(std::numeric_limits<int>::min()))
-        return std::numeric_limits<int>::min();
-    return static_cast<int>(cents);
+int GaugeCents(std::int64_t cents) {
+    return static_cast<int>(std::clamp<std::int64_t>(cents, std::numeric_limits<int>::min(),
+                                                     std::numeric_limits<int>::max()));
 }
 
 QString StatusTimeText(const QTime& time) {

@@ -7,6 +7,7 @@
 #include <QDate>
 #include <QString>
 #include <QTime>
+#include <cstdint>
 
 namespace fapkalk {
 
@@ -51,9 +52,9 @@ inline constexpr int kMinExtendedHeight = 232;
 // either way.
 bool FormCanResize(bool rangeMode, int& newWidth, int& newHeight);
 
-// A price in whole cents for the 32-bit progress gauge: price * 100 formed in
-// extended precision, cut toward zero, clamped to the 32-bit range (NaN gives 0).
-int GaugeCents(double price);
+// A price in whole cents for the 32-bit progress gauge: clamped to its range
+// (prices above 21,474,836.47 show the gauge at its end).
+int GaugeCents(std::int64_t cents);
 
 // The clock's texts: the user's long time format without a time-zone part
 // and the user's short date format with a four-digit year, as the export's

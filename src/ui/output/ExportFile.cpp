@@ -43,7 +43,16 @@ ExportResult WriteExportFile(const std::string& path, const RowStore& rows, Expo
         }
         // Lines are collected in one buffer and handed to the writer a chunk
         // at a time.
-        std::string buffer = ExportFileHead(header);
+        result.endText = rows.endText();
+        const std::string lastPrice =
+            rows.isBlank() ? std::string() : AmountText(rows.centsOf(rows.rowCount() - 1));
+        ExportCriteria criteria;
+        if (header) {
+            criteria = *header;
+            if (!result.endText.empty())
+                criteria.bis = lastPrice;
+        }
+        std::string buffer = ExportFileHead(header ? &criteria : nullptr);
         std::size_t used = buffer.size();
         buffer.resize(std::max(used, kChunkBytes) + kMaxRowLineSize);
         bool written = true;
@@ -91,10 +100,17 @@ std::string ExportCreatedText() {
     return tools::CreatedDateTimeText(local);
 }
 
-QString ExportCountText(int rows, const QString& fileName) {
-    return QStringLiteral("Es wurden ") + QString::number(rows) +
-           QStringLiteral(" Sätze in die Datei ") + Shown(fileName) +
-           QStringLiteral(" übertragen!");
+QString ExportCountText(int rows, const QString& fileName, const std::string& endText) {
+    QString text = QStringLiteral("Es wurden ") + QString::number(rows) +
+                   QStringLiteral(" Sätze in die Datei ") + Shown(fileName) +
+                   QStringLiteral(" übertragen!");
+    if (!endText.empty())
+        text += QLatin1Char(' ') + QString::fromStdString(endText);
+    return text;
+}
+
+QString ExportNoRowsText() {
+    return QStringLiteral("Es gibt keine berechneten Zeilen zum Exportieren.");
 }
 
 QString ExportFailureText(const QString& fileName, const std::string& reason) {

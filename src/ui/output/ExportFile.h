@@ -16,12 +16,15 @@ class RowStore;
 
 struct ExportResult {
     bool ok = false;
-    int rows = 0;      // data lines written (every row of the table)
-    std::string error; // after a failure: what went wrong, for diagnostics
+    int rows = 0;        // data lines written (every row of the table)
+    std::string endText; // where a table that ends before Bis ends (TableEndText)
+    std::string error;   // after a failure: what went wrong, for diagnostics
 };
 
 // Writes the column header line, preceded by the header block when header is
-// given, and one data line per row of rows (row 0 first), in file form. The
+// given, and one data line per row of rows (row 0 first), in file form. A
+// table that ends before Bis (Abbruch, the row limit, an error) claims no
+// more: the header's "bis:" names its last price. The
 // bytes are streamed through the safe writer in chunks, so the file is never
 // held in memory twice; an existing file is replaced only when everything has
 // been written, and stays as it was after any failure. write replaces the
@@ -41,8 +44,11 @@ std::string ExportPath(const QString& fileName);
 std::string ExportCreatedText();
 
 // "Es wurden <n> Sätze in die Datei <name> übertragen!"; the name as typed,
-// with control and invisible characters escaped (EscapedForMessage).
-QString ExportCountText(int rows, const QString& fileName);
+// with control and invisible characters escaped (EscapedForMessage); then
+// where a table that ends before Bis ends.
+QString ExportCountText(int rows, const QString& fileName, const std::string& endText = {});
+// A table without computed rows is not exported.
+QString ExportNoRowsText();
 // Datei "<name>" konnte nicht geschrieben werden! (<reason>), escaped alike;
 // without a reason only the first part.
 QString ExportFailureText(const QString& fileName, const std::string& reason = {});

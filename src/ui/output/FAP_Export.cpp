@@ -117,6 +117,10 @@ TdlgFAP_EXPORT::TdlgFAP_EXPORT(QWidget* parent)
 }
 
 int TdlgFAP_EXPORT::ExecFor(const ResultTable& table) {
+    if (table.rows->isBlank()) {
+        tools::ShowMessage(parentWidget() ? parentWidget() : this, ExportNoRowsText());
+        return QDialog::Rejected;
+    }
     table_ = table;
     exec();
     return QDialog::Rejected;
@@ -204,7 +208,12 @@ void TdlgFAP_EXPORT::Button1Click() {
 
         const std::string created = ExportCreatedText();
         const TableCriteria& c = table_->criteria;
-        const ExportCriteria criteria{created, c.von, c.bis, c.staffel, c.options};
+        const ExportCriteria criteria{.created = created,
+                                      .von = c.von,
+                                      .bis = c.bis,
+                                      .staffel = c.staffel,
+                                      .options = c.options,
+                                      .vatFactor = c.vatFactor};
 
         ExportResult result;
         {
@@ -219,7 +228,7 @@ void TdlgFAP_EXPORT::Button1Click() {
             tools::ShowError(this, ExportFailureText(fileName, result.error));
             return;
         }
-        tools::ShowMessage(this, ExportCountText(result.rows, fileName));
+        tools::ShowMessage(this, ExportCountText(result.rows, fileName, result.endText));
     }
     reject();
 }

@@ -1,112 +1,139 @@
-// The price fields' key filter.
+// The price fields' key filter and paste rule, judged on the text a key or a
+// paste would make. A field's text is written with its caret as "|" or its
+// selection in brackets: "12|", "1[3.8]9".
 #include "pricing/options/price_key_filter.h"
 
 #include <QTest>
 
 using namespace fapkalk;
 
+namespace {
+
+// The text before and after the caret or the selection.
+std::pair<std::string, std::string> Split(const QString& field) {
+    const qsizetype caret = field.indexOf(QLatin1Char('|'));
+    if (caret >= 0)
+        return {field.left(caret).toStdString(), field.mid(caret + 1).toStdString()};
+    const qsizetype open = field.indexOf(QLatin1Char('['));
+    const qsizetype close = field.indexOf(QLatin1Char(']'));
+    return {field.left(open).toStdString(), field.mid(close + 1).toStdString()};
+}
+
+} // namespace
+
 class TestPriceKeyFilter : public QObject {
     Q_OBJECT
 
 private slots:
     void filter_data() {
-        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("field");
         QTest::addColumn<uint>("key");
         QTest::addColumn<bool>("pass");
         QTest::addColumn<uint>("keyAfter");
 
         const uint backspace = kBackspaceKey;
-        QTest::newRow("comma becomes point") << "12" << uint(',') << true << uint('.');
-        QTest::newRow("comma into empty text") << "" << uint(',') << true << uint('.');
-        QTest::newRow("point appends") << "12" << uint('.') << true << uint('.');
-        QTest::newRow("second point deletes") << "3.5" << uint('.') << true << backspace;
-        QTest::newRow("second point as comma") << "3.5" << uint(',') << true << backspace;
-        QTest::newRow("point first, point again") << ".5" << uint('.') << true << backspace;
-        QTest::newRow("point after a point at the end") << "3." << uint('.') << true << backspace;
-        QTest::newRow("digit into empty") << "" << uint('7') << true << uint('7');
-        QTest::newRow("digit after one decimal") << "1.2" << uint('5') << true << uint('5');
-        QTest::newRow("digit after a zero second decimal")
-            << "1.20" << uint('5') << true << uint('5');
-        QTest::newRow("digit after two decimals") << "1.25" << uint('0') << false << uint('0');
-        QTest::newRow("digit after three decimals") << "1.205" << uint('9') << false << uint('9');
-        QTest::newRow("third decimal zero") << "1.200" << uint('1') << true << uint('1');
-        QTest::newRow("value zero") << "0.0" << uint('1') << true << uint('1');
-        QTest::newRow("value zero, two zeros") << "0.00" << uint('1') << true << uint('1');
-        QTest::newRow("0.001 refuses") << "0.001" << uint('2') << false << uint('2');
-        QTest::newRow("negative never refuses") << "-1.25" << uint('3') << true << uint('3');
-        QTest::newRow("negative tiny") << "-0.001" << uint('3') << true << uint('3');
-        QTest::newRow("letter passes") << "1.25" << uint('a') << true << uint('a');
-        QTest::newRow("capital passes") << "1.25" << uint('X') << true << uint('X');
-        QTest::newRow("blank passes") << "1.25" << uint(' ') << true << uint(' ');
-        QTest::newRow("minus passes") << "1.25" << uint('-') << true << uint('-');
-        QTest::newRow("plus passes") << "1.25" << uint('+') << true << uint('+');
-        QTest::newRow("enter passes") << "1.25" << uint(kEnterKey) << true << uint(kEnterKey);
-        QTest::newRow("backspace passes") << "1.25" << backspace << true << backspace;
-        QTest::newRow("umlaut passes") << "1.25" << uint(0xFC) << true << uint(0xFC);
-        QTest::newRow("emoji passes") << "1.25" << uint(0x1F600) << true << uint(0x1F600);
-        // The value is read as a price reads: a blank after the number ends the
-        // reading and the digits count as a whole number.
-        QTest::newRow("trailing blank reads a whole number")
-            << "1.25 " << uint('1') << true << uint('1');
-        QTest::newRow("trailing letter reads a whole number")
-            << "1.25x" << uint('1') << true << uint('1');
-        QTest::newRow("exponent scales") << "125e-2" << uint('1') << false << uint('1');
-        QTest::newRow("exponent to a whole value") << "1.25e2" << uint('1') << true << uint('1');
-        QTest::newRow("leading blanks") << "  1.25" << uint('1') << false << uint('1');
-        QTest::newRow("large whole value") << "1e307" << uint('1') << true << uint('1');
-        // Texts beyond any price take no more digits (their tenfold or their
-        // value cannot be held as a double).
-        QTest::newRow("tenfold overflows") << "1e308" << uint('1') << false << uint('1');
-        QTest::newRow("negative tenfold overflows") << "-1e308" << uint('1') << false << uint('1');
-        QTest::newRow("value overflows") << "1e999" << uint('1') << false << uint('1');
-        QTest::newRow("overflow: letters still pass") << "1e999" << uint('a') << true << uint('a');
-        QTest::newRow("overflow: point still deletes")
-            << "1e999." << uint('.') << true << backspace;
-        QTest::newRow("400 digits") << QString(400, QChar('9')) << uint('1') << false << uint('1');
+        QTest::newRow("comma becomes point") << "12|" << uint(',') << true << uint('.');
+        QTest::newRow("comma into empty text") << "|" << uint(',') << true << uint('.');
+        QTest::newRow("point appends") << "12|" << uint('.') << true << uint('.');
+        QTest::newRow("second point deletes") << "3.5|" << uint('.') << true << backspace;
+        QTest::newRow("second point as comma") << "3.5|" << uint(',') << true << backspace;
+        QTest::newRow("point first, point again") << ".5|" << uint('.') << true << backspace;
+        QTest::newRow("point over the selected point")
+            << "12[.]50" << uint('.') << true << uint('.');
+        QTest::newRow("point over a selection beside the point")
+            << "1[2].50" << uint('.') << true << backspace;
+        QTest::newRow("digit after one decimal") << "1.2|" << uint('5') << true << uint('5');
+        QTest::newRow("third decimal") << "1.20|" << uint('5') << false << uint('5');
+        QTest::newRow("third decimal zero") << "1.25|" << uint('0') << false << uint('0');
+        QTest::newRow("third decimal between") << "1.2|5" << uint('0') << false << uint('0');
+        QTest::newRow("0.00 takes no third") << "0.00|" << uint('1') << false << uint('1');
+        QTest::newRow("digit before the point") << "|12.50" << uint('3') << true << uint('3');
+        QTest::newRow("digit over a selected decimal")
+            << "12.5[0]" << uint('9') << true << uint('9');
+        QTest::newRow("typing over the whole text") << "[13.89]" << uint('8') << true << uint('8');
+        QTest::newRow("over a whole two-decimal text")
+            << "[26.07]" << uint('3') << true << uint('3');
+        QTest::newRow("after a comma") << "1,2|" << uint('3') << true << uint('3');
+        QTest::newRow("comma text, third decimal") << "1,23|" << uint('4') << false << uint('4');
+        QTest::newRow("letter passes") << "1.25|" << uint('a') << true << uint('a');
+        QTest::newRow("blank passes") << "1.25|" << uint(' ') << true << uint(' ');
+        QTest::newRow("minus passes") << "1.25|" << uint('-') << true << uint('-');
+        QTest::newRow("enter passes") << "1.25|" << uint(kEnterKey) << true << uint(kEnterKey);
+        QTest::newRow("backspace passes") << "1.2[5]" << backspace << true << backspace;
+        QTest::newRow("umlaut passes") << "1.25|" << uint(0xFC) << true << uint(0xFC);
     }
 
     void filter() {
-        QFETCH(QString, text);
+        QFETCH(QString, field);
         QFETCH(uint, key);
+        const auto [before, after] = Split(field);
         char32_t changed = key;
-        const bool pass = FilterPriceKey(std::string_view(text.toStdString()), changed);
-        QTEST(pass, "pass");
+        QTEST(FilterPriceKey(before, after, changed), "pass");
         QTEST(uint(changed), "keyAfter");
     }
 
-    // A text refusing digits refuses every one of them; one accepting takes all.
-    void digitsAllOrNone_data() {
-        QTest::addColumn<QString>("text");
-        QTest::newRow("1.25") << "1.25";
-        QTest::newRow("1.2") << "1.2";
-        QTest::newRow("0.0") << "0.0";
-        QTest::newRow("-9.99") << "-9.99";
-        QTest::newRow("empty") << "";
+    // A paste goes in only as a price that leaves a price in the field.
+    void paste_data() {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("pasted");
+        QTest::addColumn<QString>("insert"); // empty: refused
+        QTest::addColumn<int>("problem");
+        QTest::addColumn<QString>("judged");
+        const int none = int(PriceTextProblem::None);
+        const int notAPrice = int(PriceTextProblem::NotAPrice);
+        const int decimals = int(PriceTextProblem::TooManyDecimals);
+        QTest::newRow("the program's own Ctrl+C form") << "[13.89]"
+                                                       << "12,50"
+                                                       << "12.50" << none << "";
+        QTest::newRow("blanks and a line end around") << "|"
+                                                      << " 7.5\n"
+                                                      << "7.5" << none << "";
+        QTest::newRow("digits at the caret") << "12|"
+                                             << "5"
+                                             << "5" << none << "";
+        QTest::newRow("decimals at the end") << "12.|"
+                                             << "50"
+                                             << "50" << none << "";
+        QTest::newRow("letters") << "|"
+                                 << "12x5"
+                                 << "" << notAPrice << "12x5";
+        QTest::newRow("blank inside") << "|"
+                                      << "1 5"
+                                      << "" << notAPrice << "1 5";
+        QTest::newRow("grouping") << "|"
+                                  << "1.234,56"
+                                  << "" << notAPrice << "1.234,56";
+        QTest::newRow("minus") << "|"
+                               << "-5"
+                               << "" << notAPrice << "-5";
+        QTest::newRow("three decimals") << "|"
+                                        << "12.505"
+                                        << "" << decimals << "12.505";
+        QTest::newRow("empty clipboard") << "|"
+                                         << ""
+                                         << "" << int(PriceTextProblem::Empty) << "";
+        QTest::newRow("a price making a second point") << "1.2|"
+                                                       << ".5"
+                                                       << "" << notAPrice << "1.2.5";
+        QTest::newRow("a price making a third decimal") << "1.2|"
+                                                        << "34"
+                                                        << "" << decimals << "1.234";
+        QTest::newRow("beside letters typed before") << "ABC|"
+                                                     << "12"
+                                                     << "" << notAPrice << "ABC12";
+        QTest::newRow("over letters selected") << "[ABC]"
+                                               << "12"
+                                               << "12" << none << "";
     }
 
-    void digitsAllOrNone() {
-        QFETCH(QString, text);
-        const std::string utf8 = text.toStdString();
-        const bool refuses = RefusesDigits(utf8);
-        for (char32_t d = U'0'; d <= U'9'; ++d) {
-            char32_t key = d;
-            QCOMPARE(FilterPriceKey(std::string_view(utf8), key), !refuses);
-            QCOMPARE(uint(key), uint(d));
-        }
-    }
-
-    // Every amount written with two decimals: digits are refused exactly when
-    // the second decimal is not 0; a one-decimal text never refuses.
-    void everyCentAmount() {
-        for (int cents = 0; cents < 100000; ++cents) {
-            const std::string two = std::to_string(cents / 100) + "." +
-                                    std::to_string(cents % 100 / 10) + std::to_string(cents % 10);
-            if (RefusesDigits(two) != (cents % 10 != 0))
-                QFAIL(two.c_str());
-            const std::string one = std::to_string(cents / 10) + "." + std::to_string(cents % 10);
-            if (RefusesDigits(one))
-                QFAIL(one.c_str());
-        }
+    void paste() {
+        QFETCH(QString, field);
+        QFETCH(QString, pasted);
+        const auto [before, after] = Split(field);
+        const PastedPrice result = PastePrice(before, after, pasted.toStdString());
+        QTEST(QString::fromStdString(result.insert), "insert");
+        QTEST(int(result.problem), "problem");
+        QTEST(QString::fromStdString(result.judged), "judged");
     }
 };
 

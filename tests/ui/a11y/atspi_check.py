@@ -201,6 +201,11 @@ def check_dialogs():
 
     xdotool("key", "alt+r")
     time.sleep(0.5)  # the Export button shows in extended mode
+    # A table to export: Von (the price typed above), Bis 13, Staffel 1.
+    xdotool("key", "Return")
+    xdotool("type", "13")
+    xdotool("key", "Return", "Return")
+    time.sleep(0.5)
     xdotool("key", "alt+x")
     check(wait_for(lambda: shown("Export"), 10) is not None, "the export dialog is called 'Export'")
     check(focused("text", "Dateiname:"), "the focus is in the field 'Dateiname:'")

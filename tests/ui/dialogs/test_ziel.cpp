@@ -9,6 +9,8 @@
 #include "ui/main/Accessibility.h"
 #include "ui/main/Widgets.h"
 
+#include <QApplication>
+#include <QClipboard>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -175,11 +177,12 @@ private slots:
                                  << "Bitte einen Zielpreis eingeben.";
         QTest::newRow("zero") << "0,00"
                               << "Der Zielpreis muß größer als 0 sein.";
-        QTest::newRow("third decimal") << "26.001"
-                                       << "Der Zielpreis hat mehr als zwei Nachkommastellen.";
         QTest::newRow("letters") << "abc"
-                                 << "Der Zielpreis muß eine Zahl sein (Ziffern, höchstens ein "
-                                    "Dezimalpunkt).";
+                                 << "Betrag: „abc“ ist kein Preis (Ziffern mit höchstens einem "
+                                    "Dezimalpunkt oder -komma, ohne Vorzeichen).";
+        QTest::newRow("minus") << "-5"
+                               << "Betrag: „-5“ ist kein Preis (Ziffern mit höchstens einem "
+                                  "Dezimalpunkt oder -komma, ohne Vorzeichen).";
         QTest::newRow("too large")
             << "10000000"
             << "Der Zielpreis paßt nicht in die Preisspalte (höchstens 9999999.99).";
@@ -201,26 +204,48 @@ private slots:
     }
 
     // The price fields' key filter: comma to point, a second point deletes,
-    // no digit after a non-zero second decimal.
+    // no third decimal, typing over a selection; a paste only of a price.
     void keyFilter_data() {
+        QTest::addColumn<QString>("before"); // selected entirely
         QTest::addColumn<QString>("keys");
         QTest::addColumn<QString>("text");
-        QTest::newRow("comma") << "12,5"
+        QTest::newRow("comma") << ""
+                               << "12,5"
                                << "12.5";
-        QTest::newRow("second point deletes") << "12.5."
+        QTest::newRow("second point deletes") << ""
+                                              << "12.5."
                                               << "12.";
-        QTest::newRow("no third decimal") << "26.059"
+        QTest::newRow("no third decimal") << ""
+                                          << "26.059"
                                           << "26.05";
-        QTest::newRow("after a zero decimal") << "26.001"
-                                              << "26.001";
+        QTest::newRow("not even a zero") << ""
+                                         << "26.001"
+                                         << "26.00";
+        QTest::newRow("typing over the amount") << "26.07"
+                                                << "30"
+                                                << "30";
     }
 
     void keyFilter() {
+        QFETCH(QString, before);
         QFETCH(QString, keys);
-        QFETCH(QString, text);
         TdlgFAP_Ziel dialog;
+        dialog.eZielpreis->setText(before);
+        dialog.eZielpreis->selectAll();
         QTest::keyClicks(dialog.eZielpreis, keys);
-        QCOMPARE(dialog.eZielpreis->text(), text);
+        QTEST(dialog.eZielpreis->text(), "text");
+    }
+
+    void pasteOnlyPrices() {
+        TdlgFAP_Ziel dialog;
+        dialog.eZielpreis->setText(QStringLiteral("26.07"));
+        dialog.eZielpreis->selectAll();
+        QApplication::clipboard()->setText(QStringLiteral("26.051"));
+        QTest::keyClick(dialog.eZielpreis, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(dialog.eZielpreis->text(), QStringLiteral("26.07"));
+        QApplication::clipboard()->setText(QStringLiteral("30,5"));
+        QTest::keyClick(dialog.eZielpreis, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(dialog.eZielpreis->text(), QStringLiteral("30.5"));
     }
 
     // Typing after an answer takes it away; another kind answers at once.

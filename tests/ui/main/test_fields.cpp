@@ -1,5 +1,6 @@
 // The three price fields typed into as a user types: the key filter, capitals,
-// selection on focus, Enter navigation and what pasting leaves to the run.
+// selection on focus, Enter navigation, and pastes and drops that must be
+// prices.
 #include "message_recorder.h"
 
 #include "pricing/engine.h"
@@ -7,11 +8,17 @@
 #include "ui/main/FAP_Main.h"
 #include "ui/mainwindowkit.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
 #include <QTableView>
+#include <QTimer>
+#include <QToolTip>
 #include <QtTest>
 
 using namespace fapkalk;
@@ -40,7 +47,8 @@ private slots:
     void selectionOnFocus();
     void enterComputesInSingleMode();
     void enterWalksTheFieldsInExtendedMode();
-    void pasteIsNotFilteredButSafe();
+    void pasteOnlyPrices_data();
+    void pasteOnlyPrices();
 };
 
 // selStart/selLength: the selection before typing (-1: the caret at the end).
@@ -59,18 +67,22 @@ void TestFields::typing_data() {
         };
         row("comma becomes point") << f << "" << -1 << 0 << "12,5"
                                    << "12.5";
-        row("second decimal refuses digits") << f << "1.25" << -1 << 0 << "3"
-                                             << "1.25";
-        row("refused even when selected") << f << "1.25" << 0 << 4 << "7"
-                                          << "1.25";
-        row("refused at the front") << f << "1.25" << 0 << 0 << "9"
-                                    << "1.25";
+        row("no third decimal") << f << "1.25" << -1 << 0 << "3"
+                                << "1.25";
+        row("typing over a selection") << f << "1.25" << 0 << 3 << "7"
+                                       << "75";
+        row("typing over the whole text") << f << "13.89" << 0 << 5 << "8.9"
+                                          << "8.9";
+        row("typing over the decimals") << f << "12.50" << 3 << 2 << "75"
+                                        << "12.75";
+        row("digits before the point") << f << "1.25" << 0 << 0 << "9"
+                                       << "91.25";
         row("one decimal takes one more") << f << "1.2" << -1 << 0 << "59"
                                           << "1.25";
-        row("zero second decimal takes more") << f << "1.20" << -1 << 0 << "59"
-                                              << "1.205";
-        row("zero value takes digits") << f << "0.0" << -1 << 0 << "01"
-                                       << "0.001";
+        row("no third decimal after a zero") << f << "1.20" << -1 << 0 << "59"
+                                             << "1.20";
+        row("zero value, second decimal") << f << "0.0" << -1 << 0 << "1"
+                                          << "0.01";
         row("second point deletes") << f << "3.5" << -1 << 0 << "."
                                     << "3.";
         row("second comma deletes") << f << "3.5" << -1 << 0 << ","
@@ -81,8 +93,8 @@ void TestFields::typing_data() {
                                    << "12.";
         row("leading point, second deletes") << f << ".5" << -1 << 0 << "."
                                              << ".";
-        row("negative never refuses") << f << "-1.25" << -1 << 0 << "7"
-                                      << "-1.257";
+        row("no third decimal after a minus") << f << "-1.25" << -1 << 0 << "7"
+                                              << "-1.25";
     }
     QTest::newRow("eFAPBASIS capitals") << "eFAPBASIS"
                                         << "" << -1 << 0 << "ab1c"
@@ -218,21 +230,104 @@ void TestFields::enterWalksTheFieldsInExtendedMode() {
     }
 }
 
-void TestFields::pasteIsNotFilteredButSafe() {
+// A paste (Ctrl+V, Shift+Insert, the context menu) or a drop goes in only as a
+// price that leaves a price in the field; anything else leaves the field as
+// it was and says why in a tip.
+void TestFields::pasteOnlyPrices_data() {
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<QString>("before"); // selected entirely
+    QTest::addColumn<QString>("pasted");
+    QTest::addColumn<QString>("after");
+    QTest::addColumn<QString>("tip"); // empty: none
+    const QString notAPrice = QStringLiteral(
+        "Fabriksabgabepreis: „%1“ ist kein Preis (Ziffern mit höchstens einem Dezimalpunkt oder "
+        "-komma, ohne Vorzeichen).");
+    QTest::newRow("Ctrl+C form") << "ctrl+v"
+                                 << "13.89"
+                                 << "12,50"
+                                 << "12.50"
+                                 << "";
+    QTest::newRow("Shift+Insert") << "shift+insert"
+                                  << ""
+                                  << " 7\n"
+                                  << "7"
+                                  << "";
+    QTest::newRow("junk") << "ctrl+v"
+                          << "13.89"
+                          << "12x5"
+                          << "13.89" << notAPrice.arg("12x5");
+    QTest::newRow("three decimals")
+        << "ctrl+v"
+        << ""
+        << "12.505"
+        << ""
+        << "Fabriksabgabepreis: „12.505“ hat mehr als zwei Nachkommastellen. Preise werden in "
+           "ganzen Cent eingegeben.";
+    QTest::newRow("context menu") << "menu"
+                                  << "1"
+                                  << "2,5"
+                                  << "2.5"
+                                  << "";
+    QTest::newRow("context menu, junk") << "menu"
+                                        << "1"
+                                        << "ABC"
+                                        << "1" << notAPrice.arg("ABC");
+    QTest::newRow("drop") << "drop"
+                          << ""
+                          << "12,50"
+                          << "12.50"
+                          << "";
+    QTest::newRow("drop, junk") << "drop"
+                                << ""
+                                << "12,555x"
+                                << "" << notAPrice.arg("12,555x");
+}
+
+void TestFields::pasteOnlyPrices() {
+    QFETCH(QString, how);
+    QFETCH(QString, before);
+    QFETCH(QString, pasted);
+    QFETCH(QString, after);
+    QFETCH(QString, tip);
     MessageRecorder messages;
     TForm1 form(kNoIni);
     const MainControls ui(form);
     testkit::ShowAndActivate(form);
-    QApplication::clipboard()->setText(QStringLiteral("12,555x"));
+    QApplication::clipboard()->setText(pasted);
+    ui.eFAPBASIS->setText(before);
     ui.eFAPBASIS->setFocus();
     QTRY_COMPARE(focused(), static_cast<QWidget*>(ui.eFAPBASIS));
-    QTest::keyClick(ui.eFAPBASIS, Qt::Key_V, Qt::ControlModifier);
-    QCOMPARE(ui.eFAPBASIS->text(), QStringLiteral("12,555X"));
-    QTest::keyClick(ui.eFAPBASIS, Qt::Key_Return);
-    // The run reads whatever is there, as every run does.
-    const double price = ParsePrice("12,555X");
-    QCOMPARE(ui.lbFAP->text(), fmt(price));
-    QCOMPARE(ui.lbAVP->text(), fmt(CalcPrices(price, form.Options(), form.VatFactor()).avp));
+    ui.eFAPBASIS->selectAll();
+    QToolTip::hideText();
+    if (how == QLatin1String("ctrl+v")) {
+        QTest::keyClick(ui.eFAPBASIS, Qt::Key_V, Qt::ControlModifier);
+    } else if (how == QLatin1String("shift+insert")) {
+        QTest::keyClick(ui.eFAPBASIS, Qt::Key_Insert, Qt::ShiftModifier);
+    } else if (how == QLatin1String("menu")) {
+        // The field's own menu; its "Einfügen" is triggered as a click would.
+        QTimer::singleShot(0, this, [] {
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            QVERIFY(menu);
+            for (QAction* action : menu->actions())
+                if (action->text().startsWith(QLineEdit::tr("&Paste")))
+                    action->trigger();
+            menu->close();
+        });
+        QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5),
+                                ui.eFAPBASIS->mapToGlobal(QPoint(5, 5)));
+        QApplication::sendEvent(ui.eFAPBASIS, &event);
+    } else {
+        QMimeData data;
+        data.setText(pasted);
+        const QPoint at(ui.eFAPBASIS->width() - 2, 5);
+        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(ui.eFAPBASIS, &enter);
+        QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(ui.eFAPBASIS, &drop);
+    }
+    QTRY_COMPARE(ui.eFAPBASIS->text(), after);
+    QTRY_COMPARE(QToolTip::isVisible() ? QToolTip::text() : QString(), tip);
+    QVERIFY(messages.messages.isEmpty()); // no box: a tip and a beep
 }
 
 QTEST_MAIN(TestFields)

@@ -33,7 +33,7 @@ namespace {
 RowStore storeOfPrices(int rows, bool aepInput) {
     CalcOptions options;
     options.AepInput = aepInput;
-    RowStore store(options, kDefaultVatFactor, 1, 1);
+    RowStore store(options, kDefaultVatFactor, 100, 100 * rows, 100);
     for (int row = 0; row < rows; ++row)
         store.appendRow();
     return store;
@@ -154,8 +154,8 @@ void TestGridCopy::knownRowOfTheTariff() {
 
 void TestGridCopy::millionRowsAreQuick() {
     constexpr int rows = 1'000'000;
-    // A step of 0: every row is FAP 1.00.
-    RowStore store(CalcOptions{}, kDefaultVatFactor, 1, 0);
+    // Every row is FAP 1.00 (a step of 0, which no run takes).
+    RowStore store(CalcOptions{}, kDefaultVatFactor, 100, 100, 0);
     for (int row = 0; row < rows; ++row)
         store.appendRow();
     QElapsedTimer clock;

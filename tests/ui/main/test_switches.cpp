@@ -50,6 +50,15 @@ void typeVat(TForm1& form, const QString& text) {
     QTest::keyClicks(ui.edUST, text);
 }
 
+// FAP 10 computed at 20 %, the VAT field applied by Enter.
+void computeTenAtTwentyPercent(TForm1& form) {
+    const MainControls ui(form);
+    testkit::ShowAndActivate(form);
+    ui.eFAPBASIS->setText(QStringLiteral("10"));
+    typeVat(form, QStringLiteral("20"));
+    QTest::keyClick(ui.edUST, Qt::Key_Return);
+}
+
 } // namespace
 
 class TestSwitches : public QObject {
@@ -66,6 +75,7 @@ private slots:
     void vatApplication_data();
     void vatApplication();
     void refusedRateKeepsLastFactor();
+    void declinedRateRecomputes();
     void vatAppliesOnceWhateverTakesTheFocus_data();
     void vatAppliesOnceWhateverTakesTheFocus();
 };
@@ -281,10 +291,11 @@ void TestSwitches::vatApplication_data() {
     QTest::newRow("00 yes") << "00" << enter << true << true << 0 << cRed << "00";
     QTest::newRow("7 no") << "7" << enter << false << true << 10 << cLime << "10";
     QTest::newRow("7 no by Tab") << "7" << tab << false << true << 10 << cLime << "10";
-    QTest::newRow("letter yes") << "a" << enter << true << true << -1 << cLime << "a";
-    QTest::newRow("letter yes by Tab") << "a" << tab << true << true << -1 << cLime << "a";
-    QTest::newRow("blank digit yes") << " 5" << enter << true << true << -1 << cLime << " 5";
-    QTest::newRow("empty yes") << "" << enter << true << true << -1 << cLime << "";
+    // No whole number: refused before any question, the rate in force shown.
+    QTest::newRow("letter") << "a" << enter << true << false << -1 << cLime << "10";
+    QTest::newRow("letter by Tab") << "a" << tab << true << false << -1 << cLime << "10";
+    QTest::newRow("blank digit") << " 5" << enter << true << false << -1 << cLime << "10";
+    QTest::newRow("empty") << "" << enter << true << false << -1 << cLime << "10";
 }
 
 void TestSwitches::vatApplication() {
@@ -326,12 +337,15 @@ void TestSwitches::vatApplication() {
     const double factor = rate < 0 ? kDefaultVatFactor : VatFactorFromRate(unsigned(rate));
     QCOMPARE(form.VatFactor(), factor);
     QVERIFY(form.VatFactor() != 0);
-    QCOMPARE(form.VatEdited(), declined);
+    QVERIFY(!form.VatEdited());
     if (rate < 0 || declined) {
-        // No run: the field keeps the focus with its whole text selected.
+        // The field keeps the focus with its whole text selected.
         QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(ui.edUST));
         QCOMPARE(ui.edUST->selectedText(), textAfter);
-        QCOMPARE(ui.lbAVP->text(), avpBefore);
+        // Refused: no results; declined: the results of 10 %.
+        QCOMPARE(ui.lbAVP->text(), rate < 0 ? QStringLiteral("            0.00")
+                                            : fmt(CalcPrices(10, form.Options(), factor).avp));
+        QVERIFY(avpBefore != ui.lbAVP->text() || rate < 0);
     } else {
         QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(ui.eFAPBASIS));
         QCOMPARE(ui.lbAVP->text(), fmt(CalcPrices(10, form.Options(), factor).avp));
@@ -355,15 +369,13 @@ void TestSwitches::refusedRateKeepsLastFactor() {
     MessageRecorder messages;
     TForm1 form(kNoIni);
     const MainControls ui(form);
-    testkit::ShowAndActivate(form);
-    ui.eFAPBASIS->setText(QStringLiteral("10"));
-    typeVat(form, QStringLiteral("20"));
-    QTest::keyClick(ui.edUST, Qt::Key_Return);
+    computeTenAtTwentyPercent(form);
     QCOMPARE(form.VatFactor(), 1.2);
 
     typeVat(form, QStringLiteral("x"));
     QTest::keyClick(ui.edUST, Qt::Key_Return);
     QCOMPARE(messages.texts().last(), QString::fromUtf8("USt. muß numerisch sein!"));
+    QCOMPARE(ui.edUST->text(), QStringLiteral("20"));
     QCOMPARE(ui.edUST->palette().color(QPalette::Base), cYellow);
 
     // The next switch click computes with 20 %, never with a factor of 0.
@@ -377,7 +389,25 @@ void TestSwitches::refusedRateKeepsLastFactor() {
     QTest::keyClick(ui.edUST, Qt::Key_Tab);
     QCOMPARE(messages.messages.size(), before);
     QCOMPARE(form.VatFactor(), 1.2);
-    QCOMPARE(ui.edUST->text(), QStringLiteral("x"));
+    QCOMPARE(ui.edUST->text(), QStringLiteral("20"));
+}
+
+// "Nein" to another rate puts 10 % in force and the results follow it at once.
+void TestSwitches::declinedRateRecomputes() {
+    MessageRecorder messages;
+    messages.answer = tools::MessageAnswer::No;
+    TForm1 form(kNoIni);
+    const MainControls ui(form);
+    computeTenAtTwentyPercent(form);
+    QCOMPARE(ui.lbAVP->text(), fmt(23.10));
+    typeVat(form, QStringLiteral("7"));
+    QTest::keyClick(ui.edUST, Qt::Key_Return);
+    QCOMPARE(ui.edUST->text(), QStringLiteral("10"));
+    QCOMPARE(ui.edUST->palette().color(QPalette::Base), cLime);
+    QCOMPARE(form.VatFactor(), 1.1);
+    QCOMPARE(ui.lbAVP->text(), fmt(21.20));
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(ui.edUST));
+    QCOMPARE(ui.edUST->selectedText(), QStringLiteral("10"));
 }
 
 // One application starts one run, however the focus moves on the way: the run's

@@ -10,6 +10,8 @@
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
+#include <cmath>
+#include <cstdint>
 #include <unistd.h>
 
 namespace testkit {
@@ -43,10 +45,13 @@ std::unique_ptr<fapkalk::TForm1> MakeMainWindow() {
 fapkalk::ResultTable TableOfRun(double von, double step, int count,
                                 const fapkalk::CalcOptions& options,
                                 const fapkalk::TableCriteria& criteria) {
-    auto store =
-        std::make_shared<fapkalk::RowStore>(options, fapkalk::kDefaultVatFactor, von, step);
+    const std::int64_t first = std::llround(von * 100);
+    const std::int64_t each = std::llround(step * 100);
+    auto store = std::make_shared<fapkalk::RowStore>(options, fapkalk::kDefaultVatFactor, first,
+                                                     first + (count - 1) * each, each);
     for (int i = 0; i < count; ++i)
         store->appendRow();
+    store->setEnd(fapkalk::TableEnd::Complete);
     fapkalk::ResultTable table;
     table.rows = std::move(store);
     table.criteria = criteria;

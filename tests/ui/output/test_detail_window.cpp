@@ -233,7 +233,7 @@ void TestDetailWindow::copiesTheMainGrid_data() {
                                     << "0.5" << 19 << QList<int>();
     QTest::newRow("1 to 2 by 0.1") << "1"
                                    << "2"
-                                   << "0.1" << 10 << QList<int>();
+                                   << "0.1" << 11 << QList<int>();
     QTest::newRow("other column widths") << "3"
                                          << "3"
                                          << "1" << 1 << QList<int>{100, 90, 80, 70};

@@ -105,7 +105,6 @@ private slots:
 
     void example_data();
     void example();
-    void beforeAnyRangeRun_data();
     void beforeAnyRangeRun();
     void realRange_data();
     void realRange();
@@ -115,6 +114,8 @@ private slots:
     void headerFromMainWindow();
     void headerShowsFieldsEditedAfterTheRun();
     void countMessageOnlyAfterTheFileIsWritten();
+    void tableEndedBeforeBis_data();
+    void tableEndedBeforeBis();
 
     void failures_data();
     void failures();
@@ -225,7 +226,7 @@ void TestExportDialog::tabOrderAndFocus() {
         focusedOnEdit = d.focusWidget() == d.Edit1;
         d.CancelBtn->click();
     });
-    d.ExecFor(form_->Table());
+    d.ExecFor(ExampleTable());
     QVERIFY(focusedOnEdit);
 }
 
@@ -244,7 +245,7 @@ void TestExportDialog::noDefaultButton() {
         stillOpen = d.isVisible();
         d.CancelBtn->click();
     });
-    d.ExecFor(form_->Table());
+    d.ExecFor(ExampleTable());
     QVERIFY(stillOpen);
     QVERIFY(!QFile::exists(target));
     QCOMPARE(messages.messages().size(), 0);
@@ -345,26 +346,21 @@ void TestExportDialog::example() {
     QVERIFY(bytes.endsWith("\r\n"));
 }
 
-void TestExportDialog::beforeAnyRangeRun_data() {
-    QTest::addColumn<int>("format");
-    QTest::addColumn<QByteArray>("dataLine");
-    QTest::newRow("fixed: one empty line") << 0 << QByteArray();
-    QTest::newRow("xls: three semicolons") << 1 << QByteArray(";;;");
-}
-
+// A table without computed rows is not exported: a message instead of the
+// dialog, and no file.
 void TestExportDialog::beforeAnyRangeRun() {
-    QFETCH(int, format);
-    QFETCH(QByteArray, dataLine);
-
     const QString target = path(QStringLiteral("leer.csv"));
     dialog_->Edit1->setText(target);
-    dialog_->RadioGroup2->setItemIndex(format);
-    dialog_->cbMeta->setChecked(false);
     MessageRecorder messages;
-    QVERIFY(Confirm(*dialog_, form_->Table(), Way::ClickOk));
-    QCOMPARE(messages.texts(), QStringList{QStringLiteral("Es wurden 1 Sätze in die Datei ") +
-                                           target + QStringLiteral(" übertragen!")});
-    QCOMPARE(ReadFile(target), FileBytes({"FAP ;AEP ;KP ;AVP ", dataLine}));
+    bool opened = false;
+    testkit::WhenVisible(dialog_.get(), [&] {
+        opened = true;
+        dialog_->reject();
+    });
+    testkit::Child<QPushButton>(*form_, "btExport")->click();
+    QVERIFY(!opened);
+    QCOMPARE(messages.texts(), QStringList{ExportNoRowsText()});
+    QVERIFY(!QFile::exists(target));
 }
 
 void TestExportDialog::realRange_data() {
@@ -535,6 +531,52 @@ void TestExportDialog::countMessageOnlyAfterTheFileIsWritten() {
     // When the user reads the count, the file already holds the rows.
     QCOMPARE(fileAtMessage,
              FileBytes({"FAP ;AEP ;KP ;AVP ", "0,50;0,58;1,35;1,75", "1,00;1,16;2,15;2,90"}));
+}
+
+// A table that ends before Bis claims no more: the header's "bis:" and the
+// message name its last price.
+void TestExportDialog::tableEndedBeforeBis_data() {
+    QTest::addColumn<int>("end");
+    QTest::addColumn<bool>("aepInput");
+    QTest::addColumn<QByteArray>("line3");
+    QTest::addColumn<QString>("endText");
+    QTest::newRow("Abbruch") << int(TableEnd::Aborted) << false
+                             << QByteArray("  Preise: Basis: FAP von: 1 bis: 1.15 Staffel: 0.01")
+                             << " Die Tabelle endet nach Abbruch bei FAP 1.15.";
+    QTest::newRow("Abbruch, AEP") << int(TableEnd::Aborted) << true
+                                  << QByteArray(
+                                         "  Preise: Basis: AEP von: 1 bis: 1.15 Staffel: 0.01")
+                                  << " Die Tabelle endet nach Abbruch bei AEP 1.15.";
+    QTest::newRow("row limit") << int(TableEnd::RowLimit) << false
+                               << QByteArray("  Preise: Basis: FAP von: 1 bis: 1.15 Staffel: 0.01")
+                               << " Die Tabelle endet an der Zeilengrenze bei FAP 1.15.";
+    QTest::newRow("complete") << int(TableEnd::Complete) << false
+                              << QByteArray("  Preise: Basis: FAP von: 1 bis: 1000 Staffel: 0.01")
+                              << "";
+}
+
+void TestExportDialog::tableEndedBeforeBis() {
+    QFETCH(int, end);
+    QFETCH(bool, aepInput);
+    QFETCH(QString, endText);
+    const CalcOptions options{.AepInput = aepInput};
+    auto rows = std::make_shared<RowStore>(options, kDefaultVatFactor, 100, 100000, 1);
+    for (int row = 0; row < 16; ++row)
+        rows->appendRow();
+    rows->setEnd(TableEnd(end));
+    ResultTable table;
+    table.rows = rows;
+    table.criteria = {"1", "1000", "0.01", options};
+    const QString target = path(QStringLiteral("abbruch.csv"));
+    dialog_->Edit1->setText(target);
+    dialog_->cbMeta->setChecked(true);
+    MessageRecorder messages;
+    QVERIFY(Confirm(*dialog_, table, Way::ClickOk));
+    QCOMPARE(messages.texts(), QStringList{ExportCountText(16, target) + endText});
+    QList<QByteArray> lines;
+    QVERIFY(testkit::SplitFileLines(ReadFile(target), lines));
+    QCOMPARE(lines.size(), 5 + 1 + 16);
+    QTEST(lines[2], "line3");
 }
 
 void TestExportDialog::failures_data() {
@@ -708,6 +750,7 @@ void TestExportDialog::cancelWritesNothing() {
                 guard->reject();
         });
     // Through the main window's button, as the user opens it.
+    testkit::RunRange(*form_, QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("1"));
     testkit::Child<QPushButton>(*form_, "btExport")->click();
     QVERIFY(!*timedOut);
     QVERIFY(!d.isVisible());

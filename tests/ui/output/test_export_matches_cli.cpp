@@ -57,6 +57,8 @@ int WriteWindowExport() {
         QTest::mouseClick(ui.sbSG, Qt::LeftButton);
     if (switches.contains(QStringLiteral("--veterinary")))
         QTest::mouseClick(ui.sbVet, Qt::LeftButton);
+    if (const qsizetype vat = switches.indexOf(QStringLiteral("--vat")); vat >= 0)
+        testkit::SetVatRate(form, switches.value(vat + 1).toInt());
     QTest::mouseClick(ui.btBerechnen, Qt::LeftButton);
 
     const bool xls = qEnvironmentVariable(kLayoutVariable) == QStringLiteral("xls");
@@ -89,22 +91,32 @@ void TestExportMatchesCli::windowAndToolWriteTheSameFile_data() {
     QTest::addColumn<QString>("switches");
     QTest::addColumn<QString>("layout");
     QTest::addColumn<QByteArray>("created");
+    QTest::addColumn<QByteArray>("markers");
     QTest::newRow("C.UTF-8, XLS, Suchtgift")
         << "C.UTF-8"
         << "--narcotic"
-        << "xls" << QByteArray("  Erstellt: 07.12.2026 15:05:09");
+        << "xls" << QByteArray("  Erstellt: 07.12.2026 15:05:09")
+        << QByteArray("  Kennzeichen: Suchtgift   ");
     QTest::newRow("de_AT.UTF-8, XLS, Suchtgift")
         << "de_AT.UTF-8"
         << "--narcotic"
-        << "xls" << QByteArray("  Erstellt: 07.12.2026 15:05:09");
+        << "xls" << QByteArray("  Erstellt: 07.12.2026 15:05:09")
+        << QByteArray("  Kennzeichen: Suchtgift   ");
     QTest::newRow("de_AT.UTF-8, fixed, AEP, Veterinär")
         << "de_AT.UTF-8"
         << "--aep --veterinary"
-        << "fixed" << QByteArray("  Erstellt: 07.12.2026 15:05:09");
-    QTest::newRow("en_US.UTF-8, fixed")
-        << "en_US.UTF-8"
-        << ""
-        << "fixed" << QByteArray("  Erstellt: 12/7/2026 3:05:09 PM");
+        << "fixed" << QByteArray("  Erstellt: 07.12.2026 15:05:09")
+        << QByteArray("  Kennzeichen: Veterinaria   ");
+    QTest::newRow("en_US.UTF-8, fixed") << "en_US.UTF-8"
+                                        << ""
+                                        << "fixed" << QByteArray("  Erstellt: 12/7/2026 3:05:09 PM")
+                                        << QByteArray("  Kennzeichen: ");
+    // A rate other than 10 % stands after the markers.
+    QTest::newRow("C.UTF-8, XLS, Suchtgift, 20 %")
+        << "C.UTF-8"
+        << "--narcotic --vat 20"
+        << "xls" << QByteArray("  Erstellt: 07.12.2026 15:05:09")
+        << QByteArray("  Kennzeichen: Suchtgift   USt. 20 %   ");
 }
 
 void TestExportMatchesCli::windowAndToolWriteTheSameFile() {
@@ -112,6 +124,7 @@ void TestExportMatchesCli::windowAndToolWriteTheSameFile() {
     QFETCH(QString, switches);
     QFETCH(QString, layout);
     QFETCH(QByteArray, created);
+    QFETCH(QByteArray, markers);
 
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
@@ -154,6 +167,7 @@ void TestExportMatchesCli::windowAndToolWriteTheSameFile() {
     QCOMPARE(lines.size(), 5 + 1 + 2); // header block, column line, 0.50 and 1.00
     QCOMPARE(lines[1], created);
     QVERIFY2(lines[2].endsWith(" von: 0.5 bis: 1 Staffel: 0.5"), lines[2].constData());
+    QCOMPARE(lines[4], markers);
     QCOMPARE(toolBytes, windowBytes);
 }
 

@@ -2,7 +2,7 @@
 
 #include "pricing/numbers.h"
 #include "pricing/price_rows.h"
-#include "pricing/range_step.h"
+#include "pricing/price_text.h"
 
 #include <algorithm>
 #include <cmath>
@@ -190,12 +190,45 @@ double RateFactor(unsigned n) {
 
 } // namespace
 
-std::vector<GridRow> RangeRows(double von, double bis, double step, const CalcOptions& options,
-                               double vatFactor, int limit, std::vector<std::string>& refusals,
-                               std::string& error) {
+FieldRead ReadField(const std::string& text) {
+    using fapkalk::PriceTextProblem;
+    FieldRead read;
+    read.trimmed = Trimmed(text);
+    const std::string& t = read.trimmed;
+    if (t.empty()) {
+        read.problem = PriceTextProblem::Empty;
+        return read;
+    }
+    const std::size_t point = t.find_first_of(".,");
+    const std::string whole = t.substr(0, point);
+    const std::string decimals = point == std::string::npos ? std::string() : t.substr(point + 1);
+    const auto digits = [](const std::string& part) {
+        return std::all_of(part.begin(), part.end(), [](char c) { return c >= '0' && c <= '9'; });
+    };
+    if (!digits(whole) || !digits(decimals) || whole.size() + decimals.size() == 0) {
+        read.problem = PriceTextProblem::NotAPrice;
+        return read;
+    }
+    if (decimals.size() > 2 && decimals.find_first_not_of('0', 2) != std::string::npos) {
+        read.problem = PriceTextProblem::TooManyDecimals;
+        return read;
+    }
+    const std::size_t significant = whole.find_first_not_of('0');
+    if (significant != std::string::npos && whole.size() - significant > 13) {
+        read.problem = PriceTextProblem::TooLarge;
+        return read;
+    }
+    const std::string cents = (decimals + "00").substr(0, 2);
+    read.cents = (whole.empty() ? 0 : std::stoll(whole)) * 100 + std::stoll(cents);
+    return read;
+}
+
+std::vector<GridRow> RangeRows(std::int64_t von, std::int64_t bis, std::int64_t step,
+                               const CalcOptions& options, double vatFactor, int limit,
+                               std::vector<std::string>& refusals, std::string& error) {
     std::vector<GridRow> rows;
-    // The running sum, never von + row * step: that is what the window shows.
-    for (double price = von; !(price > bis) && int(rows.size()) <= limit; price += step) {
+    for (std::int64_t cents = von; cents <= bis && int(rows.size()) <= limit; cents += step) {
+        const double price = static_cast<double>(cents) / 100.0;
         PriceResult result;
         try {
             result = fapkalk::CalcPrices(price, options, vatFactor);
@@ -213,42 +246,58 @@ std::vector<GridRow> RangeRows(double von, double bis, double step, const CalcOp
     return rows;
 }
 
-void Model::Run(const RunInputs& inputs, Expectation& out) {
-    double von = 0, bis = 0, step = 0;
-    try {
-        von = ParsePrice(Trimmed(inputs.base));
-        if (von == 0)
-            von = ParsePrice(Trimmed(options.AepInput ? lbAEP : lbFAP));
-        bis = ParsePrice(inputs.bis);
-        step = ParsePrice(inputs.step);
-    } catch (const std::exception& failure) {
-        out.messages.emplace_back(failure.what());
-        return;
-    }
-    if (rangeMode)
-        RunRange(von, bis, step, out);
-    else
-        RunSingle(von, out);
+void Model::ShowNoResults() {
+    lbFAP = lbAEP = lbKP = lbAVP = kLabelStart;
 }
 
-void Model::RunSingle(double von, Expectation& out) {
+void Model::Run(const RunInputs& inputs, Expectation& out) {
+    using fapkalk::PriceTextProblem;
+    const std::string* texts[] = {&inputs.base, &inputs.bis, &inputs.step};
+    std::int64_t cents[3] = {0, 0, 0};
+    for (int field = 0; field < (rangeMode ? 3 : 1); ++field) {
+        const FieldRead read = ReadField(*texts[field]);
+        if (read.problem != PriceTextProblem::None && read.problem != PriceTextProblem::Empty) {
+            if (!rangeMode)
+                ShowNoResults();
+            out.messages.push_back(fapkalk::PriceTextMessage(
+                fapkalk::PriceFieldName(fapkalk::PriceField(field), rangeMode, options.AepInput),
+                read.trimmed, read.problem));
+            out.focusRefused = field;
+            return;
+        }
+        cents[field] = read.cents;
+        if (field == 0 && cents[0] == 0)
+            cents[0] = ReadField(options.AepInput ? lbAEP : lbFAP).cents;
+    }
+    if (rangeMode)
+        RunRange(cents[0], cents[1], cents[2], out);
+    else
+        RunSingle(cents[0], out);
+}
+
+void Model::RunSingle(std::int64_t cents, Expectation& out) {
+    const double von = static_cast<double>(cents) / 100.0;
     PriceResult result;
     try {
         result = fapkalk::CalcPrices(von, options, vatFactor);
         (void)fapkalk::CellsOf(von, result, options);
     } catch (const std::exception& failure) {
-        out.messages.emplace_back(failure.what()); // the labels keep their texts
+        ShowNoResults();
+        out.messages.emplace_back(failure.what());
         return;
     }
-    if (result.refusal)
+    if (result.refusal) {
+        ShowNoResults();
         out.messages.emplace_back(result.refusal);
+        return;
+    }
     lbFAP = options.AepInput ? kLabelAepPlaceholder : FormatPrice(von);
     lbAEP = FormatPrice(result.aep);
     lbKP = FormatPrice(result.kp);
     lbAVP = FormatPrice(result.avp);
 }
 
-void Model::RunRange(double von, double bis, double step, Expectation& out) {
+void Model::RunRange(std::int64_t von, std::int64_t bis, std::int64_t step, Expectation& out) {
     if (von > bis) {
         out.messages.emplace_back(
             "Von-FAP darf nicht größer als Bis-FAP sein bzw. Felder dürfen nicht leer sein!");
@@ -257,10 +306,6 @@ void Model::RunRange(double von, double bis, double step, Expectation& out) {
     }
     if (von == 0 || bis == 0 || step == 0) {
         out.messages.emplace_back("Felder dürfen nicht leer sein!");
-        return;
-    }
-    if (!fapkalk::RangeStepAdvances(von, bis, step)) {
-        out.messages.emplace_back("Die Staffel muß größer als 0 sein und den Preis weiterzählen!");
         return;
     }
     std::vector<std::string> refusals;
@@ -276,6 +321,9 @@ void Model::RunRange(double von, double bis, double step, Expectation& out) {
     if (limited)
         out.messages.push_back("Die Tabelle ist auf " + std::to_string(maxRangeRows_) +
                                " Zeilen begrenzt; die Berechnung wurde dort beendet.");
+    gridEnd = !error.empty() ? fapkalk::TableEnd::Failed
+              : limited      ? fapkalk::TableEnd::RowLimit
+                             : fapkalk::TableEnd::Complete;
     if (rows.empty())
         rows.push_back(GridRow{}); // an error at the first price: one empty row
     grid = std::move(rows);
@@ -283,8 +331,10 @@ void Model::RunRange(double von, double bis, double step, Expectation& out) {
     ++gridVersion;
     char text[200];
     std::snprintf(text, sizeof text,
-                  "von %.17g bis %.17g step %.17g vat %.17g aep %d hom %d sg %d vet %d stern %d",
-                  von, bis, step, vatFactor, options.AepInput, options.Homeopathic,
+                  "von %lld bis %lld step %lld cents, vat %.17g aep %d hom %d sg %d vet %d "
+                  "stern %d",
+                  static_cast<long long>(von), static_cast<long long>(bis),
+                  static_cast<long long>(step), vatFactor, options.AepInput, options.Homeopathic,
                   options.Narcotic, options.Veterinary, options.NotReimbursable);
     lastRangeRun = text;
 }
@@ -323,37 +373,43 @@ void Model::VatTextChanged(const std::string& text) {
 }
 
 bool Model::VatWouldAsk() const {
-    return vatEdited && vatText != "10" && vatText != "20";
+    return vatEdited && vatText != "10" && vatText != "20" && DigitsOnly(vatText);
 }
 
-bool Model::ApplyVat(std::optional<Answer> answer, Expectation& out) {
+VatRun Model::ApplyVat(std::optional<Answer> answer, Expectation& out) {
     if (!vatEdited)
-        return true;
+        return VatRun::Berechnen;
     vatEdited = false;
     if (vatText == "10" || vatText == "20") {
         const bool ten = vatText == "10";
         vatFactor = ten ? 1.1 : 1.2; // the doubles nearest to them
         vatColour = ten ? VatColour::Lime : VatColour::Yellow;
-        return true;
+        vatApplied = vatText;
+        return VatRun::Berechnen;
+    }
+    if (!DigitsOnly(vatText)) {
+        // Refused before any question: the rate in force stays and shows.
+        if (!rangeMode)
+            ShowNoResults();
+        out.messages.emplace_back("USt. muß numerisch sein!");
+        vatText = vatApplied;
+        out.focusVat = true;
+        return VatRun::None;
     }
     out.messages.push_back("Möchten Sie die Berechung mit abweichender USt. (" + vatText +
                            ") durchführen?");
     if (answer == Answer::Yes) {
-        if (DigitsOnly(vatText)) {
-            vatColour = VatColour::Red;
-            vatFactor = RateFactor(unsigned(std::stoul(vatText)));
-            return true;
-        }
-        // Refused: the factor in force stays (never the marker 0).
-        out.messages.emplace_back("USt. muß numerisch sein!");
-        out.focusVat = true;
-        return false;
+        vatColour = VatColour::Red;
+        vatFactor = RateFactor(unsigned(std::stoul(vatText)));
+        vatApplied = vatText;
+        return VatRun::Berechnen;
     }
-    vatText = "10";
-    vatEdited = true;
+    // Declined: 10 % in force, shown as such, and the results follow it.
+    vatText = vatApplied = "10";
     vatFactor = 1.1;
+    vatColour = VatColour::Lime;
     out.focusVat = true;
-    return false;
+    return VatRun::InPlace;
 }
 
 } // namespace soak

@@ -5,6 +5,7 @@
 // driver in test_soak.cpp reads the window and hands what it saw to the model.
 #pragma once
 
+#include "pricing/calc_run.h"
 #include "pricing/engine.h"
 
 #include <cstdint>
@@ -108,6 +109,16 @@ struct Expectation {
     std::vector<std::string> messages; // texts of every box, in order
     bool focusBase = false;            // the focus went to eFAPBASIS
     bool focusVat = false;             // the focus went (back) to edUST
+    // A field that holds no price: it has the focus (0 eFAPBASIS, 1 eBis,
+    // 2 Edit1); -1 for none.
+    int focusRefused = -1;
+};
+
+// What a VAT application starts.
+enum class VatRun {
+    None,
+    Berechnen, // btBerechnenClick: the run, then the focus to eFAPBASIS
+    InPlace,   // RunCalculation: the focus stays in the VAT field
 };
 
 class Model {
@@ -120,6 +131,7 @@ public:
     bool rangeMode = false;
     double vatFactor = fapkalk::kDefaultVatFactor;
     std::string vatText = "10";
+    std::string vatApplied = "10"; // the text of the rate in force
     bool vatEdited = false;
     VatColour vatColour = VatColour::Lime;
     std::string lbFAP = kLabelStart, lbAEP = kLabelStart, lbKP = kLabelStart, lbAVP = kLabelStart;
@@ -127,6 +139,8 @@ public:
     // rows may be any prefix of `grid` of 15m + 1 rows (the run was aborted).
     std::vector<GridRow> grid{GridRow{}};
     bool prefixAllowed = false;
+    // How the model's grid ends when the window shows all of it.
+    fapkalk::TableEnd gridEnd = fapkalk::TableEnd::Complete;
     int gridVersion = 0;      // counts the grids the model has set
     std::string lastRangeRun; // the inputs of the run the grid comes from, for reports
     int maxRangeRows() const { return maxRangeRows_; }
@@ -144,23 +158,34 @@ public:
     // The field's text changed (typed or set by the program).
     void VatTextChanged(const std::string& text);
     // The field was applied (Enter, or the focus left it). answer: what the
-    // confirmation box was answered, if one was asked. Returns whether a run
-    // (through btBerechnenClick) follows.
-    bool ApplyVat(std::optional<Answer> answer, Expectation& out);
+    // confirmation box was answered, if one was asked. Returns the run that
+    // follows.
+    VatRun ApplyVat(std::optional<Answer> answer, Expectation& out);
     // Whether ApplyVat would ask the question now.
     bool VatWouldAsk() const;
 
 private:
-    void RunSingle(double von, Expectation& out);
-    void RunRange(double von, double bis, double step, Expectation& out);
+    void RunSingle(std::int64_t von, Expectation& out);
+    void RunRange(std::int64_t von, std::int64_t bis, std::int64_t step, Expectation& out);
+    void ShowNoResults();
     int maxRangeRows_;
 };
 
-// The rows a range run writes, computed from scratch: the running sum from von
-// while it does not pass bis, at most limit + 1 of them (one more than the run
-// may write, so the caller sees that the limit cut it). Stops at the first
-// price the engine throws for; error then holds what it said.
-std::vector<GridRow> RangeRows(double von, double bis, double step,
+// A field's text as the model reads a price (trimmed; digits with at most one
+// "." or ","; at most two decimals but for zeros; below 10^13 euros): cents,
+// or why it is none.
+struct FieldRead {
+    std::int64_t cents = 0;
+    fapkalk::PriceTextProblem problem = fapkalk::PriceTextProblem::None;
+    std::string trimmed;
+};
+FieldRead ReadField(const std::string& text);
+
+// The rows a range run writes, computed from scratch: von, von + step, ... in
+// cents while they do not pass bis, at most limit + 1 of them (one more than
+// the run may write, so the caller sees that the limit cut it). Stops at the
+// first price the engine throws for; error then holds what it said.
+std::vector<GridRow> RangeRows(std::int64_t von, std::int64_t bis, std::int64_t step,
                                const fapkalk::CalcOptions& options, double vatFactor, int limit,
                                std::vector<std::string>& refusals, std::string& error);
 

@@ -195,8 +195,26 @@ private:
         std::optional<Answer> answer;
         if (model_.VatWouldAsk())
             answer = NextAnswer();
-        if (model_.ApplyVat(answer, e))
+        switch (model_.ApplyVat(answer, e)) {
+        case VatRun::None:
+            break;
+        case VatRun::Berechnen:
             BerechnenRun(e);
+            break;
+        case VatRun::InPlace: {
+            // The run follows with the focus in the VAT field; a message of
+            // the run that sends the focus to a price field takes it there.
+            Expectation run;
+            model_.Run(Fields(), run);
+            e.messages.insert(e.messages.end(), run.messages.begin(), run.messages.end());
+            if (run.focusBase || run.focusRefused >= 0) {
+                e.focusVat = false;
+                e.focusBase = run.focusBase;
+                e.focusRefused = run.focusRefused;
+            }
+            break;
+        }
+        }
     }
 
     // Building blocks of the actions.
@@ -208,6 +226,8 @@ private:
     void ClickSwitch(QPushButton* button);
     void LongRange(bool abort);
     void ExportNow(QWidget* opener);
+    // What the export's message adds about a table that ends before Bis.
+    std::string EndText() const;
     void OpenDetail();
     void RecreateWindow();
     void Reactivate();
@@ -315,10 +335,17 @@ bool Soak::Check(const Expectation& e) {
             return Fail("the main window is not the active window");
     }
     QWidget* focus = QApplication::focusWidget();
-    if (e.focusVat && focus != ui_->edUST)
-        return Fail("the focus should be on the VAT field");
-    if (e.focusBase && !e.focusVat && focus != ui_->eFAPBASIS)
+    QLineEdit* const priceFields[] = {ui_->eFAPBASIS, ui_->eBis, ui_->Edit1};
+    if (e.focusVat) {
+        if (focus != ui_->edUST)
+            return Fail("the focus should be on the VAT field");
+    } else if (e.focusRefused >= 0) {
+        QLineEdit* field = priceFields[e.focusRefused];
+        if (focus != field || field->selectedText() != field->text())
+            return Fail("the refused field should have the focus, its text selected");
+    } else if (e.focusBase && focus != ui_->eFAPBASIS) {
         return Fail("the focus should be on eFAPBASIS");
+    }
 
     // Switches and modes.
     if (!(f.Options() == model_.options))
@@ -504,7 +531,7 @@ void Soak::ClickSwitch(QPushButton* button) {
              model_.Run(Fields(), e);
              // Left unchanged during the run, the field starts nothing; a
              // changed one is applied (and may run again).
-             if (vatFocused && e.focusBase && model_.vatEdited)
+             if (vatFocused && (e.focusBase || e.focusRefused >= 0) && model_.vatEdited)
                  ApplyVat(e);
          });
 }
@@ -796,6 +823,8 @@ void Soak::ExportNow(QWidget* opener) {
     const bool byEnter = gen_.Chance(30);
     Note(std::string(xls ? " XLS" : " fixed") + (header ? " with header" : "") +
          (byEnter ? " by Enter" : ""));
+    // A table without computed rows is not exported: a message, no dialog.
+    const bool blank = model_.grid.size() == 1 && model_.grid[0] == GridRow{};
     bool exported = false;
     const auto watch = WhenVisible(&export_, [&, path] {
         export_.Edit1->setText(path);
@@ -817,18 +846,38 @@ void Soak::ExportNow(QWidget* opener) {
         [&](Expectation& e) {
             if (opener == ui_->btExport)
                 Reactivate();
-            if (exported) // else reported below
-                e.messages.push_back("Es wurden " +
-                                     std::to_string(form_->GridModel().rowCountExact()) +
-                                     " Sätze in die Datei " + Std(path) + " übertragen!");
+            if (blank)
+                e.messages.push_back("Es gibt keine berechneten Zeilen zum Exportieren.");
+            else if (exported) // else reported below
+                e.messages.push_back(
+                    "Es wurden " + std::to_string(form_->GridModel().rowCountExact()) +
+                    " Sätze in die Datei " + Std(path) + " übertragen!" + EndText());
         });
     *watch = false;
+    if (blank) {
+        if (exported)
+            Fail("a table without rows was exported");
+        return;
+    }
     if (!exported)
         Fail("the export dialog did not open");
     if (failure_.empty() && export_.isVisible())
         Fail("the export dialog is still open");
     if (failure_.empty())
         CheckExportFile(path, xls, header);
+}
+
+std::string Soak::EndText() const {
+    const int rows = form_->GridModel().rowCountExact();
+    const fapkalk::TableEnd end = model_.prefixAllowed && rows < int(model_.grid.size())
+                                      ? fapkalk::TableEnd::Aborted
+                                      : model_.gridEnd;
+    if (end == fapkalk::TableEnd::Complete)
+        return {};
+    // The last row's typed price: the FAP, or in AEP mode the AEP.
+    const GridRow& last = model_.grid[std::size_t(rows - 1)];
+    const std::string shown = last.fap == kRowAepPlaceholder ? last.aep : last.fap;
+    return " " + fapkalk::TableEndText(end, last.fap == kRowAepPlaceholder, ReadField(shown).cents);
 }
 
 void Soak::OpenDetail() {
@@ -913,8 +962,8 @@ private slots:
     void fiveCentCheck_data();
     void fiveCentCheck();
     void reachableVatFactors();
-    void rangeRowsFollowTheRunningSum_data();
-    void rangeRowsFollowTheRunningSum();
+    void rangeRowsAreWholeCents_data();
+    void rangeRowsAreWholeCents();
     void vatModel_data();
     void vatModel();
     void soak();
@@ -979,24 +1028,27 @@ void TestSoak::reachableVatFactors() {
     QVERIFY(!IsReachableVatFactor(std::nextafter(1.1, 2.0)));
 }
 
-void TestSoak::rangeRowsFollowTheRunningSum_data() {
-    QTest::addColumn<double>("von");
-    QTest::addColumn<double>("bis");
-    QTest::addColumn<double>("step");
+void TestSoak::rangeRowsAreWholeCents_data() {
+    QTest::addColumn<qint64>("von");
+    QTest::addColumn<qint64>("bis");
+    QTest::addColumn<qint64>("step");
     QTest::addColumn<int>("limit");
     QTest::addColumn<int>("rows");
     QTest::addColumn<QString>("lastFap");
-    // 1 + ten times 0.1 passes 2 by a hair: no row for 2.00.
-    QTest::newRow("0.1 steps miss Bis") << 1.0 << 2.0 << 0.1 << 100 << 10 << "      1.90";
-    QTest::newRow("halves") << 1.0 << 10.0 << 0.5 << 100 << 19 << "     10.00";
-    QTest::newRow("one row") << 5.0 << 5.0 << 1.0 << 100 << 1 << "      5.00";
-    QTest::newRow("limit plus one") << 1.0 << 100.0 << 1.0 << 10 << 11 << "     11.00";
+    QTest::newRow("0.1 steps reach Bis")
+        << qint64(100) << qint64(200) << qint64(10) << 100 << 11 << "      2.00";
+    QTest::newRow("halves") << qint64(100) << qint64(1000) << qint64(50) << 100 << 19
+                            << "     10.00";
+    QTest::newRow("one row") << qint64(500) << qint64(500) << qint64(100) << 100 << 1
+                             << "      5.00";
+    QTest::newRow("limit plus one")
+        << qint64(100) << qint64(10000) << qint64(100) << 10 << 11 << "     11.00";
 }
 
-void TestSoak::rangeRowsFollowTheRunningSum() {
-    QFETCH(double, von);
-    QFETCH(double, bis);
-    QFETCH(double, step);
+void TestSoak::rangeRowsAreWholeCents() {
+    QFETCH(qint64, von);
+    QFETCH(qint64, bis);
+    QFETCH(qint64, step);
     QFETCH(int, limit);
     QFETCH(int, rows);
     QFETCH(QString, lastFap);
@@ -1005,7 +1057,7 @@ void TestSoak::rangeRowsFollowTheRunningSum() {
     const auto result = RangeRows(von, bis, step, CalcOptions{}, 1.1, limit, refusals, error);
     QCOMPARE(int(result.size()), rows);
     QCOMPARE(QString::fromStdString(result.back().fap), lastFap);
-    const PriceResult first = CalcPrices(von, CalcOptions{}, 1.1);
+    const PriceResult first = CalcPrices(double(von) / 100, CalcOptions{}, 1.1);
     QCOMPARE(result.front().avp, FormatPrice(first.avp));
     QVERIFY(refusals.empty() && error.empty());
 }
@@ -1013,48 +1065,45 @@ void TestSoak::rangeRowsFollowTheRunningSum() {
 void TestSoak::vatModel_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("answer"); // 0 yes, 1 no, 2 closed
-    QTest::addColumn<bool>("runs");
+    QTest::addColumn<int>("run");    // VatRun
     QTest::addColumn<double>("factor");
     QTest::addColumn<QString>("textAfter");
-    QTest::addColumn<bool>("editedAfter");
     QTest::addColumn<int>("messages");
-    QTest::newRow("20 without a question") << "20" << 1 << true << 1.2 << "20" << false << 0;
-    QTest::newRow("05 confirmed") << "05" << 0 << true << VatFactorFromRate(5) << "05" << false
-                                  << 1;
-    QTest::newRow("0 confirmed") << "0" << 0 << true << 1.0 << "0" << false << 1;
-    QTest::newRow("7 declined") << "7" << 1 << false << 1.1 << "10" << true << 1;
-    QTest::newRow("7 box closed") << "7" << 2 << false << 1.1 << "10" << true << 1;
-    // A refused text keeps the factor in force (here 1.2 from before).
-    QTest::newRow("letters refused") << "x1" << 0 << false << 1.2 << "x1" << false << 2;
-    QTest::newRow("empty refused") << "" << 0 << false << 1.2 << "" << false << 2;
+    const int none = int(VatRun::None), berechnen = int(VatRun::Berechnen);
+    const int inPlace = int(VatRun::InPlace);
+    QTest::newRow("20 without a question") << "20" << 1 << berechnen << 1.2 << "20" << 0;
+    QTest::newRow("05 confirmed") << "05" << 0 << berechnen << VatFactorFromRate(5) << "05" << 1;
+    QTest::newRow("0 confirmed") << "0" << 0 << berechnen << 1.0 << "0" << 1;
+    QTest::newRow("7 declined") << "7" << 1 << inPlace << 1.1 << "10" << 1;
+    QTest::newRow("7 box closed") << "7" << 2 << inPlace << 1.1 << "10" << 1;
+    // A refused text keeps the factor in force (here 1.2 from before) and shows it.
+    QTest::newRow("letters refused") << "x1" << 0 << none << 1.2 << "20" << 1;
+    QTest::newRow("empty refused") << "" << 0 << none << 1.2 << "20" << 1;
 }
 
 void TestSoak::vatModel() {
     QFETCH(QString, text);
     QFETCH(int, answer);
-    QFETCH(bool, runs);
+    QFETCH(int, run);
     QFETCH(double, factor);
     QFETCH(QString, textAfter);
-    QFETCH(bool, editedAfter);
     QFETCH(int, messages);
     Model model(100);
     Expectation e;
     model.VatTextChanged("20");
     QVERIFY(!model.VatWouldAsk());
-    QVERIFY(model.ApplyVat(std::nullopt, e));
+    QCOMPARE(model.ApplyVat(std::nullopt, e), VatRun::Berechnen);
     model.VatTextChanged(text.toStdString());
     e = {};
-    QCOMPARE(model.ApplyVat(Answer(answer), e), runs);
+    QCOMPARE(int(model.ApplyVat(Answer(answer), e)), run);
     QCOMPARE(model.vatFactor, factor);
     QCOMPARE(QString::fromStdString(model.vatText), textAfter);
-    QCOMPARE(model.vatEdited, editedAfter);
+    QVERIFY(!model.vatEdited);
     QCOMPARE(int(e.messages.size()), messages);
     // Applying without a change asks nothing and runs.
-    if (!editedAfter) {
-        e = {};
-        QVERIFY(model.ApplyVat(std::nullopt, e));
-        QVERIFY(e.messages.empty());
-    }
+    e = {};
+    QCOMPARE(model.ApplyVat(std::nullopt, e), VatRun::Berechnen);
+    QVERIFY(e.messages.empty());
 }
 
 void TestSoak::soak() {
