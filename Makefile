@@ -81,13 +81,13 @@ SOAK_ACTIONS ?= 20000
 SOAK_SEED    ?= 20120101
 .PHONY: soak
 soak: deps $(TEST_DIR)/build.ninja
-	cmake --build $(TEST_DIR) --target ui_soak_test_soak
+	cmake --build $(TEST_DIR) --target ui_soak_tests
 	cd $(TEST_DIR)/tests && FAPKALK_SOAK_ACTIONS=$(SOAK_ACTIONS) FAPKALK_SOAK_SEED=$(SOAK_SEED) \
 		QTEST_FUNCTION_TIMEOUT=$$(( $(SOAK_ACTIONS) * 45 + 300000 )) \
 		QT_QPA_PLATFORM=offscreen LC_ALL=C.UTF-8 \
 		ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
 		UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-		./ui_soak_test_soak soak
+		./ui_soak_tests test_soak soak
 
 # Benchmarks are off unless asked for (they need libbenchmark-dev): this turns
 # them on in the Release build, so they land in $(RELEASE_DIR)/bench.
