@@ -13,6 +13,12 @@ set(FAPKALK_PCH_WIDGETS
 
 set(FAPKALK_TEST_RUNNER_DIR ${PROJECT_SOURCE_DIR}/tests/runner)
 
+# The tests' own sources only drive and compare, so in the test build
+# (RelWithDebInfo) they are optimised at -O1, which compiles a third faster
+# under the sanitizers and keeps every sanitizer check; the code under test
+# keeps -O2, as it ships.
+set(FAPKALK_TEST_OPTIONS $<$<CONFIG:RelWithDebInfo>:-O1>)
+
 # The target that makes the precompiled headers of one kind (widgets,
 # test_core, test_widgets), created where it is first asked for: the test kinds
 # in tests/, whose folder is part of Qt Test's macros.
@@ -36,6 +42,9 @@ function(_fapkalk_pch kind)
     file(CONFIGURE OUTPUT ${source} CONTENT "// Only carries the precompiled headers.\n")
     add_library(${name} STATIC EXCLUDE_FROM_ALL ${source})
     target_link_libraries(${name} PRIVATE fapkalk_options ${libs})
+    if(kind MATCHES "^test_")
+        target_compile_options(${name} PRIVATE ${FAPKALK_TEST_OPTIONS})
+    endif()
     target_precompile_headers(${name} PRIVATE ${headers})
     set_target_properties(${name} PROPERTIES AUTOMOC OFF AUTORCC OFF)
 endfunction()
@@ -122,6 +131,7 @@ function(fapkalk_add_tests)
     foreach(target IN LISTS targets)
         target_include_directories(${target} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR} ${folder})
         target_link_libraries(${target} PRIVATE fapkalk_options Qt6::Test ${ARG_LIBS})
+        target_compile_options(${target} PRIVATE ${FAPKALK_TEST_OPTIONS})
         target_compile_definitions(${target} PRIVATE
             FAPKALK_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
             FAPKALK_BINARY_DIR="${PROJECT_BINARY_DIR}")
