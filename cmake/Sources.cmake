@@ -8,6 +8,7 @@ set(FAPKALK_PRICING_SOURCES
     pricing/exact_fp.h
     pricing/export_lines.cpp pricing/export_lines.h
     pricing/file_writer.cpp pricing/file_writer.h
+    pricing/margins.cpp pricing/margins.h
     pricing/message_text.cpp pricing/message_text.h
     pricing/numbers.cpp pricing/numbers.h
     pricing/price_rows.cpp pricing/price_rows.h

@@ -153,6 +153,12 @@ std::string CheckCombination(const Arguments& a) {
             return problem;
         break;
     }
+    // The export layouts stay as the window writes them.
+    if (a.margins && a.command == Command::Reverse)
+        return "der Befehl reverse kennt --margins nicht";
+    if (a.margins && ExportLayoutOf(a.format.value_or(
+                         a.command == Command::Price ? OutputFormat::Text : OutputFormat::Fixed)))
+        return "--margins gilt nur für --format text, csv und json";
     if (a.maxRows && a.command != Command::Range)
         return "--max-rows gilt nur für den Befehl range";
     if (a.command != Command::Price && a.command != Command::Reverse &&
@@ -244,6 +250,8 @@ ParsedArguments ParseArguments(std::span<const std::string> args) {
             ok = flag(a.header);
         } else if (name == "--explain") {
             ok = flag(a.explain);
+        } else if (name == "--margins") {
+            ok = flag(a.margins);
         } else if (name == "--vat") {
             const auto value = takeValue();
             ok = value.has_value();

@@ -37,6 +37,7 @@ struct Arguments {
     std::optional<OutputFormat> format;   // --format; nullopt: the command's default
     bool header = false;                  // --header
     bool explain = false;                 // --explain
+    bool margins = false;                 // --margins
     std::optional<std::string> output;    // -o FILE, -oFILE, --output
     std::optional<std::uint64_t> maxRows; // --max-rows (range)
     std::vector<std::string> operands;    // the command's own arguments

@@ -35,4 +35,19 @@ char* WriteJsonRow(char* out, const RowCells& cells) {
     return Put(out, "}\n");
 }
 
+char* AddMargins(char* rowEnd, bool json, const std::optional<PriceMargins>& margins) {
+    char* out = rowEnd - (json ? 2 : 1); // before "}\n" or "\n"
+    const auto amount = [&out, &margins](const Margin PriceMargins::*which, bool json) {
+        if (margins)
+            out = WriteCentsForwards(out, ((*margins).*which).cents);
+        else if (json)
+            out = Put(out, "null");
+    };
+    out = Put(out, json ? ", \"margin_kp\": " : ",");
+    amount(&PriceMargins::kp, json);
+    out = Put(out, json ? ", \"margin_avp\": " : ",");
+    amount(&PriceMargins::avp, json);
+    return Put(out, json ? "}\n" : "\n");
+}
+
 } // namespace fapkalk::cli

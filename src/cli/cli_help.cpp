@@ -76,6 +76,7 @@ constexpr const char* kEnvironment = R"(Umgebung:
 std::string PriceHelp() {
     return R"(Aufruf: fapkalk-cli price PREIS [SCHALTER]
                          [--format text|fixed|xls|csv|json | --explain]
+                         [--margins]
 
 Berechnet einen Preis wie das Programmfenster in der Einzelberechnung und
 zeigt die vier Preise mit den Beschriftungen des Fensters, einen je Zeile.
@@ -88,6 +89,11 @@ Ausgabe:
                       eine Zeile; json: ein Objekt.
   --explain           Zusätzlich den Rechenweg: Tabelle, Stufe, Produkte
                       und Rundungen für AEP, KP und AVP.
+  --margins           Zusätzlich die Marge der Apotheke: KP - AEP und
+                      AVP ohne USt - AEP, in Euro und in Prozent des
+                      jeweiligen Verkaufspreises (text); als Spalten
+                      MARGE_KP,MARGE_AVP (csv) oder "margin_kp",
+                      "margin_avp" (json). Nicht mit fixed und xls.
   -h, --help          Diese Hilfe.
 
 )" + std::string(kSwitches) +
@@ -115,6 +121,9 @@ Ausgabe:
                       -oDATEI. Die Datei wird erst ersetzt, wenn alles
                       gelungen ist.
   --max-rows N        Bis zu N Zeilen erlauben statt 10000000.
+  --margins           Die Margen in Euro anhängen: Spalten MARGE_KP,MARGE_AVP
+                      (csv) oder "margin_kp", "margin_avp" (json); nur mit
+                      --format csv oder json.
   -h, --help          Diese Hilfe.
 
 )" + std::string(kSwitches) +
@@ -145,6 +154,9 @@ Ausgabe:
   -o, --output DATEI  In DATEI statt auf die Standardausgabe schreiben, auch
                       -oDATEI. Die Datei wird erst ersetzt, wenn alles
                       gelungen ist.
+  --margins           Die Margen in Euro anhängen: Spalten MARGE_KP,MARGE_AVP
+                      (csv) oder "margin_kp", "margin_avp" (json); nur mit
+                      --format csv oder json.
   -h, --help          Diese Hilfe.
 
 )" + std::string(kSwitches);
@@ -205,6 +217,8 @@ Ausgabe:
                       (auch -oDATEI).
   --max-rows N        range: bis zu N Zeilen erlauben (Vorgabe 10000000).
   --explain           price: den Rechenweg zeigen.
+  --margins           price, range, batch: die Marge der Apotheke (KP - AEP,
+                      AVP ohne USt - AEP) zu text, csv und json.
   -h, --help          Hilfe, auch nach jedem Befehl.
   --version           Versionsnummer.
 

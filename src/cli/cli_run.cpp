@@ -9,6 +9,7 @@
 #include "pricing/calc_run.h"
 #include "pricing/engine.h"
 #include "pricing/export_lines.h"
+#include "pricing/margins.h"
 #include "pricing/message_text.h"
 #include "pricing/numbers.h"
 #include "pricing/price_rows.h"
@@ -178,7 +179,7 @@ class RowWriter {
 public:
     RowWriter(const Arguments& a, ByteSink& out, bool holdBack)
         : destination_(out, a.output, holdBack), format_(a.format.value_or(OutputFormat::Fixed)),
-          layout_(ExportLayoutOf(format_)) {}
+          layout_(ExportLayoutOf(format_)), margins_(a.margins) {}
 
     // Reports and returns false when the file cannot be created or written.
     bool Open(std::string_view head, ByteSink& err) {
@@ -192,7 +193,7 @@ public:
     }
 
     // Reports and returns false once the output has failed.
-    bool Append(const RowCells& cells, ByteSink& err) {
+    bool Append(const RowCells& cells, double vatFactor, ByteSink& err) {
         char* end = blocks_->end();
         if (layout_) [[likely]]
             end = WriteRowLine(end, *layout_, cells);
@@ -200,6 +201,8 @@ public:
             end = WriteCsvRow(end, cells);
         else
             end = WriteJsonRow(end, cells);
+        if (margins_)
+            end = AddMargins(end, format_ == OutputFormat::Json, MarginsOf(cells, vatFactor));
         if (blocks_->Advance(end))
             return true;
         destination_.ReportFailure(err);
@@ -218,7 +221,8 @@ private:
     Destination destination_;
     OutputFormat format_;
     std::optional<ExportLayout> layout_; // Fixed and Xls: the export's lines
-    std::optional<BlockWriter> blocks_;  // after Open
+    bool margins_;
+    std::optional<BlockWriter> blocks_; // after Open
 };
 
 // The panel's four lines, the amounts right-aligned in one column: the
@@ -272,6 +276,10 @@ int RunPrice(const Arguments& a, double vatFactor, ByteSink& out, ByteSink& err)
             if (text.back() != '\n')
                 text += '\n';
         }
+        // After the prices, or at the end of their path.
+        if (a.margins)
+            if (const auto margins = MarginsOf(cells, vatFactor))
+                text += ExplainMargins(cells, *margins);
         break;
     case OutputFormat::Fixed:
     case OutputFormat::Xls:
@@ -280,12 +288,16 @@ int RunPrice(const Arguments& a, double vatFactor, ByteSink& out, ByteSink& err)
         text.append(line, WriteRowLine(line, *ExportLayoutOf(*a.format), cells));
         break;
     case OutputFormat::Csv:
-        text = kCsvHeaderLine;
-        text.append(line, WriteCsvRow(line, cells));
+    case OutputFormat::Json: {
+        const bool json = a.format == OutputFormat::Json;
+        if (!json)
+            text = a.margins ? kCsvMarginsHeaderLine : kCsvHeaderLine;
+        char* end = json ? WriteJsonRow(line, cells) : WriteCsvRow(line, cells);
+        if (a.margins)
+            end = AddMargins(end, json, MarginsOf(cells, vatFactor));
+        text.append(line, end);
         break;
-    case OutputFormat::Json:
-        text.assign(line, WriteJsonRow(line, cells));
-        break;
+    }
     }
     if (!out.Write(text) || !out.Finish()) {
         Report(err, "Fehler beim Schreiben der Standardausgabe: " + out.Error());
@@ -300,7 +312,7 @@ int RunPrice(const Arguments& a, double vatFactor, ByteSink& out, ByteSink& err)
 std::optional<std::string> Head(const Arguments& a, const ExportCriteria& inputs, ByteSink& err) {
     switch (a.format.value_or(OutputFormat::Fixed)) {
     case OutputFormat::Csv:
-        return std::string(kCsvHeaderLine);
+        return std::string(a.margins ? kCsvMarginsHeaderLine : kCsvHeaderLine);
     case OutputFormat::Json:
         return std::string();
     default:
@@ -362,7 +374,7 @@ int RunRange(const Arguments& a, double vatFactor, ByteSink& out, ByteSink& err)
     if (!writer.Open(*head, err))
         return kExitRefused;
     for (std::uint64_t row = 0; row < count; ++row)
-        if (!writer.Append(rows.Row(RangeRowCents(*von, *step, row)), err))
+        if (!writer.Append(rows.Row(RangeRowCents(*von, *step, row)), vatFactor, err))
             return kExitRefused;
     return writer.Finish(err);
 }
@@ -451,7 +463,7 @@ int RunBatch(const Arguments& a, double vatFactor, std::istream& stdIn, ByteSink
         }
         if (cells.refusal != nullptr)
             Report(err, AtLine(number, cells.refusal));
-        if (!writer.Append(cells, err))
+        if (!writer.Append(cells, vatFactor, err))
             return kExitRefused;
     }
     if (reader.failed()) {

@@ -183,6 +183,12 @@ private slots:
         QTest::newRow("range explain")
             << QStringList{"range", "1", "2", "1", "--explain"} << "--explain";
         QTest::newRow("batch explain") << QStringList{"batch", "--explain"} << "--explain";
+        QTest::newRow("margins in the export layout")
+            << QStringList{"range", "1", "2", "1", "--margins"} << "--margins gilt nur";
+        QTest::newRow("margins price xls")
+            << QStringList{"price", "1", "--margins", "--format", "xls"} << "--margins gilt nur";
+        QTest::newRow("margins reverse")
+            << QStringList{"reverse", "kp", "10", "--margins"} << "--margins";
         QTest::newRow("veterinary and not reimbursable")
             << QStringList{"price", "10", "--veterinary", "--not-reimbursable"}
             << "schließen einander aus";

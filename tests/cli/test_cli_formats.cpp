@@ -164,6 +164,37 @@ private slots:
         }
     }
 
+    // --margins: the same prices, then KP - AEP and the AVP without VAT - AEP
+    // in euros, worked here from the row's own amounts.
+    void marginColumns_data() { FormatCases(); }
+    void marginColumns() {
+        QFETCH(QStringList, command);
+        QFETCH(QStringList, switches);
+        const qsizetype vatAt = switches.indexOf("--vat");
+        const int rate = vatAt >= 0 ? switches[vatAt + 1].toInt() : 10;
+        const auto cents = [](const QJsonValue& v) { return qRound64(v.toDouble() * 100); };
+        const QList<QByteArray> csv =
+            LfLines(RunFormat(command, switches + QStringList{"--margins"}, "csv").out);
+        const QList<QByteArray> plainCsv = LfLines(RunFormat(command, switches, "csv").out);
+        const QList<QByteArray> json =
+            LfLines(RunFormat(command, switches + QStringList{"--margins"}, "json").out);
+        QCOMPARE(csv.size(), plainCsv.size());
+        QCOMPARE(json.size(), plainCsv.size() - 1);
+        QCOMPARE(csv[0], QByteArray("FAP,AEP,KP,AVP,MARGE_KP,MARGE_AVP"));
+        for (qsizetype i = 0; i < json.size(); ++i) {
+            const QJsonObject row = QJsonDocument::fromJson(json[i]).object();
+            QCOMPARE(row.size(), 6);
+            const qint64 aep = cents(row["aep"]);
+            const qint64 net = qRound64(double(cents(row["avp"])) * 100 / (100 + rate));
+            QCOMPARE(cents(row["margin_kp"]), cents(row["kp"]) - aep);
+            QCOMPARE(cents(row["margin_avp"]), net - aep);
+            const QList<QByteArray> fields = csv[i + 1].split(',');
+            QCOMPARE(fields.mid(0, 4), plainCsv[i + 1].split(','));
+            QCOMPARE(qRound64(fields[4].toDouble() * 100), cents(row["margin_kp"]));
+            QCOMPARE(qRound64(fields[5].toDouble() * 100), cents(row["margin_avp"]));
+        }
+    }
+
     // The row limit counts the rows the range really gives: exactly that many
     // pass, one fewer is refused before anything is written.
     void rowLimit_data() {

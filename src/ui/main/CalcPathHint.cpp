@@ -1,6 +1,8 @@
 #include "ui/main/CalcPathHint.h"
 
+#include "pricing/margins.h"
 #include "pricing/numbers.h"
+#include "pricing/price_rows.h"
 
 #include <QRegularExpression>
 
@@ -49,8 +51,16 @@ ResultLabelHints ResultLabelHintsFor(double price, const PriceResult& result,
                                      const CalcOptions& options, double vatFactor) {
     if (result.refusal != nullptr)
         return {};
-    const QString path = CalculationPathText(price, options, vatFactor);
-    return {PlainTextToolTip(path), AccessiblePathText(path)};
+    QString path = CalculationPathText(price, options, vatFactor);
+    QString description = AccessiblePathText(path);
+    // The margins close the path; their amounts are written as shown already.
+    const RowCells cells = CellsOf(price, result, options);
+    if (const auto margins = MarginsOf(cells, vatFactor)) {
+        const QString lines = QString::fromStdString(ExplainMargins(cells, *margins));
+        path += lines;
+        description += u'\n' + lines.trimmed();
+    }
+    return {PlainTextToolTip(path), description};
 }
 
 } // namespace fapkalk

@@ -26,9 +26,10 @@ QString PlainTextToolTip(const QString& text);
 // reads 415.6, not 415.59999999999997; whole numbers (bands) stay as they are.
 QString AccessiblePathText(const QString& path);
 
-// What the result labels say about the single run on screen: the path as tool
-// tip and as accessible description; both empty when the engine refused the
-// price (its labels show no result to explain).
+// What the result labels say about the single run on screen: the path and the
+// pharmacy's margins (pricing/margins.h) as tool tip and as accessible
+// description; both empty when the engine refused the price (its labels show
+// no result to explain).
 struct ResultLabelHints {
     QString toolTip;
     QString description;
