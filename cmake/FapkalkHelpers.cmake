@@ -144,7 +144,7 @@ function(fapkalk_add_tests)
     endforeach()
     foreach(base IN LISTS ARG_TESTS ARG_ALONE)
         set_tests_properties(${prefix}/${base} PROPERTIES
-            ENVIRONMENT "QT_QPA_PLATFORM=offscreen;XDG_CONFIG_HOME=${PROJECT_BINARY_DIR}/test-config;ASAN_OPTIONS=detect_leaks=1:abort_on_error=0;LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/lsan.supp:print_suppressions=0;UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1;LC_ALL=C.UTF-8"
+            ENVIRONMENT "QT_QPA_PLATFORM=offscreen;XDG_CONFIG_HOME=${PROJECT_BINARY_DIR}/test-config;XDG_DATA_HOME=${PROJECT_BINARY_DIR}/test-data;ASAN_OPTIONS=detect_leaks=1:abort_on_error=0;LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/lsan.supp:print_suppressions=0;UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1;LC_ALL=C.UTF-8"
             TIMEOUT 600)
     endforeach()
 endfunction()

@@ -9,7 +9,14 @@
 namespace fapkalk {
 
 QString CalculationPathText(double price, const CalcOptions& options, double vatFactor) {
-    return QString::fromStdString(ExplainPrices(price, options, vatFactor));
+    std::string path = ExplainPrices(price, options, vatFactor);
+    const PriceResult result = CalcPrices(price, options, vatFactor);
+    if (result.refusal == nullptr) {
+        const RowCells cells = CellsOf(price, result, options);
+        if (const auto margins = MarginsOf(cells, vatFactor))
+            path += ExplainMargins(cells, *margins);
+    }
+    return QString::fromStdString(path);
 }
 
 QString PlainTextToolTip(const QString& text) {
@@ -23,7 +30,10 @@ QString PlainTextToolTip(const QString& text) {
     return QStringLiteral("<pre>") + body.toHtmlEscaped() + QStringLiteral("</pre>");
 }
 
-QString AccessiblePathText(const QString& path) {
+QString AccessiblePathText(const QString& fullPath) {
+    // The margin lines at the end give their amounts as shown already.
+    const qsizetype marginsAt = fullPath.indexOf(QStringLiteral("\nMarge "));
+    const QString path = marginsAt < 0 ? fullPath : fullPath.left(marginsAt + 1);
     // A number that is not part of a longer one nor of an exponent form,
     // with the price name or rounding arrow before it that makes it an amount.
     static const QRegularExpression number(
@@ -42,6 +52,8 @@ QString AccessiblePathText(const QString& path) {
         done = match.capturedEnd(2);
     }
     spoken += path.mid(done);
+    if (marginsAt >= 0)
+        spoken += fullPath.mid(marginsAt + 1);
     while (spoken.endsWith(u'\n'))
         spoken.chop(1);
     return spoken;
@@ -51,16 +63,8 @@ ResultLabelHints ResultLabelHintsFor(double price, const PriceResult& result,
                                      const CalcOptions& options, double vatFactor) {
     if (result.refusal != nullptr)
         return {};
-    QString path = CalculationPathText(price, options, vatFactor);
-    QString description = AccessiblePathText(path);
-    // The margins close the path; their amounts are written as shown already.
-    const RowCells cells = CellsOf(price, result, options);
-    if (const auto margins = MarginsOf(cells, vatFactor)) {
-        const QString lines = QString::fromStdString(ExplainMargins(cells, *margins));
-        path += lines;
-        description += u'\n' + lines.trimmed();
-    }
-    return {PlainTextToolTip(path), description};
+    const QString path = CalculationPathText(price, options, vatFactor);
+    return {PlainTextToolTip(path), AccessiblePathText(path)};
 }
 
 } // namespace fapkalk

@@ -10,7 +10,8 @@
 
 namespace fapkalk {
 
-// The engine's explanation of one price, unchanged ('\n' between lines).
+// The engine's explanation of one price, unchanged ('\n' between lines),
+// followed by the pharmacy's margins (ExplainMargins, pricing/margins.h).
 QString CalculationPathText(double price, const CalcOptions& options, double vatFactor);
 
 // A plain text as a tool tip: Qt would take a text that merely looks like

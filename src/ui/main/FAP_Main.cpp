@@ -245,7 +245,7 @@ void TForm1::BuildControls() {
     lbAEP = resultLabel("lbAEP", "AEP", Label4);
     lbKP = resultLabel("lbKP", "KP", Label5);
     lbAVP = resultLabel("lbAVP", "AVP", Label6);
-    AttachResultPanelMenu(PanelEinzel, [this] { ZielpreisClick(); });
+    WireResultDesk(AttachResultPanelMenu(PanelEinzel, [this] { ZielpreisClick(); }));
 
     // ---- Extended-mode results: column headers, grid and progress box.
     StafelPanel = makePanel(Panel1, "StafelPanel", QFrame::Raised);
@@ -663,6 +663,7 @@ void TForm1::RunOnce() {
 
 void TForm1::ShowNoResults() {
     SetResultHints({});
+    shownResult_.reset();
     for (QLabel* label : {lbFAP, lbAEP, lbKP, lbAVP}) {
         label->setText(kLabelStart);
         AnnounceValueChange(label);
@@ -697,7 +698,7 @@ void TForm1::RunSingle(std::int64_t cents) {
     }
     // An amount too large for its label is refused, never cut: AmountTooLarge
     // takes the run's error path.
-    (void)CellsOf(von, result, options);
+    const RowCells cells = CellsOf(von, result, options);
     lbFAP->setText(fromStd(FapLabelText(von, options)));
     lbAEP->setText(fromStd(FormatPrice(result.aep)));
     lbKP->setText(fromStd(FormatPrice(result.kp)));
@@ -705,6 +706,7 @@ void TForm1::RunSingle(std::int64_t cents) {
     for (QLabel* label : {lbFAP, lbAEP, lbKP, lbAVP})
         AnnounceValueChange(label);
     SetResultHints(ResultLabelHintsFor(von, result, options, vatFactor));
+    RecordSingle(cents, cells);
 }
 
 void TForm1::RunRange(std::int64_t von, std::int64_t bis, std::int64_t step) {

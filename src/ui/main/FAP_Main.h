@@ -12,6 +12,8 @@
 #include "pricing/calc_run.h"
 #include "pricing/options/switch_rules.h"
 #include "pricing/options/vat_field.h"
+#include "pricing/price_rows.h"
+#include "settings/history_file.h"
 #include "ui/main/MainWindowSettings.h"
 #include "ui/main/ResultTable.h"
 #include "ui/main/RunState.h"
@@ -28,6 +30,7 @@ class QGroupBox;
 class QKeyEvent;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QProgressBar;
 class QPushButton;
 class QTableView;
@@ -43,6 +46,7 @@ class TGroupBox;
 class TSpeedButton;
 struct ResultLabelHints;
 class TStatusBar;
+class TdlgFAP_Verlauf;
 
 // The other windows the main window opens; each shows its window modally.
 struct MainWindowOpeners {
@@ -115,6 +119,18 @@ public:
     void btExportClick();
     // The title-bar button (created by the start-up, a child of this window).
     void JvCaptionButton1Click();
+    // "Preise kopieren" (and Ctrl+C in single mode): the single result on the
+    // clipboard (ResultCopy.h). False when no prices are shown.
+    bool CopyResultClick();
+    // "Verlauf…": the history window, modal.
+    void VerlaufClick();
+    // Takes a history entry's input, switches and VAT rate into single mode
+    // and computes it.
+    void RecalculateEntry(const history::HistoryEntry& entry);
+    // The history of this run (kept on disk unless "/noini").
+    history::HistoryBook& History();
+    // The history window, once VerlaufClick has made it.
+    TdlgFAP_Verlauf* VerlaufWindow() const { return verlauf_; }
 
 signals:
     // The window has closed and is hidden (its placement saved); the program ends.
@@ -145,6 +161,11 @@ private:
     void BitBtn1Click();
     void Button2Click();
     void ZielpreisClick();
+    // ---- The result panel's copy and history (ResultDesk.cpp).
+    void WireResultDesk(QMenu* panelMenu);
+    void RecordSingle(std::int64_t cents, const RowCells& cells);
+    // A short note in the status bar, also told to assistive technology.
+    void ShowStatusNote(const QString& text);
 
     // ---- The calculation run (FAP_Main.cpp).
     void RunOnce();
@@ -246,6 +267,12 @@ private:
     bool firstShowDone_ = false;
     QLineEdit* refusedField_ = nullptr; // the field the last run refused, if any
     bool closing_ = false;              // closed, about to be hidden
+    // The single result on screen, for copying; none while the labels show
+    // no prices.
+    std::optional<RowCells> shownResult_;
+    std::optional<history::HistoryBook> history_; // made on first use
+    TdlgFAP_Verlauf* verlauf_ = nullptr;
+    QTimer* statusNoteTimer_ = nullptr;
 };
 
 } // namespace fapkalk

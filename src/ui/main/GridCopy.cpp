@@ -69,6 +69,15 @@ std::vector<RowSpan> NormalizedRowSpans(std::vector<RowSpan> spans, int rowCount
     return merged;
 }
 
+// A row is the spreadsheet layout's line of the export (cells trimmed,
+// decimal comma) with tabs for its semicolons and a bare line feed.
+char* WriteSpreadsheetRow(char* out, const RowCells& cells) {
+    char* end = WriteRowLine(out, ExportLayout::Xls, cells) - 2; // without CR LF
+    std::replace(out, end, ';', '\t');
+    *end++ = '\n';
+    return end;
+}
+
 std::string RowsAsSpreadsheetText(const RowStore& store, std::vector<RowSpan> spans) {
     const std::vector<RowSpan> rows = NormalizedRowSpans(std::move(spans), store.rowCount());
     std::string text;
@@ -84,15 +93,10 @@ std::string RowsAsSpreadsheetText(const RowStore& store, std::vector<RowSpan> sp
     for (const RowSpan& span : rows)
         rowTotal += std::size_t(span.last - span.first) + 1;
     text.reserve(rowTotal * kMaxRowLineSize);
-    // A row is the spreadsheet layout's line of the export (cells trimmed,
-    // decimal comma) with tabs for its semicolons and a bare line feed.
     for (const RowSpan& span : rows) {
         store.forEachRow(span.first, span.last, [&text](const RowCells& cells) {
             char line[kMaxRowLineSize];
-            char* end = WriteRowLine(line, ExportLayout::Xls, cells) - 2; // without CR LF
-            std::replace(line, end, ';', '\t');
-            *end++ = '\n';
-            text.append(line, end);
+            text.append(line, WriteSpreadsheetRow(line, cells));
             return true;
         });
     }

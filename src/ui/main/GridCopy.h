@@ -20,6 +20,7 @@ class QTableView;
 namespace fapkalk {
 
 class RowStore;
+struct RowCells;
 
 // An inclusive range of rows, first <= last.
 struct RowSpan {
@@ -31,6 +32,11 @@ struct RowSpan {
 // The spans cut to rows 0..rowCount-1, sorted by row and with overlapping or
 // touching spans joined, so every row appears once and in row order.
 std::vector<RowSpan> NormalizedRowSpans(std::vector<RowSpan> spans, int rowCount);
+
+// One row as the grid copies it: the four cells as a spreadsheet reads them
+// (blanks around them removed, a decimal comma) separated by tabs and ended
+// by "\n". Returns the end; out has room for kMaxRowLineSize characters.
+char* WriteSpreadsheetRow(char* out, const RowCells& cells);
 
 // The rows of the spans (normalized first), one line per row: the four cells
 // as a spreadsheet reads them (blanks around them removed, a decimal comma)

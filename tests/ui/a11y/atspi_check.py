@@ -131,6 +131,12 @@ def run_checks():
     check(bool(description) and "<" not in description and "Ergebnis" in description,
           f"the calculation path is plain text: {description.splitlines()[-1:] if description else None}")
 
+    # Ctrl+C with nothing selected in the price field copies the prices, and
+    # the status bar's note reaches the screen reader as a name.
+    xdotool("key", "End", "ctrl+c")
+    note = wait_for(lambda: find("label", lambda name: name == "Preise kopiert"), 5)
+    check(note is not None, "Ctrl+C tells the screen reader 'Preise kopiert'")
+
     narcotic = find("check box", lambda name: name == "Suchtgift")
     check(narcotic is not None and not has_state(narcotic, pyatspi.STATE_CHECKED),
           "Suchtgift reads as not checked")
