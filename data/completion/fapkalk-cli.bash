@@ -42,9 +42,9 @@ _fapkalk_cli() {
 
     local switches="--aep --homeopathic --narcotic --veterinary --not-reimbursable --vat --format --help"
     case $command in
-    price) switches+=" --explain" ;;
-    range) switches+=" --header --output --max-rows" ;;
-    batch) switches+=" --header --output" ;;
+    price) switches+=" --explain --margins" ;;
+    range) switches+=" --header --output --max-rows --margins" ;;
+    batch) switches+=" --header --output --margins" ;;
     esac
     if [[ $cur == -* ]]; then
         COMPREPLY=($(compgen -W "$switches" -- "$cur"))
