@@ -158,29 +158,6 @@ private slots:
         QVERIFY(!unreadable.Load(1).empty());
         QVERIFY(!unreadable.OnDisk());
     }
-
-    void folderFromEnvironment_data() {
-        QTest::addColumn<QString>("xdg");
-        QTest::addColumn<QString>("home");
-        QTest::addColumn<QString>("folder");
-        QTest::newRow("XDG_DATA_HOME") << "/data"
-                                       << "/home/a"
-                                       << "/data/fapkalk";
-        QTest::newRow("relative XDG_DATA_HOME ignored") << "data"
-                                                        << "/home/a"
-                                                        << "/home/a/.local/share/fapkalk";
-        QTest::newRow("neither") << ""
-                                 << ""
-                                 << "";
-    }
-
-    void folderFromEnvironment() {
-        QFETCH(QString, xdg);
-        QFETCH(QString, home);
-        QFETCH(QString, folder);
-        QCOMPARE(QString::fromStdString(HistoryFolderFor(xdg.toStdString(), home.toStdString())),
-                 folder);
-    }
 };
 
 QTEST_APPLESS_MAIN(TestHistoryFile)
