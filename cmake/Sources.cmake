@@ -16,7 +16,7 @@ set(FAPKALK_PRICING_SOURCES
     pricing/reverse_text.cpp pricing/reverse_text.h
     pricing/rounding_detail.h
     pricing/standard_streams.cpp pricing/standard_streams.h
-    pricing/tariff_tables.h pricing/tariffs.cpp
+    pricing/tariff.h
     pricing/text_rules.h
     pricing/options/option_types.h
     pricing/options/price_key_filter.cpp pricing/options/price_key_filter.h
