@@ -8,9 +8,9 @@
 #include "ui/output/outputtestkit.h"
 
 #include "app/StartProgram.h"
-#include "pricing/file_writer.h"
+#include "platform/file_writer.h"
+#include "platform/standard_streams.h"
 #include "pricing/numbers.h"
-#include "pricing/standard_streams.h"
 #include "settings/JvFormPlacement.h"
 #include "settings/profile_file.h"
 #include "ui/main/FAP_Main.h"
