@@ -34,11 +34,17 @@ run: build
 	$(RELEASE_DIR)/src/fapkalk $(ARGS)
 
 # The whole suite, built with AddressSanitizer and UndefinedBehaviorSanitizer;
-# window tests run on Qt's offscreen platform.
+# window tests run on Qt's offscreen platform. The fuzz targets are built and
+# run beside ctest, whose tests leave a core idle much of the time (they wait
+# for child processes, timers and the disk); their report follows ctest's.
 test: deps $(TEST_DIR)/build.ninja
 	cmake --build $(TEST_DIR)
-	cd $(TEST_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j2
-	@$(MAKE) --no-print-directory fuzz FUZZ_SECONDS=$(FUZZ_SMOKE_SECONDS)
+	@echo "fuzz: building and running beside ctest (log: build/fuzz-smoke.log)"; \
+	$(MAKE) --no-print-directory fuzz FUZZ_SECONDS=$(FUZZ_SMOKE_SECONDS) FUZZ_BUILD_JOBS=1 \
+		>build/fuzz-smoke.log 2>&1 & fuzz=$$!; \
+	(cd $(TEST_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j2); tests=$$?; \
+	wait $$fuzz; fuzzed=$$?; cat build/fuzz-smoke.log; \
+	[ $$tests -eq 0 ] && [ $$fuzzed -eq 0 ]
 
 # The fuzz targets (clang, libFuzzer, ASan+UBSan), each run for FUZZ_SECONDS on
 # a working copy of its seeds in $(FUZZ_DIR)/fuzz-corpus; `make test` runs
@@ -46,8 +52,9 @@ test: deps $(TEST_DIR)/build.ninja
 $(FUZZ_DIR)/build.ninja: CMakeLists.txt fuzz/CMakeLists.txt | deps
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_DIR) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFAPKALK_BUILD_FUZZ=ON
 
+FUZZ_BUILD_JOBS ?=
 fuzz-build: deps $(FUZZ_DIR)/build.ninja
-	cmake --build $(FUZZ_DIR) --target fuzz_all
+	cmake --build $(FUZZ_DIR) --target fuzz_all $(if $(FUZZ_BUILD_JOBS),-j$(FUZZ_BUILD_JOBS))
 
 fuzz: fuzz-build
 	fuzz/run-fuzzers.sh $(FUZZ_DIR) $(FUZZ_SECONDS)
@@ -81,13 +88,13 @@ SOAK_ACTIONS ?= 20000
 SOAK_SEED    ?= 20120101
 .PHONY: soak
 soak: deps $(TEST_DIR)/build.ninja
-	cmake --build $(TEST_DIR) --target ui_soak_test_soak
+	cmake --build $(TEST_DIR) --target ui_soak_tests
 	cd $(TEST_DIR)/tests && FAPKALK_SOAK_ACTIONS=$(SOAK_ACTIONS) FAPKALK_SOAK_SEED=$(SOAK_SEED) \
 		QTEST_FUNCTION_TIMEOUT=$$(( $(SOAK_ACTIONS) * 45 + 300000 )) \
 		QT_QPA_PLATFORM=offscreen LC_ALL=C.UTF-8 \
 		ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
 		UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-		./ui_soak_test_soak soak
+		./ui_soak_tests test_soak soak
 
 # Benchmarks are off unless asked for (they need libbenchmark-dev): this turns
 # them on in the Release build, so they land in $(RELEASE_DIR)/bench.
