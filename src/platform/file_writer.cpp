@@ -629,13 +629,4 @@ void SafeFileWriter::Abort() {
     buffer_.clear();
 }
 
-bool WriteFileSafely(const std::string& target, std::string_view content, std::string* error,
-                     SafeFileWriter::WriteFunction write) {
-    SafeFileWriter writer(target, std::move(write));
-    const bool ok = writer.Open() && writer.Append(content) && writer.Commit();
-    if (!ok && error != nullptr)
-        *error = writer.error();
-    return ok;
-}
-
 } // namespace fapkalk

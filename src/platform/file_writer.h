@@ -132,9 +132,4 @@ int OpenUnnamedTemporaryFile(std::string& folder);
 // async-signal-safe calls.
 void RemoveOpenTemporaryFiles() noexcept;
 
-// The whole content in one go. Returns true on success; otherwise error holds
-// the reason and the target is unchanged.
-bool WriteFileSafely(const std::string& target, std::string_view content, std::string* error,
-                     SafeFileWriter::WriteFunction write = {});
-
 } // namespace fapkalk

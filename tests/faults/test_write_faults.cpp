@@ -744,8 +744,8 @@ void TestWriteFaults::leftoversOfThisTargetOnly() {
             0);
     }
     const std::string target = temp.filePath(QStringLiteral("FAP_PREIS.CSV")).toStdString();
-    std::string error;
-    QVERIFY2(fapkalk::WriteFileSafely(target, "neu\r\n", &error), error.c_str());
+    fapkalk::SafeFileWriter writer(target);
+    QVERIFY2(writer.Open() && writer.Append("neu\r\n") && writer.Commit(), writer.error().c_str());
     QCOMPARE(QFileInfo::exists(leftover), !removed);
     QCOMPARE(ReadBytes(QString::fromStdString(target)), QByteArray("neu\r\n"));
 }

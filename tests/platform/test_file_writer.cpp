@@ -34,6 +34,17 @@ std::string ReadFile(const std::string& path) {
     return data.str();
 }
 
+// The whole content in one go, as the settings file and the export write it;
+// error gets the reason of a failure.
+bool WriteFileSafely(const std::string& target, std::string_view content, std::string* error,
+                     SafeFileWriter::WriteFunction write = {}) {
+    SafeFileWriter writer(target, std::move(write));
+    const bool ok = writer.Open() && writer.Append(content) && writer.Commit();
+    if (!ok && error != nullptr)
+        *error = writer.error();
+    return ok;
+}
+
 void WriteFile(const std::string& path, const std::string& content) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << content;
