@@ -43,7 +43,8 @@
 #include <limits>
 #include <span>
 
-namespace fapkalk::detail {
+namespace fapkalk {
+namespace detail {
 
 // Typed prices and AEPs from 0 to 671,088.63 €.
 inline constexpr std::int64_t kCentPathLimit = std::int64_t{1} << 26;
@@ -472,4 +473,5 @@ inline bool WholeCentsOf(double price, std::int64_t& cents) {
     return static_cast<double>(cents) / 100.0 == price;
 }
 
-} // namespace fapkalk::detail
+} // namespace detail
+} // namespace fapkalk
