@@ -80,11 +80,12 @@ long wrongRows(const fapkalk::RowStore& store, long wanted) {
     long wrong = store.rowCount() == wanted ? 0 : 1;
     store.forEachRow(0, store.rowCount() - 1, [&](const fapkalk::RowCells& cells) {
         const double price = double(cells.fap.cents) / 100.0;
-        const double aep = fapkalk::CalcAep(price, options);
-        const bool right =
-            cells.fap.cents == expected && fapkalk::ShownPriceOf(aep) == cells.aep &&
-            fapkalk::ShownPriceOf(fapkalk::CalcKp(aep, options.Narcotic)) == cells.kp &&
-            fapkalk::ShownPriceOf(fapkalk::CalcAvp(aep, options.Narcotic, vat)) == cells.avp;
+        const fapkalk::PriceResult steps =
+            fapkalk::detail::DoubleStepPrices(price, options, vat, fapkalk::BuiltInTariff());
+        const bool right = cells.fap.cents == expected &&
+                           fapkalk::ShownPriceOf(steps.aep) == cells.aep &&
+                           fapkalk::ShownPriceOf(steps.kp) == cells.kp &&
+                           fapkalk::ShownPriceOf(steps.avp) == cells.avp;
         wrong += right ? 0 : 1;
         ++expected;
         return true;

@@ -3,11 +3,9 @@
 set(FAPKALK_PRICING_SOURCES
     pricing/calc_run.cpp pricing/calc_run.h
     pricing/cent_path.h
-    pricing/creation_time.cpp pricing/creation_time.h
     pricing/engine.cpp pricing/engine.h
     pricing/exact_fp.h
     pricing/export_lines.cpp pricing/export_lines.h
-    pricing/file_writer.cpp pricing/file_writer.h
     pricing/margins.cpp pricing/margins.h
     pricing/message_text.cpp pricing/message_text.h
     pricing/numbers.cpp pricing/numbers.h
@@ -16,13 +14,20 @@ set(FAPKALK_PRICING_SOURCES
     pricing/reverse.cpp pricing/reverse.h
     pricing/reverse_text.cpp pricing/reverse_text.h
     pricing/rounding_detail.h
-    pricing/standard_streams.cpp pricing/standard_streams.h
-    pricing/tariff_tables.h pricing/tariffs.cpp
+    pricing/tariff.h
     pricing/text_rules.h
     pricing/options/option_types.h
     pricing/options/price_key_filter.cpp pricing/options/price_key_filter.h
     pricing/options/switch_rules.cpp pricing/options/switch_rules.h
     pricing/options/vat_field.cpp pricing/options/vat_field.h)
+
+# The process's edges, Qt-free: safe file writing, standard streams, the
+# clock of the export header, system error texts.
+set(FAPKALK_PLATFORM_SOURCES
+    platform/creation_time.cpp platform/creation_time.h
+    platform/file_writer.cpp platform/file_writer.h
+    platform/standard_streams.cpp platform/standard_streams.h
+    platform/system_error_text.cpp platform/system_error_text.h)
 
 # fapkalk-cli without its main().
 set(FAPKALK_CLILIB_SOURCES

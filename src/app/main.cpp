@@ -2,7 +2,7 @@
 #include "app/CommandLine.h"
 #include "app/StartProgram.h"
 #include "app/Translations.h"
-#include "pricing/standard_streams.h"
+#include "platform/standard_streams.h"
 #include "publisher.h"
 
 #include <QApplication>

@@ -2,7 +2,9 @@
 
 #include "cli/cli_reverse.h"
 #include "pricing/message_text.h"
+#include "pricing/options/vat_field.h"
 #include "pricing/price_text.h"
+#include "pricing/text_rules.h"
 
 #include <algorithm>
 #include <limits>
@@ -10,10 +12,6 @@
 namespace fapkalk::cli {
 
 namespace {
-
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
 
 bool IsBlank(char c) {
     return c == ' ' || c == '\t';
@@ -337,15 +335,9 @@ NumberText ParseNumber(std::string_view text) {
 }
 
 std::optional<unsigned> VatRate(std::string_view text) {
-    if (text.empty() || text.size() > 2)
+    if (text.size() > kVatRateDigits)
         return std::nullopt;
-    unsigned n = 0;
-    for (char c : text) {
-        if (!IsDigit(c))
-            return std::nullopt;
-        n = n * 10 + static_cast<unsigned>(c - '0');
-    }
-    return n;
+    return VatRateFromText(text);
 }
 
 } // namespace fapkalk::cli

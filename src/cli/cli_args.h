@@ -75,7 +75,8 @@ std::string Quoted(std::string_view text, std::size_t fullSize);
 // A file name: escaped alike, shortened only beyond the longest path.
 std::string QuotedFileName(std::string_view path);
 
-// The VAT rate: one or two digits. nullopt when the text is anything else.
+// The VAT rate as the window's field takes it: one or two digits. nullopt
+// when the text is anything else.
 std::optional<unsigned> VatRate(std::string_view text);
 
 } // namespace fapkalk::cli

@@ -1,7 +1,7 @@
 #include "cli/cli_output.h"
 
-#include "pricing/message_text.h"
-#include "pricing/standard_streams.h"
+#include "platform/standard_streams.h"
+#include "platform/system_error_text.h"
 
 #include <algorithm>
 #include <cerrno>

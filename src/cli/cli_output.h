@@ -3,7 +3,7 @@
 // ends the run with a message instead of a truncated result taken as success.
 #pragma once
 
-#include "pricing/file_writer.h"
+#include "platform/file_writer.h"
 
 #include <string>
 #include <string_view>

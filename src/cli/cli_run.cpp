@@ -6,14 +6,14 @@
 #include "cli/cli_input.h"
 #include "cli/cli_reverse.h"
 #include "cli/cli_time.h"
+#include "platform/standard_streams.h"
+#include "platform/system_error_text.h"
 #include "pricing/calc_run.h"
 #include "pricing/engine.h"
 #include "pricing/export_lines.h"
 #include "pricing/margins.h"
-#include "pricing/message_text.h"
 #include "pricing/numbers.h"
 #include "pricing/price_rows.h"
-#include "pricing/standard_streams.h"
 #include "pricing/text_rules.h"
 
 #include <algorithm>

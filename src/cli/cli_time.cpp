@@ -1,6 +1,6 @@
 #include "cli/cli_time.h"
 
-#include "pricing/creation_time.h"
+#include "platform/creation_time.h"
 #include "pricing/export_lines.h"
 
 namespace fapkalk::cli {

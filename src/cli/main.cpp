@@ -2,8 +2,8 @@
 #include "cli/cli_output.h"
 #include "cli/cli_run.h"
 #include "cli/cli_time.h"
-#include "pricing/file_writer.h"
-#include "pricing/standard_streams.h"
+#include "platform/file_writer.h"
+#include "platform/standard_streams.h"
 #include "tools/date_text.h"
 
 #include <clocale>

@@ -3,12 +3,11 @@
 #include "pricing/cent_path.h"
 #include "pricing/numbers.h"
 #include "pricing/rounding_detail.h"
-#include "pricing/tariff_tables.h"
 
-#include <array>
 #include <charconv>
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 
 namespace fapkalk {
@@ -22,19 +21,18 @@ using detail::RoundFiveCentsInline;
 // The bands as a plain scan finds them: the first band whose inclusive limit
 // is at least the price, the open last band above every limit. A NaN price
 // passes every limit and lands in the open band, where the rounding fails.
-template <std::size_t N>
-std::size_t BandIndex(const std::array<TariffBand, N>& table, double price) {
+std::size_t BandIndex(std::span<const TariffBand> table, double price) {
     std::size_t i = 0;
-    while (i + 1 < N && !(price <= table[i].limit))
+    while (i + 1 < table.size() && !(price <= table[i].limit))
         ++i;
     return i;
 }
 
 // The double steps are written once and instantiated twice: with NoTrace for
-// CalcAep, CalcKp, CalcAvp and CalcPrices' other way (every trace statement
-// compiles away) and with TextTrace for ExplainPrices, so the explanation
-// follows the same steps. CalcPrices takes the integer way of cent_path.h
-// where it applies; the tests hold the two against each other.
+// CalcPrices' other way (every trace statement compiles away) and with
+// TextTrace for ExplainPrices, so the explanation follows the same steps.
+// CalcPrices takes the integer way of cent_path.h where it applies; the tests
+// hold the two against each other.
 struct NoTrace {
     static constexpr bool kOn = false;
     void Line(const std::string&) {}
@@ -69,31 +67,32 @@ std::string KindText(BandKind kind) {
     return "?";
 }
 
-template <class Trace, std::size_t N>
-void TraceBand(Trace& trace, const char* title, const std::array<TariffBand, N>& table,
+template <class Trace>
+void TraceBand(Trace& trace, const char* title, std::span<const TariffBand> table,
                std::size_t index) {
     if constexpr (Trace::kOn) {
         const TariffBand& band = table[index];
         std::string line = std::string(title) + ", Band " + std::to_string(index + 1) + " (";
-        line += index + 1 == N ? "über " + Num(table[index - 1].limit) : "bis " + Num(band.limit);
+        line += index + 1 == table.size() ? "über " + Num(table[index - 1].limit)
+                                          : "bis " + Num(band.limit);
         line += ", " + KindText(band.kind) + " " + Num(band.value) + ")";
         trace.Line(line);
     }
 }
 
-template <class Trace> double VeterinaryAep(double price, Trace& trace) {
-    const double product = CheckedProduct(price, VeterinaryMarkup);
+template <class Trace> double VeterinaryAep(double price, double factor, Trace& trace) {
+    const double product = CheckedProduct(price, factor);
     const double aep = RoundCentsInline(product);
     if constexpr (Trace::kOn) {
-        trace.Line("AEP: Veterinär " + Num(VeterinaryMarkup));
-        trace.Line("  " + Num(price) + " × " + Num(VeterinaryMarkup) + " = " + Num(product) +
+        trace.Line("AEP: Veterinär " + Num(factor));
+        trace.Line("  " + Num(price) + " × " + Num(factor) + " = " + Num(product) +
                    "; RoundCents → " + Num(aep));
     }
     return aep;
 }
 
-template <class Trace, std::size_t N>
-double WholesaleAep(const std::array<TariffBand, N>& table, const char* title, double price,
+template <class Trace>
+double WholesaleAep(std::span<const TariffBand> table, const char* title, double price,
                     Trace& trace) {
     const std::size_t index = BandIndex(table, price);
     const TariffBand& band = table[index];
@@ -123,31 +122,31 @@ double WholesaleAep(const std::array<TariffBand, N>& table, const char* title, d
     return band.value;
 }
 
-template <class Trace> double AepPath(double price, const CalcOptions& options, Trace& trace) {
-    if (options.AepInput) {
+template <class Trace>
+double AepPath(double price, const CalcOptions& options, const Tariff& tariff, Trace& trace) {
+    switch (detail::AepWayOf(options)) {
+    case detail::AepWay::Typed:
         if constexpr (Trace::kOn)
             trace.Line("AEP: AEP-Eingabe, unverändert " + Num(price));
         return price;
-    }
-    if (options.Homeopathic) {
-        if (options.Veterinary)
-            return VeterinaryAep(price, trace);
-        return WholesaleAep(tables::kHomeopathicWholesale, "AEP: Großhandelstabelle homöopathisch",
+    case detail::AepWay::Veterinary:
+        return VeterinaryAep(price, tariff.veterinaryFactor, trace);
+    case detail::AepWay::Homeopathic:
+        return WholesaleAep(tariff.homeopathicWholesale, "AEP: Großhandelstabelle homöopathisch",
                             price, trace);
-    }
-    if (options.NotReimbursable)
-        return WholesaleAep(tables::kNotReimbursableWholesale,
+    case detail::AepWay::NotReimbursable:
+        return WholesaleAep(tariff.notReimbursableWholesale,
                             "AEP: Großhandelstabelle (*) nicht kassenzulässig", price, trace);
-    if (options.Veterinary)
-        return VeterinaryAep(price, trace);
-    return WholesaleAep(tables::kStandardWholesale, "AEP: Großhandelstabelle Standard", price,
-                        trace);
+    case detail::AepWay::Standard:
+        break;
+    }
+    return WholesaleAep(tariff.standardWholesale, "AEP: Großhandelstabelle Standard", price, trace);
 }
 
 // A pharmacy band: a Factor band multiplies the AEP, a Fixed band its own
 // amount by 1; both products are rounded to cents.
-template <class Trace, std::size_t N>
-double PharmacyBand(const std::array<TariffBand, N>& table, const char* title, double aep,
+template <class Trace>
+double PharmacyBand(std::span<const TariffBand> table, const char* title, double aep,
                     Trace& trace) {
     const std::size_t index = BandIndex(table, aep);
     const TariffBand& band = table[index];
@@ -164,10 +163,10 @@ double PharmacyBand(const std::array<TariffBand, N>& table, const char* title, d
     return result;
 }
 
-template <class Trace> double AddNarcotic(double amount, Trace& trace) {
-    const double sum = amount + NarcoticSurcharge;
+template <class Trace> double AddNarcotic(double amount, double surcharge, Trace& trace) {
+    const double sum = amount + surcharge;
     if constexpr (Trace::kOn)
-        trace.Line("  " + Num(amount) + " + " + Num(NarcoticSurcharge) +
+        trace.Line("  " + Num(amount) + " + " + Num(surcharge) +
                    " (Suchtgiftzuschlag) = " + Num(sum));
     return sum;
 }
@@ -179,20 +178,22 @@ template <class Trace> double FiveCents(double amount, Trace& trace) {
     return result;
 }
 
-template <class Trace> double KpPath(double aep, bool narcotic, Trace& trace) {
-    const double base = PharmacyBand(tables::kKp, "KP: Kassenpreistabelle", aep, trace);
-    return FiveCents(narcotic ? AddNarcotic(base, trace) : base, trace);
+template <class Trace>
+double KpPath(double aep, bool narcotic, const Tariff& tariff, Trace& trace) {
+    const double base = PharmacyBand(tariff.kp, "KP: Kassenpreistabelle", aep, trace);
+    return FiveCents(narcotic ? AddNarcotic(base, tariff.narcoticSurcharge, trace) : base, trace);
 }
 
-template <class Trace> double AvpPath(double aep, bool narcotic, double vatFactor, Trace& trace) {
-    const double net = PharmacyBand(tables::kAvp, "AVP: Verkaufspreistabelle", aep, trace);
-    const double raised = CheckedProduct(net, AvpSurchargeFactor);
+template <class Trace>
+double AvpPath(double aep, bool narcotic, double vatFactor, const Tariff& tariff, Trace& trace) {
+    const double net = PharmacyBand(tariff.avp, "AVP: Verkaufspreistabelle", aep, trace);
+    const double raised = CheckedProduct(net, tariff.avpRaise);
     double gross = RoundCentsInline(raised);
     if constexpr (Trace::kOn)
-        trace.Line("  " + Num(net) + " × " + Num(AvpSurchargeFactor) + " = " + Num(raised) +
+        trace.Line("  " + Num(net) + " × " + Num(tariff.avpRaise) + " = " + Num(raised) +
                    "; RoundCents → " + Num(gross));
     if (narcotic)
-        gross = AddNarcotic(gross, trace);
+        gross = AddNarcotic(gross, tariff.narcoticSurcharge, trace);
     const double taxed = CheckedProduct(gross, vatFactor);
     const double cents = RoundCentsInline(taxed);
     if constexpr (Trace::kOn)
@@ -202,7 +203,8 @@ template <class Trace> double AvpPath(double aep, bool narcotic, double vatFacto
 }
 
 template <class Trace>
-PriceResult PricesPath(double price, const CalcOptions& options, double vatFactor, Trace& trace) {
+PriceResult PricesPath(double price, const CalcOptions& options, double vatFactor,
+                       const Tariff& tariff, Trace& trace) {
     PriceResult result;
     if (price == 0) {
         result.refusal = options.AepInput ? kAepMissingText : kFapMissingText;
@@ -210,9 +212,9 @@ PriceResult PricesPath(double price, const CalcOptions& options, double vatFacto
             trace.Line(result.refusal);
         return result;
     }
-    result.aep = AepPath(price, options, trace);
-    result.kp = KpPath(result.aep, options.Narcotic, trace);
-    result.avp = AvpPath(result.aep, options.Narcotic, vatFactor, trace);
+    result.aep = AepPath(price, options, tariff, trace);
+    result.kp = KpPath(result.aep, options.Narcotic, tariff, trace);
+    result.avp = AvpPath(result.aep, options.Narcotic, vatFactor, tariff, trace);
     return result;
 }
 
@@ -235,45 +237,54 @@ std::string SwitchesText(const CalcOptions& options) {
 
 } // namespace
 
-double CalcAep(double price, const CalcOptions& options) {
+namespace detail {
+
+PriceResult DoubleStepPrices(double price, const CalcOptions& options, double vatFactor,
+                             const Tariff& tariff) {
     NoTrace trace;
-    return AepPath(price, options, trace);
+    return PricesPath(price, options, vatFactor, tariff, trace);
 }
 
-double CalcKp(double aep, bool narcotic) {
-    NoTrace trace;
-    return KpPath(aep, narcotic, trace);
-}
-
-double CalcAvp(double aep, bool narcotic, double vatFactor) {
-    NoTrace trace;
-    return AvpPath(aep, narcotic, vatFactor, trace);
-}
+} // namespace detail
 
 // A price on whole cents with a VAT factor from a whole rate (every price a
 // pharmacist types, every row of a range) goes the integer way; everything
 // else the double steps.
 PriceResult CalcPrices(double price, const CalcOptions& options, double vatFactor) {
-    const int vatRate = detail::WholeVatRate(vatFactor);
-    std::uint64_t whole = 0;
-    detail::CentPrices cents;
-    if (vatRate >= 0 && detail::WholeCentsOf(price, whole) &&
-        detail::PricesAtCents(detail::PriceCentsFor(options), whole, options.Narcotic,
-                              static_cast<unsigned>(vatRate), cents))
-        return {cents.aep, detail::EurosOfFives(cents.fives.kp),
-                detail::EurosOfFives(cents.fives.avp), nullptr};
-    NoTrace trace;
-    return PricesPath(price, options, vatFactor, trace);
+    std::int64_t cents = 0;
+    detail::CentPrices way;
+    if (detail::WholeCentsOf(price, cents) &&
+        detail::CentWay(detail::kBuiltInCentTables.For(options), cents, options.Narcotic,
+                        detail::WholeVatRate(vatFactor), way))
+        return {way.aep, detail::EurosOfFives(way.fives.kp), detail::EurosOfFives(way.fives.avp),
+                nullptr};
+    return detail::DoubleStepPrices(price, options, vatFactor, kTariff2012);
+}
+
+PriceResult CalcPrices(double price, const CalcOptions& options, double vatFactor,
+                       const Tariff& tariff) {
+    if (&tariff == &kTariff2012)
+        return CalcPrices(price, options, vatFactor);
+    return detail::DoubleStepPrices(price, options, vatFactor, tariff);
 }
 
 std::string ExplainPrices(double price, const CalcOptions& options, double vatFactor) {
+    return ExplainPrices(price, options, vatFactor, kTariff2012);
+}
+
+std::string ExplainPrices(double price, const CalcOptions& options, double vatFactor,
+                          const Tariff& tariff) {
     TextTrace trace;
     trace.Line(std::string("Eingabe: ") + (options.AepInput ? "AEP " : "FAP ") + Num(price) +
                " (Schalter: " + SwitchesText(options) + "; USt-Faktor " + Num(vatFactor) + ")");
-    const PriceResult result = PricesPath(price, options, vatFactor, trace);
+    const PriceResult result = PricesPath(price, options, vatFactor, tariff, trace);
     trace.Line("Ergebnis: AEP " + Num(result.aep) + ", KP " + Num(result.kp) + ", AVP " +
                Num(result.avp));
     return trace.text;
+}
+
+bool CentPathHolds(const Tariff& tariff) {
+    return detail::CentTablesHold(tariff);
 }
 
 double VatFactorFromRate(unsigned n) {

@@ -2,8 +2,8 @@
 #pragma once
 
 #include "pricing/exact_fp.h"
+#include "pricing/tariff.h"
 
-#include <span>
 #include <string>
 
 namespace fapkalk {
@@ -19,30 +19,6 @@ struct CalcOptions {
     friend bool operator==(const CalcOptions&, const CalcOptions&) = default;
 };
 
-enum class BandKind { Factor, Fixed, Add };
-
-// One row of a tariff table. limit is an inclusive upper limit; the open last
-// band of a table has limit +infinity.
-struct TariffBand {
-    double limit;
-    BandKind kind;
-    double value;
-};
-
-std::span<const TariffBand> StandardWholesaleTable();
-std::span<const TariffBand> NotReimbursableWholesaleTable();
-std::span<const TariffBand> HomeopathicWholesaleTable();
-std::span<const TariffBand> KpTable();
-std::span<const TariffBand> AvpTable();
-
-inline constexpr double VeterinaryMarkup = 1.2;
-inline constexpr double NarcoticSurcharge = 0.55;
-inline constexpr double AvpSurchargeFactor = 1.15;
-
-double CalcAep(double price, const CalcOptions& options);
-double CalcKp(double aep, bool narcotic);
-double CalcAvp(double aep, bool narcotic, double vatFactor);
-
 struct PriceResult {
     double aep = 0;
     double kp = 0;
@@ -55,13 +31,28 @@ struct PriceResult {
 inline constexpr const char* kFapMissingText = "FAP-Preis muß eingegeben werden";
 inline constexpr const char* kAepMissingText = "AEP-Preis muß eingegeben werden";
 
-// Throws FloatError (numbers.h) for amounts too large for the roundings.
+// The built-in tariff's prices. Throws FloatError (numbers.h) for amounts too
+// large for the roundings.
 PriceResult CalcPrices(double price, const CalcOptions& options, double vatFactor);
+// The same by another tariff. Only the built-in one has the integer way's
+// tables ready (PriceRows builds them for a range); here another tariff takes
+// the double steps.
+PriceResult CalcPrices(double price, const CalcOptions& options, double vatFactor,
+                       const Tariff& tariff);
 
 // The calculation path of one price as readable lines (UTF-8, '\n' separated):
 // which table and band gave the AEP, KP and AVP, every product and rounding.
 // The command-line tool's --explain and the window's tool tip both show it.
 std::string ExplainPrices(double price, const CalcOptions& options, double vatFactor);
+std::string ExplainPrices(double price, const CalcOptions& options, double vatFactor,
+                          const Tariff& tariff);
+
+// Whether the engine's integer way gives the double steps' prices for every
+// price on whole cents under this tariff (cent_path.h says what it needs:
+// limits on cents, factors in whole thousandths, amounts in whole cents,
+// Factor and Fixed bands in the pharmacy tables, ...). A tariff that fails it
+// is computed by the double steps only.
+bool CentPathHolds(const Tariff& tariff);
 
 // The VAT factor for a whole-number rate as the VAT field computes it:
 // 1 + n/100 in extended precision, stored as double. 10 and 20 give the doubles
@@ -69,5 +60,27 @@ std::string ExplainPrices(double price, const CalcOptions& options, double vatFa
 double VatFactorFromRate(unsigned n);
 
 inline constexpr double kDefaultVatFactor = 1.1;
+
+namespace detail {
+
+// How the AEP is found: the one choice of the double steps and the integer way.
+enum class AepWay { Typed, Veterinary, Standard, NotReimbursable, Homeopathic };
+
+constexpr AepWay AepWayOf(const CalcOptions& options) {
+    if (options.AepInput)
+        return AepWay::Typed;
+    if (options.Homeopathic)
+        return options.Veterinary ? AepWay::Veterinary : AepWay::Homeopathic;
+    if (options.NotReimbursable)
+        return AepWay::NotReimbursable;
+    return options.Veterinary ? AepWay::Veterinary : AepWay::Standard;
+}
+
+// The double steps alone, which CalcPrices leaves for the integer way where it
+// applies; the tests hold the two against each other.
+PriceResult DoubleStepPrices(double price, const CalcOptions& options, double vatFactor,
+                             const Tariff& tariff);
+
+} // namespace detail
 
 } // namespace fapkalk

@@ -80,26 +80,6 @@ unsigned WriteXls(std::string& out, const ExportRow& row, std::string_view tail)
 
 } // namespace
 
-void AppendFixedPositionLine(std::string& out, const ExportRow& row) {
-    WriteFixedPosition(out, row, {});
-}
-
-void AppendXlsLine(std::string& out, const ExportRow& row) {
-    WriteXls(out, row, {});
-}
-
-std::string FixedPositionLine(const ExportRow& row) {
-    std::string line;
-    AppendFixedPositionLine(line, row);
-    return line;
-}
-
-std::string XlsLine(const ExportRow& row) {
-    std::string line;
-    AppendXlsLine(line, row);
-    return line;
-}
-
 std::string CreatedText(std::string_view date, std::string_view time, int hour, int minute,
                         int second) {
     std::string text(date);
@@ -235,13 +215,6 @@ void AppendWindows1252(std::string& out, std::string_view utf8) {
             pos += length;
         }
     }
-}
-
-std::string ToWindows1252(std::string_view utf8) {
-    std::string out;
-    out.reserve(utf8.size());
-    AppendWindows1252(out, utf8);
-    return out;
 }
 
 void AppendFileLine(std::string& out, std::string_view utf8Line) {

@@ -36,14 +36,6 @@ std::string ReplaceChar(std::string_view text, char from, char to);
 // Every occurrence of ch removed.
 std::string DeleteChar(std::string_view text, char ch);
 
-// Append one data line (without line end) to out; no allocation once out has
-// grown to its working size.
-void AppendFixedPositionLine(std::string& out, const ExportRow& row);
-void AppendXlsLine(std::string& out, const ExportRow& row);
-
-std::string FixedPositionLine(const ExportRow& row);
-std::string XlsLine(const ExportRow& row);
-
 // Header line 2's date-time text: date and time joined by one blank, or the
 // date alone in the first second after midnight.
 std::string CreatedText(std::string_view date, std::string_view time, int hour, int minute,
@@ -70,7 +62,6 @@ std::array<std::string, 5> HeaderBlockLines(const ExportCriteria& criteria);
 // UTF-8 to Windows-1252: characters outside the code page, and malformed
 // UTF-8, become "?". Appends to out.
 void AppendWindows1252(std::string& out, std::string_view utf8);
-std::string ToWindows1252(std::string_view utf8);
 
 // Appends the line's file form: Windows-1252 bytes and CR LF.
 void AppendFileLine(std::string& out, std::string_view utf8Line);

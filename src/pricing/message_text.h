@@ -1,7 +1,7 @@
 // How the program's messages show text that came from outside (an argument, a
-// typed file name, a line of input) and the reason of a system error: one rule
-// for the window and fapkalk-cli, so nothing from the input can act on a
-// terminal, hide in a message box or turn the text around.
+// typed file name, a line of input): one rule for the window and fapkalk-cli,
+// so nothing from the input can act on a terminal, hide in a message box or
+// turn the text around.
 #pragma once
 
 #include <cstddef>
@@ -31,10 +31,5 @@ std::size_t AppendEscaped(std::string& out, std::string_view text, std::size_t l
 // A file name or typed text for a message of the window: escaped as above,
 // nothing left out, backslashes and quotes as they are ("C:\FAP_PREIS.CSV").
 std::string EscapedForMessage(std::string_view text);
-
-// The reason of a failed system call, in German. EFBIG names the file-size
-// limit when one is set (ulimit -f); an error without a German text here
-// gives the system's own.
-std::string SystemErrorText(int code);
 
 } // namespace fapkalk

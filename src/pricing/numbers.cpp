@@ -1,6 +1,7 @@
 #include "pricing/numbers.h"
 
 #include "pricing/rounding_detail.h"
+#include "pricing/text_rules.h"
 
 #include <algorithm>
 #include <array>
@@ -110,10 +111,6 @@ private:
     std::int64_t dropped_ = 0;
     bool sticky_ = false;
 };
-
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
 
 } // namespace
 

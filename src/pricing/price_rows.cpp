@@ -63,15 +63,23 @@ RowCells CellsOf(double price, const PriceResult& result, const CalcOptions& opt
     return cells;
 }
 
-PriceRows::PriceRows(const CalcOptions& options, double vatFactor)
+PriceRows::PriceRows(const CalcOptions& options, double vatFactor, const Tariff& tariff)
     : options_(options), vatFactor_(vatFactor), vatRate_(detail::WholeVatRate(vatFactor)),
-      table_(&detail::PriceCentsFor(options)) {}
+      tariff_(&tariff), table_(&detail::kBuiltInCentTables.For(options)) {
+    if (&tariff == &kTariff2012)
+        return;
+    if (CentPathHolds(tariff)) {
+        ownTable_ = std::make_shared<const detail::PriceCents>(
+            detail::MakePriceCents(tariff, detail::AepWayOf(options)));
+        table_ = ownTable_.get();
+    } else {
+        vatRate_ = -1;
+    }
+}
 
 RowCells PriceRows::Row(std::int64_t cents) const {
     detail::CentPrices prices;
-    if (vatRate_ >= 0 && cents > 0 && cents < detail::kCentPathLimit &&
-        detail::PricesAtCents(*table_, static_cast<std::uint64_t>(cents), options_.Narcotic,
-                              static_cast<unsigned>(vatRate_), prices)) {
+    if (detail::CentWay(*table_, cents, options_.Narcotic, vatRate_, prices)) {
         RowCells cells;
         cells.fapPlaceholder = ShowsFapPlaceholder(options_);
         if (!cells.fapPlaceholder)
@@ -84,7 +92,7 @@ RowCells PriceRows::Row(std::int64_t cents) const {
     // Prices are read exactly in cents, so the double is exact enough: it is
     // the one nearest to those cents.
     const double price = static_cast<double>(cents) / 100.0;
-    return CellsOf(price, CalcPrices(price, options_, vatFactor_), options_);
+    return CellsOf(price, CalcPrices(price, options_, vatFactor_, *tariff_), options_);
 }
 
 void PriceRows::CheckRows(std::int64_t lowest, std::int64_t highest) const {

@@ -11,6 +11,7 @@
 
 #include <concepts>
 #include <cstdint>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -58,7 +59,10 @@ RowCells CellsOf(double price, const PriceResult& result, const CalcOptions& opt
 
 class PriceRows {
 public:
-    PriceRows(const CalcOptions& options, double vatFactor);
+    // Under another tariff than the built-in one the rows take the integer way
+    // when it CentPathHolds: its tables are built here, once. The tariff must
+    // outlive the rows.
+    PriceRows(const CalcOptions& options, double vatFactor, const Tariff& tariff = BuiltInTariff());
 
     // The cells of the row for a price of whole cents (0 or more): the same
     // as CellsOf(price, CalcPrices(price, ...)) for the double of those cents.
@@ -81,7 +85,9 @@ public:
 private:
     CalcOptions options_;
     double vatFactor_;
-    int vatRate_; // -1: not a whole rate, the double steps decide
+    int vatRate_; // -1: not a whole rate, or no integer way: the double steps decide
+    const Tariff* tariff_;
+    std::shared_ptr<const detail::PriceCents> ownTable_; // another tariff's
     const detail::PriceCents* table_;
 };
 

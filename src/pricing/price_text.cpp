@@ -1,16 +1,13 @@
 #include "pricing/price_text.h"
 
 #include "pricing/message_text.h"
+#include "pricing/text_rules.h"
 
 #include <algorithm>
 
 namespace fapkalk {
 
 namespace {
-
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
 
 bool IsDecimalPoint(char c) {
     return c == '.' || c == ',';

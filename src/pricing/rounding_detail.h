@@ -10,7 +10,8 @@
 #include <cstdint>
 #include <string>
 
-namespace fapkalk::detail {
+namespace fapkalk {
+namespace detail {
 
 // Cold paths: kept out of line so the inline roundings stay small.
 [[noreturn]] void ThrowFloatError(FloatError::Kind kind);
@@ -75,4 +76,5 @@ std::string SixDecimalsReference(double v);
 // for NaN and infinities (the word right-aligned).
 std::string FormatPriceGeneral(double x);
 
-} // namespace fapkalk::detail
+} // namespace detail
+} // namespace fapkalk

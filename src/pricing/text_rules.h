@@ -35,12 +35,17 @@ constexpr std::u16string_view TrimLowCodes(std::u16string_view text) {
     return detail::TrimLow(text);
 }
 
+// The ASCII digits 0 to 9, whatever the locale says.
+constexpr bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
 // True for a non-empty text of the digits 0 to 9 only.
 constexpr bool IsDigitsOnly(std::string_view text) {
     if (text.empty())
         return false;
     for (char c : text)
-        if (c < '0' || c > '9')
+        if (!IsDigit(c))
             return false;
     return true;
 }

@@ -1,7 +1,7 @@
 #include "settings/profile_file.h"
 
-#include "pricing/file_writer.h"
-#include "pricing/message_text.h"
+#include "platform/file_writer.h"
+#include "platform/system_error_text.h"
 
 #include <cerrno>
 #include <climits>

@@ -48,8 +48,10 @@ QByteArray ExpectedRow(double price, const CalcOptions& options, double vat, Exp
     const std::string fap =
         options.AepInput ? std::string(kAepPlaceholderCell) : FormatPrice(price);
     const std::string aep = FormatPrice(r.aep), kp = FormatPrice(r.kp), avp = FormatPrice(r.avp);
-    return Q(layout == ExportLayout::Xls ? XlsLine({fap, aep, kp, avp})
-                                         : FixedPositionLine({fap, aep, kp, avp}));
+    std::string line;
+    ExportLineBuilder(layout).AppendRow(line, {fap, aep, kp, avp});
+    line.resize(line.size() - 2); // without CR LF
+    return Q(line);
 }
 
 CalcOptions OptionsOf(const QStringList& switches) {
@@ -618,7 +620,7 @@ private slots:
     }
 
     void batchHeaderNamesItsInput_data() {
-        QTest::addColumn<QString>("file"); // the operand; none when empty
+        QTest::addColumn<QString>("file");     // the operand; none when empty
         QTest::addColumn<QByteArray>("named"); // how line 3 ends
         QTest::newRow("standard input") << "" << QByteArray(" Standardeingabe");
         QTest::newRow("a file, its control byte as ?") << "a\tb" << QByteArray("/a?b");

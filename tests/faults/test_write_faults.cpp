@@ -8,9 +8,9 @@
 #include "ui/output/outputtestkit.h"
 
 #include "app/StartProgram.h"
-#include "pricing/file_writer.h"
+#include "platform/file_writer.h"
+#include "platform/standard_streams.h"
 #include "pricing/numbers.h"
-#include "pricing/standard_streams.h"
 #include "settings/JvFormPlacement.h"
 #include "settings/profile_file.h"
 #include "ui/main/FAP_Main.h"
@@ -744,8 +744,8 @@ void TestWriteFaults::leftoversOfThisTargetOnly() {
             0);
     }
     const std::string target = temp.filePath(QStringLiteral("FAP_PREIS.CSV")).toStdString();
-    std::string error;
-    QVERIFY2(fapkalk::WriteFileSafely(target, "neu\r\n", &error), error.c_str());
+    fapkalk::SafeFileWriter writer(target);
+    QVERIFY2(writer.Open() && writer.Append("neu\r\n") && writer.Commit(), writer.error().c_str());
     QCOMPARE(QFileInfo::exists(leftover), !removed);
     QCOMPARE(ReadBytes(QString::fromStdString(target)), QByteArray("neu\r\n"));
 }

@@ -1,5 +1,6 @@
 // The engine's integer way against the double steps it replaces: on prices on
-// whole cents, on the rows of ranges, and at every stretch's bounds.
+// whole cents, on the rows of ranges, at every stretch's bounds, and under
+// tariffs other than the built-in one.
 #include "pricing/cent_path.h"
 #include "pricing/engine.h"
 #include "pricing/numbers.h"
@@ -10,17 +11,24 @@
 
 #include <QtTest>
 
+#include <array>
 #include <cmath>
 #include <cstdint>
+#include <deque>
 #include <limits>
 #include <string>
+#include <vector>
 
 namespace detail = fapkalk::detail;
 using fapkalk::CalcOptions;
 using fapkalk::PriceResult;
 using fapkalk::RowCells;
+using fapkalk::Tariff;
+using fapkalk::TariffBand;
+using enum fapkalk::BandKind;
 
 Q_DECLARE_METATYPE(CalcOptions)
+Q_DECLARE_METATYPE(Tariff)
 
 namespace {
 
@@ -35,13 +43,15 @@ std::string Text(fapkalk::ShownPrice shown) {
     return text;
 }
 
+PriceResult Steps(double price, const CalcOptions& o, double vat) {
+    return detail::DoubleStepPrices(price, o, vat, fapkalk::BuiltInTariff());
+}
+
 // The engine and a row of cells against the double steps and the display
 // text by its rules. Empty when they agree, else what differs.
 QString Disagreement(std::int64_t cents, const CalcOptions& o, double vat) {
     const double price = static_cast<double>(cents) / 100.0;
-    const double aep = fapkalk::CalcAep(price, o);
-    const double kp = fapkalk::CalcKp(aep, o.Narcotic);
-    const double avp = fapkalk::CalcAvp(aep, o.Narcotic, vat);
+    const auto [aep, kp, avp, refusal] = Steps(price, o, vat);
     const PriceResult r = fapkalk::CalcPrices(price, o, vat);
     if (!(r.aep == aep && r.kp == kp && r.avp == avp))
         return Where(price, o, vat) +
@@ -63,10 +73,36 @@ QString Disagreement(std::int64_t cents, const CalcOptions& o, double vat) {
 }
 
 // The integer way's tables, and the switches that select each.
-const fapkalk::detail::PriceCents* const kTables[] = {
-    &detail::kStandardPriceCents, &detail::kNotReimbursablePriceCents,
-    &detail::kHomeopathicPriceCents, &detail::kVeterinaryPriceCents, &detail::kAepInputPriceCents};
-const unsigned kTableSwitches[] = {0, 16, 2, 8, 1};
+const std::array<detail::PriceCents, 5>& kTables = detail::kBuiltInCentTables.byWay;
+unsigned SwitchesOf(detail::AepWay way) {
+    switch (way) {
+    case detail::AepWay::Typed:
+        return Aep;
+    case detail::AepWay::Veterinary:
+        return Vet;
+    case detail::AepWay::NotReimbursable:
+        return NotReimb;
+    case detail::AepWay::Homeopathic:
+        return Homeo;
+    case detail::AepWay::Standard:
+        break;
+    }
+    return 0;
+}
+
+// A table of the built-in tariff with band i replaced, or with n bands.
+std::span<const TariffBand> Changed(std::span<const TariffBand> table, std::size_t i,
+                                    TariffBand band) {
+    static std::deque<std::vector<TariffBand>> kept;
+    std::vector<TariffBand>& copy = kept.emplace_back(table.begin(), table.end());
+    copy.resize(std::max(copy.size(), i + 1), band);
+    copy[i] = band;
+    return copy;
+}
+
+const Tariff& Built() {
+    return fapkalk::BuiltInTariff();
+}
 
 } // namespace
 
@@ -82,8 +118,8 @@ private slots:
             for (bool narcotic : {false, true}) {
                 const PriceResult r =
                     fapkalk::CalcPrices(aep, {.AepInput = true, .Narcotic = narcotic}, 1.1);
-                if (r.kp != fapkalk::CalcKp(aep, narcotic) ||
-                    r.avp != fapkalk::CalcAvp(aep, narcotic, 1.1))
+                const PriceResult steps = Steps(aep, {.AepInput = true, .Narcotic = narcotic}, 1.1);
+                if (r.kp != steps.kp || r.avp != steps.avp)
                     QFAIL(qPrintable(QString::asprintf("AEP %lld cents, narcotic %d",
                                                        (long long)cents, narcotic)));
             }
@@ -102,7 +138,7 @@ private slots:
                 for (bool narcotic : {false, true}) {
                     const PriceResult r =
                         fapkalk::CalcPrices(aep, {.AepInput = true, .Narcotic = narcotic}, factor);
-                    if (r.avp != fapkalk::CalcAvp(aep, narcotic, factor))
+                    if (r.avp != Steps(aep, {.AepInput = true, .Narcotic = narcotic}, factor).avp)
                         QFAIL(qPrintable(QString::asprintf("AEP %lld cents, rate %u, narcotic %d",
                                                            (long long)cents, rate, narcotic)));
                 }
@@ -134,9 +170,8 @@ private slots:
             options.Narcotic = cents % 2 == 1;
             const double price = static_cast<double>(cents) / 100.0;
             const PriceResult r = fapkalk::CalcPrices(price, options, 1.1);
-            const double aep = fapkalk::CalcAep(price, options);
-            if (!(r.aep == aep && r.kp == fapkalk::CalcKp(aep, options.Narcotic) &&
-                  r.avp == fapkalk::CalcAvp(aep, options.Narcotic, 1.1) && !r.refusal))
+            const PriceResult steps = Steps(price, options, 1.1);
+            if (!(r.aep == steps.aep && r.kp == steps.kp && r.avp == steps.avp && !r.refusal))
                 QFAIL(qPrintable(QString::asprintf("price %lld cents", (long long)cents)));
         }
     }
@@ -144,16 +179,16 @@ private slots:
     // The stretch lookup against counting the stretch ends below, for every
     // table, up to beyond its buckets.
     void stretchLookup() {
-        for (const detail::PriceCents* table : kTables) {
-            for (std::uint64_t cents = 0; cents < 60000; cents += cents < 45000 ? 1 : 97) {
+        for (const detail::PriceCents& table : kTables) {
+            for (std::uint64_t cents = 0; cents < 80000; cents += cents < 70000 ? 1 : 97) {
                 std::size_t below = 0;
-                while (cents > table->last[below])
+                while (cents > table.last[below])
                     ++below;
-                if (table->Find(cents) != below)
+                if (table.Find(cents) != below)
                     QFAIL(qPrintable(QString::asprintf("%llu cents", (unsigned long long)cents)));
             }
-            const std::size_t open = table->Find(std::uint64_t(detail::kCentPathLimit - 1));
-            QCOMPARE(table->last[open], std::numeric_limits<std::uint64_t>::max());
+            const std::size_t open = table.Find(std::uint64_t(detail::kCentPathLimit - 1));
+            QCOMPARE(table.last[open], std::numeric_limits<std::uint64_t>::max());
         }
     }
 
@@ -188,13 +223,13 @@ private slots:
 
     // The last and first cents of every stretch, where the bands change.
     void stretchBounds() {
-        for (std::size_t t = 0; t < std::size(kTables); ++t) {
-            const detail::PriceCents& table = *kTables[t];
+        for (detail::AepWay way : detail::kAepWays) {
+            const detail::PriceCents& table = kTables[static_cast<std::size_t>(way)];
             for (std::size_t i = 0; table.last[i] != std::numeric_limits<std::uint64_t>::max(); ++i)
                 for (std::uint64_t cents : {table.last[i], table.last[i] + 1})
                     for (bool narcotic : {false, true})
                         for (double vat : {1.1, 1.2}) {
-                            CalcOptions o = Options(kTableSwitches[t]);
+                            CalcOptions o = Options(SwitchesOf(way));
                             o.Narcotic = narcotic;
                             const QString disagreement = Disagreement(std::int64_t(cents), o, vat);
                             if (!disagreement.isEmpty())
@@ -227,10 +262,89 @@ private slots:
     void gate() {
         QFETCH(double, price);
         QFETCH(bool, taken);
-        std::uint64_t cents = 0;
+        std::int64_t cents = 0;
         QCOMPARE(detail::WholeCentsOf(price, cents), taken);
         if (taken)
             QCOMPARE(static_cast<double>(cents) / 100.0, price);
+    }
+
+    // What the integer way needs of a tariff; one unfit value is enough to
+    // leave it to the double steps.
+    void centPathHolds_data() {
+        QTest::addColumn<Tariff>("tariff");
+        QTest::addColumn<bool>("holds");
+        Tariff t = Built();
+        QTest::newRow("built in") << t << true;
+        t.narcoticSurcharge = 0.60, t.avpRaise = 1.2, t.veterinaryFactor = 1.25;
+        QTest::newRow("other amounts on cents and thousandths") << t << true;
+        const auto row = [](const char* name, auto change) {
+            Tariff odd = Built();
+            change(odd);
+            QTest::newRow(name) << odd << false;
+        };
+        row("limit a hair below a cent", [](Tariff& o) {
+            o.kp = Changed(o.kp, 0, {9.999999999, Factor, 1.37});
+        });
+        row("two limits in one cent", [](Tariff& o) {
+            o.kp = Changed(o.kp, 1, {10.004, Fixed, 13.70});
+        });
+        row("limit NaN", [](Tariff& o) {
+            o.avp = Changed(o.avp, 0, {std::nan(""), Factor, 1.55});
+        });
+        row("factor in ten-thousandths", [](Tariff& o) {
+            o.standardWholesale = Changed(o.standardWholesale, 0, {6.0601, Factor, 1.1555});
+        });
+        row("negative factor", [](Tariff& o) {
+            o.homeopathicWholesale = Changed(o.homeopathicWholesale, 0, {6.06, Factor, -1.18});
+        });
+        row("fixed amount off the cent", [](Tariff& o) {
+            o.kp = Changed(o.kp, 1, {10.15, Fixed, 13.705});
+        });
+        row("Add band in a pharmacy table", [](Tariff& o) {
+            o.avp = Changed(o.avp, 18, {detail::kOpen, Add, 10.0});
+        });
+        row("surcharge off the cent", [](Tariff& o) { o.narcoticSurcharge = 0.555; });
+        row("raise in ten-thousandths", [](Tariff& o) { o.avpRaise = 1.1505; });
+        row("markup in ten-thousandths", [](Tariff& o) { o.veterinaryFactor = 1.2005; });
+        row("amounts beyond 2^28 cents", [](Tariff& o) {
+            o.avp = Changed(o.avp, 18, {detail::kOpen, Factor, 2.0});
+        });
+        row("more band changes than stretches", [](Tariff& o) {
+            for (std::size_t i = 0; i < 70; ++i)
+                o.notReimbursableWholesale =
+                    Changed(o.notReimbursableWholesale, i, {0.01 * double(i + 1), Fixed, 1.0});
+        });
+    }
+
+    // Whether or not the integer way holds, every row is the double steps'.
+    void centPathHolds() {
+        QFETCH(Tariff, tariff);
+        QTEST(fapkalk::CentPathHolds(tariff), "holds");
+        for (unsigned switches = 0; switches < 32; switches += 3) {
+            const CalcOptions o = Options(switches);
+            const fapkalk::PriceRows rows(o, 1.1, tariff);
+            for (std::int64_t cents = 1; cents < 80000; cents += cents < 40000 ? 1 : 13) {
+                const double price = static_cast<double>(cents) / 100.0;
+                if (rows.Row(cents) !=
+                    fapkalk::CellsOf(price, detail::DoubleStepPrices(price, o, 1.1, tariff), o))
+                    QFAIL(qPrintable(Where(price, o, 1.1)));
+            }
+        }
+    }
+
+    // A factor of 1.0004 rounds to 1000 thousandths but makes 12.51 of 12.50:
+    // AEP 12.505 up to 12.51, KP 12.50, AVP 12.51 × 1.1 = 13.761 to 13.75.
+    void oddTariffByHand() {
+        static constexpr TariffBand wholesale[] = {{detail::kOpen, Factor, 1.0004}};
+        static constexpr TariffBand one[] = {{detail::kOpen, Factor, 1.0}};
+        const Tariff odd = {"odd", {2012, 1, 1}, wholesale, wholesale, wholesale,
+                            one,   one,          1.0,       1.0,       0.0};
+        QVERIFY(!fapkalk::CentPathHolds(odd));
+        const PriceResult r = fapkalk::CalcPrices(12.50, {}, 1.1, odd);
+        QCOMPARE(r.aep, 12.51);
+        QCOMPARE(r.kp, 12.50);
+        QCOMPARE(r.avp, 13.75);
+        QCOMPARE(fapkalk::PriceRows({}, 1.1, odd).Row(1250), fapkalk::CellsOf(12.50, r, {}));
     }
 
     void wholeVatRateRefusesOtherFactors() {

@@ -131,12 +131,12 @@ private slots:
     // to cents (in the AVP table three of them one cent more).
     void tableShape() {
         QFETCH(int, table);
-        const std::span<const TariffBand> bands =
-            table == 0   ? fapkalk::StandardWholesaleTable()
-            : table == 1 ? fapkalk::NotReimbursableWholesaleTable()
-            : table == 2 ? fapkalk::HomeopathicWholesaleTable()
-            : table == 3 ? fapkalk::KpTable()
-                         : fapkalk::AvpTable();
+        const fapkalk::Tariff& tariff = fapkalk::BuiltInTariff();
+        const std::span<const TariffBand> bands = table == 0   ? tariff.standardWholesale
+                                                  : table == 1 ? tariff.notReimbursableWholesale
+                                                  : table == 2 ? tariff.homeopathicWholesale
+                                                  : table == 3 ? tariff.kp
+                                                               : tariff.avp;
         const bool wholesale = table <= 2;
         QCOMPARE(bands.size(), wholesale ? std::size_t{10} : std::size_t{19});
         QVERIFY(std::isinf(bands.back().limit) && bands.back().limit > 0);
@@ -204,16 +204,16 @@ private slots:
         QFETCH(int, switches);
         QFETCH(double, expected);
         const CalcOptions options = Options(static_cast<unsigned>(switches));
-        const double aep = fapkalk::CalcAep(price, options);
-        COMPARE_EXACT(fapkalk::CalcPrices(price, options, 1.1).aep, aep);
+        const double aep = fapkalk::CalcPrices(price, options, 1.1).aep;
         if (aep == expected)
             return;
         // The open band adds its amount to the price as doubles without a
         // rounding to cents: the sum may lie a double away from the decimal
         // value. Every other AEP is exactly the double of its decimal value.
-        const auto table = options.Homeopathic       ? fapkalk::HomeopathicWholesaleTable()
-                           : options.NotReimbursable ? fapkalk::NotReimbursableWholesaleTable()
-                                                     : fapkalk::StandardWholesaleTable();
+        const fapkalk::Tariff& tariff = fapkalk::BuiltInTariff();
+        const auto table = options.Homeopathic       ? tariff.homeopathicWholesale
+                           : options.NotReimbursable ? tariff.notReimbursableWholesale
+                                                     : tariff.standardWholesale;
         const bool veterinary =
             options.Veterinary && (options.Homeopathic || !options.NotReimbursable);
         const bool openBand =
@@ -306,21 +306,28 @@ private slots:
         COMPARE_EXACT(r.aep, aep);
         COMPARE_EXACT(r.kp, kp);
         COMPARE_EXACT(r.avp, avp);
-        // The parts give the same as the whole.
-        COMPARE_EXACT(fapkalk::CalcKp(r.aep, options.Narcotic), kp);
-        COMPARE_EXACT(fapkalk::CalcAvp(r.aep, options.Narcotic, vat), avp);
+        // The pharmacy step depends on the AEP alone: typed as AEP, the same.
+        CalcOptions typed = options;
+        typed.AepInput = true;
+        const PriceResult fromAep = fapkalk::CalcPrices(r.aep, typed, vat);
+        COMPARE_EXACT(fromAep.kp, kp);
+        COMPARE_EXACT(fromAep.avp, avp);
     }
 
-    // The worked example's steps, and the KP that never feeds the AVP.
+    // The worked example's pharmacy steps from its AEP 11.25, and the KP that
+    // never feeds the AVP.
     void pharmacySteps() {
-        COMPARE_EXACT(fapkalk::CalcKp(11.25, false), 15.20);
-        COMPARE_EXACT(fapkalk::CalcKp(11.25, true), 15.75);
-        COMPARE_EXACT(fapkalk::CalcAvp(11.25, false, 1.1), 21.20);
-        COMPARE_EXACT(fapkalk::CalcAvp(11.25, true, 1.1), 21.80);
+        const auto fromAep = [](double aep, bool narcotic, double vat) {
+            return fapkalk::CalcPrices(aep, {.AepInput = true, .Narcotic = narcotic}, vat);
+        };
+        COMPARE_EXACT(fromAep(11.25, false, 1.1).kp, 15.20);
+        COMPARE_EXACT(fromAep(11.25, true, 1.1).kp, 15.75);
+        COMPARE_EXACT(fromAep(11.25, false, 1.1).avp, 21.20);
+        COMPARE_EXACT(fromAep(11.25, true, 1.1).avp, 21.80);
         // The surcharge reaches the KP before its five-cent rounding: 0.01 + 0.55.
-        COMPARE_EXACT(fapkalk::CalcKp(0.01, true), 0.55);
+        COMPARE_EXACT(fromAep(0.01, true, 1.1).kp, 0.55);
         // The VAT factor 0 (a refused VAT text) leaves nothing of the AVP.
-        COMPARE_EXACT(fapkalk::CalcAvp(11.25, false, 0.0), 0.00);
+        COMPARE_EXACT(fromAep(11.25, false, 0.0).avp, 0.00);
     }
 
     void zeroPriceIsRefused_data() {
@@ -479,8 +486,8 @@ private slots:
         for (std::int64_t cents = 1; cents <= 60'000; cents += 13) {
             const double aep = static_cast<double>(cents) / 100.0;
             const std::string text = fapkalk::ExplainPrices(aep, aepInput, 1.1);
-            const std::size_t kpBand = ScanBand(fapkalk::KpTable(), aep) + 1;
-            const std::size_t avpBand = ScanBand(fapkalk::AvpTable(), aep) + 1;
+            const std::size_t kpBand = ScanBand(fapkalk::BuiltInTariff().kp, aep) + 1;
+            const std::size_t avpBand = ScanBand(fapkalk::BuiltInTariff().avp, aep) + 1;
             const std::string kpLine =
                 "KP: Kassenpreistabelle, Band " + std::to_string(kpBand) + " (";
             const std::string avpLine =
@@ -489,7 +496,7 @@ private slots:
                 QFAIL(qPrintable(QString::fromStdString(text)));
 
             const std::string fap = fapkalk::ExplainPrices(aep, {}, 1.1);
-            const std::size_t band = ScanBand(fapkalk::StandardWholesaleTable(), aep) + 1;
+            const std::size_t band = ScanBand(fapkalk::BuiltInTariff().standardWholesale, aep) + 1;
             const std::string line =
                 "AEP: Großhandelstabelle Standard, Band " + std::to_string(band) + " (";
             if (fap.find(line) == std::string::npos)

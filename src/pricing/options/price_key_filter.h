@@ -1,5 +1,5 @@
-// The key filter shared by the price fields (eFAPBASIS, eBis, Edit1 and the
-// target price's amount), and what a paste or a drop may put into them.
+// The key filter shared by the price fields (the price, the range's end and
+// step, and the target price's amount), and what a paste or a drop may put into them.
 //
 // A key is judged by the text it would make: the field's text with the
 // selection replaced, or with the character inserted at the caret. A comma
@@ -12,8 +12,8 @@
 // before and after the selection (or the caret) and the typed character,
 // then suppress the key, let the field take it, carry out a backspace or
 // insert the changed character; Enter navigates afterwards. The filter does
-// not change letter case: showing letters as capitals in eFAPBASIS and eBis
-// is the fields' own setting.
+// not change letter case: showing letters as capitals in the price and the
+// range's end is the fields' own setting.
 #pragma once
 
 #include "pricing/options/option_types.h"

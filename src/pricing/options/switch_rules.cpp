@@ -41,55 +41,39 @@ bool SwitchIsOn(const CalcOptions& options, SwitchButton button) {
     return options.NotReimbursable;
 }
 
-Rgb CaptionColour(const CalcOptions& options, SwitchButton button) {
-    if (!SwitchIsOn(options, button))
-        return kBlack;
-    return button == SwitchButton::FapAep ? kBlue : kRed;
-}
-
-FapAepCaptions CaptionsForInput(bool aepInput, bool rangeMode) {
-    if (rangeMode)
-        // The range layout names the kind of price in the group caption; the
-        // label left of the field keeps "Von".
-        return {aepInput ? "Apothekeneinkaufspreis:" : "Fabriksabgabepreis:", std::nullopt};
-    return {"", aepInput ? "Einkaufspreis:" : "Fabriksabgabepreis:"};
-}
-
-RunStart SwitchRules::sbSGClick() {
+RunStart SwitchRules::ToggleNarcotic() {
     ToggleSwitch(options_, Switch::Narcotic);
-    return RunStart::RunCalculation;
+    return RunStart::KeepFocus;
 }
 
-RunStart SwitchRules::sbVetClick() {
+RunStart SwitchRules::ToggleVeterinary() {
     ToggleSwitch(options_, Switch::Veterinary);
     ClearSwitch(options_, Switch::NotReimbursable);
-    return RunStart::RunCalculation;
+    return RunStart::KeepFocus;
 }
 
-RunStart SwitchRules::sbSternClick() {
-    if (!sternEnabled_)
+RunStart SwitchRules::ToggleNotReimbursable() {
+    if (!notReimbursableEnabled_)
         return RunStart::None;
     ToggleSwitch(options_, Switch::NotReimbursable);
     ClearSwitch(options_, Switch::Veterinary);
-    return RunStart::RunCalculation;
+    return RunStart::KeepFocus;
 }
 
-RunStart SwitchRules::rgRechenModiClick(int index) {
-    options_.Homeopathic = index == 1;
-    if (options_.Homeopathic) {
-        sternEnabled_ = false;
+RunStart SwitchRules::ChooseMode(bool homeopathic) {
+    options_.Homeopathic = homeopathic;
+    notReimbursableEnabled_ = !homeopathic;
+    if (homeopathic) {
         ClearSwitch(options_, Switch::Narcotic);
         ClearSwitch(options_, Switch::Veterinary);
         ClearSwitch(options_, Switch::NotReimbursable);
-    } else {
-        sternEnabled_ = true;
     }
-    return RunStart::RunCalculation;
+    return RunStart::KeepFocus;
 }
 
-FapAepClick SwitchRules::spFAPAEPClick(bool rangeMode) {
+RunStart SwitchRules::ToggleAepInput() {
     options_.AepInput = !options_.AepInput;
-    return {CaptionsForInput(options_.AepInput, rangeMode), RunStart::RunCalculation};
+    return RunStart::KeepFocus;
 }
 
 } // namespace fapkalk

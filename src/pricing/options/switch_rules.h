@@ -1,26 +1,23 @@
-// The calculation switches of the main window as plain logic: which switch a
-// click turns on or off, which ones it clears, when the not-reimbursable button
-// is enabled, the caption colours that show the state and the captions the
-// FAP/AEP button writes.
+// The calculation switches as plain logic: which switch a toggle turns on or
+// off, which ones it clears, when the not-reimbursable switch may be used, and
+// the run each change asks for.
 //
 // The main window holds one SwitchRules, hands it every click and then shows
-// what it says: the caption colours (CaptionColour), the enabled state of the
-// not-reimbursable button (SternEnabled), the FAP/AEP captions, and the run
-// each click asks for.
+// what it says: the state of each switch (SwitchIsOn), whether the
+// not-reimbursable switch is enabled (NotReimbursableEnabled), and the run
+// each change asks for. How a state looks is the window's.
 #pragma once
 
 #include "pricing/engine.h"
 #include "pricing/options/option_types.h"
 
-#include <optional>
-#include <string>
-
 namespace fapkalk {
 
-// The three switch buttons with an on/off state (sbSG, sbVet, sbStern).
+// The three switches with an on/off state.
 enum class Switch { Narcotic, Veterinary, NotReimbursable };
 
-// Every button whose caption colour shows a state.
+// Every switch whose state the window shows: the kind of the typed price
+// (FapAep: on while it is an AEP) and the three on/off switches.
 enum class SwitchButton { FapAep, Narcotic, Veterinary, NotReimbursable };
 
 // Off turns on, on turns off.
@@ -28,54 +25,35 @@ void ToggleSwitch(CalcOptions& options, Switch which);
 // On turns off, off stays off.
 void ClearSwitch(CalcOptions& options, Switch which);
 
-// The state a button shows: its switch is on (for FAP/AEP: the typed price is
-// an AEP).
+// The state a switch shows: it is on (for FapAep: the typed price is an AEP).
 bool SwitchIsOn(const CalcOptions& options, SwitchButton button);
-
-// Red while a switch is on, black while off; the FAP/AEP button is blue while
-// the typed price is an AEP.
-Rgb CaptionColour(const CalcOptions& options, SwitchButton button);
-
-// The captions spFAPAEPClick writes after flipping AepInput.
-struct FapAepCaptions {
-    std::string groupCaption;              // GroupBox1's caption (UTF-8)
-    std::optional<std::string> priceLabel; // lbvon's text; nullopt: leave it unchanged
-    friend bool operator==(const FapAepCaptions&, const FapAepCaptions&) = default;
-};
-FapAepCaptions CaptionsForInput(bool aepInput, bool rangeMode);
-
-struct FapAepClick {
-    FapAepCaptions captions;
-    RunStart run = RunStart::RunCalculation;
-};
 
 class SwitchRules {
 public:
-    // The start state: all switches off, standard mode, sbStern enabled.
+    // The start state: all switches off, standard mode, the not-reimbursable
+    // switch enabled.
     SwitchRules() = default;
 
     const CalcOptions& Options() const { return options_; }
-    bool SternEnabled() const { return sternEnabled_; }
-    // The radio group's selected item: 1 homeopathic, 0 standard.
-    int ModeIndex() const { return options_.Homeopathic ? 1 : 0; }
+    bool NotReimbursableEnabled() const { return notReimbursableEnabled_; }
 
     // Toggles Narcotic.
-    RunStart sbSGClick();
+    RunStart ToggleNarcotic();
     // Toggles Veterinary, then clears NotReimbursable.
-    RunStart sbVetClick();
-    // Toggles NotReimbursable, then clears Veterinary. A disabled button cannot
-    // be clicked: while sbStern is disabled this changes nothing and asks for no run.
-    RunStart sbSternClick();
-    // index 1: homeopathic; sbStern disabled, then Narcotic, Veterinary and
-    // NotReimbursable cleared in this order. Any other index: standard mode,
-    // sbStern enabled (its switch stays off).
-    RunStart rgRechenModiClick(int index);
-    // Flips AepInput and returns the captions for the window's current mode.
-    FapAepClick spFAPAEPClick(bool rangeMode);
+    RunStart ToggleVeterinary();
+    // Toggles NotReimbursable, then clears Veterinary. A disabled switch cannot
+    // be used: while it is disabled this changes nothing and asks for no run.
+    RunStart ToggleNotReimbursable();
+    // Homeopathic: the not-reimbursable switch disabled, then Narcotic,
+    // Veterinary and NotReimbursable cleared in this order. Standard: the
+    // not-reimbursable switch enabled (it stays off).
+    RunStart ChooseMode(bool homeopathic);
+    // Flips AepInput: the typed price is an AEP, or a FAP again.
+    RunStart ToggleAepInput();
 
 private:
     CalcOptions options_;
-    bool sternEnabled_ = true;
+    bool notReimbursableEnabled_ = true;
 };
 
 } // namespace fapkalk

@@ -11,18 +11,6 @@ namespace {
 constexpr double kHigherVatFactor = 1.2;
 } // namespace
 
-Rgb ToRgb(VatBackground background) {
-    switch (background) {
-    case VatBackground::Lime:
-        return kLime;
-    case VatBackground::Yellow:
-        return kYellow;
-    case VatBackground::Red:
-        break;
-    }
-    return kRed;
-}
-
 std::string VatQuestionText(std::string_view fieldText) {
     // "Berechung" is the question's word as the program has always asked it; it stays.
     std::string question = "Möchten Sie die Berechung mit abweichender USt. (";
@@ -62,7 +50,8 @@ void VatField::ShowApplied(VatOutcome& outcome, std::string text) {
     outcome.selectAllAndFocus = true;
 }
 
-VatOutcome VatField::Exit(const VatQuestion& ask, bool runUnderWay, const VatCarryOut& carryOut) {
+VatOutcome VatField::FocusLost(const VatQuestion& ask, bool runUnderWay,
+                               const VatCarryOut& carryOut) {
     if (runUnderWay && !edited_)
         return {};
     return ApplyVatRate(ask, carryOut);
@@ -91,7 +80,7 @@ VatOutcome VatField::ApplyVatRate(const VatQuestion& ask, const VatCarryOut& car
 VatOutcome VatField::Evaluate(const VatQuestion& ask) {
     VatOutcome outcome;
     if (!edited_) {
-        outcome.run = RunStart::BerechnenClick;
+        outcome.run = RunStart::ReturnToPrice;
         return outcome;
     }
 
@@ -101,16 +90,16 @@ VatOutcome VatField::Evaluate(const VatQuestion& ask) {
     double found = 0;
     if (text_ == "10") {
         found = kDefaultVatFactor;
-        background_ = VatBackground::Lime;
+        rateKind_ = VatRateKind::Standard;
     }
     if (text_ == "20") {
         found = kHigherVatFactor;
-        background_ = VatBackground::Yellow;
+        rateKind_ = VatRateKind::Higher;
     }
     if (found != 0) {
         factor_ = found;
         appliedText_ = text_;
-        outcome.run = RunStart::BerechnenClick;
+        outcome.run = RunStart::ReturnToPrice;
         return outcome;
     }
 
@@ -130,19 +119,19 @@ VatOutcome VatField::Evaluate(const VatQuestion& ask) {
     outcome.answer = answer;
 
     if (answer == VatAnswer::Yes) {
-        background_ = VatBackground::Red;
+        rateKind_ = VatRateKind::Deviating;
         factor_ = VatFactorFromRate(*rate);
         appliedText_ = text_;
-        outcome.run = RunStart::BerechnenClick;
+        outcome.run = RunStart::ReturnToPrice;
         return outcome;
     }
 
     // Declined: 10 % goes back into force, shown as such, and the results
     // follow it; the focus stays in the field.
     factor_ = kDefaultVatFactor;
-    background_ = VatBackground::Lime;
+    rateKind_ = VatRateKind::Standard;
     ShowApplied(outcome, "10");
-    outcome.run = RunStart::RunCalculation;
+    outcome.run = RunStart::KeepFocus;
     return outcome;
 }
 

@@ -5,6 +5,7 @@
 #include "tools/messages.h"
 #include "ui/main/FAP_Main.h"
 #include "ui/main/PriceFields.h"
+#include "ui/main/SwitchLook.h"
 #include "ui/main/Widgets.h"
 
 #include <QFocusEvent>
@@ -18,10 +19,6 @@
 
 namespace fapkalk {
 namespace {
-
-QColor toColor(Rgb rgb) {
-    return QColor(rgb.r, rgb.g, rgb.b);
-}
 
 // Letters typed into the two price fields show as capitals, pasted ones too.
 // QChar's simple case mapping keeps the length, so the caret stays put.
@@ -69,7 +66,7 @@ void TForm1::WireInputs() {
     connect(spFAPAEP, &QPushButton::clicked, this, [this] { spFAPAEPClick(); });
     connect(rgRechenModi, &TRadioGroup::itemClicked, this, [this](int index) {
         // Clicking the item that is already selected selects nothing new.
-        if (index != switches_.ModeIndex())
+        if ((index == 1) != Options().Homeopathic)
             rgRechenModiClick();
     });
 
@@ -99,43 +96,44 @@ void TForm1::ShowSwitchStates() {
     for (const auto& [button, which] : buttons) {
         // The checked state tells assistive technology what the colour shows.
         button->setSwitchedOn(SwitchIsOn(Options(), which));
-        const QColor colour = toColor(CaptionColour(Options(), which));
+        const QColor colour = SwitchCaptionColour(Options(), which);
         if (button->palette().color(QPalette::Active, QPalette::ButtonText) == colour)
             continue;
         SetCaptionColour(button, colour);
         button->repaint(); // at once: the run that follows may take a while
     }
-    sbStern->setEnabled(switches_.SternEnabled());
+    sbStern->setEnabled(switches_.NotReimbursableEnabled());
 }
 
 void TForm1::CarryOutSwitches(RunStart run) {
     ShowSwitchStates();
-    if (run == RunStart::RunCalculation)
+    if (run == RunStart::KeepFocus)
         RunCalculation();
 }
 
 void TForm1::sbSGClick() {
-    CarryOutSwitches(switches_.sbSGClick());
+    CarryOutSwitches(switches_.ToggleNarcotic());
 }
 
 void TForm1::sbVetClick() {
-    CarryOutSwitches(switches_.sbVetClick());
+    CarryOutSwitches(switches_.ToggleVeterinary());
 }
 
 void TForm1::sbSternClick() {
-    CarryOutSwitches(switches_.sbSternClick());
+    CarryOutSwitches(switches_.ToggleNotReimbursable());
 }
 
 void TForm1::rgRechenModiClick() {
-    CarryOutSwitches(switches_.rgRechenModiClick(rgRechenModi->itemIndex()));
+    CarryOutSwitches(switches_.ChooseMode(rgRechenModi->itemIndex() == 1));
 }
 
 void TForm1::spFAPAEPClick() {
-    const FapAepClick click = switches_.spFAPAEPClick(rangeMode_);
-    GroupBox1->setTitle(QString::fromStdString(click.captions.groupCaption));
-    if (click.captions.priceLabel)
-        SetLabelText(lbvon, QString::fromStdString(*click.captions.priceLabel));
-    CarryOutSwitches(click.run);
+    const RunStart run = switches_.ToggleAepInput();
+    const FapAepCaptions captions = CaptionsForInput(Options().AepInput, rangeMode_);
+    GroupBox1->setTitle(captions.groupCaption);
+    if (captions.priceLabel)
+        SetLabelText(lbvon, *captions.priceLabel);
+    CarryOutSwitches(run);
 }
 
 // ----------------------------------------------------------------- VAT field
@@ -145,8 +143,8 @@ void TForm1::edUSTChange() {
 }
 
 void TForm1::edUSTExit() {
-    vatField_.Exit([this](const std::string& q) { return AskVatQuestion(q); }, runState_.UnderWay(),
-                   [this](const VatOutcome& o) { CarryOutVat(o); });
+    vatField_.FocusLost([this](const std::string& q) { return AskVatQuestion(q); },
+                        runState_.UnderWay(), [this](const VatOutcome& o) { CarryOutVat(o); });
 }
 
 void TForm1::edUSTKeyPress(char32_t key) {
@@ -183,15 +181,15 @@ void TForm1::CarryOutVat(const VatOutcome& outcome) {
     }
     // The results follow the rate now in force; the focus stays in the field
     // unless the run's own message sends it to a price field.
-    if (outcome.run == RunStart::RunCalculation)
+    if (outcome.run == RunStart::KeepFocus)
         RunCalculation();
-    if (outcome.run == RunStart::BerechnenClick)
+    if (outcome.run == RunStart::ReturnToPrice)
         btBerechnenClick();
 }
 
 void TForm1::ShowVatBackground() {
     QPalette palette = edUST->palette();
-    palette.setColor(QPalette::Base, toColor(ToRgb(vatField_.Background())));
+    palette.setColor(QPalette::Base, VatFieldColour(vatField_.RateKind()));
     edUST->setPalette(palette);
 }
 

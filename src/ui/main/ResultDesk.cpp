@@ -9,6 +9,7 @@
 #include "ui/main/Accessibility.h"
 #include "ui/main/FAP_Main.h"
 #include "ui/main/ResultCopy.h"
+#include "ui/main/SwitchLook.h"
 #include "ui/main/Widgets.h"
 
 #include <QAccessible>
@@ -124,26 +125,27 @@ void TForm1::RecalculateEntry(const history::HistoryEntry& entry) {
     const CalcOptions& want = entry.options;
     if (Options().Homeopathic != want.Homeopathic) {
         rgRechenModi->setItemIndex(want.Homeopathic ? 1 : 0);
-        switches_.rgRechenModiClick(want.Homeopathic ? 1 : 0);
+        switches_.ChooseMode(want.Homeopathic);
     }
     // Veterinary and NotReimbursable clear each other: the one to go off first.
     for (int pass = 0; pass < 2; ++pass) {
         if (Options().Narcotic != want.Narcotic)
-            switches_.sbSGClick();
+            switches_.ToggleNarcotic();
         if (Options().Veterinary && !want.Veterinary)
-            switches_.sbVetClick();
+            switches_.ToggleVeterinary();
         if (Options().NotReimbursable && !want.NotReimbursable)
-            switches_.sbSternClick();
+            switches_.ToggleNotReimbursable();
         if (!Options().Veterinary && want.Veterinary)
-            switches_.sbVetClick();
+            switches_.ToggleVeterinary();
         if (!Options().NotReimbursable && want.NotReimbursable)
-            switches_.sbSternClick();
+            switches_.ToggleNotReimbursable();
     }
     if (Options().AepInput != want.AepInput) {
-        const FapAepClick click = switches_.spFAPAEPClick(rangeMode_);
-        GroupBox1->setTitle(QString::fromStdString(click.captions.groupCaption));
-        if (click.captions.priceLabel)
-            SetLabelText(lbvon, QString::fromStdString(*click.captions.priceLabel));
+        switches_.ToggleAepInput();
+        const FapAepCaptions captions = CaptionsForInput(Options().AepInput, rangeMode_);
+        GroupBox1->setTitle(captions.groupCaption);
+        if (captions.priceLabel)
+            SetLabelText(lbvon, *captions.priceLabel);
     }
     ShowSwitchStates();
     // The rate was confirmed when the entry was made: it is put in force

@@ -1,6 +1,6 @@
 #include "ui/output/ExportFile.h"
 
-#include "pricing/creation_time.h"
+#include "platform/creation_time.h"
 #include "pricing/message_text.h"
 #include "tools/date_text.h"
 #include "ui/main/ResultGrid.h"

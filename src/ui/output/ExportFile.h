@@ -4,8 +4,8 @@
 // calls these; the tests and the benchmark call them directly.
 #pragma once
 
+#include "platform/file_writer.h"
 #include "pricing/export_lines.h"
-#include "pricing/file_writer.h"
 
 #include <QString>
 #include <string>

@@ -4,7 +4,7 @@
 // the next (they are stored nowhere).
 #pragma once
 
-#include "pricing/file_writer.h"
+#include "platform/file_writer.h"
 #include "ui/main/ResultTable.h"
 
 #include <QDialog>

@@ -25,16 +25,16 @@ QString Question(const QString& text) {
            QString::fromUtf8(") durchführen?");
 }
 
-QString BackgroundName(VatBackground b) {
-    switch (b) {
-    case VatBackground::Lime:
-        return "lime";
-    case VatBackground::Yellow:
-        return "yellow";
-    case VatBackground::Red:
+QString RateKindName(VatRateKind kind) {
+    switch (kind) {
+    case VatRateKind::Standard:
+        return "standard";
+    case VatRateKind::Higher:
+        return "higher";
+    case VatRateKind::Deviating:
         break;
     }
-    return "red";
+    return "deviating";
 }
 
 // Plays the main window around a VatField: carries out each outcome the way the
@@ -79,7 +79,7 @@ public:
             }
         };
         if (step == "X")
-            outcome = field.Exit(ask, false, carryOut);
+            outcome = field.FocusLost(ask, false, carryOut);
         else if (step == "E")
             outcome = field.KeyPress(kEnterKey, ask, carryOut);
         else if (step.startsWith("K:"))
@@ -95,9 +95,9 @@ public:
         // Declining keeps the focus in the field: the run that follows it
         // must leave the focus where it is.
         const bool declined = outcome.answer && *outcome.answer != VatAnswer::Yes;
-        if (outcome.run != RunStart::None &&
-            (outcome.run == RunStart::RunCalculation) != declined && problem.isEmpty())
-            problem = "a declined rate runs in place, every other start through Berechnen";
+        if (outcome.run != RunStart::None && (outcome.run == RunStart::KeepFocus) != declined &&
+            problem.isEmpty())
+            problem = "a declined rate runs in place, every other one returns to the price field";
         if (outcome.question && outcome.showNotNumeric && problem.isEmpty())
             problem = "a text that is no rate was asked about";
         if (outcome.question.has_value() != outcome.answer.has_value() && problem.isEmpty())
@@ -128,23 +128,16 @@ private slots:
     void startState() {
         const VatField field;
         QCOMPARE(field.Text(), std::string("10"));
-        QCOMPARE(field.Background(), VatBackground::Lime);
+        QCOMPARE(field.RateKind(), VatRateKind::Standard);
         QVERIFY(!field.Edited());
         QVERIFY(field.Factor() == 1.1);
-        QVERIFY(ToRgb(field.Background()) == (Rgb{0, 255, 0}));
-    }
-
-    void backgroundColours() {
-        QVERIFY(ToRgb(VatBackground::Lime) == (Rgb{0, 255, 0}));
-        QVERIFY(ToRgb(VatBackground::Yellow) == (Rgb{255, 255, 0}));
-        QVERIFY(ToRgb(VatBackground::Red) == (Rgb{255, 0, 0}));
     }
 
     void script_data() {
         QTest::addColumn<QStringList>("steps");
         QTest::addColumn<QStringList>("answers");
         QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("background");
+        QTest::addColumn<QString>("rateKind");
         QTest::addColumn<bool>("edited");
         QTest::addColumn<double>("factor");
         QTest::addColumn<int>("runs");
@@ -156,99 +149,99 @@ private slots:
         auto row = [](const char* name) -> QTestData& { return QTest::newRow(name); };
 
         row("leave unchanged") << QStringList{"X"} << none << "10"
-                               << "lime" << false << 1.1 << 1 << 0 << none << false;
+                               << "standard" << false << 1.1 << 1 << 0 << none << false;
         row("enter unchanged") << QStringList{"E"} << none << "10"
-                               << "lime" << false << 1.1 << 1 << 0 << none << false;
+                               << "standard" << false << 1.1 << 1 << 0 << none << false;
         row("other keys apply nothing") << QStringList{"T:5", "K:a", "K:5"} << none << "5"
-                                        << "lime" << true << 1.1 << 0 << 0 << none << false;
+                                        << "standard" << true << 1.1 << 0 << 0 << none << false;
         row("10 typed again") << QStringList{"T:1", "T:10", "X"} << none << "10"
-                              << "lime" << false << 1.1 << 1 << 0 << none << false;
+                              << "standard" << false << 1.1 << 1 << 0 << none << false;
         row("20") << QStringList{"T:2", "T:20", "X"} << none << "20"
-                  << "yellow" << false << 1.2 << 1 << 0 << none << false;
+                  << "higher" << false << 1.2 << 1 << 0 << none << false;
         row("20 by enter") << QStringList{"T:20", "E"} << none << "20"
-                           << "yellow" << false << 1.2 << 1 << 0 << none << false;
+                           << "higher" << false << 1.2 << 1 << 0 << none << false;
         row("20 applied, then left again") << QStringList{"T:20", "X", "X"} << none << "20"
-                                           << "yellow" << false << 1.2 << 2 << 0 << none << false;
+                                           << "higher" << false << 1.2 << 2 << 0 << none << false;
         row("20 to 2 to 20") << QStringList{"T:20", "X", "T:2", "T:20", "X"} << none << "20"
-                             << "yellow" << false << 1.2 << 2 << 0 << none << false;
+                             << "higher" << false << 1.2 << 2 << 0 << none << false;
         row("20 then back to 10") << QStringList{"T:20", "X", "T:1", "T:10", "X"} << none << "10"
-                                  << "lime" << false << 1.1 << 2 << 0 << none << false;
+                                  << "standard" << false << 1.1 << 2 << 0 << none << false;
         row("5 confirmed") << QStringList{"T:5", "X"} << QStringList{"yes"} << "5"
-                           << "red" << false << 1.05 << 1 << 0 << QStringList{Question("5")}
+                           << "deviating" << false << 1.05 << 1 << 0 << QStringList{Question("5")}
                            << false;
         row("05 confirmed") << QStringList{"T:0", "T:05", "X"} << QStringList{"yes"} << "05"
-                            << "red" << false << 1.05 << 1 << 0 << QStringList{Question("05")}
+                            << "deviating" << false << 1.05 << 1 << 0 << QStringList{Question("05")}
                             << false;
         row("7 confirmed by enter")
             << QStringList{"T:7", "E"} << QStringList{"yes"} << "7"
-            << "red" << false << 1.07 << 1 << 0 << QStringList{Question("7")} << false;
+            << "deviating" << false << 1.07 << 1 << 0 << QStringList{Question("7")} << false;
         row("0 confirmed") << QStringList{"T:0", "X"} << QStringList{"yes"} << "0"
-                           << "red" << false << 1.0 << 1 << 0 << QStringList{Question("0")}
+                           << "deviating" << false << 1.0 << 1 << 0 << QStringList{Question("0")}
                            << false;
         row("00 confirmed") << QStringList{"T:00", "X"} << QStringList{"yes"} << "00"
-                            << "red" << false << 1.0 << 1 << 0 << QStringList{Question("00")}
+                            << "deviating" << false << 1.0 << 1 << 0 << QStringList{Question("00")}
                             << false;
         row("99 confirmed") << QStringList{"T:99", "X"} << QStringList{"yes"} << "99"
-                            << "red" << false << ExtendedFactor(99) << 1 << 0
+                            << "deviating" << false << ExtendedFactor(99) << 1 << 0
                             << QStringList{Question("99")} << false;
         row("rate applied, then left again")
             << QStringList{"T:5", "E", "X"} << QStringList{"yes"} << "5"
-            << "red" << false << 1.05 << 2 << 0 << QStringList{Question("5")} << false;
-        row("red back to lime") << QStringList{"T:5", "X", "T:1", "T:10", "X"} << QStringList{"yes"}
-                                << "10"
-                                << "lime" << false << 1.1 << 2 << 0 << QStringList{Question("5")}
-                                << false;
+            << "deviating" << false << 1.05 << 2 << 0 << QStringList{Question("5")} << false;
+        row("deviating back to standard")
+            << QStringList{"T:5", "X", "T:1", "T:10", "X"} << QStringList{"yes"} << "10"
+            << "standard" << false << 1.1 << 2 << 0 << QStringList{Question("5")} << false;
         // A text that is no whole number is refused before any question; the
         // field shows the rate in force again.
         row("empty refused") << QStringList{"T:", "X"} << none << "10"
-                             << "lime" << false << 1.1 << 0 << 1 << none << true;
+                             << "standard" << false << 1.1 << 0 << 1 << none << true;
         row("blank and digit refused") << QStringList{"T: 5", "X"} << none << "10"
-                                       << "lime" << false << 1.1 << 0 << 1 << none << true;
+                                       << "standard" << false << 1.1 << 0 << 1 << none << true;
         row("letters refused") << QStringList{"T:ab", "X"} << none << "10"
-                               << "lime" << false << 1.1 << 0 << 1 << none << true;
+                               << "standard" << false << 1.1 << 0 << 1 << none << true;
         row("sign refused") << QStringList{"T:-5", "E"} << none << "10"
-                            << "lime" << false << 1.1 << 0 << 1 << none << true;
+                            << "standard" << false << 1.1 << 0 << 1 << none << true;
         row("umlaut refused") << QStringList{QString::fromUtf8("T:ü"), "X"} << none << "10"
-                              << "lime" << false << 1.1 << 0 << 1 << none << true;
+                              << "standard" << false << 1.1 << 0 << 1 << none << true;
         row("refused shows the last rate")
             << QStringList{"T:5", "X", "T:x", "X"} << QStringList{"yes"} << "5"
-            << "red" << false << 1.05 << 1 << 1 << QStringList{Question("5")} << true;
+            << "deviating" << false << 1.05 << 1 << 1 << QStringList{Question("5")} << true;
         row("refused, then left without change")
             << QStringList{"T:20", "X", "T:a", "X", "X"} << none << "20"
-            << "yellow" << false << 1.2 << 2 << 1 << none << false;
+            << "higher" << false << 1.2 << 2 << 1 << none << false;
         row("refused, then corrected")
             << QStringList{"T:x", "X", "T:8", "X"} << QStringList{"yes"} << "8"
-            << "red" << false << 1.08 << 1 << 1 << QStringList{Question("8")} << false;
+            << "deviating" << false << 1.08 << 1 << 1 << QStringList{Question("8")} << false;
         // Declining puts 10 % in force, shown as such, and computes again.
         row("declined") << QStringList{"T:5", "X"} << QStringList{"no"} << "10"
-                        << "lime" << false << 1.1 << 1 << 0 << QStringList{Question("5")} << true;
+                        << "standard" << false << 1.1 << 1 << 0 << QStringList{Question("5")}
+                        << true;
         row("closed counts as declined")
             << QStringList{"T:5", "E"} << QStringList{"closed"} << "10"
-            << "lime" << false << 1.1 << 1 << 0 << QStringList{Question("5")} << true;
+            << "standard" << false << 1.1 << 1 << 0 << QStringList{Question("5")} << true;
         row("declined after 20") << QStringList{"T:20", "X", "T:7", "X"} << QStringList{"no"}
                                  << "10"
-                                 << "lime" << false << 1.1 << 2 << 0 << QStringList{Question("7")}
-                                 << true;
+                                 << "standard" << false << 1.1 << 2 << 0
+                                 << QStringList{Question("7")} << true;
         row("declined after a red rate")
             << QStringList{"T:5", "X", "T:7", "X"} << QStringList{"yes", "no"} << "10"
-            << "lime" << false << 1.1 << 2 << 0 << QStringList{Question("5"), Question("7")}
+            << "standard" << false << 1.1 << 2 << 0 << QStringList{Question("5"), Question("7")}
             << true;
         row("declined, then left")
             << QStringList{"T:20", "X", "T:7", "X", "X"} << QStringList{"no"} << "10"
-            << "lime" << false << 1.1 << 3 << 0 << QStringList{Question("7")} << false;
+            << "standard" << false << 1.1 << 3 << 0 << QStringList{Question("7")} << false;
         row("declined twice") << QStringList{"T:5", "X", "T:6", "X"} << QStringList{"no", "no"}
                               << "10"
-                              << "lime" << false << 1.1 << 2 << 0
+                              << "standard" << false << 1.1 << 2 << 0
                               << QStringList{Question("5"), Question("6")} << true;
         row("three digits") << QStringList{"T:123", "X"} << QStringList{"yes"} << "123"
-                            << "red" << false << ExtendedFactor(123) << 1 << 0
+                            << "deviating" << false << ExtendedFactor(123) << 1 << 0
                             << QStringList{Question("123")} << false;
         row("leading zeros") << QStringList{"T:0000000007", "X"} << QStringList{"yes"}
                              << "0000000007"
-                             << "red" << false << 1.07 << 1 << 0
+                             << "deviating" << false << 1.07 << 1 << 0
                              << QStringList{Question("0000000007")} << false;
         row("too many digits refused") << QStringList{"T:99999999999", "X"} << none << "10"
-                                       << "lime" << false << 1.1 << 0 << 1 << none << true;
+                                       << "standard" << false << 1.1 << 0 << 1 << none << true;
     }
 
     void script() {
@@ -263,7 +256,7 @@ private slots:
         QVERIFY2(window.problem.isEmpty(), qPrintable(window.problem));
         QCOMPARE(window.UnusedAnswers(), 0);
         QTEST(QString::fromStdString(window.field.Text()), "text");
-        QTEST(BackgroundName(window.field.Background()), "background");
+        QTEST(RateKindName(window.field.RateKind()), "rateKind");
         QTEST(window.field.Edited(), "edited");
         QVERIFY2(window.field.Factor() == factor,
                  qPrintable(QString::number(window.field.Factor(), 'g', 17) +
@@ -294,9 +287,9 @@ private slots:
                 const bool asks = text != "10" && text != "20";
                 QCOMPARE(window.questions.size(), asks ? 1 : 0);
                 QCOMPARE(window.UnusedAnswers(), asks ? 0 : 1);
-                QCOMPARE(window.field.Background(), text == "10"   ? VatBackground::Lime
-                                                    : text == "20" ? VatBackground::Yellow
-                                                                   : VatBackground::Red);
+                QCOMPARE(window.field.RateKind(), text == "10"   ? VatRateKind::Standard
+                                                  : text == "20" ? VatRateKind::Higher
+                                                                 : VatRateKind::Deviating);
             }
         }
     }
@@ -331,7 +324,7 @@ private slots:
         QVERIFY2(window.problem.isEmpty(), qPrintable(window.problem));
 
         SwitchRules switches;
-        QCOMPARE(switches.sbSGClick(), RunStart::RunCalculation);
+        QCOMPARE(switches.ToggleNarcotic(), RunStart::KeepFocus);
         const double price = 10.0;
         const PriceResult shown = CalcPrices(price, switches.Options(), window.field.Factor());
         const PriceResult expected = CalcPrices(price, switches.Options(), validFactor);
@@ -389,9 +382,9 @@ private slots:
         field.TextChanged("5");
         VatOutcome nested;
         int asked = 0;
-        const VatOutcome outcome = field.Exit([&](const std::string&) {
+        const VatOutcome outcome = field.FocusLost([&](const std::string&) {
             ++asked;
-            nested = field.Exit([&](const std::string&) {
+            nested = field.FocusLost([&](const std::string&) {
                 ++asked;
                 return VatAnswer::Yes;
             });
@@ -400,10 +393,10 @@ private slots:
         QCOMPARE(asked, 1);
         QCOMPARE(nested.run, RunStart::None);
         QVERIFY(!nested.question.has_value());
-        QCOMPARE(outcome.run, RunStart::BerechnenClick);
+        QCOMPARE(outcome.run, RunStart::ReturnToPrice);
         QVERIFY(field.Factor() == 1.05);
         // After the box is gone the field works as usual again.
-        QCOMPARE(field.Exit({}).run, RunStart::BerechnenClick);
+        QCOMPARE(field.FocusLost({}).run, RunStart::ReturnToPrice);
     }
 
     // During a run the field is left by the run's own focus moves and by the
@@ -414,11 +407,11 @@ private slots:
         QTest::addColumn<bool>("runUnderWay");
         QTest::addColumn<int>("run");
         QTest::addColumn<double>("factor");
-        const int none = int(RunStart::None), berechnen = int(RunStart::BerechnenClick);
-        QTest::newRow("unchanged, no run under way") << "" << false << berechnen << 1.1;
+        const int none = int(RunStart::None), toPrice = int(RunStart::ReturnToPrice);
+        QTest::newRow("unchanged, no run under way") << "" << false << toPrice << 1.1;
         QTest::newRow("unchanged, run under way") << "" << true << none << 1.1;
-        QTest::newRow("20, run under way") << "20" << true << berechnen << 1.2;
-        QTest::newRow("10 typed again, run under way") << "10" << true << berechnen << 1.1;
+        QTest::newRow("20, run under way") << "20" << true << toPrice << 1.2;
+        QTest::newRow("10 typed again, run under way") << "10" << true << toPrice << 1.1;
     }
 
     void exitDuringRun() {
@@ -430,7 +423,7 @@ private slots:
         if (!typed.isEmpty())
             field.TextChanged(typed.toStdString());
         int asked = 0;
-        const VatOutcome outcome = field.Exit(
+        const VatOutcome outcome = field.FocusLost(
             [&](const std::string&) {
                 ++asked;
                 return VatAnswer::Yes;
@@ -452,19 +445,19 @@ private slots:
         VatOutcome nestedExit, nestedEnter;
         const VatCarryOut carryOut = [&](const VatOutcome& outcome) {
             ++carried;
-            QCOMPARE(outcome.run, RunStart::BerechnenClick);
-            nestedExit = field.Exit({}, false, [&](const VatOutcome&) { ++carried; });
+            QCOMPARE(outcome.run, RunStart::ReturnToPrice);
+            nestedExit = field.FocusLost({}, false, [&](const VatOutcome&) { ++carried; });
             nestedEnter = field.KeyPress(kEnterKey, {}, [&](const VatOutcome&) { ++carried; });
         };
-        const VatOutcome outcome = field.Exit({}, false, carryOut);
+        const VatOutcome outcome = field.FocusLost({}, false, carryOut);
         QCOMPARE(carried, 1);
-        QCOMPARE(outcome.run, RunStart::BerechnenClick);
+        QCOMPARE(outcome.run, RunStart::ReturnToPrice);
         QCOMPARE(nestedExit.run, RunStart::None);
         QCOMPARE(nestedEnter.run, RunStart::None);
         QVERIFY(field.Factor() == 1.2);
         // Afterwards the field answers as usual again.
-        QCOMPARE(field.Exit({}, false, [&](const VatOutcome&) { ++carried; }).run,
-                 RunStart::BerechnenClick);
+        QCOMPARE(field.FocusLost({}, false, [&](const VatOutcome&) { ++carried; }).run,
+                 RunStart::ReturnToPrice);
         QCOMPARE(carried, 2);
     }
 
@@ -475,7 +468,7 @@ private slots:
         QVERIFY(outcome.question.has_value());
         QVERIFY(outcome.answer == VatAnswer::Closed);
         QVERIFY(outcome.setText == "10");
-        QVERIFY(outcome.run == RunStart::RunCalculation);
+        QVERIFY(outcome.run == RunStart::KeepFocus);
         QCOMPARE(field.Text(), std::string("10"));
         QVERIFY(!field.Edited());
         QVERIFY(field.Factor() == 1.1);
@@ -487,7 +480,8 @@ private slots:
         field.TextChanged("7");
         bool thrown = false;
         try {
-            field.Exit([](const std::string&) -> VatAnswer { throw std::runtime_error("box"); });
+            field.FocusLost(
+                [](const std::string&) -> VatAnswer { throw std::runtime_error("box"); });
         } catch (const std::runtime_error&) {
             thrown = true;
         }
@@ -495,12 +489,12 @@ private slots:
         QVERIFY(field.Factor() == 1.1);
         field.TextChanged("7");
         int asked = 0;
-        const VatOutcome outcome = field.Exit([&](const std::string&) {
+        const VatOutcome outcome = field.FocusLost([&](const std::string&) {
             ++asked;
             return VatAnswer::Yes;
         });
         QCOMPARE(asked, 1);
-        QCOMPARE(outcome.run, RunStart::BerechnenClick);
+        QCOMPARE(outcome.run, RunStart::ReturnToPrice);
         QVERIFY(field.Factor() == 1.07);
     }
 };

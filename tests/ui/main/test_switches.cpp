@@ -158,26 +158,26 @@ void TestSwitches::clickSequences() {
         switch (click.toLatin1()) {
         case 'S':
             QTest::mouseClick(ui.sbSG, Qt::LeftButton);
-            oracle.sbSGClick();
+            oracle.ToggleNarcotic();
             break;
         case 'V':
             QTest::mouseClick(ui.sbVet, Qt::LeftButton);
-            oracle.sbVetClick();
+            oracle.ToggleVeterinary();
             break;
         case 'K':
             QTest::mouseClick(ui.sbStern, Qt::LeftButton);
-            oracle.sbSternClick();
+            oracle.ToggleNotReimbursable();
             break;
         case 'H':
         case 'N': {
             const int index = click == u'H' ? 1 : 0;
             QTest::mouseClick(ui.rgRechenModi->button(index), Qt::LeftButton);
-            oracle.rgRechenModiClick(index);
+            oracle.ChooseMode(index == 1);
             break;
         }
         }
         QCOMPARE(form.Options(), oracle.Options());
-        QCOMPARE(ui.sbStern->isEnabled(), oracle.SternEnabled());
+        QCOMPARE(ui.sbStern->isEnabled(), oracle.NotReimbursableEnabled());
         // Every click has computed the shown price with the new switches at once.
         const PriceResult result = CalcPrices(10, form.Options(), form.VatFactor());
         QCOMPARE(ui.lbKP->text(), fmt(result.kp));

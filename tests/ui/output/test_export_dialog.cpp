@@ -73,7 +73,9 @@ bool DateLineWithin(const QByteArray& line, QDateTime before, const QDateTime& a
         QString expected = QStringLiteral("  Erstellt: ") + StatusDateText(t.date());
         if (t.time() != QTime(0, 0, 0))
             expected += QStringLiteral(" ") + StatusTimeText(t.time());
-        if (line == ToWindows1252(expected.toStdString()).c_str())
+        std::string bytes;
+        AppendWindows1252(bytes, expected.toStdString());
+        if (line == bytes.c_str())
             return true;
     }
     return false;

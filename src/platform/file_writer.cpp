@@ -1,7 +1,7 @@
-#include "pricing/file_writer.h"
+#include "platform/file_writer.h"
 
-#include "pricing/message_text.h"
-#include "pricing/standard_streams.h"
+#include "platform/standard_streams.h"
+#include "platform/system_error_text.h"
 
 #include <algorithm>
 #include <array>

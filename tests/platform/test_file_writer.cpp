@@ -1,7 +1,7 @@
 // The safe file writer: the target is either the complete new file or the old
 // one byte for byte, and no temporary file is left behind.
-#include "pricing/file_writer.h"
-#include "pricing/message_text.h"
+#include "platform/file_writer.h"
+#include "platform/system_error_text.h"
 
 #include <QTemporaryDir>
 #include <QTest>

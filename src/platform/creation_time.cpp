@@ -1,4 +1,4 @@
-#include "pricing/creation_time.h"
+#include "platform/creation_time.h"
 
 #include <charconv>
 #include <cstdlib>
