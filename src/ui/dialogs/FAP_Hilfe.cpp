@@ -1,6 +1,6 @@
 #include "ui/dialogs/FAP_Hilfe.h"
 
-#include "ui/dialogs/artwork.h"
+#include "ui/widgets/artwork.h"
 
 #include <QColor>
 #include <QFrame>

@@ -2,7 +2,7 @@
 
 #include "publisher.h"
 #include "tools/tools.h"
-#include "ui/dialogs/artwork.h"
+#include "ui/widgets/artwork.h"
 
 #include <QColor>
 #include <QPalette>

@@ -8,15 +8,15 @@
 #include "settings/JvFormPlacement.h"
 #include "tools/messages.h"
 #include "tools/tools.h"
-#include "ui/dialogs/artwork.h"
-#include "ui/main/Accessibility.h"
 #include "ui/main/CalcPathHint.h"
 #include "ui/main/KeyboardRules.h"
 #include "ui/main/RangeRun.h"
-#include "ui/main/ResultGrid.h"
 #include "ui/main/ResultPanelMenu.h"
 #include "ui/main/RunRules.h"
-#include "ui/main/Widgets.h"
+#include "ui/widgets/Accessibility.h"
+#include "ui/widgets/ResultGrid.h"
+#include "ui/widgets/Widgets.h"
+#include "ui/widgets/artwork.h"
 
 #include <QCloseEvent>
 #include <QFrame>

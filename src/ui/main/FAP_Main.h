@@ -13,8 +13,8 @@
 #include "pricing/options/switch_rules.h"
 #include "pricing/options/vat_field.h"
 #include "ui/main/MainWindowSettings.h"
-#include "ui/main/ResultTable.h"
 #include "ui/main/RunState.h"
+#include "ui/widgets/ResultTable.h"
 
 #include <QWidget>
 #include <cstdint>

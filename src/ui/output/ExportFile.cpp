@@ -3,7 +3,7 @@
 #include "pricing/creation_time.h"
 #include "pricing/message_text.h"
 #include "tools/date_text.h"
-#include "ui/main/ResultGrid.h"
+#include "ui/widgets/ResultGrid.h"
 
 #include <QDir>
 #include <QFile>

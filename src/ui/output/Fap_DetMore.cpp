@@ -1,7 +1,7 @@
 #include "ui/output/Fap_DetMore.h"
 
-#include "ui/main/ResultGrid.h"
-#include "ui/main/Widgets.h"
+#include "ui/widgets/ResultGrid.h"
+#include "ui/widgets/Widgets.h"
 
 #include <QFrame>
 #include <QHeaderView>

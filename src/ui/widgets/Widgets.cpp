@@ -1,7 +1,7 @@
-#include "ui/main/Widgets.h"
+#include "ui/widgets/Widgets.h"
 
 #include "pricing/options/option_types.h"
-#include "ui/main/GridCopy.h"
+#include "ui/widgets/GridCopy.h"
 
 #include <QFrame>
 #include <QHeaderView>
