@@ -1,5 +1,6 @@
 #include "ui/dialogs/FAP_Hilfe.h"
 
+#include "ui/widgets/Widgets.h"
 #include "ui/widgets/artwork.h"
 
 #include <QColor>
@@ -8,8 +9,8 @@
 #include <QPushButton>
 #include <QStyle>
 
-using dialogs::PixelFont;
 using dialogs::PlaceLabel;
+using fapkalk::PixelFont;
 
 namespace {
 

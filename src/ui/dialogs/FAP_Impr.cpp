@@ -2,6 +2,7 @@
 
 #include "publisher.h"
 #include "tools/tools.h"
+#include "ui/widgets/Widgets.h"
 #include "ui/widgets/artwork.h"
 
 #include <QColor>
@@ -9,10 +10,10 @@
 #include <QPushButton>
 #include <QTimer>
 
-using dialogs::PixelFont;
 using dialogs::PlaceLabel;
 using dialogs::SetTextColour;
 using dialogs::UpperAsciiLetters;
+using fapkalk::PixelFont;
 
 QString ImprintWebText(const QString& address) {
     QString text = tools::TrimControls(address);
