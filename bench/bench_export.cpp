@@ -8,12 +8,12 @@
 #include "pricing/engine.h"
 #include "pricing/numbers.h"
 #include "tools/messages.h"
-#include "ui/main/ResultGrid.h"
-#include "ui/main/ResultTable.h"
-#include "ui/main/Widgets.h"
 #include "ui/output/ExportFile.h"
 #include "ui/output/FAP_Export.h"
 #include "ui/output/Fap_DetMore.h"
+#include "ui/widgets/ResultGrid.h"
+#include "ui/widgets/ResultTable.h"
+#include "ui/widgets/Widgets.h"
 
 #include <QApplication>
 #include <QDir>

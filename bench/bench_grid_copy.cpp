@@ -3,8 +3,8 @@
 // real view's selection onto the clipboard (offscreen platform).
 //
 //   build/<dir>/bench/bench_grid_copy
-#include "ui/main/GridCopy.h"
-#include "ui/main/ResultGrid.h"
+#include "ui/widgets/GridCopy.h"
+#include "ui/widgets/ResultGrid.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -16,7 +16,7 @@
 #include "pricing/numbers.h"
 #include "tools/messages.h"
 #include "ui/main/FAP_Main.h"
-#include "ui/main/ResultGrid.h"
+#include "ui/widgets/ResultGrid.h"
 
 #include <QApplication>
 #include <QLineEdit>

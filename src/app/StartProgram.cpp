@@ -6,11 +6,11 @@
 #include "ui/dialogs/FAP_Impr.h"
 #include "ui/dialogs/FAP_Ziel.h"
 #include "ui/dialogs/JvCaptionButton.h"
-#include "ui/dialogs/artwork.h"
 #include "ui/main/FAP_Main.h"
-#include "ui/main/Widgets.h"
 #include "ui/output/FAP_Export.h"
 #include "ui/output/Fap_DetMore.h"
+#include "ui/widgets/Widgets.h"
+#include "ui/widgets/artwork.h"
 
 #include <QApplication>
 #include <QWidget>

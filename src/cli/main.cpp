@@ -22,14 +22,6 @@ extern "C" void OnTerminatingSignal(int signal) {
     std::raise(signal);
 }
 
-// The header's date and time exactly as the window's export writes them.
-std::string WindowCreatedText(std::time_t moment) {
-    const QDateTime local = QDateTime::fromSecsSinceEpoch(moment);
-    if (!local.isValid())
-        return {};
-    return tools::CreatedDateTimeText(local);
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -37,7 +29,8 @@ int main(int argc, char** argv) {
     // Only the date and time of the header and the rare system error text
     // without a German one of our own follow the user's locale; numbers never do.
     std::setlocale(LC_MESSAGES, "");
-    fapkalk::cli::SetCreatedTextFormatter(WindowCreatedText);
+    // The header's date and time exactly as the window's export writes them.
+    fapkalk::cli::SetCreatedTextFormatter(tools::CreatedTextAt);
     for (int signal : {SIGINT, SIGTERM, SIGHUP})
         std::signal(signal, OnTerminatingSignal);
     std::ios::sync_with_stdio(false);

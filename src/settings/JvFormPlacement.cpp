@@ -2,6 +2,7 @@
 
 #include "pricing/message_text.h"
 #include "tools/messages.h"
+#include "tools/process_hook.h"
 
 #include <QApplication>
 #include <QDir>
@@ -23,10 +24,7 @@
 namespace settings {
 namespace {
 
-ScreenFactsSource& SourceSlot() {
-    static ScreenFactsSource source;
-    return source;
-}
+using ScreenFactsHook = tools::ProcessHook<ScreenFactsSource, struct ScreenFactsHookTag>;
 
 PlacementRect ToPlacement(const QRect& rect) {
     return {rect.x(), rect.y(), rect.x() + rect.width(), rect.y() + rect.height()};
@@ -111,15 +109,13 @@ constexpr Qt::WindowStates kShowStates =
 } // namespace
 
 ScreenFacts CurrentScreenFacts() {
-    if (const ScreenFactsSource& source = SourceSlot())
+    if (const ScreenFactsSource& source = ScreenFactsHook::Get())
         return source();
     return RealScreenFacts();
 }
 
 ScreenFactsSource SetScreenFactsSource(ScreenFactsSource source) {
-    ScreenFactsSource previous = std::move(SourceSlot());
-    SourceSlot() = std::move(source);
-    return previous;
+    return ScreenFactsHook::Replace(std::move(source));
 }
 
 QString ConfigBaseFor(const QByteArray& xdgConfigHome, const QByteArray& home,

@@ -2,6 +2,7 @@
 
 #include "platform/file_writer.h"
 #include "platform/system_error_text.h"
+#include "tools/process_hook.h"
 
 #include <cerrno>
 #include <climits>
@@ -377,16 +378,11 @@ FileResult WriteFileAtomically(const std::string& path, std::string_view content
 }
 
 namespace {
-ProfileWriter& WriterSlot() {
-    static ProfileWriter writer;
-    return writer;
-}
+using ProfileWriterHook = tools::ProcessHook<ProfileWriter, struct ProfileWriterHookTag>;
 } // namespace
 
 ProfileWriter SetProfileWriter(ProfileWriter writer) {
-    ProfileWriter previous = std::move(WriterSlot());
-    WriterSlot() = std::move(writer);
-    return previous;
+    return ProfileWriterHook::Replace(std::move(writer));
 }
 
 FileResult SaveProfileFile(const std::string& path, const ProfileFile& file) {
@@ -394,7 +390,7 @@ FileResult SaveProfileFile(const std::string& path, const ProfileFile& file) {
     // Never saved larger than the reader takes: it would lock itself out.
     if (text.size() > kMaxProfileFileSize)
         return TooLarge("würde mit der Fensterposition größer als 1 MB");
-    if (const ProfileWriter& writer = WriterSlot())
+    if (const ProfileWriter& writer = ProfileWriterHook::Get())
         return writer(path, text);
     return WriteFileAtomically(path, text);
 }

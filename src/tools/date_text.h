@@ -10,6 +10,7 @@
 #include <QDateTime>
 #include <QLocale>
 #include <QString>
+#include <ctime>
 #include <string>
 
 namespace tools {
@@ -89,6 +90,13 @@ inline std::string CreatedDateTimeText(const QDateTime& local,
     return fapkalk::CreatedText(ShortDateText(local.date(), locale).toStdString(),
                                 LongTimeText(time, locale).toStdString(), time.hour(),
                                 time.minute(), time.second());
+}
+
+// The same for a moment in seconds since the epoch, in local time; empty for
+// a moment local time cannot show.
+inline std::string CreatedTextAt(std::time_t moment) {
+    const QDateTime local = QDateTime::fromSecsSinceEpoch(moment);
+    return local.isValid() ? CreatedDateTimeText(local) : std::string();
 }
 
 } // namespace tools

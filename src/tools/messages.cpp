@@ -1,5 +1,6 @@
 #include "tools/messages.h"
 
+#include "tools/process_hook.h"
 #include "tools/tools.h"
 
 #include <QCoreApplication>
@@ -10,10 +11,7 @@
 namespace tools {
 namespace {
 
-MessageHandler& handlerSlot() {
-    static MessageHandler handler;
-    return handler;
-}
+using MessageHook = ProcessHook<MessageHandler, struct MessageHookTag>;
 
 MessageAnswer showReal(QWidget* parent, const Message& message) {
     QMessageBox box(parent);
@@ -49,7 +47,7 @@ MessageAnswer showReal(QWidget* parent, const Message& message) {
 }
 
 MessageAnswer dispatch(QWidget* parent, const Message& message) {
-    if (auto& handler = handlerSlot())
+    if (const MessageHandler& handler = MessageHook::Get())
         return handler(parent, message);
     return showReal(parent, message);
 }
@@ -57,9 +55,7 @@ MessageAnswer dispatch(QWidget* parent, const Message& message) {
 } // namespace
 
 MessageHandler SetMessageHandler(MessageHandler handler) {
-    MessageHandler previous = std::move(handlerSlot());
-    handlerSlot() = std::move(handler);
-    return previous;
+    return MessageHook::Replace(std::move(handler));
 }
 
 QString ProgramTitleFromPath(const QString& programPath) {

@@ -1,6 +1,7 @@
 #include "tools/tools.h"
 
 #include "pricing/text_rules.h"
+#include "tools/process_hook.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -10,13 +11,10 @@
 namespace tools {
 namespace {
 
-ShellOpener& shellOpener() {
-    static ShellOpener opener;
-    return opener;
-}
+using ShellHook = ProcessHook<ShellOpener, struct ShellHookTag>;
 
 void openWithShell(const QString& target) {
-    if (auto& opener = shellOpener()) {
+    if (const ShellOpener& opener = ShellHook::Get()) {
         opener(target);
         return;
     }
@@ -78,9 +76,7 @@ void OpenMailAddress(const QString& address, const QString& subject) {
 }
 
 ShellOpener SetShellOpener(ShellOpener opener) {
-    ShellOpener previous = std::move(shellOpener());
-    shellOpener() = std::move(opener);
-    return previous;
+    return ShellHook::Replace(std::move(opener));
 }
 
 } // namespace tools

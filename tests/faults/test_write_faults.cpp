@@ -14,9 +14,9 @@
 #include "settings/JvFormPlacement.h"
 #include "settings/profile_file.h"
 #include "ui/main/FAP_Main.h"
-#include "ui/main/ResultGrid.h"
 #include "ui/output/ExportFile.h"
 #include "ui/output/FAP_Export.h"
+#include "ui/widgets/ResultGrid.h"
 
 #include <QApplication>
 #include <QDir>

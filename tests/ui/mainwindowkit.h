@@ -6,9 +6,9 @@
 #include "pricing/engine.h"
 #include "settings/JvFormPlacement.h"
 #include "ui/main/FAP_Main.h"
-#include "ui/main/ResultGrid.h"
 #include "ui/main/RunRules.h"
-#include "ui/main/Widgets.h"
+#include "ui/widgets/ResultGrid.h"
+#include "ui/widgets/Widgets.h"
 
 #include <QFrame>
 #include <QGroupBox>

@@ -1,6 +1,7 @@
 #include "ui/dialogs/FAP_Hilfe.h"
 
-#include "ui/dialogs/artwork.h"
+#include "ui/widgets/Widgets.h"
+#include "ui/widgets/artwork.h"
 
 #include <QColor>
 #include <QFrame>
@@ -8,8 +9,8 @@
 #include <QPushButton>
 #include <QStyle>
 
-using dialogs::PixelFont;
 using dialogs::PlaceLabel;
+using fapkalk::PixelFont;
 
 namespace {
 

@@ -2,17 +2,18 @@
 
 #include "publisher.h"
 #include "tools/tools.h"
-#include "ui/dialogs/artwork.h"
+#include "ui/widgets/Widgets.h"
+#include "ui/widgets/artwork.h"
 
 #include <QColor>
 #include <QPalette>
 #include <QPushButton>
 #include <QTimer>
 
-using dialogs::PixelFont;
 using dialogs::PlaceLabel;
 using dialogs::SetTextColour;
 using dialogs::UpperAsciiLetters;
+using fapkalk::PixelFont;
 
 QString ImprintWebText(const QString& address) {
     QString text = tools::TrimControls(address);

@@ -3,7 +3,7 @@
 #include "pricing/price_rows.h"
 #include "pricing/price_text.h"
 #include "tools/messages.h"
-#include "ui/main/ResultCopy.h"
+#include "ui/widgets/ResultCopy.h"
 
 #include <QClipboard>
 #include <QDateTime>

@@ -2,11 +2,11 @@
 
 #include "pricing/reverse.h"
 #include "pricing/reverse_text.h"
-#include "ui/dialogs/artwork.h"
 #include "ui/dialogs/dialogparts.h"
-#include "ui/main/Accessibility.h"
-#include "ui/main/PriceFields.h"
-#include "ui/main/Widgets.h"
+#include "ui/widgets/Accessibility.h"
+#include "ui/widgets/PriceFields.h"
+#include "ui/widgets/Widgets.h"
+#include "ui/widgets/artwork.h"
 
 #include <QKeyEvent>
 #include <QLabel>

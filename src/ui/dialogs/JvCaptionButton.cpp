@@ -1,6 +1,6 @@
 #include "ui/dialogs/JvCaptionButton.h"
 
-#include "ui/dialogs/artwork.h"
+#include "ui/widgets/artwork.h"
 
 #include <QEvent>
 #include <QPainter>

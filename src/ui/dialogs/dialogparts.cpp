@@ -17,14 +17,6 @@
 
 namespace dialogs {
 
-QFont PixelFont(const QString& family, int pixelSize, bool bold, bool underline) {
-    QFont font(family);
-    font.setPixelSize(pixelSize);
-    font.setBold(bold);
-    font.setUnderline(underline);
-    return font;
-}
-
 void SetTextColour(QWidget* widget, const QColor& colour) {
     QPalette palette = widget->palette();
     palette.setColor(QPalette::WindowText, colour);

@@ -1,4 +1,4 @@
-// Pieces shared by the notes and the imprint dialog: fixed fonts and colours,
+// Pieces shared by the notes and the imprint dialog: text colours,
 // the clickable link label, and the "centred first, then where it was" rule.
 #pragma once
 
@@ -17,10 +17,6 @@ class QMouseEvent;
 class QPaintEvent;
 
 namespace dialogs {
-
-// A font given as face and pixel height, so the layout does not follow the
-// screen's font scaling.
-QFont PixelFont(const QString& family, int pixelSize, bool bold = false, bool underline = false);
 
 // Sets the colour a label draws its text in.
 void SetTextColour(QWidget* widget, const QColor& colour);

@@ -8,15 +8,15 @@
 #include "settings/JvFormPlacement.h"
 #include "tools/messages.h"
 #include "tools/tools.h"
-#include "ui/dialogs/artwork.h"
-#include "ui/main/Accessibility.h"
 #include "ui/main/CalcPathHint.h"
 #include "ui/main/KeyboardRules.h"
 #include "ui/main/RangeRun.h"
-#include "ui/main/ResultGrid.h"
 #include "ui/main/ResultPanelMenu.h"
 #include "ui/main/RunRules.h"
-#include "ui/main/Widgets.h"
+#include "ui/widgets/Accessibility.h"
+#include "ui/widgets/ResultGrid.h"
+#include "ui/widgets/Widgets.h"
+#include "ui/widgets/artwork.h"
 
 #include <QCloseEvent>
 #include <QFrame>
@@ -250,18 +250,11 @@ void TForm1::BuildControls() {
     // ---- Extended-mode results: column headers, grid and progress box.
     StafelPanel = makePanel(Panel1, "StafelPanel", QFrame::Raised);
     Panelfapaepkpavp = makePanel(StafelPanel, "Panelfapaepkpavp", QFrame::Raised);
-    auto headerPanel = [&](const char* name, const QString& caption, int left, int width) {
-        auto* panel = named(new QLabel(caption, Panelfapaepkpavp), name);
-        panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
-        panel->setAlignment(Qt::AlignCenter);
-        panel->setFont(PixelFont(kArial, 16, true));
-        panel->setGeometry(left, 1, width, 17);
-        return panel;
-    };
-    Panel2 = headerPanel("Panel2", QStringLiteral("FAP"), 1, 128);
-    Panel3 = headerPanel("Panel3", QStringLiteral("AEP"), 129, 128);
-    Panel4 = headerPanel("Panel4", QStringLiteral("KP"), 257, 128);
-    Panel5 = headerPanel("Panel5", QStringLiteral("AVP"), 385, 127);
+    const auto captions = AddColumnCaptions(Panelfapaepkpavp, 1);
+    Panel2 = captions[0];
+    Panel3 = captions[1];
+    Panel4 = captions[2];
+    Panel5 = captions[3];
 
     StringGrid1 = named(new QTableView(StafelPanel), "StringGrid1");
     StringGrid1->setModel(gridModel_);

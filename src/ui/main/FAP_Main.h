@@ -15,8 +15,8 @@
 #include "pricing/price_rows.h"
 #include "settings/history_file.h"
 #include "ui/main/MainWindowSettings.h"
-#include "ui/main/ResultTable.h"
 #include "ui/main/RunState.h"
+#include "ui/widgets/ResultTable.h"
 
 #include <QWidget>
 #include <cstdint>

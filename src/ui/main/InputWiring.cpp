@@ -4,9 +4,9 @@
 #include "pricing/calc_run.h"
 #include "tools/messages.h"
 #include "ui/main/FAP_Main.h"
-#include "ui/main/PriceFields.h"
 #include "ui/main/SwitchLook.h"
-#include "ui/main/Widgets.h"
+#include "ui/widgets/PriceFields.h"
+#include "ui/widgets/Widgets.h"
 
 #include <QFocusEvent>
 #include <QGroupBox>

@@ -1,6 +1,6 @@
 #include "ui/main/KeyboardRules.h"
 
-#include "ui/main/Widgets.h"
+#include "ui/widgets/Widgets.h"
 
 #include <QWidget>
 

@@ -2,9 +2,9 @@
 
 #include "pricing/calc_run.h"
 #include "tools/messages.h"
-#include "ui/main/ResultGrid.h"
 #include "ui/main/RunRules.h"
 #include "ui/main/RunState.h"
+#include "ui/widgets/ResultGrid.h"
 
 #include <QCoreApplication>
 #include <QLabel>

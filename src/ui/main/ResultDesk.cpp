@@ -6,11 +6,11 @@
 #include "publisher.h"
 #include "tools/messages.h"
 #include "ui/dialogs/FAP_Verlauf.h"
-#include "ui/main/Accessibility.h"
 #include "ui/main/FAP_Main.h"
-#include "ui/main/ResultCopy.h"
 #include "ui/main/SwitchLook.h"
-#include "ui/main/Widgets.h"
+#include "ui/widgets/Accessibility.h"
+#include "ui/widgets/ResultCopy.h"
+#include "ui/widgets/Widgets.h"
 
 #include <QAccessible>
 #include <QLabel>

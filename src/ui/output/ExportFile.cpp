@@ -3,7 +3,7 @@
 #include "platform/creation_time.h"
 #include "pricing/message_text.h"
 #include "tools/date_text.h"
-#include "ui/main/ResultGrid.h"
+#include "ui/widgets/ResultGrid.h"
 
 #include <QDir>
 #include <QFile>
@@ -93,11 +93,8 @@ std::string ExportPath(const QString& fileName) {
 
 std::string ExportCreatedText() {
     std::string error;
-    const std::time_t moment = CreationTime(error).value_or(std::time(nullptr));
-    QDateTime local = QDateTime::fromSecsSinceEpoch(moment);
-    if (!local.isValid())
-        local = QDateTime::currentDateTime();
-    return tools::CreatedDateTimeText(local);
+    const std::string text = tools::CreatedTextAt(CreationTime(error).value_or(std::time(nullptr)));
+    return text.empty() ? tools::CreatedDateTimeText(QDateTime::currentDateTime()) : text;
 }
 
 QString ExportCountText(int rows, const QString& fileName, const std::string& endText) {

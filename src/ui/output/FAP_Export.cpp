@@ -2,9 +2,9 @@
 
 #include "settings/JvFormPlacement.h"
 #include "tools/messages.h"
-#include "ui/main/ResultGrid.h"
-#include "ui/main/Widgets.h"
 #include "ui/output/ExportFile.h"
+#include "ui/widgets/ResultGrid.h"
+#include "ui/widgets/Widgets.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -5,7 +5,7 @@
 #pragma once
 
 #include "platform/file_writer.h"
-#include "ui/main/ResultTable.h"
+#include "ui/widgets/ResultTable.h"
 
 #include <QDialog>
 #include <QPoint>

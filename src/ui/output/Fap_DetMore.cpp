@@ -1,7 +1,7 @@
 #include "ui/output/Fap_DetMore.h"
 
-#include "ui/main/ResultGrid.h"
-#include "ui/main/Widgets.h"
+#include "ui/widgets/ResultGrid.h"
+#include "ui/widgets/Widgets.h"
 
 #include <QFrame>
 #include <QHeaderView>
@@ -17,7 +17,6 @@ namespace fapkalk {
 namespace {
 
 const QString kSansSerif = QStringLiteral("MS Sans Serif");
-const QString kArial = QStringLiteral("Arial");
 
 constexpr int kRowHeight = 14;
 constexpr int kStartColumnWidth = 60;
@@ -44,19 +43,11 @@ TDetMore::TDetMore(QWidget* parent)
     Panel1 = new QFrame(this);
     Panel1->setObjectName(QStringLiteral("Panel1"));
     Panel1->setFrameStyle(QFrame::Panel | QFrame::Raised);
-    auto caption = [this](const char* name, const QString& text, int left, int width) {
-        auto* panel = new QLabel(text, Panel1);
-        panel->setObjectName(QString::fromLatin1(name));
-        panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
-        panel->setAlignment(Qt::AlignCenter);
-        panel->setFont(PixelFont(kArial, 16, true));
-        panel->setGeometry(left, (kDetailHeaderHeight - 17) / 2, width, 17);
-        return panel;
-    };
-    Panel2 = caption("Panel2", QStringLiteral("FAP"), 1, 128);
-    Panel3 = caption("Panel3", QStringLiteral("AEP"), 129, 128);
-    Panel4 = caption("Panel4", QStringLiteral("KP"), 257, 128);
-    Panel5 = caption("Panel5", QStringLiteral("AVP"), 385, 127);
+    const auto captions = AddColumnCaptions(Panel1, (kDetailHeaderHeight - 17) / 2);
+    Panel2 = captions[0];
+    Panel3 = captions[1];
+    Panel4 = captions[2];
+    Panel5 = captions[3];
 
     // ---- The grid: one empty row until the first opening.
     model_ = new ResultGridModel(std::shared_ptr<const RowStore>(), this);

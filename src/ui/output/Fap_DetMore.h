@@ -5,7 +5,7 @@
 #pragma once
 
 #include "settings/JvFormPlacement.h"
-#include "ui/main/ResultTable.h"
+#include "ui/widgets/ResultTable.h"
 
 #include <QDialog>
 #include <functional>

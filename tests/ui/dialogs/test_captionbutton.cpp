@@ -1,7 +1,7 @@
 // The title-bar button: its picture, where it stands on its owner, and what
 // real mouse presses on it and around it do.
 #include "ui/dialogs/JvCaptionButton.h"
-#include "ui/dialogs/artwork.h"
+#include "ui/widgets/artwork.h"
 
 #include <QDialog>
 #include <QFrame>

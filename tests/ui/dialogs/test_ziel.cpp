@@ -6,8 +6,8 @@
 #include "pricing/reverse_text.h"
 #include "ui/dialogs/FAP_Ziel.h"
 #include "ui/dialogs/dialogtestkit.h"
-#include "ui/main/Accessibility.h"
-#include "ui/main/Widgets.h"
+#include "ui/widgets/Accessibility.h"
+#include "ui/widgets/Widgets.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -3,9 +3,9 @@
 #include "message_recorder.h"
 
 #include "app/StartProgram.h"
-#include "ui/main/Accessibility.h"
 #include "ui/main/FAP_Main.h"
 #include "ui/mainwindowkit.h"
+#include "ui/widgets/Accessibility.h"
 
 #include <QAbstractItemView>
 #include <QAbstractScrollArea>

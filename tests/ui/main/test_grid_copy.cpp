@@ -5,10 +5,10 @@
 #include "pricing/engine.h"
 #include "pricing/numbers.h"
 #include "ui/main/FAP_Main.h"
-#include "ui/main/GridCopy.h"
-#include "ui/main/ResultGrid.h"
 #include "ui/mainwindowkit.h"
 #include "ui/output/Fap_DetMore.h"
+#include "ui/widgets/GridCopy.h"
+#include "ui/widgets/ResultGrid.h"
 
 #include <QApplication>
 #include <QClipboard>

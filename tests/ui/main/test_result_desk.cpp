@@ -5,9 +5,9 @@
 
 #include "ui/dialogs/FAP_Verlauf.h"
 #include "ui/main/FAP_Main.h"
-#include "ui/main/GridCopy.h"
-#include "ui/main/ResultCopy.h"
 #include "ui/mainwindowkit.h"
+#include "ui/widgets/GridCopy.h"
+#include "ui/widgets/ResultCopy.h"
 
 #include <QApplication>
 #include <QClipboard>

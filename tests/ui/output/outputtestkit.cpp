@@ -2,8 +2,8 @@
 
 #include "pricing/numbers.h"
 #include "ui/main/FAP_Main.h"
-#include "ui/main/ResultGrid.h"
 #include "ui/mainwindowkit.h"
+#include "ui/widgets/ResultGrid.h"
 
 #include <QFile>
 #include <QLineEdit>

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "tools/messages.h"
-#include "ui/main/ResultTable.h"
+#include "ui/widgets/ResultTable.h"
 
 #include <QByteArray>
 #include <QList>

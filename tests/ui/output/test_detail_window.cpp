@@ -3,11 +3,11 @@
 // through the main window's Export, and the opening time for a million rows.
 #include "outputtestkit.h"
 #include "ui/main/FAP_Main.h"
-#include "ui/main/ResultGrid.h"
 #include "ui/mainwindowkit.h"
 #include "ui/output/ExportFile.h"
 #include "ui/output/FAP_Export.h"
 #include "ui/output/Fap_DetMore.h"
+#include "ui/widgets/ResultGrid.h"
 
 #include <QApplication>
 #include <QCheckBox>

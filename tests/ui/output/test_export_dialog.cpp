@@ -3,12 +3,12 @@
 // their one message, the choices that carry over, and the dialog's layout.
 #include "outputtestkit.h"
 #include "ui/main/FAP_Main.h"
-#include "ui/main/ResultGrid.h"
 #include "ui/main/RunRules.h"
-#include "ui/main/Widgets.h"
 #include "ui/mainwindowkit.h"
 #include "ui/output/ExportFile.h"
 #include "ui/output/FAP_Export.h"
+#include "ui/widgets/ResultGrid.h"
+#include "ui/widgets/Widgets.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -5,8 +5,8 @@
 // failures is tested with the dialog.
 #include "outputtestkit.h"
 #include "pricing/numbers.h"
-#include "ui/main/ResultGrid.h"
 #include "ui/output/ExportFile.h"
+#include "ui/widgets/ResultGrid.h"
 
 #include <QDir>
 #include <QFile>

@@ -15,11 +15,11 @@
 #include "pricing/numbers.h"
 #include "tools/messages.h"
 #include "ui/main/FAP_Main.h"
-#include "ui/main/ResultGrid.h"
-#include "ui/main/Widgets.h"
 #include "ui/mainwindowkit.h"
 #include "ui/output/FAP_Export.h"
 #include "ui/output/Fap_DetMore.h"
+#include "ui/widgets/ResultGrid.h"
+#include "ui/widgets/Widgets.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -5,7 +5,7 @@
 #pragma once
 
 #include "pricing/engine.h"
-#include "ui/main/ResultGrid.h"
+#include "ui/widgets/ResultGrid.h"
 
 #include <array>
 #include <memory>

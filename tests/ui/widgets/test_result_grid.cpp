@@ -1,6 +1,6 @@
 // The result grid's store (a run's prices in whole cents, cells computed when
 // read), its snapshots, and the model's batched notifications to the views.
-#include "ui/main/ResultGrid.h"
+#include "ui/widgets/ResultGrid.h"
 
 #include "pricing/calc_run.h"
 #include "pricing/numbers.h"

@@ -1,7 +1,7 @@
-#include "ui/main/GridCopy.h"
+#include "ui/widgets/GridCopy.h"
 
 #include "pricing/export_lines.h"
-#include "ui/main/ResultGrid.h"
+#include "ui/widgets/ResultGrid.h"
 
 #include <QClipboard>
 #include <QEvent>

@@ -1,8 +1,8 @@
-#include "ui/main/ResultCopy.h"
+#include "ui/widgets/ResultCopy.h"
 
 #include "pricing/export_lines.h"
 #include "pricing/numbers.h"
-#include "ui/main/GridCopy.h"
+#include "ui/widgets/GridCopy.h"
 
 #include <QClipboard>
 #include <QEvent>

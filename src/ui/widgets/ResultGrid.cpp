@@ -1,4 +1,4 @@
-#include "ui/main/ResultGrid.h"
+#include "ui/widgets/ResultGrid.h"
 
 #include "pricing/calc_run.h"
 

@@ -1,4 +1,4 @@
-#include "ui/main/PriceFields.h"
+#include "ui/widgets/PriceFields.h"
 
 #include "pricing/options/price_key_filter.h"
 

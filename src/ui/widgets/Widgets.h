@@ -13,6 +13,7 @@
 #include <QString>
 #include <QStringList>
 #include <QWidget>
+#include <array>
 #include <functional>
 
 class QKeyEvent;
@@ -21,10 +22,11 @@ class QTableView;
 
 namespace fapkalk {
 
-// The program's fonts are given as a face and a pixel height. Faces this
-// machine lacks ("MS Sans Serif", "Arial") fall back through the substitutions
-// that RegisterFontSubstitutions() installs.
-QFont PixelFont(const QString& family, int pixelSize, bool bold = false);
+// The program's fonts are given as a face and a pixel height, so the layout
+// does not follow the screen's font scaling. Faces this machine lacks
+// ("MS Sans Serif", "Arial") fall back through the substitutions that
+// RegisterFontSubstitutions() installs.
+QFont PixelFont(const QString& family, int pixelSize, bool bold = false, bool underline = false);
 void RegisterFontSubstitutions();
 
 // The look of a result grid, shared by the main window and the detail window:
@@ -33,6 +35,10 @@ void RegisterFontSubstitutions();
 // the focused cell framed so it can be seen; Tab leaves it; Ctrl+C copies the
 // selected rows for a spreadsheet (GridCopy.h).
 void SetUpResultGridView(QTableView* grid);
+
+// The captions over a result grid's columns (FAP, AEP, KP, AVP): raised
+// panels as wide as the columns, side by side in strip, their tops at top.
+std::array<QLabel*, 4> AddColumnCaptions(QWidget* strip, int top);
 
 // Width of the frame around the grid's focused cell.
 inline constexpr int kGridFocusFrameWidth = 2;

@@ -1,4 +1,4 @@
-#include "ui/dialogs/artwork.h"
+#include "ui/widgets/artwork.h"
 
 #include <QColor>
 

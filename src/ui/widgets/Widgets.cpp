@@ -1,7 +1,7 @@
-#include "ui/main/Widgets.h"
+#include "ui/widgets/Widgets.h"
 
 #include "pricing/options/option_types.h"
-#include "ui/main/GridCopy.h"
+#include "ui/widgets/GridCopy.h"
 
 #include <QFrame>
 #include <QHeaderView>
@@ -18,10 +18,11 @@
 
 namespace fapkalk {
 
-QFont PixelFont(const QString& family, int pixelSize, bool bold) {
+QFont PixelFont(const QString& family, int pixelSize, bool bold, bool underline) {
     QFont font(family);
     font.setPixelSize(pixelSize);
     font.setBold(bold);
+    font.setUnderline(underline);
     return font;
 }
 
@@ -222,6 +223,31 @@ protected:
 };
 
 } // namespace
+
+std::array<QLabel*, 4> AddColumnCaptions(QWidget* strip, int top) {
+    struct Caption {
+        const char* name;
+        const char* text;
+        int left;
+        int width;
+    };
+    static constexpr Caption kCaptions[] = {{"Panel2", "FAP", 1, 128},
+                                            {"Panel3", "AEP", 129, 128},
+                                            {"Panel4", "KP", 257, 128},
+                                            {"Panel5", "AVP", 385, 127}};
+    std::array<QLabel*, 4> panels{};
+    for (std::size_t i = 0; i < panels.size(); ++i) {
+        const Caption& caption = kCaptions[i];
+        auto* panel = new QLabel(QString::fromLatin1(caption.text), strip);
+        panel->setObjectName(QString::fromLatin1(caption.name));
+        panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
+        panel->setAlignment(Qt::AlignCenter);
+        panel->setFont(PixelFont(QStringLiteral("Arial"), 16, true));
+        panel->setGeometry(caption.left, top, caption.width, 17);
+        panels[i] = panel;
+    }
+    return panels;
+}
 
 void SetUpResultGridView(QTableView* grid) {
     grid->setFont(PixelFont(QStringLiteral("MS Sans Serif"), 10, true));

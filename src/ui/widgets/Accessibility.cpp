@@ -1,4 +1,4 @@
-#include "ui/main/Accessibility.h"
+#include "ui/widgets/Accessibility.h"
 
 #include <QAbstractScrollArea>
 #include <QAccessible>
