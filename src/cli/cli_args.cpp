@@ -36,6 +36,8 @@ std::optional<OutputFormat> FormatNamed(std::string_view name) {
         return OutputFormat::Csv;
     if (name == "json")
         return OutputFormat::Json;
+    if (name == "pdf")
+        return OutputFormat::Pdf;
     return std::nullopt;
 }
 
@@ -80,6 +82,7 @@ std::optional<ExportLayout> ExportLayoutOf(OutputFormat format) {
     case OutputFormat::Text:
     case OutputFormat::Csv:
     case OutputFormat::Json:
+    case OutputFormat::Pdf:
         break;
     }
     return std::nullopt;
@@ -122,8 +125,8 @@ std::string CheckCombination(const Arguments& a) {
     case Command::Price:
         if (a.header)
             return "der Befehl price kennt --header nicht";
-        if (a.output)
-            return "der Befehl price schreibt keine Datei (-o)";
+        if (a.output && a.format != OutputFormat::Pdf)
+            return "der Befehl price schreibt keine Datei (-o), nur mit --format pdf";
         if (a.explain && a.format && *a.format != OutputFormat::Text)
             return "--explain und --format schließen einander aus";
         if (a.operands.empty())
@@ -162,6 +165,9 @@ std::string CheckCombination(const Arguments& a) {
     // would take its lines for rows.
     if (a.header && (a.format == OutputFormat::Csv || a.format == OutputFormat::Json))
         return "--header gilt nur für --format fixed und xls";
+    // Pages are no stream for a pipe: a PDF is only whole once it is written.
+    if (a.format == OutputFormat::Pdf && (!a.output || *a.output == "-"))
+        return "--format pdf verlangt -o DATEI";
     // The window's buttons never allow these together.
     if (a.options.Veterinary && a.options.NotReimbursable)
         return "--veterinary und --not-reimbursable schließen einander aus";
@@ -256,7 +262,7 @@ ParsedArguments ParseArguments(std::span<const std::string> args) {
                 a.format = FormatNamed(*value);
                 if (!a.format) {
                     result.usageError =
-                        "--format erwartet text, fixed, xls, csv oder json, nicht " +
+                        "--format erwartet text, fixed, xls, csv, json oder pdf, nicht " +
                         Quoted(*value);
                     ok = false;
                 }

@@ -1,15 +1,21 @@
 // fapkalk-cli: the price calculation of the window on the command line.
+#include "cli/cli_args.h"
 #include "cli/cli_output.h"
+#include "cli/cli_pdf.h"
 #include "cli/cli_run.h"
 #include "cli/cli_time.h"
+#include "cli/cli_window_time.h"
 #include "pricing/file_writer.h"
+#include "pricing/message_text.h"
 #include "pricing/standard_streams.h"
-#include "tools/date_text.h"
 
+#include <cerrno>
+#include <climits>
 #include <clocale>
 #include <csignal>
 #include <iostream>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -22,12 +28,25 @@ extern "C" void OnTerminatingSignal(int signal) {
     std::raise(signal);
 }
 
-// The header's date and time exactly as the window's export writes them.
-std::string WindowCreatedText(std::time_t moment) {
-    const QDateTime local = QDateTime::fromSecsSinceEpoch(moment);
-    if (!local.isValid())
-        return {};
-    return tools::CreatedDateTimeText(local);
+// A PDF is drawn by fapkalk-cli-pdf beside this program, which alone loads
+// QtGui: the other commands start as fast as before. Returns only when it
+// cannot be started.
+int RunPdfProgram(char** argv) {
+    std::string self(PATH_MAX, '\0');
+    const ssize_t size = ::readlink("/proc/self/exe", self.data(), self.size());
+    std::string program = fapkalk::cli::kPdfProgram;
+    if (size > 0 && static_cast<std::size_t>(size) < self.size()) {
+        self.resize(static_cast<std::size_t>(size));
+        program = self.substr(0, self.rfind('/') + 1) + program;
+    }
+    argv[0] = program.data();
+    ::execv(program.c_str(), argv);
+    const int error = errno;
+    fapkalk::cli::FdSink err(2);
+    fapkalk::cli::Report(err, "PDF kann nicht geschrieben werden: " + program +
+                                  " läßt sich nicht starten (" + fapkalk::SystemErrorText(error) +
+                                  ")");
+    return fapkalk::cli::kExitRefused;
 }
 
 } // namespace
@@ -37,12 +56,16 @@ int main(int argc, char** argv) {
     // Only the date and time of the header and the rare system error text
     // without a German one of our own follow the user's locale; numbers never do.
     std::setlocale(LC_MESSAGES, "");
-    fapkalk::cli::SetCreatedTextFormatter(WindowCreatedText);
+    fapkalk::cli::SetCreatedTextFormatter(fapkalk::cli::WindowCreatedText);
     for (int signal : {SIGINT, SIGTERM, SIGHUP})
         std::signal(signal, OnTerminatingSignal);
     std::ios::sync_with_stdio(false);
 
     const std::vector<std::string> args(argv + 1, argv + argc);
+    const fapkalk::cli::ParsedArguments parsed = fapkalk::cli::ParseArguments(args);
+    if (parsed.usageError.empty() && !parsed.args.help &&
+        parsed.args.format == fapkalk::cli::OutputFormat::Pdf)
+        return RunPdfProgram(argv);
     fapkalk::cli::FdSink out(1);
     fapkalk::cli::FdSink err(2);
     return fapkalk::cli::RunCli(args, std::cin, out, err);
