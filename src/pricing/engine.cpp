@@ -7,9 +7,11 @@
 
 #include <array>
 #include <charconv>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace fapkalk {
 
@@ -49,13 +51,42 @@ struct TextTrace {
     }
 };
 
-// Shortest text that reads back as the same double: shows the exact binary
-// value of intermediate products (19.273999999999997, not 19.274).
+// An amount with as many decimals as it has: 15 significant digits, so the
+// last bits of a binary product do not show (18.6435, not
+// 18.643500000000003), and no trailing zeros.
 std::string Num(double x) {
-    char buf[32];
-    const auto result = std::to_chars(buf, buf + sizeof buf, x);
+    char buf[40];
+    const auto result = std::to_chars(buf, buf + sizeof buf, x, std::chars_format::general, 15);
     return std::string(buf, result.ptr);
 }
+
+// A price: two decimals at least (19.20, 1590.00); an AEP that keeps the
+// typed decimals shows them all (1258.307).
+std::string Price(double x) {
+    std::string text = Num(x);
+    if (text.find_first_of("eE") != std::string::npos)
+        return text;
+    const std::size_t point = text.find('.');
+    const std::size_t decimals = point == std::string::npos ? 0 : text.size() - point - 1;
+    if (point == std::string::npos)
+        text += '.';
+    if (decimals < 2)
+        text.append(2 - decimals, '0');
+    return text;
+}
+
+std::string Euros(double x) {
+    return Price(x) + " €";
+}
+
+// A band's limit as the tariff prints it: the table holds some limits a
+// hair above the printed cent (53.7801) so that the cent itself is inside.
+double PrintedLimit(double limit) {
+    return std::floor(limit * 100.0 + 1e-6) / 100.0;
+}
+
+constexpr std::string_view kCentWords = ", auf Cent gerundet: ";
+constexpr std::string_view kFiveCentWords = "  auf 5 Cent gerundet: ";
 
 std::string KindText(BandKind kind) {
     switch (kind) {
@@ -69,14 +100,29 @@ std::string KindText(BandKind kind) {
     return "?";
 }
 
+// "Faktor 1.105", "Fixbetrag 7.00 €", "Zuschlag 23.74 €".
+std::string BandValueText(const TariffBand& band) {
+    return KindText(band.kind) + " " +
+           (band.kind == BandKind::Factor ? Num(band.value) : Euros(band.value));
+}
+
 template <class Trace, std::size_t N>
 void TraceBand(Trace& trace, const char* title, const std::array<TariffBand, N>& table,
                std::size_t index) {
     if constexpr (Trace::kOn) {
         const TariffBand& band = table[index];
+        // The range in whole cents, as the tariff states it: the cent above
+        // the band below, up to the band's own limit.
         std::string line = std::string(title) + ", Band " + std::to_string(index + 1) + " (";
-        line += index + 1 == N ? "über " + Num(table[index - 1].limit) : "bis " + Num(band.limit);
-        line += ", " + KindText(band.kind) + " " + Num(band.value) + ")";
+        if (index == 0)
+            line += "bis " + Euros(PrintedLimit(band.limit));
+        else {
+            line += (index + 1 == N ? "ab " : "von ") +
+                    Euros(PrintedLimit(table[index - 1].limit) + 0.01);
+            if (index + 1 != N)
+                line += " bis " + Euros(PrintedLimit(band.limit));
+        }
+        line += ", " + BandValueText(band) + ")";
         trace.Line(line);
     }
 }
@@ -85,9 +131,9 @@ template <class Trace> double VeterinaryAep(double price, Trace& trace) {
     const double product = CheckedProduct(price, VeterinaryMarkup);
     const double aep = RoundCentsInline(product);
     if constexpr (Trace::kOn) {
-        trace.Line("AEP: Veterinär " + Num(VeterinaryMarkup));
-        trace.Line("  " + Num(price) + " × " + Num(VeterinaryMarkup) + " = " + Num(product) +
-                   "; RoundCents → " + Num(aep));
+        trace.Line("AEP: Veterinär, Faktor " + Num(VeterinaryMarkup));
+        trace.Line("  " + Price(price) + " × " + Num(VeterinaryMarkup) + " = " + Num(product) +
+                   std::string(kCentWords) + Price(aep));
     }
     return aep;
 }
@@ -103,19 +149,19 @@ double WholesaleAep(const std::array<TariffBand, N>& table, const char* title, d
         const double product = CheckedProduct(price, band.value);
         const double aep = RoundCentsInline(product);
         if constexpr (Trace::kOn)
-            trace.Line("  " + Num(price) + " × " + Num(band.value) + " = " + Num(product) +
-                       "; RoundCents → " + Num(aep));
+            trace.Line("  " + Price(price) + " × " + Num(band.value) + " = " + Num(product) +
+                       std::string(kCentWords) + Price(aep));
         return aep;
     }
     case BandKind::Fixed:
         if constexpr (Trace::kOn)
-            trace.Line("  Fixbetrag → " + Num(band.value));
+            trace.Line("  Fixbetrag: " + Price(band.value));
         return band.value;
     case BandKind::Add: {
         // The open band keeps the typed decimals: no rounding to cents.
         const double aep = price + band.value;
         if constexpr (Trace::kOn)
-            trace.Line("  " + Num(price) + " + " + Num(band.value) + " = " + Num(aep) +
+            trace.Line("  " + Price(price) + " + " + Price(band.value) + " = " + Price(aep) +
                        " (nicht auf Cent gerundet)");
         return aep;
     }
@@ -126,7 +172,7 @@ double WholesaleAep(const std::array<TariffBand, N>& table, const char* title, d
 template <class Trace> double AepPath(double price, const CalcOptions& options, Trace& trace) {
     if (options.AepInput) {
         if constexpr (Trace::kOn)
-            trace.Line("AEP: AEP-Eingabe, unverändert " + Num(price));
+            trace.Line("AEP: eingegeben, unverändert " + Price(price));
         return price;
     }
     if (options.Homeopathic) {
@@ -158,8 +204,11 @@ double PharmacyBand(const std::array<TariffBand, N>& table, const char* title, d
     const double result = RoundCentsInline(product);
     if constexpr (Trace::kOn) {
         TraceBand(trace, title, table, index);
-        trace.Line("  " + Num(base) + " × " + Num(factor) + " = " + Num(product) +
-                   "; RoundCents → " + Num(result));
+        if (isFactor)
+            trace.Line("  " + Price(base) + " × " + Num(factor) + " = " + Num(product) +
+                       std::string(kCentWords) + Price(result));
+        else
+            trace.Line("  Fixbetrag: " + Price(result));
     }
     return result;
 }
@@ -167,15 +216,15 @@ double PharmacyBand(const std::array<TariffBand, N>& table, const char* title, d
 template <class Trace> double AddNarcotic(double amount, Trace& trace) {
     const double sum = amount + NarcoticSurcharge;
     if constexpr (Trace::kOn)
-        trace.Line("  " + Num(amount) + " + " + Num(NarcoticSurcharge) +
-                   " (Suchtgiftzuschlag) = " + Num(sum));
+        trace.Line("  " + Price(amount) + " + " + Price(NarcoticSurcharge) +
+                   " Suchtgiftzuschlag = " + Price(sum));
     return sum;
 }
 
 template <class Trace> double FiveCents(double amount, Trace& trace) {
     const double result = RoundFiveCentsInline(amount);
     if constexpr (Trace::kOn)
-        trace.Line("  RoundFiveCents(" + Num(amount) + ") → " + Num(result));
+        trace.Line(std::string(kFiveCentWords) + Price(result));
     return result;
 }
 
@@ -184,20 +233,26 @@ template <class Trace> double KpPath(double aep, bool narcotic, Trace& trace) {
     return FiveCents(narcotic ? AddNarcotic(base, trace) : base, trace);
 }
 
+// "USt 10 %"; a factor no VAT field makes is named as it is.
+std::string VatWords(double vatFactor) {
+    const int rate = detail::WholeVatRate(vatFactor);
+    return rate >= 0 ? "USt " + std::to_string(rate) + " %" : "USt-Faktor " + Num(vatFactor);
+}
+
 template <class Trace> double AvpPath(double aep, bool narcotic, double vatFactor, Trace& trace) {
     const double net = PharmacyBand(tables::kAvp, "AVP: Verkaufspreistabelle", aep, trace);
     const double raised = CheckedProduct(net, AvpSurchargeFactor);
     double gross = RoundCentsInline(raised);
     if constexpr (Trace::kOn)
-        trace.Line("  " + Num(net) + " × " + Num(AvpSurchargeFactor) + " = " + Num(raised) +
-                   "; RoundCents → " + Num(gross));
+        trace.Line("  " + Price(net) + " × " + Num(AvpSurchargeFactor) +
+                   " (Aufschlag 15 %) = " + Num(raised) + std::string(kCentWords) + Price(gross));
     if (narcotic)
         gross = AddNarcotic(gross, trace);
     const double taxed = CheckedProduct(gross, vatFactor);
     const double cents = RoundCentsInline(taxed);
     if constexpr (Trace::kOn)
-        trace.Line("  " + Num(gross) + " × " + Num(vatFactor) + " (USt-Faktor) = " + Num(taxed) +
-                   "; RoundCents → " + Num(cents));
+        trace.Line("  " + Price(gross) + " × " + Num(vatFactor) + " (" + VatWords(vatFactor) +
+                   ") = " + Num(taxed) + std::string(kCentWords) + Price(cents));
     return FiveCents(cents, trace);
 }
 
@@ -225,11 +280,11 @@ std::string SwitchesText(const CalcOptions& options) {
             text += ", ";
         text += name;
     };
-    add(options.AepInput, "AEP-Eingabe");
-    add(options.Homeopathic, "Homöopathisch");
+    add(options.AepInput, "Preis ist AEP");
+    add(options.Homeopathic, "homöopathische Arzneispezialität");
     add(options.Narcotic, "Suchtgift");
-    add(options.Veterinary, "Veterinär");
-    add(options.NotReimbursable, "(*) nicht kassenzulässig");
+    add(options.Veterinary, "Veterinärpräparat");
+    add(options.NotReimbursable, "nicht kassenzulässig (*)");
     return text.empty() ? "keine" : text;
 }
 
@@ -268,11 +323,11 @@ PriceResult CalcPrices(double price, const CalcOptions& options, double vatFacto
 
 std::string ExplainPrices(double price, const CalcOptions& options, double vatFactor) {
     TextTrace trace;
-    trace.Line(std::string("Eingabe: ") + (options.AepInput ? "AEP " : "FAP ") + Num(price) +
-               " (Schalter: " + SwitchesText(options) + "; USt-Faktor " + Num(vatFactor) + ")");
+    trace.Line(std::string("Eingabe: ") + (options.AepInput ? "AEP " : "FAP ") + Price(price) +
+               " (Schalter: " + SwitchesText(options) + "; " + VatWords(vatFactor) + ")");
     const PriceResult result = PricesPath(price, options, vatFactor, trace);
-    trace.Line("Ergebnis: AEP " + Num(result.aep) + ", KP " + Num(result.kp) + ", AVP " +
-               Num(result.avp));
+    trace.Line("Ergebnis: AEP " + Price(result.aep) + ", KP " + Price(result.kp) + ", AVP " +
+               Price(result.avp));
     return trace.text;
 }
 

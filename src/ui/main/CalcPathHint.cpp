@@ -1,9 +1,5 @@
 #include "ui/main/CalcPathHint.h"
 
-#include "pricing/numbers.h"
-
-#include <QRegularExpression>
-
 namespace fapkalk {
 
 QString CalculationPathText(double price, const CalcOptions& options, double vatFactor) {
@@ -22,24 +18,7 @@ QString PlainTextToolTip(const QString& text) {
 }
 
 QString AccessiblePathText(const QString& path) {
-    // A number that is not part of a longer one nor of an exponent form,
-    // with the price name or rounding arrow before it that makes it an amount.
-    static const QRegularExpression number(
-        QStringLiteral(R"((\b(?:FAP|AEP|KP|AVP) |→ )?(?<![\w.])(\d+(?:\.\d+)?)(?![\w.]))"));
-    QString spoken;
-    qsizetype done = 0;
-    for (const QRegularExpressionMatch& match : number.globalMatch(path)) {
-        const QString digits = match.captured(2);
-        spoken += path.mid(done, match.capturedStart(2) - done);
-        if (match.capturedLength(1) > 0)
-            spoken += QString::fromStdString(FormatPrice(digits.toDouble())).trimmed();
-        else if (digits.contains(u'.'))
-            spoken += QString::number(digits.toDouble(), 'g', 15);
-        else
-            spoken += digits;
-        done = match.capturedEnd(2);
-    }
-    spoken += path.mid(done);
+    QString spoken = path;
     while (spoken.endsWith(u'\n'))
         spoken.chop(1);
     return spoken;
