@@ -21,6 +21,14 @@ inline constexpr std::string_view kTariffName = "Arzneitaxe 2012";
 // switches in words, the VAT rate, the tariff and the moment of creation.
 std::vector<std::string> PrintCriteriaLines(const ExportCriteria& criteria, bool single);
 
+// The single calculation a sheet prints.
+struct SingleCalculation {
+    double price = 0;
+    std::string typed; // the price as the sheet names it
+    CalcOptions options;
+    double vatFactor = kDefaultVatFactor;
+};
+
 // "Seite 3 von 12".
 std::string PageNumberText(std::uint64_t page, std::uint64_t pages);
 

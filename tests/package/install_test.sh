@@ -48,8 +48,8 @@ while IFS='|' read -r words expected; do
     check "bash completes '$words' to '$expected', not '$actual'" test "$actual" = "$expected"
 done <<'CASES'
 ra|range
-price 10 --format |text fixed xls csv json
-range 1 2 1 --format |fixed xls csv json
+price 10 --format |text fixed xls csv json pdf
+range 1 2 1 --format |fixed xls csv json pdf
 range --max|--max-rows
 batch --he|--help --header
 price --ex|--explain

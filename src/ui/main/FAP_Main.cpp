@@ -17,6 +17,7 @@
 #include "ui/main/ResultPanelMenu.h"
 #include "ui/main/RunRules.h"
 #include "ui/main/Widgets.h"
+#include "ui/output/PrintJobs.h"
 
 #include <QCloseEvent>
 #include <QFrame>
@@ -245,7 +246,8 @@ void TForm1::BuildControls() {
     lbAEP = resultLabel("lbAEP", "AEP", Label4);
     lbKP = resultLabel("lbKP", "KP", Label5);
     lbAVP = resultLabel("lbAVP", "AVP", Label6);
-    AttachResultPanelMenu(PanelEinzel, [this] { ZielpreisClick(); });
+    AddSheetPrintEntries(AttachResultPanelMenu(PanelEinzel, [this] { ZielpreisClick(); }),
+                         PanelEinzel, [this] { return shownSingle_; });
 
     // ---- Extended-mode results: column headers, grid and progress box.
     StafelPanel = makePanel(Panel1, "StafelPanel", QFrame::Raised);
@@ -266,6 +268,7 @@ void TForm1::BuildControls() {
     StringGrid1 = named(new QTableView(StafelPanel), "StringGrid1");
     StringGrid1->setModel(gridModel_);
     SetUpResultGridView(StringGrid1);
+    AttachTablePrintMenu(StringGrid1, [this] { return Table(); });
 
     GroupBox2 = named(new QGroupBox(StafelPanel), "GroupBox2");
     GroupBox2->setAutoFillBackground(true);
@@ -662,6 +665,7 @@ void TForm1::RunOnce() {
 }
 
 void TForm1::ShowNoResults() {
+    shownSingle_.reset();
     SetResultHints({});
     for (QLabel* label : {lbFAP, lbAEP, lbKP, lbAVP}) {
         label->setText(kLabelStart);
@@ -686,6 +690,7 @@ void TForm1::RefuseField(const RunInput& input) {
 void TForm1::RunSingle(std::int64_t cents) {
     // Until this run has its answer on screen, no older path may be shown.
     SetResultHints({});
+    shownSingle_.reset();
     const CalcOptions options = Options();
     const double vatFactor = VatFactor();
     const double von = static_cast<double>(cents) / 100.0;
@@ -705,6 +710,7 @@ void TForm1::RunSingle(std::int64_t cents) {
     for (QLabel* label : {lbFAP, lbAEP, lbKP, lbAVP})
         AnnounceValueChange(label);
     SetResultHints(ResultLabelHintsFor(von, result, options, vatFactor));
+    shownSingle_ = {von, std::string(TrimLowCodes(FormatPrice(von))), options, vatFactor};
 }
 
 void TForm1::RunRange(std::int64_t von, std::int64_t bis, std::int64_t step) {

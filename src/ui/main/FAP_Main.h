@@ -12,6 +12,7 @@
 #include "pricing/calc_run.h"
 #include "pricing/options/switch_rules.h"
 #include "pricing/options/vat_field.h"
+#include "pricing/print_text.h"
 #include "ui/main/MainWindowSettings.h"
 #include "ui/main/ResultTable.h"
 #include "ui/main/RunState.h"
@@ -244,8 +245,9 @@ private:
     ResultGridModel* gridModel_ = nullptr;
     MainWindowOpeners openers_;
     bool firstShowDone_ = false;
-    QLineEdit* refusedField_ = nullptr; // the field the last run refused, if any
-    bool closing_ = false;              // closed, about to be hidden
+    QLineEdit* refusedField_ = nullptr;            // the field the last run refused, if any
+    std::optional<SingleCalculation> shownSingle_; // what the result labels show
+    bool closing_ = false;                         // closed, about to be hidden
 };
 
 } // namespace fapkalk

@@ -1,5 +1,6 @@
 #include "ui/output/PdfWriter.h"
 
+#include <QBuffer>
 #include <QMarginsF>
 #include <QPageLayout>
 #include <QPageSize>
@@ -39,6 +40,14 @@ namespace {
 
 constexpr double kMarginMm = 15;
 
+void SetUpPages(QPdfWriter& pdf) {
+    pdf.setCreator(QStringLiteral("fapkalk"));
+    pdf.setTitle(QStringLiteral("fapkalk"));
+    pdf.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
+                                  QMarginsF(kMarginMm, kMarginMm, kMarginMm, kMarginMm),
+                                  QPageLayout::Millimeter));
+}
+
 // Draws the pages with draw(painter, writer) into target; draw returns false
 // to stop, and then nothing is written.
 template <class Draw> PdfOutcome WritePdf(const std::string& target, Draw&& draw) {
@@ -49,11 +58,7 @@ template <class Draw> PdfOutcome WritePdf(const std::string& target, Draw&& draw
         return outcome;
     }
     QPdfWriter pdf(&file);
-    pdf.setCreator(QStringLiteral("fapkalk"));
-    pdf.setTitle(QStringLiteral("fapkalk"));
-    pdf.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
-                                  QMarginsF(kMarginMm, kMarginMm, kMarginMm, kMarginMm),
-                                  QPageLayout::Millimeter));
+    SetUpPages(pdf);
     QPainter painter;
     if (!painter.begin(&pdf)) {
         outcome.error = file.errorText();
@@ -72,6 +77,13 @@ template <class Draw> PdfOutcome WritePdf(const std::string& target, Draw&& draw
 }
 
 } // namespace
+
+std::uint64_t TablePdfPageCount(const TablePrintJob& job) {
+    QBuffer nowhere; // measured only: nothing is drawn
+    QPdfWriter pdf(&nowhere);
+    SetUpPages(pdf);
+    return TablePages(job, pdf).pageCount();
+}
 
 PdfOutcome WriteTablePdf(const std::string& target, const TablePrintJob& job,
                          const PageProgress& progress) {

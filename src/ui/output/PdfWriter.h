@@ -38,6 +38,9 @@ struct PdfOutcome {
     std::string error;
 };
 
+// How many pages WriteTablePdf writes for job.
+std::uint64_t TablePdfPageCount(const TablePrintJob& job);
+
 // The table's pages on A4 portrait, all of them.
 PdfOutcome WriteTablePdf(const std::string& target, const TablePrintJob& job,
                          const PageProgress& progress = {});
