@@ -37,7 +37,11 @@ int RunPdfProgram(char** argv) {
     std::string program = fapkalk::cli::kPdfProgram;
     if (size > 0 && static_cast<std::size_t>(size) < self.size()) {
         self.resize(static_cast<std::size_t>(size));
-        program = self.substr(0, self.rfind('/') + 1) + program;
+        const std::string folder = self.substr(0, self.rfind('/') + 1);
+        // Beside this program in the build tree, in libexec once installed.
+        program = folder + fapkalk::cli::kPdfProgram;
+        if (::access(program.c_str(), X_OK) != 0)
+            program = folder + FAPKALK_PDF_FROM_BIN + "/" + fapkalk::cli::kPdfProgram;
     }
     argv[0] = program.data();
     ::execv(program.c_str(), argv);
