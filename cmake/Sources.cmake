@@ -11,6 +11,7 @@ set(FAPKALK_PRICING_SOURCES
     pricing/numbers.cpp pricing/numbers.h
     pricing/price_rows.cpp pricing/price_rows.h
     pricing/price_text.cpp pricing/price_text.h
+    pricing/print_text.cpp pricing/print_text.h
     pricing/reverse.cpp pricing/reverse.h
     pricing/reverse_text.cpp pricing/reverse_text.h
     pricing/rounding_detail.h
@@ -36,6 +37,7 @@ set(FAPKALK_CLILIB_SOURCES
     cli/cli_help.cpp cli/cli_help.h
     cli/cli_input.cpp cli/cli_input.h
     cli/cli_output.cpp cli/cli_output.h
+    cli/cli_pdf.h
     cli/cli_reverse.cpp cli/cli_reverse.h
     cli/cli_run.cpp cli/cli_run.h
     cli/cli_time.cpp cli/cli_time.h)

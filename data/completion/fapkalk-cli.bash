@@ -15,9 +15,9 @@ _fapkalk_cli() {
     case $prev in
     --format)
         case $command in
-        price) COMPREPLY=($(compgen -W "text fixed xls csv json" -- "$cur")) ;;
+        price) COMPREPLY=($(compgen -W "text fixed xls csv json pdf" -- "$cur")) ;;
         reverse) COMPREPLY=($(compgen -W "text json" -- "$cur")) ;;
-        *) COMPREPLY=($(compgen -W "fixed xls csv json" -- "$cur")) ;;
+        *) COMPREPLY=($(compgen -W "fixed xls csv json pdf" -- "$cur")) ;;
         esac
         return
         ;;

@@ -34,6 +34,8 @@ std::optional<OutputFormat> FormatNamed(std::string_view name) {
         return OutputFormat::Csv;
     if (name == "json")
         return OutputFormat::Json;
+    if (name == "pdf")
+        return OutputFormat::Pdf;
     return std::nullopt;
 }
 
@@ -78,6 +80,7 @@ std::optional<ExportLayout> ExportLayoutOf(OutputFormat format) {
     case OutputFormat::Text:
     case OutputFormat::Csv:
     case OutputFormat::Json:
+    case OutputFormat::Pdf:
         break;
     }
     return std::nullopt;
@@ -120,8 +123,8 @@ std::string CheckCombination(const Arguments& a) {
     case Command::Price:
         if (a.header)
             return "der Befehl price kennt --header nicht";
-        if (a.output)
-            return "der Befehl price schreibt keine Datei (-o)";
+        if (a.output && a.format != OutputFormat::Pdf)
+            return "der Befehl price schreibt keine Datei (-o), nur mit --format pdf";
         if (a.explain && a.format && *a.format != OutputFormat::Text)
             return "--explain und --format schließen einander aus";
         if (a.operands.empty())
@@ -154,8 +157,10 @@ std::string CheckCombination(const Arguments& a) {
     // The export layouts stay as the window writes them.
     if (a.margins && a.command == Command::Reverse)
         return "der Befehl reverse kennt --margins nicht";
-    if (a.margins && ExportLayoutOf(a.format.value_or(
-                         a.command == Command::Price ? OutputFormat::Text : OutputFormat::Fixed)))
+    // The printed pages carry no margins either.
+    if (a.margins && (a.format == OutputFormat::Pdf ||
+                      ExportLayoutOf(a.format.value_or(
+                          a.command == Command::Price ? OutputFormat::Text : OutputFormat::Fixed))))
         return "--margins gilt nur für --format text, csv und json";
     if (a.maxRows && a.command != Command::Range)
         return "--max-rows gilt nur für den Befehl range";
@@ -166,6 +171,9 @@ std::string CheckCombination(const Arguments& a) {
     // would take its lines for rows.
     if (a.header && (a.format == OutputFormat::Csv || a.format == OutputFormat::Json))
         return "--header gilt nur für --format fixed und xls";
+    // Pages are no stream for a pipe: a PDF is only whole once it is written.
+    if (a.format == OutputFormat::Pdf && (!a.output || *a.output == "-"))
+        return "--format pdf verlangt -o DATEI";
     // The window's buttons never allow these together.
     if (a.options.Veterinary && a.options.NotReimbursable)
         return "--veterinary und --not-reimbursable schließen einander aus";
@@ -262,7 +270,7 @@ ParsedArguments ParseArguments(std::span<const std::string> args) {
                 a.format = FormatNamed(*value);
                 if (!a.format) {
                     result.usageError =
-                        "--format erwartet text, fixed, xls, csv oder json, nicht " +
+                        "--format erwartet text, fixed, xls, csv, json oder pdf, nicht " +
                         Quoted(*value);
                     ok = false;
                 }

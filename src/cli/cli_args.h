@@ -23,6 +23,7 @@ enum class OutputFormat {
     Xls,   // the export's data lines, ";" and decimal comma
     Csv,   // RFC 4180: "FAP,AEP,KP,AVP", then a row a price; UTF-8, LF
     Json,  // JSON Lines: an object a price
+    Pdf,   // the printed pages, into the -o file (fapkalk-cli-pdf draws them)
 };
 
 // The export layout of Fixed and Xls; nullopt for the other formats.

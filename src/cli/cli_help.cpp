@@ -75,7 +75,8 @@ constexpr const char* kEnvironment = R"(Umgebung:
 
 std::string PriceHelp() {
     return R"(Aufruf: fapkalk-cli price PREIS [SCHALTER]
-                         [--format text|fixed|xls|csv|json | --explain]
+                         [--format text|fixed|xls|csv|json | --explain
+                          | --format pdf -o DATEI]
                          [--margins]
 
 Berechnet einen Preis wie das Programmfenster in der Einzelberechnung und
@@ -86,7 +87,8 @@ Ausgabe:
   --format FORMAT     text: die vier Zeilen (Vorgabe); fixed, xls: die
                       Spaltenzeile und die eine Datenzeile, die der Export
                       für diesen Preis schreiben würde; csv: Kopfzeile und
-                      eine Zeile; json: ein Objekt.
+                      eine Zeile; json: ein Objekt; pdf (mit -o DATEI):
+                      das Blatt "Preisberechnung" mit dem Rechenweg.
   --explain           Zusätzlich den Rechenweg: Tabelle, Stufe, Produkte
                       und Rundungen für AEP, KP und AVP.
   --margins           Zusätzlich die Marge der Apotheke: KP - AEP und
@@ -103,8 +105,8 @@ Ausgabe:
 
 std::string RangeHelp() {
     return R"(Aufruf: fapkalk-cli range VON BIS STAFFEL [SCHALTER]
-                         [--format fixed|xls|csv|json] [--header] [-o DATEI]
-                         [--max-rows N]
+                         [--format fixed|xls|csv|json|pdf] [--header]
+                         [-o DATEI] [--max-rows N]
 
 Berechnet die Preise von VON bis BIS im Abstand STAFFEL wie die erweiterte
 Berechnung des Programmfensters, genau in ganzen Cent: VON, VON + STAFFEL,
@@ -115,7 +117,8 @@ höchstens 10000000 Zeilen erlaubt; ein Bereich mit mehr Zeilen wird
 abgewiesen, bevor etwas geschrieben wird.
 
 Ausgabe:
-  --format FORMAT     fixed (Vorgabe), xls, csv oder json.
+  --format FORMAT     fixed (Vorgabe), xls, csv, json oder pdf (die
+                      gedruckten Seiten, nur mit -o DATEI).
   --header            Den Kopfblock mit den Erstellungskriterien voranstellen.
   -o, --output DATEI  In DATEI statt auf die Standardausgabe schreiben, auch
                       -oDATEI. Die Datei wird erst ersetzt, wenn alles
@@ -133,7 +136,7 @@ Abgewiesen werden VON > BIS und VON, BIS oder STAFFEL gleich 0.
 }
 
 std::string BatchHelp() {
-    return R"(Aufruf: fapkalk-cli batch [SCHALTER] [--format fixed|xls|csv|json]
+    return R"(Aufruf: fapkalk-cli batch [SCHALTER] [--format fixed|xls|csv|json|pdf]
                          [--header] [-o DATEI] [EINGABE]
 
 Liest einen Preis je Zeile aus EINGABE (oder der Standardeingabe, auch bei
@@ -147,7 +150,8 @@ auch bei Millionen Zeilen klein bleibt. Ein Preis von 0 ergibt die Meldung
 der Berechnung und eine Zeile mit Nullen.
 
 Ausgabe:
-  --format FORMAT     fixed (Vorgabe), xls, csv oder json.
+  --format FORMAT     fixed (Vorgabe), xls, csv, json oder pdf (die
+                      gedruckten Seiten, nur mit -o DATEI).
   --header            Den Kopfblock voranstellen; statt von, bis und Staffel
                       nennt er die Eingabe ("Eingabe: EINGABE" oder
                       "Eingabe: Standardeingabe").
@@ -181,11 +185,11 @@ std::string HelpText(Command command) {
     }
     return std::string(kNameLine) + R"(
 Aufruf: fapkalk-cli price PREIS [SCHALTER]
-                          [--format text|fixed|xls|csv|json | --explain]
+                          [--format text|fixed|xls|csv|json|pdf | --explain]
         fapkalk-cli range VON BIS STAFFEL [SCHALTER]
-                          [--format fixed|xls|csv|json] [--header]
+                          [--format fixed|xls|csv|json|pdf] [--header]
                           [-o DATEI] [--max-rows N]
-        fapkalk-cli batch [SCHALTER] [--format fixed|xls|csv|json]
+        fapkalk-cli batch [SCHALTER] [--format fixed|xls|csv|json|pdf]
                           [--header] [-o DATEI] [EINGABE]
         fapkalk-cli reverse aep|kp|avp BETRAG [SCHALTER] [--format text|json]
         fapkalk-cli BEFEHL --help
@@ -209,12 +213,13 @@ Befehle:
            R"(
 Ausgabe:
   --format FORMAT     fixed, xls: Layout der Exportdatei (Vorgabe von range
-                      und batch); csv, json: für Skripte; text: die vier
+                      und batch); csv, json: für Skripte; pdf: die
+                      gedruckten Seiten in die Datei von -o; text: die vier
                       Zeilen von price (dessen Vorgabe); reverse: text (ein
                       Satz, Vorgabe) oder json (ein Objekt).
   --header            range, batch: Kopfblock mit den Erstellungskriterien.
-  -o, --output DATEI  range, batch: in DATEI schreiben, erst am Ende ersetzt
-                      (auch -oDATEI).
+  -o, --output DATEI  range, batch (und price mit pdf): in DATEI schreiben,
+                      erst am Ende ersetzt (auch -oDATEI).
   --max-rows N        range: bis zu N Zeilen erlauben (Vorgabe 10000000).
   --explain           price: den Rechenweg zeigen.
   --margins           price, range, batch: die Marge der Apotheke (KP - AEP,

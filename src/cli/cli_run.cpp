@@ -4,6 +4,7 @@
 #include "cli/cli_formats.h"
 #include "cli/cli_help.h"
 #include "cli/cli_input.h"
+#include "cli/cli_pdf.h"
 #include "cli/cli_reverse.h"
 #include "cli/cli_time.h"
 #include "platform/standard_streams.h"
@@ -25,12 +26,18 @@
 #include <memory>
 #include <optional>
 #include <sys/stat.h>
+#include <vector>
 
 namespace fapkalk::cli {
 
 namespace {
 constexpr std::string_view kProgram = "fapkalk-cli";
+PdfPrinter pdfPrinter;
 } // namespace
+
+void SetPdfPrinter(const PdfPrinter& printer) {
+    pdfPrinter = printer;
+}
 
 void Report(ByteSink& err, std::string_view message) {
     std::string line(kProgram);
@@ -254,6 +261,31 @@ std::string PanelText(double price, const RowCells& cells, const CalcOptions& op
     return text;
 }
 
+// The criteria of the run with the moment of creation, handed to print; a
+// file that could not be written is reported as the export reports it.
+template <class Print>
+int PrintPdf(const Arguments& a, ExportCriteria criteria, ByteSink& err, Print&& print) {
+    if (pdfPrinter.table == nullptr || pdfPrinter.sheet == nullptr) {
+        Report(err, std::string("PDF kann nicht geschrieben werden: ") + kPdfProgram + " fehlt");
+        return kExitRefused;
+    }
+    std::string error;
+    const auto created = CreatedTextNow(error);
+    if (!created) {
+        Report(err, error);
+        return kExitRefused;
+    }
+    criteria.created = *created;
+    criteria.options = a.options;
+    error = print(criteria);
+    if (!error.empty()) {
+        Report(err, "Datei " + QuotedFileName(*a.output) + " konnte nicht geschrieben werden! (" +
+                        error + ")");
+        return kExitRefused;
+    }
+    return kExitOk;
+}
+
 int RunPrice(const Arguments& a, double vatFactor, ByteSink& out, ByteSink& err) {
     const auto cents = ReadNumber(err, "PREIS", a.operands[0]);
     if (!cents)
@@ -265,6 +297,14 @@ int RunPrice(const Arguments& a, double vatFactor, ByteSink& out, ByteSink& err)
         return kExitRefused;
     }
     const RowCells cells = CellsOf(price, r, a.options);
+    if (a.format == OutputFormat::Pdf) {
+        const std::string typed = ReplaceChar(a.operands[0], ',', '.');
+        return PrintPdf(
+            a, {.von = typed, .vatFactor = vatFactor}, err, [&](const ExportCriteria& criteria) {
+                return pdfPrinter.sheet(*a.output, {criteria, price, cells,
+                                                    ExplainPrices(price, a.options, vatFactor)});
+            });
+    }
     std::string text;
     char line[kMaxRowSize];
     switch (a.format.value_or(OutputFormat::Text)) {
@@ -298,6 +338,8 @@ int RunPrice(const Arguments& a, double vatFactor, ByteSink& out, ByteSink& err)
         text.append(line, end);
         break;
     }
+    case OutputFormat::Pdf:
+        break;
     }
     if (!out.Write(text) || !out.Finish()) {
         Report(err, "Fehler beim Schreiben der Standardausgabe: " + out.Error());
@@ -364,6 +406,15 @@ int RunRange(const Arguments& a, double vatFactor, ByteSink& out, ByteSink& err)
     const std::string vonText = ReplaceChar(a.operands[0], ',', '.');
     const std::string bisText = ReplaceChar(a.operands[1], ',', '.');
     const std::string stepText = ReplaceChar(a.operands[2], ',', '.');
+    if (a.format == OutputFormat::Pdf)
+        return PrintPdf(
+            a, {.von = vonText, .bis = bisText, .staffel = stepText, .vatFactor = vatFactor}, err,
+            [&](const ExportCriteria& criteria) {
+                return pdfPrinter.table(*a.output,
+                                        {criteria, count, [&](std::uint64_t row) {
+                                             return rows.Row(RangeRowCents(*von, *step, row));
+                                         }});
+            });
     const auto head =
         Head(a, {.von = vonText, .bis = bisText, .staffel = stepText, .vatFactor = vatFactor}, err);
     if (!head)
@@ -418,12 +469,19 @@ int RunBatch(const Arguments& a, double vatFactor, std::istream& stdIn, ByteSink
     std::string input = fromFile ? a.operands[0] : "Standardeingabe";
     std::replace_if(
         input.begin(), input.end(), [](char c) { return (c >= 0 && c < ' ') || c == '\x7f'; }, '?');
-    const auto head = Head(a, {.input = input, .vatFactor = vatFactor}, err);
-    if (!head)
-        return kExitRefused;
-    RowWriter writer(a, out, true);
-    if (!writer.Open(*head, err))
-        return kExitRefused;
+    // A PDF's page count is known only once every price has been read: the
+    // prices are kept (8 bytes each), the rows computed again as pages are drawn.
+    const bool pdf = a.format == OutputFormat::Pdf;
+    std::vector<std::int64_t> pdfPrices;
+    std::optional<RowWriter> writer;
+    if (!pdf) {
+        const auto head = Head(a, {.input = input, .vatFactor = vatFactor}, err);
+        if (!head)
+            return kExitRefused;
+        writer.emplace(a, out, true);
+        if (!writer->Open(*head, err))
+            return kExitRefused;
+    }
 
     const PriceRows rows(a.options, vatFactor);
     LineReader reader(*in);
@@ -463,14 +521,23 @@ int RunBatch(const Arguments& a, double vatFactor, std::istream& stdIn, ByteSink
         }
         if (cells.refusal != nullptr)
             Report(err, AtLine(number, cells.refusal));
-        if (!writer.Append(cells, vatFactor, err))
+        if (pdf)
+            pdfPrices.push_back(price.cents);
+        else if (!writer->Append(cells, vatFactor, err))
             return kExitRefused;
     }
     if (reader.failed()) {
         Report(err, "Fehler beim Lesen " + inputName + ": " + SystemErrorText(reader.error()));
         return kExitRefused;
     }
-    return writer.Finish(err);
+    if (pdf)
+        return PrintPdf(
+            a, {.input = input, .vatFactor = vatFactor}, err, [&](const ExportCriteria& criteria) {
+                return pdfPrinter.table(
+                    *a.output, {criteria, pdfPrices.size(),
+                                [&](std::uint64_t row) { return rows.Row(pdfPrices[row]); }});
+            });
+    return writer->Finish(err);
 }
 
 } // namespace

@@ -5,10 +5,12 @@
 #include "pricing/rounding_detail.h"
 
 #include <charconv>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 
 namespace fapkalk {
 
@@ -47,13 +49,42 @@ struct TextTrace {
     }
 };
 
-// Shortest text that reads back as the same double: shows the exact binary
-// value of intermediate products (19.273999999999997, not 19.274).
+// An amount with as many decimals as it has: 15 significant digits, so the
+// last bits of a binary product do not show (18.6435, not
+// 18.643500000000003), and no trailing zeros.
 std::string Num(double x) {
-    char buf[32];
-    const auto result = std::to_chars(buf, buf + sizeof buf, x);
+    char buf[40];
+    const auto result = std::to_chars(buf, buf + sizeof buf, x, std::chars_format::general, 15);
     return std::string(buf, result.ptr);
 }
+
+// A price: two decimals at least (19.20, 1590.00); an AEP that keeps the
+// typed decimals shows them all (1258.307).
+std::string Price(double x) {
+    std::string text = Num(x);
+    if (text.find_first_of("eE") != std::string::npos)
+        return text;
+    const std::size_t point = text.find('.');
+    const std::size_t decimals = point == std::string::npos ? 0 : text.size() - point - 1;
+    if (point == std::string::npos)
+        text += '.';
+    if (decimals < 2)
+        text.append(2 - decimals, '0');
+    return text;
+}
+
+std::string Euros(double x) {
+    return Price(x) + " €";
+}
+
+// A band's limit as the tariff prints it: the table holds some limits a
+// hair above the printed cent (53.7801) so that the cent itself is inside.
+double PrintedLimit(double limit) {
+    return std::floor(limit * 100.0 + 1e-6) / 100.0;
+}
+
+constexpr std::string_view kCentWords = ", auf Cent gerundet: ";
+constexpr std::string_view kFiveCentWords = "  auf 5 Cent gerundet: ";
 
 std::string KindText(BandKind kind) {
     switch (kind) {
@@ -67,15 +98,29 @@ std::string KindText(BandKind kind) {
     return "?";
 }
 
+// "Faktor 1.105", "Fixbetrag 7.00 €", "Zuschlag 23.74 €".
+std::string BandValueText(const TariffBand& band) {
+    return KindText(band.kind) + " " +
+           (band.kind == BandKind::Factor ? Num(band.value) : Euros(band.value));
+}
+
 template <class Trace>
 void TraceBand(Trace& trace, const char* title, std::span<const TariffBand> table,
                std::size_t index) {
     if constexpr (Trace::kOn) {
         const TariffBand& band = table[index];
+        // The range in whole cents, as the tariff states it: the cent above
+        // the band below, up to the band's own limit.
         std::string line = std::string(title) + ", Band " + std::to_string(index + 1) + " (";
-        line += index + 1 == table.size() ? "über " + Num(table[index - 1].limit)
-                                          : "bis " + Num(band.limit);
-        line += ", " + KindText(band.kind) + " " + Num(band.value) + ")";
+        if (index == 0)
+            line += "bis " + Euros(PrintedLimit(band.limit));
+        else {
+            line += (index + 1 == table.size() ? "ab " : "von ") +
+                    Euros(PrintedLimit(table[index - 1].limit) + 0.01);
+            if (index + 1 != table.size())
+                line += " bis " + Euros(PrintedLimit(band.limit));
+        }
+        line += ", " + BandValueText(band) + ")";
         trace.Line(line);
     }
 }
@@ -84,9 +129,9 @@ template <class Trace> double VeterinaryAep(double price, double factor, Trace& 
     const double product = CheckedProduct(price, factor);
     const double aep = RoundCentsInline(product);
     if constexpr (Trace::kOn) {
-        trace.Line("AEP: Veterinär " + Num(factor));
-        trace.Line("  " + Num(price) + " × " + Num(factor) + " = " + Num(product) +
-                   "; RoundCents → " + Num(aep));
+        trace.Line("AEP: Veterinär, Faktor " + Num(factor));
+        trace.Line("  " + Price(price) + " × " + Num(factor) + " = " + Num(product) +
+                   std::string(kCentWords) + Price(aep));
     }
     return aep;
 }
@@ -102,19 +147,19 @@ double WholesaleAep(std::span<const TariffBand> table, const char* title, double
         const double product = CheckedProduct(price, band.value);
         const double aep = RoundCentsInline(product);
         if constexpr (Trace::kOn)
-            trace.Line("  " + Num(price) + " × " + Num(band.value) + " = " + Num(product) +
-                       "; RoundCents → " + Num(aep));
+            trace.Line("  " + Price(price) + " × " + Num(band.value) + " = " + Num(product) +
+                       std::string(kCentWords) + Price(aep));
         return aep;
     }
     case BandKind::Fixed:
         if constexpr (Trace::kOn)
-            trace.Line("  Fixbetrag → " + Num(band.value));
+            trace.Line("  Fixbetrag: " + Price(band.value));
         return band.value;
     case BandKind::Add: {
         // The open band keeps the typed decimals: no rounding to cents.
         const double aep = price + band.value;
         if constexpr (Trace::kOn)
-            trace.Line("  " + Num(price) + " + " + Num(band.value) + " = " + Num(aep) +
+            trace.Line("  " + Price(price) + " + " + Price(band.value) + " = " + Price(aep) +
                        " (nicht auf Cent gerundet)");
         return aep;
     }
@@ -127,7 +172,7 @@ double AepPath(double price, const CalcOptions& options, const Tariff& tariff, T
     switch (detail::AepWayOf(options)) {
     case detail::AepWay::Typed:
         if constexpr (Trace::kOn)
-            trace.Line("AEP: AEP-Eingabe, unverändert " + Num(price));
+            trace.Line("AEP: eingegeben, unverändert " + Price(price));
         return price;
     case detail::AepWay::Veterinary:
         return VeterinaryAep(price, tariff.veterinaryFactor, trace);
@@ -157,8 +202,11 @@ double PharmacyBand(std::span<const TariffBand> table, const char* title, double
     const double result = RoundCentsInline(product);
     if constexpr (Trace::kOn) {
         TraceBand(trace, title, table, index);
-        trace.Line("  " + Num(base) + " × " + Num(factor) + " = " + Num(product) +
-                   "; RoundCents → " + Num(result));
+        if (isFactor)
+            trace.Line("  " + Price(base) + " × " + Num(factor) + " = " + Num(product) +
+                       std::string(kCentWords) + Price(result));
+        else
+            trace.Line("  Fixbetrag: " + Price(result));
     }
     return result;
 }
@@ -166,15 +214,15 @@ double PharmacyBand(std::span<const TariffBand> table, const char* title, double
 template <class Trace> double AddNarcotic(double amount, double surcharge, Trace& trace) {
     const double sum = amount + surcharge;
     if constexpr (Trace::kOn)
-        trace.Line("  " + Num(amount) + " + " + Num(surcharge) +
-                   " (Suchtgiftzuschlag) = " + Num(sum));
+        trace.Line("  " + Price(amount) + " + " + Price(surcharge) +
+                   " Suchtgiftzuschlag = " + Price(sum));
     return sum;
 }
 
 template <class Trace> double FiveCents(double amount, Trace& trace) {
     const double result = RoundFiveCentsInline(amount);
     if constexpr (Trace::kOn)
-        trace.Line("  RoundFiveCents(" + Num(amount) + ") → " + Num(result));
+        trace.Line(std::string(kFiveCentWords) + Price(result));
     return result;
 }
 
@@ -184,21 +232,28 @@ double KpPath(double aep, bool narcotic, const Tariff& tariff, Trace& trace) {
     return FiveCents(narcotic ? AddNarcotic(base, tariff.narcoticSurcharge, trace) : base, trace);
 }
 
+// "USt 10 %"; a factor no VAT field makes is named as it is.
+std::string VatWords(double vatFactor) {
+    const int rate = detail::WholeVatRate(vatFactor);
+    return rate >= 0 ? "USt " + std::to_string(rate) + " %" : "USt-Faktor " + Num(vatFactor);
+}
+
 template <class Trace>
 double AvpPath(double aep, bool narcotic, double vatFactor, const Tariff& tariff, Trace& trace) {
     const double net = PharmacyBand(tariff.avp, "AVP: Verkaufspreistabelle", aep, trace);
     const double raised = CheckedProduct(net, tariff.avpRaise);
     double gross = RoundCentsInline(raised);
     if constexpr (Trace::kOn)
-        trace.Line("  " + Num(net) + " × " + Num(tariff.avpRaise) + " = " + Num(raised) +
-                   "; RoundCents → " + Num(gross));
+        trace.Line("  " + Price(net) + " × " + Num(tariff.avpRaise) + " (Aufschlag " +
+                   Num(std::round((tariff.avpRaise - 1.0) * 10000.0) / 100.0) +
+                   " %) = " + Num(raised) + std::string(kCentWords) + Price(gross));
     if (narcotic)
         gross = AddNarcotic(gross, tariff.narcoticSurcharge, trace);
     const double taxed = CheckedProduct(gross, vatFactor);
     const double cents = RoundCentsInline(taxed);
     if constexpr (Trace::kOn)
-        trace.Line("  " + Num(gross) + " × " + Num(vatFactor) + " (USt-Faktor) = " + Num(taxed) +
-                   "; RoundCents → " + Num(cents));
+        trace.Line("  " + Price(gross) + " × " + Num(vatFactor) + " (" + VatWords(vatFactor) +
+                   ") = " + Num(taxed) + std::string(kCentWords) + Price(cents));
     return FiveCents(cents, trace);
 }
 
@@ -227,11 +282,11 @@ std::string SwitchesText(const CalcOptions& options) {
             text += ", ";
         text += name;
     };
-    add(options.AepInput, "AEP-Eingabe");
-    add(options.Homeopathic, "Homöopathisch");
+    add(options.AepInput, "Preis ist AEP");
+    add(options.Homeopathic, "homöopathische Arzneispezialität");
     add(options.Narcotic, "Suchtgift");
-    add(options.Veterinary, "Veterinär");
-    add(options.NotReimbursable, "(*) nicht kassenzulässig");
+    add(options.Veterinary, "Veterinärpräparat");
+    add(options.NotReimbursable, "nicht kassenzulässig (*)");
     return text.empty() ? "keine" : text;
 }
 
@@ -275,11 +330,11 @@ std::string ExplainPrices(double price, const CalcOptions& options, double vatFa
 std::string ExplainPrices(double price, const CalcOptions& options, double vatFactor,
                           const Tariff& tariff) {
     TextTrace trace;
-    trace.Line(std::string("Eingabe: ") + (options.AepInput ? "AEP " : "FAP ") + Num(price) +
-               " (Schalter: " + SwitchesText(options) + "; USt-Faktor " + Num(vatFactor) + ")");
+    trace.Line(std::string("Eingabe: ") + (options.AepInput ? "AEP " : "FAP ") + Price(price) +
+               " (Schalter: " + SwitchesText(options) + "; " + VatWords(vatFactor) + ")");
     const PriceResult result = PricesPath(price, options, vatFactor, tariff, trace);
-    trace.Line("Ergebnis: AEP " + Num(result.aep) + ", KP " + Num(result.kp) + ", AVP " +
-               Num(result.avp));
+    trace.Line("Ergebnis: AEP " + Price(result.aep) + ", KP " + Price(result.kp) + ", AVP " +
+               Price(result.avp));
     return trace.text;
 }
 

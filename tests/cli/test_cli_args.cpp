@@ -166,7 +166,7 @@ private slots:
         QTest::newRow("output without value")
             << QStringList{"range", "1", "2", "1", "-o"} << "-o erwartet einen Wert";
         QTest::newRow("bad format") << QStringList{"price", "10", "--format", "yaml"}
-                                    << "--format erwartet text, fixed, xls, csv oder json";
+                                    << "--format erwartet text, fixed, xls, csv, json oder pdf";
         QTest::newRow("flag with value")
             << QStringList{"price", "10", "--aep=1"} << "--aep erwartet keinen Wert";
         QTest::newRow("price missing") << QStringList{"price"} << "PREIS fehlt";
@@ -178,6 +178,12 @@ private slots:
         QTest::newRow("two inputs") << QStringList{"batch", "a", "b"} << "zu viele Argumente";
         QTest::newRow("price header") << QStringList{"price", "1", "--header"} << "--header";
         QTest::newRow("price output") << QStringList{"price", "1", "-o", "x"} << "(-o)";
+        QTest::newRow("pdf without file")
+            << QStringList{"range", "1", "2", "1", "--format", "pdf"} << "verlangt -o DATEI";
+        QTest::newRow("pdf to standard output")
+            << QStringList{"batch", "--format", "pdf", "-o", "-"} << "verlangt -o DATEI";
+        QTest::newRow("price pdf explain")
+            << QStringList{"price", "1", "--explain", "--format", "pdf", "-o", "x"} << "--explain";
         QTest::newRow("explain with format")
             << QStringList{"price", "1", "--explain", "--format", "xls"} << "--explain";
         QTest::newRow("range explain")
@@ -187,6 +193,9 @@ private slots:
             << QStringList{"range", "1", "2", "1", "--margins"} << "--margins gilt nur";
         QTest::newRow("margins price xls")
             << QStringList{"price", "1", "--margins", "--format", "xls"} << "--margins gilt nur";
+        QTest::newRow("margins on the printed pages")
+            << QStringList{"range", "1", "2", "1", "--margins", "--format", "pdf", "-o", "x.pdf"}
+            << "--margins gilt nur";
         QTest::newRow("margins reverse")
             << QStringList{"reverse", "kp", "10", "--margins"} << "--margins";
         QTest::newRow("veterinary and not reimbursable")

@@ -250,7 +250,7 @@ private slots:
                                        << "nur --format text oder json";
         QTest::newRow("unknown format")
             << QStringList{"reverse", "avp", "1", "--format", "yaml"}
-            << "--format erwartet text, fixed, xls, csv oder json, nicht \"yaml\"";
+            << "--format erwartet text, fixed, xls, csv, json oder pdf, nicht \"yaml\"";
         QTest::newRow("csv for reverse") << QStringList{"reverse", "avp", "1", "--format", "csv"}
                                          << "nur --format text oder json";
         QTest::newRow("switches that exclude each other")

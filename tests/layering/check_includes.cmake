@@ -6,18 +6,20 @@
 
 # From the bottom up; a room may only name rooms listed before it, so the
 # allowed graph (and with it the real one) has no cycle.
-set(rooms pricing platform tools settings cli ui/widgets ui/dialogs ui/output ui/main app)
+set(rooms pricing platform tools settings print cli ui/widgets ui/dialogs ui/output ui/main app)
 set(below_pricing)
 set(below_platform)
 set(below_tools pricing platform)
 set(below_settings pricing platform tools)
+# The printed pages: QtGui only, for the window and the tool's PDF program.
+set(below_print pricing platform)
 # tools/date_text.h only: the tool writes the window's date texts.
-set(below_cli pricing platform tools)
+set(below_cli pricing platform tools print)
 set(below_ui/widgets pricing platform tools settings)
 set(below_ui/dialogs pricing platform tools settings ui/widgets)
-set(below_ui/output pricing platform tools settings ui/widgets)
-set(below_ui/main pricing platform tools settings ui/widgets ui/dialogs ui/output)
-set(below_app pricing platform tools settings ui/widgets ui/dialogs ui/output ui/main)
+set(below_ui/output pricing platform tools settings print ui/widgets)
+set(below_ui/main pricing platform tools settings print ui/widgets ui/dialogs ui/output)
+set(below_app pricing platform tools settings print ui/widgets ui/dialogs ui/output ui/main)
 
 get_filename_component(SOURCE_DIR "${SOURCE_DIR}" ABSOLUTE)
 if(NOT IS_DIRECTORY "${SOURCE_DIR}")

@@ -29,6 +29,10 @@ for args in "price 10" "price 12,5 --narcotic --vat 20" "range 1 3 0.5 --format 
     # shellcheck disable=SC2086 # the arguments are meant to split
     check "installed fapkalk-cli $args" cmp -s <("$BUILT_CLI" $args 2>&1) <("$PREFIX/bin/fapkalk-cli" $args 2>&1)
 done
+# The PDF program is found in libexec.
+"$PREFIX/bin/fapkalk-cli" price 10 --format pdf -o "$PREFIX/t.pdf"
+check "installed fapkalk-cli writes a PDF" test "$(head -c 5 "$PREFIX/t.pdf" 2>/dev/null)" = "%PDF-"
+rm -f "$PREFIX/t.pdf"
 
 # Shell completion: where bash-completion and zsh look; bash's completes
 # commands, switches and --format values; both know every switch of --help.
@@ -48,8 +52,8 @@ while IFS='|' read -r words expected; do
     check "bash completes '$words' to '$expected', not '$actual'" test "$actual" = "$expected"
 done <<'CASES'
 ra|range
-price 10 --format |text fixed xls csv json
-range 1 2 1 --format |fixed xls csv json
+price 10 --format |text fixed xls csv json pdf
+range 1 2 1 --format |fixed xls csv json pdf
 range --max|--max-rows
 batch --he|--help --header
 price --ex|--explain

@@ -75,6 +75,7 @@ check_tree() {
     # Nothing but what the package means to ship (no libraries, headers, tests).
     local extra
     extra=$(cd "$prefix" && find . -type f ! -path './bin/fapkalk' ! -path './bin/fapkalk-cli' \
+        ! -path './libexec/fapkalk/fapkalk-cli-pdf' \
         ! -path "./share/applications/$id.desktop" ! -path "./share/metainfo/$id.metainfo.xml" \
         ! -path "./share/icons/hicolor/*/apps/$id.*" ! -path './share/man/man1/fapkalk.1.gz' \
         ! -path './share/man/man1/fapkalk-cli.1.gz' ! -path './share/doc/fapkalk/copyright' \

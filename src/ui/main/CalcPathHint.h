@@ -21,10 +21,8 @@ QString CalculationPathText(double price, const CalcOptions& options, double vat
 QString PlainTextToolTip(const QString& text);
 
 // The path for assistive technology, which reads a description as it is (tags
-// included): plain text. An amount (a number after FAP, AEP, KP, AVP or a
-// rounding arrow) reads as the window shows a price, "→ 415.60"; any other
-// number with a decimal point has at most 15 significant digits, so a product
-// reads 415.6, not 415.59999999999997; whole numbers (bands) stay as they are.
+// included): plain text. The path already names amounts as the window shows
+// them, so it is read as written.
 QString AccessiblePathText(const QString& path);
 
 // What the result labels say about the single run on screen: the path and the

@@ -13,6 +13,7 @@
 #include "ui/main/RangeRun.h"
 #include "ui/main/ResultPanelMenu.h"
 #include "ui/main/RunRules.h"
+#include "ui/output/PrintJobs.h"
 #include "ui/widgets/Accessibility.h"
 #include "ui/widgets/ResultGrid.h"
 #include "ui/widgets/Widgets.h"
@@ -245,7 +246,9 @@ void TForm1::BuildControls() {
     lbAEP = resultLabel("lbAEP", "AEP", Label4);
     lbKP = resultLabel("lbKP", "KP", Label5);
     lbAVP = resultLabel("lbAVP", "AVP", Label6);
-    WireResultDesk(AttachResultPanelMenu(PanelEinzel, [this] { ZielpreisClick(); }));
+    QMenu* panelMenu = AttachResultPanelMenu(PanelEinzel, [this] { ZielpreisClick(); });
+    WireResultDesk(panelMenu);
+    AddSheetPrintEntries(panelMenu, PanelEinzel, [this] { return shownSingle_; });
 
     // ---- Extended-mode results: column headers, grid and progress box.
     StafelPanel = makePanel(Panel1, "StafelPanel", QFrame::Raised);
@@ -259,6 +262,7 @@ void TForm1::BuildControls() {
     StringGrid1 = named(new QTableView(StafelPanel), "StringGrid1");
     StringGrid1->setModel(gridModel_);
     SetUpResultGridView(StringGrid1);
+    AttachTablePrintMenu(StringGrid1, [this] { return Table(); });
 
     GroupBox2 = named(new QGroupBox(StafelPanel), "GroupBox2");
     GroupBox2->setAutoFillBackground(true);
@@ -655,6 +659,7 @@ void TForm1::RunOnce() {
 }
 
 void TForm1::ShowNoResults() {
+    shownSingle_.reset();
     SetResultHints({});
     shownResult_.reset();
     for (QLabel* label : {lbFAP, lbAEP, lbKP, lbAVP}) {
@@ -680,6 +685,7 @@ void TForm1::RefuseField(const RunInput& input) {
 void TForm1::RunSingle(std::int64_t cents) {
     // Until this run has its answer on screen, no older path may be shown.
     SetResultHints({});
+    shownSingle_.reset();
     const CalcOptions options = Options();
     const double vatFactor = VatFactor();
     const double von = static_cast<double>(cents) / 100.0;
@@ -700,6 +706,7 @@ void TForm1::RunSingle(std::int64_t cents) {
         AnnounceValueChange(label);
     SetResultHints(ResultLabelHintsFor(von, result, options, vatFactor));
     RecordSingle(cents, cells);
+    shownSingle_ = {von, std::string(TrimLowCodes(FormatPrice(von))), options, vatFactor};
 }
 
 void TForm1::RunRange(std::int64_t von, std::int64_t bis, std::int64_t step) {

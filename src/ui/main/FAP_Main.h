@@ -13,6 +13,7 @@
 #include "pricing/options/switch_rules.h"
 #include "pricing/options/vat_field.h"
 #include "pricing/price_rows.h"
+#include "pricing/print_text.h"
 #include "settings/history_file.h"
 #include "ui/main/MainWindowSettings.h"
 #include "ui/main/RunState.h"
@@ -265,8 +266,9 @@ private:
     ResultGridModel* gridModel_ = nullptr;
     MainWindowOpeners openers_;
     bool firstShowDone_ = false;
-    QLineEdit* refusedField_ = nullptr; // the field the last run refused, if any
-    bool closing_ = false;              // closed, about to be hidden
+    QLineEdit* refusedField_ = nullptr;            // the field the last run refused, if any
+    bool closing_ = false;                         // closed, about to be hidden
+    std::optional<SingleCalculation> shownSingle_; // what the result labels show
     // The single result on screen, for copying; none while the labels show
     // no prices.
     std::optional<RowCells> shownResult_;

@@ -1,5 +1,6 @@
 #include "ui/output/Fap_DetMore.h"
 
+#include "ui/output/PrintJobs.h"
 #include "ui/widgets/ResultGrid.h"
 #include "ui/widgets/Widgets.h"
 
@@ -7,6 +8,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QShowEvent>
 #include <QTableView>
@@ -70,9 +72,19 @@ TDetMore::TDetMore(QWidget* parent)
     BitBtn1 = new QPushButton(QStringLiteral("&Schließen"), Panel6);
     BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
     BitBtn1->setGeometry(416, 8, 75, 25);
+    // Printing: the grid's context menu and Ctrl+P on it do the same.
+    QMenu* printMenu = AttachTablePrintMenu(StringGrid1, [this] { return table_; });
+    btDrucken = new QPushButton(QStringLiteral("&Drucken…"), Panel6);
+    btDrucken->setObjectName(QStringLiteral("btDrucken"));
+    btDrucken->setGeometry(16, 8, 89, 25);
+    btPdf = new QPushButton(QStringLiteral("Als &PDF speichern…"), Panel6);
+    btPdf->setObjectName(QStringLiteral("btPdf"));
+    btPdf->setGeometry(112, 8, 140, 25);
+    connect(btDrucken, &QPushButton::clicked, printMenu->actions().at(0), &QAction::trigger);
+    connect(btPdf, &QPushButton::clicked, printMenu->actions().at(1), &QAction::trigger);
     // A window, not a dialog: Enter presses no button but the focused one's
     // Space does, as everywhere else in the program.
-    for (QPushButton* button : {btExport, BitBtn1}) {
+    for (QPushButton* button : {btDrucken, btPdf, btExport, BitBtn1}) {
         button->setAutoDefault(false);
         button->setDefault(false);
     }
@@ -96,6 +108,7 @@ TDetMore::~TDetMore() {
 }
 
 void TDetMore::FillFrom(const ResultTable& table) {
+    table_ = table;
     // 1. and 3.: the row count and the texts, as one shared snapshot.
     model_->setSnapshot(table.rows);
     // 2. The column widths of the main grid.

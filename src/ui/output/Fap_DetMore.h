@@ -57,7 +57,9 @@ public:
     QTableView* StringGrid1 = nullptr;
     QFrame* Panel6 = nullptr; // bottom bar
     QPushButton* btExport = nullptr;
-    QPushButton* BitBtn1 = nullptr; // "&Schließen"
+    QPushButton* BitBtn1 = nullptr;   // "&Schließen"
+    QPushButton* btDrucken = nullptr; // "&Drucken…": the table on paper
+    QPushButton* btPdf = nullptr;     // "Als &PDF speichern…"
 
     // Position and size in section "detform" of kalvor.ini: restored at every
     // opening, saved at every closing. Created with the window; it always uses
@@ -87,6 +89,7 @@ private:
     void Arrange();
 
     ResultGridModel* model_ = nullptr;
+    ResultTable table_; // as given at the opening, for printing
     std::function<void()> exportAction_;
     bool shownBefore_ = false;
     bool centrePending_ = false;
