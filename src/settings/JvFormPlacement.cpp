@@ -148,6 +148,21 @@ void CentreOnScreen(QWidget& window) {
     window.setGeometry(ClientOf(outer, margins));
 }
 
+void OpeningPlace::BeforeShow(QWidget& window) const {
+    if (last_)
+        window.move(*last_);
+    else
+        CentreOnScreen(window);
+}
+
+void OpeningPlace::Shown(QWidget& window, bool placedElsewhere) {
+    if (shown_)
+        return;
+    shown_ = true;
+    if (!last_ && !placedElsewhere)
+        CentreOnScreen(window);
+}
+
 } // namespace settings
 
 using namespace settings;

@@ -14,7 +14,7 @@
 //   JvFormPlacement1->IniFileName = placement.IniFileName; // "/inidest:"
 //
 //   // the window's own centring at its first showing (in its showEvent)
-//   if (!JvFormPlacement1->PlacementApplied()) centre the window;
+//   opening_.Shown(*this, JvFormPlacement1->PlacementApplied());
 //
 //   // destructor, first statement (while the window is still whole)
 //   JvFormPlacement1->FormDestroy();
@@ -85,6 +85,27 @@ QString ConfigBaseFor(const QByteArray& xdgConfigHome, const QByteArray& home,
 // own size rule allows, so that its title bar and its buttons are on screen
 // also at a high scale factor (CentreOnArea).
 void CentreOnScreen(QWidget& window);
+
+// Where a window opens: centred on its screen at its first showing (unless a
+// stored placement has put it elsewhere), and later where it was when it was
+// last hidden, since the user may have moved it. The window calls the three
+// steps from its setVisible and showEvent.
+class OpeningPlace {
+public:
+    // From setVisible(true) of a hidden window, before the base class shows it.
+    // Moving the window also keeps QDialog from centring it over its parent.
+    void BeforeShow(QWidget& window) const;
+    // From a non-spontaneous showEvent: the frame's size is known now, so the
+    // first showing centres the whole window, frame included, once more.
+    // `placedElsewhere`: a stored placement was applied, which wins.
+    void Shown(QWidget& window, bool placedElsewhere = false);
+    // From setVisible(false) of a visible window.
+    void Hidden(const QWidget& window) { last_ = window.pos(); }
+
+private:
+    std::optional<QPoint> last_;
+    bool shown_ = false;
+};
 
 } // namespace settings
 

@@ -20,6 +20,7 @@
 #include <QWindow>
 
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <unistd.h>
 
@@ -105,6 +106,32 @@ public:
     std::unique_ptr<TJvFormPlacement> JvFormPlacement1;
 };
 
+// A window that opens by the shared rule; a stored placement is stood in for
+// by a move to `stored` in its show handler, as the placement component does.
+class OpeningWindow : public QWidget {
+public:
+    OpeningWindow() { setFixedSize(300, 200); }
+    std::optional<QPoint> stored;
+    settings::OpeningPlace opening;
+
+    void setVisible(bool visible) override {
+        if (visible && !isVisible())
+            opening.BeforeShow(*this);
+        else if (!visible && isVisible())
+            opening.Hidden(*this);
+        QWidget::setVisible(visible);
+    }
+
+protected:
+    void showEvent(QShowEvent* event) override {
+        if (stored)
+            move(*stored);
+        QWidget::showEvent(event);
+        if (!event->spontaneous())
+            opening.Shown(*this, stored.has_value());
+    }
+};
+
 QByteArray ReadAll(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
@@ -183,6 +210,8 @@ private slots:
     void onePixelOnScreenComesBack();
     void bareNameLivesInConfigFolder();
     void homeFolder();
+    void opensCentredThenWhereHidden_data();
+    void opensCentredThenWhereHidden();
 
 private:
     std::unique_ptr<PlacedForm> Make(Kind kind, const QString& section = "formpara") {
@@ -795,6 +824,42 @@ void TestFormPlacement::homeFolder() {
     qputenv("HOME", savedHome);
     qputenv("XDG_CONFIG_HOME", savedXdg);
     QVERIFY2(!resolved.isEmpty() && !resolved.startsWith("/.config"), qPrintable(resolved));
+}
+
+void TestFormPlacement::opensCentredThenWhereHidden_data() {
+    QTest::addColumn<std::optional<QPoint>>("stored");
+    QTest::addColumn<std::optional<QPoint>>("userMove");
+
+    QTest::newRow("centred, unmoved") << std::optional<QPoint>() << std::optional<QPoint>();
+    QTest::newRow("centred, moved by the user")
+        << std::optional<QPoint>() << std::optional<QPoint>(QPoint(40, 50));
+    QTest::newRow("stored placement wins")
+        << std::optional<QPoint>(QPoint(70, 80)) << std::optional<QPoint>();
+    QTest::newRow("stored, then moved by the user")
+        << std::optional<QPoint>(QPoint(70, 80)) << std::optional<QPoint>(QPoint(15, 25));
+}
+
+void TestFormPlacement::opensCentredThenWhereHidden() {
+    QFETCH(std::optional<QPoint>, stored);
+    QFETCH(std::optional<QPoint>, userMove);
+    OpeningWindow window;
+    window.stored = stored;
+    QVERIFY(Show(window));
+    if (stored) {
+        QCOMPARE(window.pos(), *stored);
+    } else {
+        const QPoint off = window.frameGeometry().center() -
+                           QGuiApplication::primaryScreen()->availableGeometry().center();
+        QVERIFY2(off.manhattanLength() <= 2, "not centred at the first showing");
+    }
+    if (userMove)
+        window.move(*userMove);
+    const QPoint hiddenAt = window.pos();
+    window.hide();
+    // Another showing: neither centred again nor put back where it was stored.
+    window.stored.reset();
+    QVERIFY(Show(window));
+    QCOMPARE(window.pos(), hiddenAt);
 }
 
 QTEST_MAIN(TestFormPlacement)

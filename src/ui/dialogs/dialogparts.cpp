@@ -1,17 +1,14 @@
 #include "ui/dialogs/dialogparts.h"
 
-#include "settings/placement_rules.h"
-
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QColor>
 #include <QFontMetrics>
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPalette>
-#include <QScreen>
+#include <QShowEvent>
 #include <QStringList>
 #include <algorithm>
 
@@ -29,21 +26,6 @@ QString UpperAsciiLetters(const QString& text) {
         if (c >= u'a' && c <= u'z')
             c = QChar(c.unicode() - (u'a' - u'A'));
     return result;
-}
-
-QPoint CentredTopLeft(QSize window, const QRect& screen) {
-    const settings::SizeLimits fixed{window.width(), window.height(), window.width(),
-                                     window.height()};
-    const settings::PlacementRect placed = settings::CentreOnArea(
-        {0, 0, window.width(), window.height()}, {}, fixed,
-        {screen.x(), screen.y(), screen.x() + screen.width(), screen.y() + screen.height()});
-    return {placed.left, placed.top};
-}
-
-QPoint ReopenPlacement::PositionForShow(QSize window, const QRect& screen) const {
-    if (last_)
-        return *last_;
-    return CentredTopLeft(window, screen);
 }
 
 namespace {
@@ -190,24 +172,17 @@ FixedDialog::FixedDialog(QWidget* parent, QSize clientSize, Qt::WindowFlags extr
 }
 
 void FixedDialog::setVisible(bool visible) {
-    if (visible && !isVisible()) {
-        const QScreen* target = screen() ? screen() : QGuiApplication::primaryScreen();
-        const QRect area = target ? target->availableGeometry() : QRect();
-        const bool first = !placement_.HasBeenShown();
-        const QSize estimated = frameGeometry().size();
-        // move() before showing also keeps QDialog from centring the window over
-        // its parent again at every showing.
-        move(placement_.PositionForShow(estimated, area));
-        QDialog::setVisible(true);
-        // The frame's size is known only once the window is on screen; centre the
-        // whole window, frame included, as soon as it is.
-        if (first && isVisible() && frameGeometry().size() != estimated)
-            move(placement_.PositionForShow(frameGeometry().size(), area));
-        return;
-    }
-    if (!visible && isVisible())
-        placement_.Hidden(pos());
+    if (visible && !isVisible())
+        opening_.BeforeShow(*this);
+    else if (!visible && isVisible())
+        opening_.Hidden(*this);
     QDialog::setVisible(visible);
+}
+
+void FixedDialog::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (!event->spontaneous())
+        opening_.Shown(*this);
 }
 
 void FixedDialog::keyPressEvent(QKeyEvent* event) {

@@ -1,20 +1,21 @@
 // Pieces shared by the notes and the imprint dialog: text colours,
-// the clickable link label, and the "centred first, then where it was" rule.
+// the clickable link label, the fixed dialog and its paragraphs.
 #pragma once
+
+#include "settings/JvFormPlacement.h"
 
 #include <QDialog>
 #include <QLabel>
-#include <QPoint>
 #include <QRect>
 #include <QSize>
 #include <QStringList>
-#include <optional>
 
 class QColor;
 class QFontMetrics;
 class QKeyEvent;
 class QMouseEvent;
 class QPaintEvent;
+class QShowEvent;
 
 namespace dialogs {
 
@@ -23,23 +24,6 @@ void SetTextColour(QWidget* widget, const QColor& colour);
 
 // Raises "a" to "z" only, the counterpart of tools::LowerAsciiLetters.
 QString UpperAsciiLetters(const QString& text);
-
-// Top-left corner that centres a window of the given size on the screen area;
-// halves are cut towards zero. A window larger than the area keeps to its
-// top-left corner, so that its title bar is on screen.
-QPoint CentredTopLeft(QSize window, const QRect& screen);
-
-// Where a dialog goes when it is shown: centred at its first showing, and later
-// where it was when it was last hidden (the user may have moved it).
-class ReopenPlacement {
-public:
-    QPoint PositionForShow(QSize window, const QRect& screen) const;
-    void Hidden(QPoint lastPosition) { last_ = lastPosition; }
-    bool HasBeenShown() const { return last_.has_value(); }
-
-private:
-    std::optional<QPoint> last_;
-};
 
 // A link label: reports a left click (press and release on the label), and
 // Enter, Return or Space while it has the focus, which Tab gives it (drawn
@@ -84,13 +68,13 @@ public:
     FixedDialog(QWidget* parent, QSize clientSize, Qt::WindowFlags extraFlags);
 
     void setVisible(bool visible) override;
-    const ReopenPlacement& Placement() const { return placement_; }
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
-    ReopenPlacement placement_;
+    settings::OpeningPlace opening_;
 };
 
 // A label at a fixed place in a dialog, its text aligned to the top-left corner.

@@ -496,11 +496,7 @@ void TForm1::showEvent(QShowEvent* event) {
         return; // coming back from minimized is no new showing
     runState_.WindowShown();
     FormShow();
-    if (!firstShowDone_) {
-        firstShowDone_ = true;
-        if (!JvFormPlacement1->PlacementApplied())
-            settings::CentreOnScreen(*this);
-    }
+    opening_.Shown(*this, JvFormPlacement1->PlacementApplied());
 }
 
 void TForm1::FormShow() {

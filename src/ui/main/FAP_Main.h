@@ -14,6 +14,7 @@
 #include "pricing/options/vat_field.h"
 #include "pricing/price_rows.h"
 #include "pricing/print_text.h"
+#include "settings/JvFormPlacement.h"
 #include "settings/history_file.h"
 #include "ui/main/MainWindowSettings.h"
 #include "ui/main/RunState.h"
@@ -36,7 +37,6 @@ class QProgressBar;
 class QPushButton;
 class QTableView;
 class QTimer;
-class TJvFormPlacement;
 
 namespace fapkalk {
 
@@ -265,7 +265,7 @@ private:
     RunState runState_;
     ResultGridModel* gridModel_ = nullptr;
     MainWindowOpeners openers_;
-    bool firstShowDone_ = false;
+    settings::OpeningPlace opening_;
     QLineEdit* refusedField_ = nullptr;            // the field the last run refused, if any
     bool closing_ = false;                         // closed, about to be hidden
     std::optional<SingleCalculation> shownSingle_; // what the result labels show

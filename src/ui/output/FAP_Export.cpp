@@ -127,27 +127,17 @@ int TdlgFAP_EXPORT::ExecFor(const ResultTable& table) {
 }
 
 void TdlgFAP_EXPORT::setVisible(bool visible) {
-    if (visible && !isVisible()) {
-        // Centred at the first showing, later where it was last closed. Moving
-        // the window also keeps QDialog from centring it over its parent.
-        centrePending_ = !lastPosition_.has_value();
-        if (lastPosition_)
-            move(*lastPosition_);
-        else
-            settings::CentreOnScreen(*this);
-    } else if (!visible && isVisible()) {
-        lastPosition_ = pos();
-    }
+    if (visible && !isVisible())
+        opening_.BeforeShow(*this);
+    else if (!visible && isVisible())
+        opening_.Hidden(*this);
     QDialog::setVisible(visible);
 }
 
 void TdlgFAP_EXPORT::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    if (centrePending_ && !event->spontaneous()) {
-        // The frame's size is known now: centre the whole window, frame included.
-        centrePending_ = false;
-        settings::CentreOnScreen(*this);
-    }
+    if (!event->spontaneous())
+        opening_.Shown(*this);
 }
 
 bool TdlgFAP_EXPORT::eventFilter(QObject* watched, QEvent* event) {

@@ -5,10 +5,10 @@
 #pragma once
 
 #include "platform/file_writer.h"
+#include "settings/JvFormPlacement.h"
 #include "ui/widgets/ResultTable.h"
 
 #include <QDialog>
-#include <QPoint>
 #include <optional>
 
 class QCheckBox;
@@ -83,9 +83,7 @@ protected:
 private:
     std::optional<ResultTable> table_;
     QFileDialog* fileDialog_ = nullptr;
-    bool centrePending_ = false;
-    // Where the dialog was when it was last hidden; none before the first showing.
-    std::optional<QPoint> lastPosition_;
+    settings::OpeningPlace opening_;
 };
 
 } // namespace fapkalk

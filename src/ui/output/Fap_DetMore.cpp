@@ -125,14 +125,11 @@ void TDetMore::ShowFor(const ResultTable& table) {
 }
 
 void TDetMore::setVisible(bool visible) {
-    if (visible && !isVisible() && !shownBefore_) {
-        // Centred on the desktop at the first showing; the placement component
-        // moves it afterwards if a stored placement exists. Moving it also keeps
-        // QDialog from centring it over its parent.
-        shownBefore_ = true;
-        centrePending_ = true;
-        settings::CentreOnScreen(*this);
-    }
+    // The placement component moves it afterwards if a stored placement exists.
+    if (visible && !isVisible())
+        opening_.BeforeShow(*this);
+    else if (!visible && isVisible())
+        opening_.Hidden(*this);
     QDialog::setVisible(visible);
 }
 
@@ -140,14 +137,8 @@ void TDetMore::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     if (event->spontaneous()) // coming back from minimized is no new showing
         return;
-    if (centrePending_) {
-        // The frame's size is known now: centre the whole window, frame included.
-        centrePending_ = false;
-        const bool restored =
-            JvFormPlacement1 && JvFormPlacement1->Active && JvFormPlacement1->PlacementApplied();
-        if (!restored)
-            settings::CentreOnScreen(*this);
-    }
+    opening_.Shown(*this, JvFormPlacement1 && JvFormPlacement1->Active &&
+                              JvFormPlacement1->PlacementApplied());
     FormShow();
 }
 

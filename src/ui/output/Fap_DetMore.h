@@ -91,8 +91,7 @@ private:
     ResultGridModel* model_ = nullptr;
     ResultTable table_; // as given at the opening, for printing
     std::function<void()> exportAction_;
-    bool shownBefore_ = false;
-    bool centrePending_ = false;
+    settings::OpeningPlace opening_;
     bool widthCorrectionQueued_ = false;
 };
 
