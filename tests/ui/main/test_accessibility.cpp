@@ -84,6 +84,8 @@ private slots:
     void everyControlHasAName();
     void namesOfControlsWithoutCaption_data();
     void namesOfControlsWithoutCaption();
+    void clickableLabels_data();
+    void clickableLabels();
     void fieldNamesFollowTheirLabel();
     void resultLabelsNameCaptionAndPrice_data();
     void resultLabelsNameCaptionAndPrice();
@@ -187,6 +189,38 @@ void TestAccessibility::namesOfControlsWithoutCaption() {
     QVERIFY2(widget, qPrintable(control));
     QCOMPARE(nameOf(widget), name);
     QCOMPARE(AccessibleNameOf(widget), name);
+}
+
+void TestAccessibility::clickableLabels_data() {
+    QTest::addColumn<QString>("window");
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<QAccessible::Role>("role");
+    QTest::addColumn<bool>("pressable"); // by Tab and keys, and by assistive technology
+
+    QTest::newRow("logo") << "Form1"
+                          << "Image1" << QAccessible::Graphic << false;
+    QTest::newRow("web link") << "dlgFAPIMPressum"
+                              << "labWWW" << QAccessible::Link << true;
+    QTest::newRow("e-mail link") << "dlgFAPIMPressum"
+                                 << "labemail" << QAccessible::Link << true;
+}
+
+void TestAccessibility::clickableLabels() {
+    QFETCH(QString, window);
+    QFETCH(QString, control);
+    QFETCH(QAccessible::Role, role);
+    QFETCH(bool, pressable);
+    QWidget* target = windowNamed(*program_, window);
+    QVERIFY(target);
+    auto* widget = target->findChild<QWidget*>(control);
+    QVERIFY2(widget, qPrintable(control));
+    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(widget);
+    QVERIFY(iface);
+    QCOMPARE(iface->role(), role);
+    QCOMPARE(bool(widget->focusPolicy() & Qt::TabFocus), pressable);
+    QAccessibleActionInterface* actions = iface->actionInterface();
+    QCOMPARE(actions && actions->actionNames().contains(QAccessibleActionInterface::pressAction()),
+             pressable);
 }
 
 void TestAccessibility::fieldNamesFollowTheirLabel() {
