@@ -53,7 +53,7 @@ template <class W> W* Child(const QObject& window, const char* name) {
 struct MainControls {
     explicit MainControls(const fapkalk::TForm1& f)
         : Panel1(Child<QFrame>(f, "Panel1")), GroupBox1(Child<QGroupBox>(f, "GroupBox1")),
-          Bevel1(Child<QFrame>(f, "Bevel1")), Image1(Child<fapkalk::TImage>(f, "Image1")),
+          Bevel1(Child<QFrame>(f, "Bevel1")), Image1(Child<fapkalk::ClickLabel>(f, "Image1")),
           lbvon(Child<QLabel>(f, "lbvon")), eFAPBASIS(Child<QLineEdit>(f, "eFAPBASIS")),
           lbBis(Child<QLabel>(f, "lbBis")), eBis(Child<QLineEdit>(f, "eBis")),
           lbSteps(Child<QLabel>(f, "lbSteps")), Edit1(Child<QLineEdit>(f, "Edit1")),
@@ -85,7 +85,7 @@ struct MainControls {
     QFrame* Panel1;
     QGroupBox* GroupBox1;
     QFrame* Bevel1;
-    fapkalk::TImage* Image1;
+    fapkalk::ClickLabel* Image1;
     QLabel* lbvon;
     QLineEdit* eFAPBASIS;
     QLabel* lbBis;

@@ -13,6 +13,7 @@
 using dialogs::PlaceLabel;
 using dialogs::SetTextColour;
 using dialogs::UpperAsciiLetters;
+using fapkalk::ClickLabel;
 using fapkalk::PixelFont;
 
 QString ImprintWebText(const QString& address) {
@@ -49,9 +50,8 @@ void StyleLink(QLabel* label) {
     label->setCursor(Qt::PointingHandCursor);
 }
 
-dialogs::ClickLabel* PlaceLink(QWidget* parent, const char* name, const QRect& box,
-                               const QString& text) {
-    auto* label = new dialogs::ClickLabel(parent);
+ClickLabel* PlaceLink(QWidget* parent, const char* name, const QRect& box, const QString& text) {
+    auto* label = new ClickLabel(ClickLabel::Kind::Link, parent);
     label->setObjectName(QString::fromLatin1(name));
     label->setTextFormat(Qt::PlainText);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -126,8 +126,8 @@ TdlgFAPIMPressum::TdlgFAPIMPressum(QWidget* parent, std::chrono::milliseconds au
     setTabOrder(labemail, labWWW);
 
     connect(OKBtn, &QPushButton::clicked, this, &TdlgFAPIMPressum::OKBtnClick);
-    connect(labWWW, &dialogs::ClickLabel::clicked, this, &TdlgFAPIMPressum::labWWWClick);
-    connect(labemail, &dialogs::ClickLabel::clicked, this, &TdlgFAPIMPressum::labemailClick);
+    connect(labWWW, &ClickLabel::clicked, this, &TdlgFAPIMPressum::labWWWClick);
+    connect(labemail, &ClickLabel::clicked, this, &TdlgFAPIMPressum::labemailClick);
 
     // The start screen's clock runs from the dialog's creation, not from its
     // first showing, and fires only once in the whole run.

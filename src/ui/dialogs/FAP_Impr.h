@@ -10,6 +10,10 @@ class QLabel;
 class QPushButton;
 class QTimer;
 
+namespace fapkalk {
+class ClickLabel;
+}
+
 // The texts of the imprint built from the publisher's data.
 struct ImprintTexts {
     QString nameLine1, nameLine2, address, phone, fax, email, web, copyright;
@@ -42,9 +46,9 @@ public:
     QLabel* labZeile8;
     QLabel* Label6;
     QLabel* Label5;
-    dialogs::ClickLabel* labemail;
+    fapkalk::ClickLabel* labemail;
     QLabel* Label4;
-    dialogs::ClickLabel* labWWW;
+    fapkalk::ClickLabel* labWWW;
     QLabel* LabCopyr;
     QPushButton* OKBtn;
     QTimer* Timer1;

@@ -5,8 +5,6 @@
 #include <QColor>
 #include <QFontMetrics>
 #include <QKeyEvent>
-#include <QMouseEvent>
-#include <QPainter>
 #include <QPalette>
 #include <QShowEvent>
 #include <QStringList>
@@ -32,27 +30,6 @@ namespace {
 
 // Marks a label whose text a paragraph's first label already reads.
 const char* const kContinuationLine = "fapkalk_continuationLine";
-
-// A link: its text is its name, and pressing it clicks it.
-class LinkAccessible : public QAccessibleWidget {
-public:
-    explicit LinkAccessible(ClickLabel* link) : QAccessibleWidget(link, QAccessible::Link) {}
-
-    QString text(QAccessible::Text kind) const override {
-        if (kind == QAccessible::Name && widget()->accessibleName().isEmpty())
-            return static_cast<const ClickLabel*>(widget())->text();
-        return QAccessibleWidget::text(kind);
-    }
-    QStringList actionNames() const override {
-        return QStringList(pressAction()) + QAccessibleWidget::actionNames();
-    }
-    void doAction(const QString& name) override {
-        if (name == pressAction())
-            static_cast<ClickLabel*>(widget())->activate();
-        else
-            QAccessibleWidget::doAction(name);
-    }
-};
 
 // A fixed dialog whose accessible children leave out the continuation lines
 // of its paragraphs; otherwise as Qt presents a dialog.
@@ -84,9 +61,6 @@ private:
 };
 
 QAccessibleInterface* dialogPartsFactory(const QString& className, QObject* object) {
-    if (className == QLatin1String(ClickLabel::staticMetaObject.className()))
-        if (auto* link = qobject_cast<ClickLabel*>(object))
-            return new LinkAccessible(link);
     if (className == QLatin1String(FixedDialog::staticMetaObject.className()))
         if (auto* dialog = qobject_cast<FixedDialog*>(object))
             return new FixedDialogAccessible(dialog);
@@ -107,60 +81,6 @@ void MarkParagraph(const QList<QLabel*>& lines) {
     }
     if (!lines.isEmpty())
         lines.front()->setAccessibleName(ParagraphText(texts));
-}
-
-ClickLabel::ClickLabel(QWidget* parent) : QLabel(parent) {
-    setFocusPolicy(Qt::StrongFocus);
-    // Installing it again is a no-op.
-    QAccessible::installFactory(dialogPartsFactory);
-}
-
-void ClickLabel::keyPressEvent(QKeyEvent* event) {
-    if (event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier) {
-        switch (event->key()) {
-        case Qt::Key_Return:
-        case Qt::Key_Enter:
-        case Qt::Key_Space:
-            event->accept();
-            activate();
-            return;
-        default:
-            break;
-        }
-    }
-    QLabel::keyPressEvent(event);
-}
-
-void ClickLabel::paintEvent(QPaintEvent* event) {
-    QLabel::paintEvent(event);
-    if (!hasFocus())
-        return;
-    // A dotted frame in the link's colour: the style's focus hint is too faint
-    // on the white imprint.
-    QPainter painter(this);
-    painter.setPen(QPen(palette().color(foregroundRole()), 1, Qt::DotLine));
-    painter.drawRect(rect().adjusted(0, 0, -1, -1));
-}
-
-void ClickLabel::mousePressEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton) {
-        pressed_ = true;
-        event->accept();
-        return;
-    }
-    QLabel::mousePressEvent(event);
-}
-
-void ClickLabel::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton && pressed_) {
-        pressed_ = false;
-        event->accept();
-        // A press that is dragged off the label and released elsewhere is no click.
-        if (rect().contains(event->position().toPoint()))
-            emit clicked();
-        return;
-    }
-    QLabel::mouseReleaseEvent(event);
 }
 
 FixedDialog::FixedDialog(QWidget* parent, QSize clientSize, Qt::WindowFlags extraFlags)

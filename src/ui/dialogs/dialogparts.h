@@ -1,5 +1,5 @@
 // Pieces shared by the notes and the imprint dialog: text colours,
-// the clickable link label, the fixed dialog and its paragraphs.
+// the fixed dialog and its paragraphs.
 #pragma once
 
 #include "settings/JvFormPlacement.h"
@@ -13,8 +13,6 @@
 class QColor;
 class QFontMetrics;
 class QKeyEvent;
-class QMouseEvent;
-class QPaintEvent;
 class QShowEvent;
 
 namespace dialogs {
@@ -24,30 +22,6 @@ void SetTextColour(QWidget* widget, const QColor& colour);
 
 // Raises "a" to "z" only, the counterpart of tools::LowerAsciiLetters.
 QString UpperAsciiLetters(const QString& text);
-
-// A link label: reports a left click (press and release on the label), and
-// Enter, Return or Space while it has the focus, which Tab gives it (drawn
-// with a focus frame). Assistive technology finds a link that it can press.
-class ClickLabel : public QLabel {
-    Q_OBJECT
-public:
-    explicit ClickLabel(QWidget* parent = nullptr);
-
-    // What a click does: emits clicked().
-    void activate() { emit clicked(); }
-
-signals:
-    void clicked();
-
-protected:
-    void keyPressEvent(QKeyEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
-    void paintEvent(QPaintEvent* event) override;
-
-private:
-    bool pressed_ = false;
-};
 
 // The lines of one paragraph read as one text: blanks at the lines' ends and
 // runs of blanks collapse to one, the lines joined by a blank.

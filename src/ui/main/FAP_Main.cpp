@@ -165,7 +165,7 @@ void TForm1::BuildControls() {
     Bevel1 = named(new QFrame(GroupBox1), "Bevel1");
     Bevel1->setFrameStyle(QFrame::Box | QFrame::Sunken);
     Bevel1->setGeometry(8, 16, 497, 41);
-    Image1 = named(new TImage(GroupBox1), "Image1");
+    Image1 = named(new ClickLabel(ClickLabel::Kind::Picture, GroupBox1), "Image1");
     Image1->setGeometry(16, 20, 33, 33);
     Image1->setPixmap(PublisherLogo());
     // "Impresum" here and "Berechung", "Homöophatische" and "Kasssenzeichen" in
@@ -336,7 +336,7 @@ void TForm1::BuildControls() {
     connect(btExport, &QPushButton::clicked, this, [this] { btExportClick(); });
     connect(btDetMore, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
     connect(Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
-    connect(Image1, &TImage::clicked, this, [this] { Image1Click(); });
+    connect(Image1, &ClickLabel::clicked, this, [this] { Image1Click(); });
     connect(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
 }
 

@@ -41,7 +41,7 @@ class QTimer;
 namespace fapkalk {
 
 class ResultGridModel;
-class TImage;
+class ClickLabel;
 class TRadioGroup;
 class TGroupBox;
 class TSpeedButton;
@@ -209,7 +209,7 @@ private:
     QFrame* Panel1 = nullptr;
     TGroupBox* GroupBox1 = nullptr;
     QFrame* Bevel1 = nullptr;
-    TImage* Image1 = nullptr;
+    ClickLabel* Image1 = nullptr;
     QLabel* lbvon = nullptr;
     QLineEdit* eFAPBASIS = nullptr;
     QLabel* lbBis = nullptr;

@@ -3,6 +3,8 @@
 #include "pricing/options/option_types.h"
 #include "ui/widgets/GridCopy.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QFrame>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -175,16 +177,97 @@ TSpeedButton::TSpeedButton(const QString& caption, QWidget* parent) : QPushButto
     setCheckable(true);
 }
 
-// -------------------------------------------------------------------- TImage
+// ---------------------------------------------------------------- ClickLabel
 
-TImage::TImage(QWidget* parent) : QLabel(parent) {
-    setScaledContents(true);
+namespace {
+
+// A link: its text is its name, and pressing it clicks it.
+class LinkAccessible : public QAccessibleWidget {
+public:
+    explicit LinkAccessible(ClickLabel* link) : QAccessibleWidget(link, QAccessible::Link) {}
+
+    QString text(QAccessible::Text kind) const override {
+        if (kind == QAccessible::Name && widget()->accessibleName().isEmpty())
+            return static_cast<const ClickLabel*>(widget())->text();
+        return QAccessibleWidget::text(kind);
+    }
+    QStringList actionNames() const override {
+        return QStringList(pressAction()) + QAccessibleWidget::actionNames();
+    }
+    void doAction(const QString& name) override {
+        if (name == pressAction())
+            static_cast<ClickLabel*>(widget())->activate();
+        else
+            QAccessibleWidget::doAction(name);
+    }
+};
+
+// Only links get an interface of their own; a picture stays Qt's.
+QAccessibleInterface* linkFactory(const QString& className, QObject* object) {
+    if (className == QLatin1String(ClickLabel::staticMetaObject.className()))
+        if (auto* label = qobject_cast<ClickLabel*>(object);
+            label && label->kind() == ClickLabel::Kind::Link)
+            return new LinkAccessible(label);
+    return nullptr;
 }
 
-void TImage::mouseReleaseEvent(QMouseEvent* event) {
+} // namespace
+
+ClickLabel::ClickLabel(Kind kind, QWidget* parent) : QLabel(parent), kind_(kind) {
+    if (kind == Kind::Picture) {
+        setScaledContents(true);
+        return;
+    }
+    setFocusPolicy(Qt::StrongFocus);
+    // Installing it again is a no-op.
+    QAccessible::installFactory(linkFactory);
+}
+
+void ClickLabel::keyPressEvent(QKeyEvent* event) {
+    if (event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier) {
+        switch (event->key()) {
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+        case Qt::Key_Space:
+            event->accept();
+            activate();
+            return;
+        default:
+            break;
+        }
+    }
+    QLabel::keyPressEvent(event);
+}
+
+void ClickLabel::paintEvent(QPaintEvent* event) {
+    QLabel::paintEvent(event);
+    if (!hasFocus())
+        return;
+    // A dotted frame in the link's colour: the style's focus hint is too faint
+    // on the white imprint.
+    QPainter painter(this);
+    painter.setPen(QPen(palette().color(foregroundRole()), 1, Qt::DotLine));
+    painter.drawRect(rect().adjusted(0, 0, -1, -1));
+}
+
+void ClickLabel::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) {
+        pressed_ = true;
+        event->accept();
+        return;
+    }
+    QLabel::mousePressEvent(event);
+}
+
+void ClickLabel::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton && pressed_) {
+        pressed_ = false;
+        event->accept();
+        if (rect().contains(event->position().toPoint()))
+            emit clicked();
+        return;
+    }
     QLabel::mouseReleaseEvent(event);
-    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
-        emit clicked();
 }
 
 namespace {

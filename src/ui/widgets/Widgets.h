@@ -148,18 +148,35 @@ protected:
     void nextCheckState() override {}
 };
 
-// A picture stretched to its box that reports a left click.
-class TImage : public QLabel {
+// A label that reports a left click: press and release on the label (a press
+// dragged off it and released elsewhere is no click). A link also takes the
+// focus by Tab (drawn with a focus frame), Enter, Return or Space press it,
+// and assistive technology finds a link that it can press. A picture is
+// stretched to its box, reached by the mouse only, and presented as Qt
+// presents any picture.
+class ClickLabel : public QLabel {
     Q_OBJECT
 
 public:
-    explicit TImage(QWidget* parent = nullptr);
+    enum class Kind { Link, Picture };
+    explicit ClickLabel(Kind kind, QWidget* parent = nullptr);
+
+    Kind kind() const { return kind_; }
+    // What a click does: emits clicked().
+    void activate() { emit clicked(); }
 
 signals:
     void clicked();
 
 protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    Kind kind_;
+    bool pressed_ = false;
 };
 
 } // namespace fapkalk

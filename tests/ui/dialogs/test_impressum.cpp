@@ -5,6 +5,7 @@
 #include "publisher.h"
 #include "tools/tools.h"
 #include "ui/dialogs/FAP_Impr.h"
+#include "ui/widgets/Widgets.h"
 
 #include <QElapsedTimer>
 #include <QPushButton>
