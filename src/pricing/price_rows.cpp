@@ -95,6 +95,41 @@ RowCells PriceRows::Row(std::int64_t cents) const {
     return CellsOf(price, CalcPrices(price, options_, vatFactor_, *tariff_), options_);
 }
 
+void PriceRows::Rows(std::int64_t first, std::int64_t step, std::span<RowCells> out) const {
+    if (out.empty())
+        return;
+    const std::int64_t last = first + static_cast<std::int64_t>(out.size() - 1) * step;
+    if (vatRate_ < 0 || step < 1 || first < 1 || last >= detail::kCentPathLimit) {
+        for (RowCells& cells : out) {
+            cells = Row(first);
+            first += step;
+        }
+        return;
+    }
+    // Every price of the block lies on the integer way. The prices rise, so
+    // the stretch they fall in only moves forward: found once, then walked.
+    const detail::PriceCents& table = *table_;
+    const bool placeholder = ShowsFapPlaceholder(options_);
+    const auto rate = static_cast<unsigned>(vatRate_);
+    auto price = static_cast<std::uint64_t>(first);
+    std::size_t s = table.Find(price);
+    for (RowCells& cells : out) {
+        while (price > table.last[s])
+            ++s;
+        const detail::PriceStretch& stretch = table.stretches[s];
+        const std::uint64_t aepCents = detail::AepCentsOf(price, stretch);
+        if (aepCents >= static_cast<std::uint64_t>(detail::kCentPathLimit)) [[unlikely]] {
+            cells = Row(static_cast<std::int64_t>(price));
+        } else {
+            const detail::FiveCounts fives =
+                detail::FiveCountsOf(aepCents, stretch, table, options_.Narcotic, rate);
+            cells = {placeholder,           {placeholder ? 0 : price, false}, {aepCents, false},
+                     {fives.kp * 5, false}, {fives.avp * 5, false},           nullptr};
+        }
+        price += static_cast<std::uint64_t>(step);
+    }
+}
+
 void PriceRows::CheckRows(std::int64_t lowest, std::int64_t highest) const {
     (void)Row(lowest);
     (void)Row(highest);
