@@ -109,7 +109,9 @@ void PriceRows::Rows(std::int64_t first, std::int64_t step, std::span<RowCells> 
     // Every price of the block lies on the integer way. The prices rise, so
     // the stretch they fall in only moves forward: found once, then walked.
     const detail::PriceCents& table = *table_;
+    // Read once: the stores into out could alias them for the compiler.
     const bool placeholder = ShowsFapPlaceholder(options_);
+    const bool narcotic = options_.Narcotic;
     const auto rate = static_cast<unsigned>(vatRate_);
     auto price = static_cast<std::uint64_t>(first);
     std::size_t s = table.Find(price);
@@ -122,7 +124,7 @@ void PriceRows::Rows(std::int64_t first, std::int64_t step, std::span<RowCells> 
             cells = Row(static_cast<std::int64_t>(price));
         } else {
             const detail::FiveCounts fives =
-                detail::FiveCountsOf(aepCents, stretch, table, options_.Narcotic, rate);
+                detail::FiveCountsOf(aepCents, stretch, table, narcotic, rate);
             cells = {placeholder,           {placeholder ? 0 : price, false}, {aepCents, false},
                      {fives.kp * 5, false}, {fives.avp * 5, false},           nullptr};
         }

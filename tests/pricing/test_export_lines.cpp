@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <random>
 #include <string>
+#include <vector>
 
 using namespace fapkalk;
 
@@ -189,6 +190,9 @@ private slots:
         std::mt19937_64 random(7);
         const std::uint64_t samples[] = {0,    1,     50,     99,       100,
                                          1234, 99999, 100000, 99999999, 999999999};
+        // Written as one block too, the lines follow one another unchanged.
+        std::vector<RowCells> block;
+        std::string expectedBlock[2];
         for (int i = 0; i < 5000; ++i) {
             RowCells cells;
             cells.fapPlaceholder = i % 7 == 0;
@@ -198,6 +202,7 @@ private slots:
                     i < 500 ? samples[random() % std::size(samples)] : random() % 1'000'000'000;
                 shown->negative = random() % 5 == 0 && shown->cents < 100'000'000;
             }
+            block.push_back(cells);
             std::string texts[4];
             for (int c = 0; c < 4; ++c) {
                 texts[c].assign(kShownTextSize, ' ');
@@ -214,7 +219,13 @@ private slots:
                 if (written != expected)
                     QFAIL(qPrintable(QString::fromStdString("\"" + written + "\", expected \"" +
                                                             expected + "\"")));
+                expectedBlock[layout == ExportLayout::Xls] += expected;
             }
+        }
+        for (ExportLayout layout : {ExportLayout::FixedPosition, ExportLayout::Xls}) {
+            std::string lines(block.size() * kMaxRowLineSize, '\0');
+            lines.resize(std::size_t(WriteRowLines(lines.data(), layout, block) - lines.data()));
+            QVERIFY(lines == expectedBlock[layout == ExportLayout::Xls]);
         }
     }
 
