@@ -221,7 +221,8 @@ public:
         return false;
     }
 
-    // Append for each row.
+    // Append for each row; the export layouts without margins write the
+    // block's lines in one go.
     bool AppendRows(std::span<const RowCells> rows, double vatFactor, ByteSink& err) {
         if (!layout_ || margins_) {
             for (const RowCells& cells : rows)

@@ -98,8 +98,12 @@ RowCells PriceRows::Row(std::int64_t cents) const {
 void PriceRows::Rows(std::int64_t first, std::int64_t step, std::span<RowCells> out) const {
     if (out.empty())
         return;
-    const std::int64_t last = first + static_cast<std::int64_t>(out.size() - 1) * step;
-    if (vatRate_ < 0 || step < 1 || first < 1 || last >= detail::kCentPathLimit) {
+    // The last price below kCentPathLimit, asked without a product that
+    // could overflow.
+    const bool onIntegerWay =
+        vatRate_ >= 0 && step >= 1 && first >= 1 && first < detail::kCentPathLimit &&
+        out.size() - 1 <= static_cast<std::uint64_t>((detail::kCentPathLimit - 1 - first) / step);
+    if (!onIntegerWay) {
         for (RowCells& cells : out) {
             cells = Row(first);
             first += step;
