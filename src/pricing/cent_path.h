@@ -433,6 +433,11 @@ inline int WholeVatRate(double vatFactor) {
     return kWholeRateFactors[n] == vatFactor ? static_cast<int>(n) : -1;
 }
 
+// The AEP in cents of a price in its stretch.
+inline std::uint64_t AepCentsOf(std::uint64_t price, const PriceStretch& s) {
+    return (price * s.aep.perMille + s.aep.offset) / 1000;
+}
+
 struct CentPrices {
     std::uint64_t aepCents;
     double aep; // the AEP double the double steps give
@@ -453,7 +458,7 @@ inline bool CentWay(const PriceCents& table, std::int64_t cents, bool narcotic, 
         return false;
     const auto price = static_cast<std::uint64_t>(cents);
     const PriceStretch& s = table.stretches[table.Find(price)];
-    const std::uint64_t aepCents = (price * s.aep.perMille + s.aep.offset) / 1000;
+    const std::uint64_t aepCents = AepCentsOf(price, s);
     if (aepCents >= static_cast<std::uint64_t>(kCentPathLimit))
         return false;
     const double aep = s.keepsSum ? AsDouble(price) / 100.0 + s.addend : AsDouble(aepCents) / 100.0;

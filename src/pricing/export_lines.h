@@ -8,6 +8,7 @@
 #include "pricing/price_rows.h"
 
 #include <array>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -86,9 +87,14 @@ private:
 inline constexpr std::size_t kMaxRowLineSize = 4 * 11 + 3 + 2;
 
 // Writes the data line of a computed row in file form (ASCII, CR LF) at out
-// and returns its end: the same bytes ExportLineBuilder makes of the row's
+// and returns its end (out has room for kMaxRowLineSize bytes: a short line
+// may scribble past its end): the same bytes ExportLineBuilder makes of the row's
 // FormatPrice texts, without them.
 char* WriteRowLine(char* out, ExportLayout layout, const RowCells& cells);
+
+// WriteRowLine for each row, one line after the other; returns the end. At
+// most rows.size() * kMaxRowLineSize bytes.
+char* WriteRowLines(char* out, ExportLayout layout, std::span<const RowCells> rows);
 
 // The whole file head in file form: the header block when criteria is given,
 // then the column header line.

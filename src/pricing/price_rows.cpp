@@ -95,6 +95,47 @@ RowCells PriceRows::Row(std::int64_t cents) const {
     return CellsOf(price, CalcPrices(price, options_, vatFactor_, *tariff_), options_);
 }
 
+void PriceRows::Rows(std::int64_t first, std::int64_t step, std::span<RowCells> out) const {
+    if (out.empty())
+        return;
+    // The last price below kCentPathLimit, asked without a product that
+    // could overflow.
+    const bool onIntegerWay =
+        vatRate_ >= 0 && step >= 1 && first >= 1 && first < detail::kCentPathLimit &&
+        out.size() - 1 <= static_cast<std::uint64_t>((detail::kCentPathLimit - 1 - first) / step);
+    if (!onIntegerWay) {
+        for (RowCells& cells : out) {
+            cells = Row(first);
+            first += step;
+        }
+        return;
+    }
+    // Every price of the block lies on the integer way. The prices rise, so
+    // the stretch they fall in only moves forward: found once, then walked.
+    const detail::PriceCents& table = *table_;
+    // Read once: the stores into out could alias them for the compiler.
+    const bool placeholder = ShowsFapPlaceholder(options_);
+    const bool narcotic = options_.Narcotic;
+    const auto rate = static_cast<unsigned>(vatRate_);
+    auto price = static_cast<std::uint64_t>(first);
+    std::size_t s = table.Find(price);
+    for (RowCells& cells : out) {
+        while (price > table.last[s])
+            ++s;
+        const detail::PriceStretch& stretch = table.stretches[s];
+        const std::uint64_t aepCents = detail::AepCentsOf(price, stretch);
+        if (aepCents >= static_cast<std::uint64_t>(detail::kCentPathLimit)) [[unlikely]] {
+            cells = Row(static_cast<std::int64_t>(price));
+        } else {
+            const detail::FiveCounts fives =
+                detail::FiveCountsOf(aepCents, stretch, table, narcotic, rate);
+            cells = {placeholder,           {placeholder ? 0 : price, false}, {aepCents, false},
+                     {fives.kp * 5, false}, {fives.avp * 5, false},           nullptr};
+        }
+        price += static_cast<std::uint64_t>(step);
+    }
+}
+
 void PriceRows::CheckRows(std::int64_t lowest, std::int64_t highest) const {
     (void)Row(lowest);
     (void)Row(highest);

@@ -12,6 +12,7 @@
 #include <concepts>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -69,6 +70,11 @@ public:
     // Throws FloatError as CalcPrices does and AmountTooLarge when an amount
     // does not fit.
     RowCells Row(std::int64_t cents) const;
+    // The rows of the prices first, first + step, ... (step 1 or more), one
+    // for each place of out: the same as Row for each, a block at a time, so
+    // that a range carries its place in the tariff from row to row. Throws
+    // what Row throws.
+    void Rows(std::int64_t first, std::int64_t step, std::span<RowCells> out) const;
     // Rows are whole cents: a price in euros must not be cut to cents unseen.
     template <std::floating_point Euros> RowCells Row(Euros) const = delete;
 

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <random>
 #include <string>
+#include <vector>
 
 using namespace fapkalk;
 
@@ -24,6 +25,21 @@ const std::array<std::array<std::string, 4>, 2> kExampleGrid = {{
     {"      0.50", "     12.34", "    123.45", "   1234.56"},
     {"      1.00", "      9.99", "     10.00", "  99999.99"},
 }};
+
+// The line the builder makes of a computed row's display texts, in file form.
+std::string BuilderLine(ExportLayout layout, const RowCells& cells) {
+    std::string texts[4];
+    const ShownPrice all[4] = {cells.fap, cells.aep, cells.kp, cells.avp};
+    for (int c = 0; c < 4; ++c) {
+        texts[c].assign(kShownTextSize, ' ');
+        WriteShownText(texts[c].data(), all[c]);
+    }
+    if (cells.fapPlaceholder)
+        texts[0] = kAepPlaceholderCell;
+    std::string line;
+    ExportLineBuilder(layout).AppendRow(line, {texts[0], texts[1], texts[2], texts[3]});
+    return line;
+}
 
 // One data line as the file holds it, without its line end.
 std::string DataLine(ExportLayout layout, const ExportRow& row) {
@@ -189,6 +205,9 @@ private slots:
         std::mt19937_64 random(7);
         const std::uint64_t samples[] = {0,    1,     50,     99,       100,
                                          1234, 99999, 100000, 99999999, 999999999};
+        // Written as one block too, the lines follow one another unchanged.
+        std::vector<RowCells> block;
+        std::string expectedBlock[2];
         for (int i = 0; i < 5000; ++i) {
             RowCells cells;
             cells.fapPlaceholder = i % 7 == 0;
@@ -198,22 +217,51 @@ private slots:
                     i < 500 ? samples[random() % std::size(samples)] : random() % 1'000'000'000;
                 shown->negative = random() % 5 == 0 && shown->cents < 100'000'000;
             }
-            std::string texts[4];
-            for (int c = 0; c < 4; ++c) {
-                texts[c].assign(kShownTextSize, ' ');
-                WriteShownText(texts[c].data(), *all[c]);
-            }
-            if (cells.fapPlaceholder)
-                texts[0] = kAepPlaceholderCell;
+            block.push_back(cells);
             for (ExportLayout layout : {ExportLayout::FixedPosition, ExportLayout::Xls}) {
-                std::string expected;
-                ExportLineBuilder(layout).AppendRow(expected,
-                                                    {texts[0], texts[1], texts[2], texts[3]});
+                const std::string expected = BuilderLine(layout, cells);
                 char line[kMaxRowLineSize];
                 const std::string written(line, WriteRowLine(line, layout, cells));
                 if (written != expected)
                     QFAIL(qPrintable(QString::fromStdString("\"" + written + "\", expected \"" +
                                                             expected + "\"")));
+                expectedBlock[layout == ExportLayout::Xls] += expected;
+            }
+        }
+        for (ExportLayout layout : {ExportLayout::FixedPosition, ExportLayout::Xls}) {
+            std::string lines(block.size() * kMaxRowLineSize, '\0');
+            lines.resize(std::size_t(WriteRowLines(lines.data(), layout, block) - lines.data()));
+            QVERIFY(lines == expectedBlock[layout == ExportLayout::Xls]);
+        }
+    }
+
+    // Each amount at the edges of the digit widths and of the short way
+    // (below 2^26 cents for all four, below 10^8 for one), in every column,
+    // beside short amounts, and with the placeholder.
+    void linesAtTheWidthEdges_data() {
+        QTest::addColumn<qulonglong>("cents");
+        QTest::addColumn<bool>("negative");
+        for (const qulonglong cents :
+             {0ULL, 9ULL, 99ULL, 100ULL, 999ULL, 1000ULL, 99999ULL, 100000ULL, 9999999ULL,
+              67108863ULL, 67108864ULL, 99999999ULL, 100000000ULL, 999999999ULL})
+            for (const bool negative : {false, true})
+                if (!negative || cents < 100'000'000)
+                    QTest::addRow("%llu%s", cents, negative ? " negative" : "")
+                        << cents << negative;
+    }
+
+    void linesAtTheWidthEdges() {
+        QFETCH(qulonglong, cents);
+        QFETCH(bool, negative);
+        for (int column = 0; column < 8; ++column) {
+            RowCells cells;
+            cells.fapPlaceholder = column >= 4;
+            ShownPrice* all[4] = {&cells.fap, &cells.aep, &cells.kp, &cells.avp};
+            *all[column % 4] = {cents, negative};
+            for (ExportLayout layout : {ExportLayout::FixedPosition, ExportLayout::Xls}) {
+                char line[kMaxRowLineSize];
+                QCOMPARE(std::string(line, WriteRowLine(line, layout, cells)),
+                         BuilderLine(layout, cells));
             }
         }
     }

@@ -3,10 +3,12 @@
 #include "pricing/engine.h"
 #include "pricing/numbers.h"
 #include "pricing/price_rows.h"
+#include "switch_sets.h"
 
 #include <QtTest>
 
 #include <string>
+#include <vector>
 
 using namespace fapkalk;
 
@@ -92,6 +94,36 @@ private slots:
             QVERIFY(cells.avp.cents < 1'000'000'000);
         } catch (const AmountTooLarge& e) {
             QCOMPARE(QString::fromUtf8(e.what()), message);
+        }
+    }
+
+    // A block of rows is its rows one by one under every set of switches:
+    // across the tariff's band limits, with wide steps, from 0, beyond the
+    // integer way and with a VAT factor only the double steps take.
+    void blockIsRowByRow_data() {
+        QTest::addColumn<qint64>("first");
+        QTest::addColumn<qint64>("step");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<double>("vat");
+        QTest::newRow("every cent") << qint64(1) << qint64(1) << 20000 << 1.1;
+        QTest::newRow("wide steps") << qint64(7) << qint64(997) << 3000 << 1.2;
+        QTest::newRow("from 0") << qint64(0) << qint64(5) << 300 << 1.1;
+        QTest::newRow("to the integer way's end") << qint64(67'108'000) << qint64(3) << 300 << 1.1;
+        QTest::newRow("VAT 7.5 %") << qint64(1) << qint64(37) << 300 << 1.075;
+    }
+
+    void blockIsRowByRow() {
+        QFETCH(qint64, first);
+        QFETCH(qint64, step);
+        QFETCH(int, count);
+        QFETCH(double, vat);
+        std::vector<RowCells> block(static_cast<std::size_t>(count));
+        for (unsigned switches = 0; switches < 32; ++switches) {
+            const PriceRows rows(Options(switches), vat);
+            rows.Rows(first, step, block);
+            for (int i = 0; i < count; ++i)
+                if (!(block[std::size_t(i)] == rows.Row(first + i * step)))
+                    QFAIL(qPrintable(QString("switches %1, row %2").arg(switches).arg(i)));
         }
     }
 
