@@ -12,14 +12,19 @@
 // FAPs must rise by one step a row from Von to Bis, none repeated or skipped.
 // The peak is reset before each run where the kernel allows it
 // (/proc/self/clear_refs), so a smaller run before does not hide it.
+// BM_ViewBytesPerRow splits the grid's bytes a row between the table view's
+// vertical header and the rest of the view.
 #include "pricing/engine.h"
 #include "pricing/numbers.h"
 #include "tools/messages.h"
 #include "ui/main/FAP_Main.h"
 #include "ui/widgets/ResultGrid.h"
+#include "ui/widgets/Widgets.h"
 
 #include <QApplication>
+#include <QHeaderView>
 #include <QLineEdit>
+#include <QListView>
 #include <QTableView>
 #include <benchmark/benchmark.h>
 #include <cstdio>
@@ -149,6 +154,64 @@ void BM_OpenMillionRowSnapshot(benchmark::State& state) {
     state.counters["rows"] = form->GridModel().rowCountExact();
 }
 BENCHMARK(BM_OpenMillionRowSnapshot)->Iterations(5)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Rows without data: what a table view itself keeps for a model of N rows.
+class EmptyRows : public QAbstractTableModel {
+public:
+    explicit EmptyRows(int rows) : rows_(rows) {}
+    int rowCount(const QModelIndex& parent) const override { return parent.isValid() ? 0 : rows_; }
+    int columnCount(const QModelIndex& parent) const override { return parent.isValid() ? 0 : 4; }
+    QVariant data(const QModelIndex&, int) const override { return {}; }
+
+private:
+    int rows_;
+};
+
+// The resident bytes a row of the result grid's view, set up as the window
+// sets it up (kind 0); the same view with a vertical header over a model of no
+// rows in place of its own (kind 1): the difference is what the header keeps
+// per row; and a list view of uniform rows (kind 2), the other view of Qt that
+// scrolls rows of one height.
+void BM_ViewBytesPerRow(benchmark::State& state) {
+    const int rows = int(state.range(0));
+    const long kind = long(state.range(1));
+    for (auto _ : state) {
+        EmptyRows model(rows);
+        EmptyRows noRows(0);
+        const long rssBefore = statusKb("VmRSS:");
+        std::unique_ptr<QAbstractItemView> view;
+        if (kind == 2) {
+            auto list = std::make_unique<QListView>();
+            list->setUniformItemSizes(true);
+            list->setModel(&model);
+            view = std::move(list);
+        } else {
+            auto table = std::make_unique<QTableView>();
+            fapkalk::SetUpResultGridView(table.get());
+            table->setModel(&model);
+            if (kind == 1) {
+                // A header that has a model keeps it when it replaces another;
+                // emptying the first one's model would keep its sections' memory.
+                auto* header = new QHeaderView(Qt::Vertical);
+                header->setModel(&noRows);
+                table->setVerticalHeader(header);
+            }
+            view = std::move(table);
+        }
+        view->resize(521, 560);
+        view->show();
+        QCoreApplication::processEvents();
+        state.counters["rss_B_per_row"] =
+            double(statusKb("VmRSS:") - rssBefore) * 1024.0 / double(rows);
+    }
+}
+BENCHMARK(BM_ViewBytesPerRow)
+    ->Args({10'000'000, 0})
+    ->Args({10'000'000, 1})
+    ->Args({10'000'000, 2})
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 } // namespace
 
