@@ -40,10 +40,21 @@ bool Sane(double amount) {
     return amount >= 0 && amount < 1e9;
 }
 
+// A price as the explanation writes it: 15 significant digits, at least two
+// decimals unless in exponent form.
 std::string Num(double x) {
-    char buf[32];
-    const auto result = std::to_chars(buf, buf + sizeof buf, x);
-    return std::string(buf, result.ptr);
+    char buf[40];
+    const auto result = std::to_chars(buf, buf + sizeof buf, x, std::chars_format::general, 15);
+    std::string text(buf, result.ptr);
+    if (text.find_first_of("eE") != std::string::npos)
+        return text;
+    const std::size_t point = text.find('.');
+    const std::size_t decimals = point == std::string::npos ? 0 : text.size() - point - 1;
+    if (point == std::string::npos)
+        text += '.';
+    if (decimals < 2)
+        text.append(2 - decimals, '0');
+    return text;
 }
 
 template <class F> std::optional<fapkalk::FloatError::Kind> FloatErrorOf(F&& f) {
