@@ -40,23 +40,6 @@ bool Sane(double amount) {
     return amount >= 0 && amount < 1e9;
 }
 
-// A price as the explanation writes it: 15 significant digits, at least two
-// decimals unless in exponent form.
-std::string Num(double x) {
-    char buf[40];
-    const auto result = std::to_chars(buf, buf + sizeof buf, x, std::chars_format::general, 15);
-    std::string text(buf, result.ptr);
-    if (text.find_first_of("eE") != std::string::npos)
-        return text;
-    const std::size_t point = text.find('.');
-    const std::size_t decimals = point == std::string::npos ? 0 : text.size() - point - 1;
-    if (point == std::string::npos)
-        text += '.';
-    if (decimals < 2)
-        text.append(2 - decimals, '0');
-    return text;
-}
-
 template <class F> std::optional<fapkalk::FloatError::Kind> FloatErrorOf(F&& f) {
     try {
         f();
@@ -125,8 +108,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (Sane(price) && Sane(result.avp))
         FUZZ_CHECK(OnFiveCentGrid(result.avp));
 
-    const std::string last = "Ergebnis: AEP " + Num(result.aep) + ", KP " + Num(result.kp) +
-                             ", AVP " + Num(result.avp) + "\n";
+    using fapkalk::ExplainedPriceText;
+    const std::string last = "Ergebnis: AEP " + ExplainedPriceText(result.aep) + ", KP " +
+                             ExplainedPriceText(result.kp) + ", AVP " +
+                             ExplainedPriceText(result.avp) + "\n";
     FUZZ_CHECK(explained.size() >= last.size() &&
                explained.compare(explained.size() - last.size(), last.size(), last) == 0);
 

@@ -292,6 +292,10 @@ std::string SwitchesText(const CalcOptions& options) {
 
 } // namespace
 
+std::string ExplainedPriceText(double price) {
+    return Price(price);
+}
+
 namespace detail {
 
 PriceResult DoubleStepPrices(double price, const CalcOptions& options, double vatFactor,

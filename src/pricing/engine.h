@@ -46,6 +46,9 @@ PriceResult CalcPrices(double price, const CalcOptions& options, double vatFacto
 std::string ExplainPrices(double price, const CalcOptions& options, double vatFactor);
 std::string ExplainPrices(double price, const CalcOptions& options, double vatFactor,
                           const Tariff& tariff);
+// A price as the explanation writes it: two decimals at least (19.20), every
+// decimal an AEP was typed with (1258.307), 15 significant digits.
+std::string ExplainedPriceText(double price);
 
 // Whether the engine's integer way gives the double steps' prices for every
 // price on whole cents under this tariff (cent_path.h says what it needs:
