@@ -6,6 +6,7 @@
 #include "pricing/numbers.h"
 #include "pricing/price_rows.h"
 #include "pricing/rounding_detail.h"
+#include "runner/metatypes.h"
 
 #include "switch_sets.h"
 
@@ -27,7 +28,6 @@ using fapkalk::Tariff;
 using fapkalk::TariffBand;
 using enum fapkalk::BandKind;
 
-Q_DECLARE_METATYPE(CalcOptions)
 Q_DECLARE_METATYPE(Tariff)
 
 namespace {

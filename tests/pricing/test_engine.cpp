@@ -1,6 +1,7 @@
 // The tariff tables and the price engine: AEP, KP and AVP from a typed price.
 #include "pricing/engine.h"
 #include "pricing/numbers.h"
+#include "runner/metatypes.h"
 #include "switch_sets.h"
 
 #include <QtTest>
@@ -21,8 +22,6 @@ using fapkalk::CalcOptions;
 using fapkalk::FloatError;
 using fapkalk::PriceResult;
 using fapkalk::TariffBand;
-
-Q_DECLARE_METATYPE(CalcOptions)
 
 namespace {
 
