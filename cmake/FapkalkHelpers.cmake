@@ -19,13 +19,6 @@ set(FAPKALK_TEST_RUNNER_DIR ${PROJECT_SOURCE_DIR}/tests/runner)
 # keeps -O2, as it ships.
 set(FAPKALK_TEST_OPTIONS $<$<CONFIG:RelWithDebInfo>:-O1>)
 
-# The test files of one folder are compiled a few at a time as one unit: under
-# the sanitizers most of a test file's compile time goes to instrumenting the
-# Qt and standard inline code it uses, which a unit compiles once for all its
-# files. Small batches keep both cores busy.
-option(FAPKALK_TEST_UNITY "Compile the tests of a folder in batches" ON)
-set(FAPKALK_TEST_UNITY_BATCH 4 CACHE STRING "Test files per compiled batch")
-
 # The target that makes the precompiled headers of one kind (widgets,
 # test_core, test_widgets), created where it is first asked for: the test kinds
 # in tests/, whose folder is part of Qt Test's macros.
@@ -143,8 +136,6 @@ function(fapkalk_add_tests)
         list(TRANSFORM sources PREPEND ${folder}/)
         list(TRANSFORM sources APPEND .cpp)
         add_executable(${group} ${sources} ${ARG_HELPERS} ${FAPKALK_TEST_RUNNER_DIR}/test_runner.cpp)
-        set_target_properties(${group} PROPERTIES UNITY_BUILD ${FAPKALK_TEST_UNITY}
-            UNITY_BUILD_BATCH_SIZE ${FAPKALK_TEST_UNITY_BATCH})
         if(CMAKE_DISABLE_PRECOMPILE_HEADERS)
             set_source_files_properties(${sources} PROPERTIES
                 COMPILE_OPTIONS "-include;${FAPKALK_TEST_RUNNER_DIR}/test_registry.h")

@@ -27,6 +27,8 @@ namespace fapkalk {
 // ("MS Sans Serif", "Arial") fall back through the substitutions that
 // RegisterFontSubstitutions() installs.
 QFont PixelFont(const QString& family, int pixelSize, bool bold = false, bool underline = false);
+inline const QString kSansSerif = QStringLiteral("MS Sans Serif");
+inline const QString kArial = QStringLiteral("Arial");
 void RegisterFontSubstitutions();
 
 // The look of a result grid, shared by the main window and the detail window:
