@@ -56,7 +56,8 @@ test: deps $(TEST_DIR)/build.ninja
 # a working copy of its seeds in $(FUZZ_DIR)/fuzz-corpus; `make test` runs
 # them for FUZZ_SMOKE_SECONDS each.
 $(FUZZ_DIR)/build.ninja: CMakeLists.txt fuzz/CMakeLists.txt | deps
-	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_DIR) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFAPKALK_BUILD_FUZZ=ON
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_DIR) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFAPKALK_BUILD_FUZZ=ON \
+		-DCMAKE_UNITY_BUILD=ON -DCMAKE_UNITY_BUILD_BATCH_SIZE=8
 
 FUZZ_BUILD_JOBS ?=
 fuzz-build: deps $(FUZZ_DIR)/build.ninja
