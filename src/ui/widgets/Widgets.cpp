@@ -307,6 +307,23 @@ protected:
 
 } // namespace
 
+void PlaceControls(QWidget& window, std::span<const LayoutEntry> layout) {
+    for (const LayoutEntry& entry : layout) {
+        if (entry.dock != Dock::None)
+            continue;
+        const QString name = QString::fromLatin1(entry.name.data(), qsizetype(entry.name.size()));
+        auto* control = window.findChild<QWidget*>(name);
+        if (control == nullptr)
+            qFatal("the layout names a control the window lacks: %s", qPrintable(name));
+        if (entry.width == kFitContent) {
+            control->move(entry.left, entry.top);
+            control->adjustSize();
+        } else {
+            control->setGeometry(entry.left, entry.top, entry.width, entry.height);
+        }
+    }
+}
+
 std::array<QLabel*, 4> AddColumnCaptions(QWidget* strip, int top) {
     struct Caption {
         const char* name;
