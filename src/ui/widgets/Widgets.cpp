@@ -311,10 +311,9 @@ void PlaceControls(QWidget& window, std::span<const LayoutEntry> layout) {
     for (const LayoutEntry& entry : layout) {
         if (entry.dock != Dock::None)
             continue;
-        const QString name = QString::fromLatin1(entry.name.data(), qsizetype(entry.name.size()));
-        auto* control = window.findChild<QWidget*>(name);
+        auto* control = window.findChild<QWidget*>(QString::fromLatin1(entry.name));
         if (control == nullptr)
-            qFatal("the layout names a control the window lacks: %s", qPrintable(name));
+            qFatal("the layout names a control the window lacks: %s", entry.name);
         if (entry.width == kFitContent) {
             control->move(entry.left, entry.top);
             control->adjustSize();

@@ -31,17 +31,16 @@ namespace fapkalk {
 QFont PixelFont(const QString& family, int pixelSize, bool bold = false, bool underline = false);
 void RegisterFontSubstitutions();
 
-// A window's fixed layout as data, one entry per control: its name (also its
-// objectName), the name of the widget it lies in (the window's own objectName
-// for the window), and its place there: a rectangle in pixels, or docked to
-// the parent's top or bottom (only the height counts), or filling what the
+// A window's fixed layout as data: each control's name (also its objectName),
+// the name of the widget it lies in, and its place there in pixels, or docked
+// to the parent's top or bottom (only the height counts) or filling what the
 // docked ones leave. The window places its controls from its table, and its
 // tests check the built window against the same table.
 enum class Dock { None, Top, Bottom, Fill };
 inline constexpr int kFitContent = -1; // width and height: as large as the content
 struct LayoutEntry {
-    std::string_view name;
-    std::string_view parent;
+    const char* name;
+    const char* parent;
     int left = 0, top = 0, width = 0, height = 0;
     Dock dock = Dock::None;
 };
@@ -53,9 +52,9 @@ consteval const LayoutEntry& FindEntry(std::span<const LayoutEntry> layout, std:
     throw "no such control in the layout"; // does not compile
 }
 
-// Gives every undocked control of the table below window its rectangle (a
-// control sized to its content its position and its content's size); the
-// window arranges the docked ones itself as its size changes.
+// Places every undocked control of the table found below window (one sized
+// to its content gets its position and its content's size); the window
+// arranges the docked ones as its size changes.
 void PlaceControls(QWidget& window, std::span<const LayoutEntry> layout);
 
 // The look of a result grid, shared by the main window and the detail window:
