@@ -7,6 +7,7 @@
 #include "pricing/numbers.h"
 #include "publisher.h"
 #include "tools/tools.h"
+#include "ui/layoutcheck.h"
 #include "ui/main/FAP_Main.h"
 #include "ui/main/MainLayout.h"
 #include "ui/mainwindowkit.h"
@@ -250,32 +251,9 @@ void TestMainWindow::controls() {
     }
 }
 
-// Every control of the table stands where the table puts it, and every
-// control in a container of the table is in the table.
 void TestMainWindow::layoutTable() {
     TForm1 form(kNoIni);
-    QSet<QString> names, containers{form.objectName()};
-    for (const LayoutEntry& entry : kMainLayout) {
-        names << QString::fromLatin1(entry.name);
-        containers << QString::fromLatin1(entry.parent);
-        auto* widget = form.findChild<QWidget*>(QString::fromLatin1(entry.name));
-        QVERIFY2(widget && widget->parentWidget()->objectName() == QLatin1String(entry.parent),
-                 entry.name);
-        if (entry.dock == Dock::Top || entry.dock == Dock::Bottom)
-            QCOMPARE(widget->height(), entry.height); // the docking itself: dockedLayout
-        if (entry.dock != Dock::None)
-            continue;
-        QCOMPARE(widget->pos(), QPoint(entry.left, entry.top));
-        if (entry.width != kFitContent)
-            QCOMPARE(widget->size(), QSize(entry.width, entry.height));
-        else if (auto* label = qobject_cast<QLabel*>(widget)) // shows its whole text
-            QVERIFY(label->width() >=
-                    QFontMetrics(label->font()).horizontalAdvance(label->text()) - 8);
-    }
-    for (QWidget* widget : form.findChildren<QWidget*>())
-        if (!widget->isWindow() && !widget->objectName().startsWith(QLatin1String("qt_")) &&
-            containers.contains(widget->parentWidget()->objectName()))
-            QVERIFY2(names.contains(widget->objectName()), qPrintable(widget->objectName()));
+    QCOMPARE(testkit::LayoutMismatch(form, kMainLayout), QString());
 }
 
 void TestMainWindow::startState() {
