@@ -11,6 +11,7 @@
 #include <QStringListModel>
 #include <algorithm>
 #include <limits>
+#include <utility>
 
 namespace fapkalk {
 
@@ -38,6 +39,16 @@ public:
             QHeaderView::setSelectionModel(selection);
     }
 };
+
+// The visual columns under x = from to x = to: the first and the last where
+// an end lies beyond them.
+std::pair<int, int> visualColumns(const QHeaderView& columns, int from, int to, bool reverse) {
+    int first = columns.visualIndexAt(from);
+    int last = columns.visualIndexAt(to);
+    if (reverse)
+        std::swap(first, last);
+    return {first < 0 ? 0 : first, last < 0 ? columns.count() - 1 : last};
+}
 
 // A scroll bar's range and value, put back after QTableView has set it for the
 // rows of its header, which are none.
@@ -469,14 +480,7 @@ void UniformRowTableView::paintEvent(QPaintEvent* event) {
     int lastRow = rowAt(viewport()->height());
     if (lastRow < 0)
         lastRow = rows - 1;
-    int firstColumn = columns->visualIndexAt(0);
-    int lastColumn = columns->visualIndexAt(columns->width());
-    if (reverse)
-        std::swap(firstColumn, lastColumn);
-    if (firstColumn < 0)
-        firstColumn = 0;
-    if (lastColumn < 0)
-        lastColumn = columns->count() - 1;
+    const auto [firstColumn, lastColumn] = visualColumns(*columns, 0, columns->width(), reverse);
     const int across = lastColumn - firstColumn + 1;
     // A cell in two of the region's rectangles is drawn once.
     QBitArray drawn((lastRow - firstRow + 1) * across);
@@ -489,14 +493,8 @@ void UniformRowTableView::paintEvent(QPaintEvent* event) {
             dirty.setRight(std::min(dirty.right(), right));
         if (!dirty.isValid())
             continue;
-        int left = columns->visualIndexAt(dirty.left());
-        int rightmost = columns->visualIndexAt(dirty.right());
-        if (reverse)
-            std::swap(left, rightmost);
-        if (left < 0)
-            left = 0;
-        if (rightmost < 0)
-            rightmost = columns->count() - 1;
+        const auto [left, rightmost] =
+            visualColumns(*columns, dirty.left(), dirty.right(), reverse);
         const int top = rowAt(dirty.top());
         int end = rowAt(dirty.bottom());
         if (end < 0)

@@ -12,10 +12,12 @@
 //   grid.verticalHeader()->setDefaultSectionSize(14); // the row height
 //   grid.rowAt(y); grid.rowViewportPosition(row);      // this class's, not QTableView's
 //
-// No spans and no hidden or moved rows. QTableView's rowHeight, rowAt,
-// rowViewportPosition and isRowHidden are not virtual and read the header, so
-// call them through this class. Positions are exact while the rows' total
-// height fits an int (153 million rows of 14 pixels), as with QTableView.
+// The header says nothing when its default section size changes: set it
+// before the view is laid out (shown). No spans and no hidden or moved rows.
+// QTableView's rowHeight, rowAt, rowViewportPosition and isRowHidden are not
+// virtual and read the header, so call them through this class. Positions are
+// exact while the rows' total height fits an int (153 million rows of 14
+// pixels), as with QTableView.
 #pragma once
 
 #include <QPersistentModelIndex>

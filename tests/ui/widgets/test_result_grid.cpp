@@ -444,6 +444,21 @@ void TestResultGrid::viewFindsRowsByTheirHeight() {
         QCOMPARE(view.currentIndex(), model.index(step.row, step.column));
         QVERIFY(view.viewport()->rect().contains(view.visualRect(view.currentIndex())));
     }
+
+    // Whole rows selected far down the table: by a click and a Shift+click,
+    // then on by Shift+Ctrl+End to the last row, 5 million rows away.
+    const int middle = rows / 2;
+    view.scrollTo(model.index(middle, 0), QAbstractItemView::PositionAtTop);
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, {},
+                      view.visualRect(model.index(middle, 1)).center());
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, Qt::ShiftModifier,
+                      view.visualRect(model.index(middle + 3, 2)).center());
+    const QItemSelectionModel* selected = view.selectionModel();
+    for (const int row : {middle - 1, middle, middle + 3, middle + 4, rows - 1})
+        QCOMPARE(selected->isRowSelected(row), row >= middle && row <= middle + 3);
+    QTest::keyClick(&view, Qt::Key_End, Qt::ShiftModifier | Qt::ControlModifier);
+    for (const int row : {middle - 1, middle, middle + 4, rows - 1})
+        QCOMPARE(selected->isRowSelected(row), row >= middle);
     QCOMPARE(view.verticalHeader()->count(), 0);
 }
 
