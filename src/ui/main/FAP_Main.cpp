@@ -33,7 +33,6 @@
 #include <QScreen>
 #include <QShortcut>
 #include <QShowEvent>
-#include <QTableView>
 #include <QTimer>
 #include <algorithm>
 #include <new>
@@ -242,7 +241,7 @@ void TForm1::BuildControls() {
     Panel4 = captions[2];
     Panel5 = captions[3];
 
-    StringGrid1 = named(new QTableView(StafelPanel), "StringGrid1");
+    StringGrid1 = named(new UniformRowTableView(StafelPanel), "StringGrid1");
     StringGrid1->setModel(gridModel_);
     SetUpResultGridView(StringGrid1);
     AttachTablePrintMenu(StringGrid1, [this] { return Table(); });

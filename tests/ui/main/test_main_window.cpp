@@ -404,7 +404,7 @@ void TestMainWindow::dockedLayout() {
 void TestMainWindow::gridLooksLikeTheStringGrid() {
     TForm1 form(kNoIni);
     const MainControls ui(form);
-    QTableView* grid = ui.StringGrid1;
+    UniformRowTableView* grid = ui.StringGrid1;
     QVERIFY(grid->horizontalHeader()->isHidden());
     QVERIFY(grid->verticalHeader()->isHidden());
     QCOMPARE(grid->verticalHeader()->defaultSectionSize(), 14);
