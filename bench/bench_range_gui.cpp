@@ -12,13 +12,13 @@
 // FAPs must rise by one step a row from Von to Bis, none repeated or skipped.
 // The peak is reset before each run where the kernel allows it
 // (/proc/self/clear_refs), so a smaller run before does not hide it.
-// BM_ViewBytesPerRow splits the grid's bytes a row between the table view's
-// vertical header and the rest of the view.
+// BM_ViewBytesPerRow compares the grid's view with the views of Qt it replaces.
 #include "pricing/engine.h"
 #include "pricing/numbers.h"
 #include "tools/messages.h"
 #include "ui/main/FAP_Main.h"
 #include "ui/widgets/ResultGrid.h"
+#include "ui/widgets/UniformRowTableView.h"
 #include "ui/widgets/Widgets.h"
 
 #include <QApplication>
@@ -140,7 +140,7 @@ void BM_OpenMillionRowSnapshot(benchmark::State& state) {
     auto form = extendedWindow();
     enterRange(*form, 1'000'000);
     form->RunCalculation();
-    QTableView view;
+    fapkalk::UniformRowTableView view;
     view.resize(521, 560);
     for (auto _ : state) {
         // What the detail window does when it opens: take the rows, show them.
@@ -167,11 +167,11 @@ private:
     int rows_;
 };
 
-// The resident bytes a row of the result grid's view, set up as the window
-// sets it up (kind 0); the same view with a vertical header over a model of no
-// rows in place of its own (kind 1): the difference is what the header keeps
-// per row; and a list view of uniform rows (kind 2), the other view of Qt that
-// scrolls rows of one height.
+// The resident bytes a row of a table view set up as the windows set up their
+// grids: a plain QTableView (kind 0); the same with a vertical header over a
+// model of no rows in place of its own (kind 1): the difference is what the
+// header keeps per row; a list view of uniform rows (kind 2), the other view
+// of Qt that scrolls rows of one height; and the grids' own view (kind 3).
 void BM_ViewBytesPerRow(benchmark::State& state) {
     const int rows = int(state.range(0));
     const long kind = long(state.range(1));
@@ -180,7 +180,12 @@ void BM_ViewBytesPerRow(benchmark::State& state) {
         EmptyRows noRows(0);
         const long rssBefore = statusKb("VmRSS:");
         std::unique_ptr<QAbstractItemView> view;
-        if (kind == 2) {
+        if (kind == 3) {
+            auto grid = std::make_unique<fapkalk::UniformRowTableView>();
+            grid->setModel(&model);
+            fapkalk::SetUpResultGridView(grid.get());
+            view = std::move(grid);
+        } else if (kind == 2) {
             auto list = std::make_unique<QListView>();
             list->setUniformItemSizes(true);
             list->setModel(&model);
@@ -209,6 +214,7 @@ BENCHMARK(BM_ViewBytesPerRow)
     ->Args({10'000'000, 0})
     ->Args({10'000'000, 1})
     ->Args({10'000'000, 2})
+    ->Args({10'000'000, 3})
     ->Iterations(1)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();

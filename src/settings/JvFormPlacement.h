@@ -40,12 +40,11 @@
 #include <QPointer>
 #include <QRect>
 #include <QString>
+#include <QWidget>
 #include <functional>
 #include <optional>
 #include <string>
 #include <vector>
-
-class QWidget;
 
 namespace settings {
 

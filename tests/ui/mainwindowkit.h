@@ -70,7 +70,7 @@ struct MainControls {
           Panelfapaepkpavp(Child<QFrame>(f, "Panelfapaepkpavp")),
           Panel2(Child<QLabel>(f, "Panel2")), Panel3(Child<QLabel>(f, "Panel3")),
           Panel4(Child<QLabel>(f, "Panel4")), Panel5(Child<QLabel>(f, "Panel5")),
-          StringGrid1(Child<QTableView>(f, "StringGrid1")),
+          StringGrid1(Child<fapkalk::UniformRowTableView>(f, "StringGrid1")),
           GroupBox2(Child<QGroupBox>(f, "GroupBox2")), Label2(Child<QLabel>(f, "Label2")),
           lbCount(Child<QLabel>(f, "lbCount")), Gauge1(Child<QProgressBar>(f, "Gauge1")),
           btverab(Child<QPushButton>(f, "btverab")), Panel8(Child<QFrame>(f, "Panel8")),
@@ -115,7 +115,7 @@ struct MainControls {
     QLabel* Panel3;
     QLabel* Panel4;
     QLabel* Panel5;
-    QTableView* StringGrid1;
+    fapkalk::UniformRowTableView* StringGrid1;
     QGroupBox* GroupBox2;
     QLabel* Label2;
     QLabel* lbCount;

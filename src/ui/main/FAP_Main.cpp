@@ -10,6 +10,7 @@
 #include "tools/tools.h"
 #include "ui/main/CalcPathHint.h"
 #include "ui/main/KeyboardRules.h"
+#include "ui/main/MainLayout.h"
 #include "ui/main/RangeRun.h"
 #include "ui/main/ResultPanelMenu.h"
 #include "ui/main/RunRules.h"
@@ -32,7 +33,6 @@
 #include <QScreen>
 #include <QShortcut>
 #include <QShowEvent>
-#include <QTableView>
 #include <QTimer>
 #include <algorithm>
 #include <new>
@@ -64,19 +64,15 @@ template <class W> W* named(W* widget, const char* name) {
     return widget;
 }
 
-QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, int left, int top,
-                  const QFont& font, const QColor& color = kBlackColor) {
+QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, const QFont& font) {
     auto* label = named(new QLabel(text, parent), name);
     label->setFont(font);
-    setTextColor(label, color);
-    label->move(left, top);
-    label->adjustSize();
+    setTextColor(label, kBlackColor);
     return label;
 }
 
-QLineEdit* makeEdit(QWidget* parent, const char* name, const QRect& geometry, const QString& hint) {
+QLineEdit* makeEdit(QWidget* parent, const char* name, const QString& hint) {
     auto* edit = named(new QLineEdit(parent), name);
-    edit->setGeometry(geometry);
     edit->setFont(PixelFont(kSansSerif, 13));
     setTextColor(edit, kRedColor);
     edit->setToolTip(hint);
@@ -84,9 +80,8 @@ QLineEdit* makeEdit(QWidget* parent, const char* name, const QRect& geometry, co
 }
 
 QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption,
-                        const QRect& geometry, const QFont& font, const QString& hint = {}) {
+                        const QFont& font, const QString& hint = {}) {
     auto* button = named(new QPushButton(caption, parent), name);
-    button->setGeometry(geometry);
     button->setFont(font);
     button->setAutoDefault(false);
     if (!hint.isEmpty())
@@ -97,9 +92,8 @@ QPushButton* makeButton(QWidget* parent, const char* name, const QString& captio
 // Push buttons that never take the focus and don't stay down; the caption's
 // colour shows the switch state.
 TSpeedButton* makeSpeedButton(QWidget* parent, const char* name, const QString& caption,
-                              const QRect& geometry, const QFont& font, const QString& hint) {
+                              const QFont& font, const QString& hint) {
     auto* button = named(new TSpeedButton(caption, parent), name);
-    button->setGeometry(geometry);
     button->setFont(font);
     button->setToolTip(hint);
     SetCaptionColour(button, kBlackColor);
@@ -162,45 +156,37 @@ void TForm1::BuildControls() {
     GroupBox1->setFont(labelFont);
     Bevel1 = named(new QFrame(GroupBox1), "Bevel1");
     Bevel1->setFrameStyle(QFrame::Box | QFrame::Sunken);
-    Bevel1->setGeometry(8, 16, 497, 41);
     Image1 = named(new ClickLabel(ClickLabel::Kind::Picture, GroupBox1), "Image1");
-    Image1->setGeometry(16, 20, 33, 33);
     Image1->setPixmap(PublisherLogo());
     // "Impresum" here and "Berechung", "Homöophatische" and "Kasssenzeichen" in
     // the hints below are spelt as the program has always shown them; they stay.
     Image1->setToolTip(QStringLiteral("Impresum"));
-    lbvon = makeLabel(GroupBox1, "lbvon", QStringLiteral("Fabriksabgabepreis:"), 56, 28, labelFont);
-    eFAPBASIS = makeEdit(GroupBox1, "eFAPBASIS", QRect(205, 24, 80, 24),
-                         QStringLiteral("Hier muß der FAP eingegeben werden."));
-    lbBis = makeLabel(GroupBox1, "lbBis", QStringLiteral("Bis:"), 176, 28, labelFont);
-    eBis = makeEdit(GroupBox1, "eBis", QRect(208, 24, 80, 24),
+    lbvon = makeLabel(GroupBox1, "lbvon", QStringLiteral("Fabriksabgabepreis:"), labelFont);
+    eFAPBASIS =
+        makeEdit(GroupBox1, "eFAPBASIS", QStringLiteral("Hier muß der FAP eingegeben werden."));
+    lbBis = makeLabel(GroupBox1, "lbBis", QStringLiteral("Bis:"), labelFont);
+    eBis = makeEdit(GroupBox1, "eBis",
                     QStringLiteral("Hier wird der FAP eingegeben, zu dem berechnet werden soll."));
-    lbSteps = makeLabel(GroupBox1, "lbSteps", QStringLiteral("Staffel:"), 296, 28, labelFont);
-    Edit1 = makeEdit(GroupBox1, "Edit1", QRect(360, 24, 41, 24),
+    lbSteps = makeLabel(GroupBox1, "lbSteps", QStringLiteral("Staffel:"), labelFont);
+    Edit1 = makeEdit(GroupBox1, "Edit1",
                      QStringLiteral("Geben Sie bitte die Staffelung (z.B.: 0.50, 1.0, 2,10 ein!"));
     Edit1->setText(QStringLiteral("1"));
     // Alt+F: the button had no key of its own. The mode items have none
     // either: "S" and "H" belong to Suchtgift and Hinweise (Qt activates
     // neither of two controls that share a key), and Tab and the arrow keys
     // reach the items.
-    spFAPAEP =
-        makeSpeedButton(GroupBox1, "spFAPAEP", QStringLiteral("&FAP/AEP"), QRect(416, 24, 73, 25),
-                        labelFont, QStringLiteral("Umschalten zwischen FAP und AEP-Berechung"));
+    spFAPAEP = makeSpeedButton(GroupBox1, "spFAPAEP", QStringLiteral("&FAP/AEP"), labelFont,
+                               QStringLiteral("Umschalten zwischen FAP und AEP-Berechung"));
     rgRechenModi = named(new TRadioGroup({QStringLiteral("Standardberechnung"),
                                           QStringLiteral("Homöop. Arzneispez.")},
                                          3, GroupBox1),
                          "rgRechenModi");
     rgRechenModi->setFont(PixelFont(kSansSerif, 13));
-    rgRechenModi->setGeometry(8, 58, 497, 41);
-    rgRechenModi->arrange();
     rgRechenModi->setItemIndex(0);
-    // Panel6 lies over the radio group's free third column.
     Panel6 = named(new QFrame(GroupBox1), "Panel6");
     Panel6->setFrameStyle(QFrame::NoFrame);
-    Panel6->setGeometry(384, 72, 113, 25);
-    labUst = makeLabel(Panel6, "labUst", QStringLiteral("&USt %:"), 25, 6, labelFont);
+    labUst = makeLabel(Panel6, "labUst", QStringLiteral("&USt %:"), labelFont);
     edUST = named(new QLineEdit(QStringLiteral("10"), Panel6), "edUST");
-    edUST->setGeometry(80, 1, 33, 24);
     edUST->setMaxLength(2);
     edUST->setFont(labelFont);
     {
@@ -208,33 +194,29 @@ void TForm1::BuildControls() {
         palette.setColor(QPalette::Text, kBlackColor);
         edUST->setPalette(palette);
     }
-    labUst->setBuddy(edUST);
     sbSG = makeSpeedButton(
-        GroupBox1, "sbSG", QStringLiteral("&Suchtgift"), QRect(8, 104, 161, 22), arialBold,
+        GroupBox1, "sbSG", QStringLiteral("&Suchtgift"), arialBold,
         QStringLiteral("Suchtgiftzuschlag (Kassenpreis 55 Cent, Verkaufspreis 55 Cent)"));
     sbVet = makeSpeedButton(
-        GroupBox1, "sbVet", QStringLiteral("&Veterinär / Hom. Ansatz"), QRect(176, 104, 161, 22),
-        arialBold, QStringLiteral("Veterinär (VT,VTW,VN,VNW) oder Homöophatische Preisansätze"));
+        GroupBox1, "sbVet", QStringLiteral("&Veterinär / Hom. Ansatz"), arialBold,
+        QStringLiteral("Veterinär (VT,VTW,VN,VNW) oder Homöophatische Preisansätze"));
     sbStern = makeSpeedButton(
-        GroupBox1, "sbStern", QStringLiteral("(*) nicht &kassenzulässig"), QRect(344, 104, 161, 22),
-        arialBold,
+        GroupBox1, "sbStern", QStringLiteral("(*) nicht &kassenzulässig"), arialBold,
         QStringLiteral("Bei Artikeln, die als nicht kassenzulässig gekennzeichnet sind \n"
                        "(Kasssenzeichen = *), wird eine andere Kalkulation herangezogen."));
 
     // ---- Single-mode results.
     PanelEinzel = makePanel(Panel1, "PanelEinzel", QFrame::Sunken);
-    Label1 = makeLabel(PanelEinzel, "Label1", fromView(kFapCaption), 8, 8, resultCaptionFont);
-    Label4 = makeLabel(PanelEinzel, "Label4", fromView(kAepCaption), 8, 32, resultCaptionFont);
-    Label5 = makeLabel(PanelEinzel, "Label5", fromView(kKpCaption), 8, 56, resultCaptionFont);
-    Label6 = makeLabel(PanelEinzel, "Label6", fromView(kAvpCaption), 8, 80, resultCaptionFont);
+    Label1 = makeLabel(PanelEinzel, "Label1", fromView(kFapCaption), resultCaptionFont);
+    Label4 = makeLabel(PanelEinzel, "Label4", fromView(kAepCaption), resultCaptionFont);
+    Label5 = makeLabel(PanelEinzel, "Label5", fromView(kKpCaption), resultCaptionFont);
+    Label6 = makeLabel(PanelEinzel, "Label6", fromView(kAvpCaption), resultCaptionFont);
     // Named for screen readers by the column they show; the price is the value.
-    // Each stands on the line of its caption: same top, both texts at the top,
-    // and the same pixel height of font, so both share one baseline.
+    // Both texts at the top, so each value shares its caption's baseline.
     auto resultLabel = [&](const char* name, const char* caption, QLabel* captionLabel) {
         auto* label =
             named(new ValueLabel(QString::fromLatin1(caption), kLabelStart, PanelEinzel), name);
         captionLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        label->setGeometry(216, captionLabel->y(), 96, 20);
         label->setAlignment(Qt::AlignRight | Qt::AlignTop);
         label->setFont(resultFont);
         setTextColor(label, kRedColor);
@@ -257,19 +239,18 @@ void TForm1::BuildControls() {
     Panel4 = captions[2];
     Panel5 = captions[3];
 
-    StringGrid1 = named(new QTableView(StafelPanel), "StringGrid1");
+    StringGrid1 = named(new UniformRowTableView(StafelPanel), "StringGrid1");
     StringGrid1->setModel(gridModel_);
     SetUpResultGridView(StringGrid1);
     AttachTablePrintMenu(StringGrid1, [this] { return Table(); });
 
     GroupBox2 = named(new QGroupBox(StafelPanel), "GroupBox2");
     GroupBox2->setAutoFillBackground(true);
-    Label2 = makeLabel(GroupBox2, "Label2", QStringLiteral("Verarbeitung läuft"), 16, 16,
+    Label2 = makeLabel(GroupBox2, "Label2", QStringLiteral("Verarbeitung läuft"),
                        PixelFont(kSansSerif, 19));
-    lbCount = makeLabel(GroupBox2, "lbCount", QStringLiteral("        0"), 176, 16,
-                        PixelFont(kSansSerif, 19));
+    lbCount =
+        makeLabel(GroupBox2, "lbCount", QStringLiteral("        0"), PixelFont(kSansSerif, 19));
     Gauge1 = named(new QProgressBar(GroupBox2), "Gauge1");
-    Gauge1->setGeometry(16, 48, 249, 25);
     Gauge1->setOrientation(Qt::Horizontal);
     Gauge1->setTextVisible(true);
     Gauge1->setFormat(QStringLiteral("%p%"));
@@ -278,26 +259,22 @@ void TForm1::BuildControls() {
     Gauge1->setStyleSheet(QStringLiteral(
         "QProgressBar { border: 1px solid gray; background: white; color: rgb(255,0,0); }"
         "QProgressBar::chunk { background-color: rgb(0,0,255); }"));
-    btverab = makeButton(GroupBox2, "btverab", QStringLiteral("Abbruch"), QRect(104, 80, 75, 25),
-                         labelFont);
+    btverab = makeButton(GroupBox2, "btverab", QStringLiteral("Abbruch"), labelFont);
     GroupBox2->hide();
 
     // ---- The button bar.
     Panel8 = makePanel(Panel1, "Panel8", QFrame::Raised);
-    btBerechnen = makeButton(Panel8, "btBerechnen", QStringLiteral("&Berechnen"),
-                             QRect(8, 6, 89, 25), labelFont, QStringLiteral("Berechnen"));
-    // All buttons of the bar share one height and one font, so they line up.
-    btErweitert = makeButton(Panel8, "btErweitert", QStringLiteral("E&rweitert"),
-                             QRect(104, 6, 89, 25), labelFont);
-    btHinweise = makeButton(Panel8, "btHinweise", QStringLiteral("&Hinweise"),
-                            QRect(200, 6, 89, 25), labelFont);
-    btExport =
-        makeButton(Panel8, "btExport", QStringLiteral("E&xport"), QRect(296, 6, 89, 25), labelFont,
-                   QStringLiteral("Ausgabe auf Textdatei im ASCII oder Excel-Format"));
-    Button2 = makeButton(Panel8, "Button2", QStringLiteral("B&eenden"), QRect(392, 6, 89, 25),
-                         labelFont, QStringLiteral("Programmende"));
-    btDetMore = makeButton(Panel8, "btDetMore", QStringLiteral("+"), QRect(488, 6, 25, 25),
-                           PixelFont(kSansSerif, 19, true));
+    btBerechnen = makeButton(Panel8, "btBerechnen", QStringLiteral("&Berechnen"), labelFont,
+                             QStringLiteral("Berechnen"));
+    // All buttons of the bar share one font, so they line up.
+    btErweitert = makeButton(Panel8, "btErweitert", QStringLiteral("E&rweitert"), labelFont);
+    btHinweise = makeButton(Panel8, "btHinweise", QStringLiteral("&Hinweise"), labelFont);
+    btExport = makeButton(Panel8, "btExport", QStringLiteral("E&xport"), labelFont,
+                          QStringLiteral("Ausgabe auf Textdatei im ASCII oder Excel-Format"));
+    Button2 = makeButton(Panel8, "Button2", QStringLiteral("B&eenden"), labelFont,
+                         QStringLiteral("Programmende"));
+    btDetMore =
+        makeButton(Panel8, "btDetMore", QStringLiteral("+"), PixelFont(kSansSerif, 19, true));
     setTextColor(btDetMore, kLimeColor);
 
     // ---- Status bar and clock.
@@ -312,9 +289,14 @@ void TForm1::BuildControls() {
     StatusBar1->setPanelText(3, QStringLiteral("01.01.2000"));
     Timer1 = named(new QTimer(this), "Timer1");
     Timer1->setInterval(1000);
+    PlaceControls(*this, kMainLayout);
+    rgRechenModi->arrange();
 
-    // ---- Accessible names where no caption names the control. The price
-    // fields take the text of the label beside them (it follows the mode).
+    // ---- Buddies, once the labels have their size: labUst's key focuses
+    // edUST, and the price fields take the text of the label beside them as
+    // their name (it follows the mode). Accessible names where no caption
+    // names the control.
+    labUst->setBuddy(edUST);
     lbvon->setBuddy(eFAPBASIS);
     lbBis->setBuddy(eBis);
     lbSteps->setBuddy(Edit1);
@@ -362,9 +344,7 @@ void TForm1::FormCreate() {
     setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
     resize(kMainWindowWidth, kSingleModeHeight);
     ApplySizeConstraints();
-    // 8. Progress box, 9. single-mode panel.
-    GroupBox2->setGeometry(110, 0, 280, 113);
-    PanelEinzel->setGeometry(kResultPanelLeft, kGroupHeight, kResultPanelWidth, kResultPanelHeight);
+    // 8. Progress box, 9. single-mode panel: placed from the layout table.
     // 10. Columns as wide as the header panels above them.
     for (int column = 0; column < RowStore::kColumns; ++column)
         StringGrid1->setColumnWidth(column, kGridColumnWidth);
@@ -400,7 +380,7 @@ void TForm1::ToggleMode() {
         SetLabelText(lbvon, Options().AepInput ? QStringLiteral("Einkaufspreis:")
                                                : QStringLiteral("Fabriksabgabepreis:"));
         btErweitert->setText(QStringLiteral("E&rweitert"));
-        eFAPBASIS->move(205, eFAPBASIS->y());
+        eFAPBASIS->move(FindEntry(kMainLayout, "eFAPBASIS").left, eFAPBASIS->y());
         for (QWidget* widget : {static_cast<QWidget*>(btDetMore), static_cast<QWidget*>(lbBis),
                                 static_cast<QWidget*>(lbSteps), static_cast<QWidget*>(eBis),
                                 static_cast<QWidget*>(Edit1), static_cast<QWidget*>(StafelPanel)})
@@ -463,7 +443,7 @@ void TForm1::resizeEvent(QResizeEvent* event) {
 }
 
 void TForm1::ArrangeDocked() {
-    constexpr int headerHeight = 19;
+    constexpr int headerHeight = FindEntry(kMainLayout, "Panelfapaepkpavp").height;
     // Called directly as well as from resizeEvent: a window that isn't shown yet
     // gets its resize events only when it is.
     StatusBar1->setGeometry(0, height() - kStatusBarHeight, width(), kStatusBarHeight);

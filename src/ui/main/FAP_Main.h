@@ -19,6 +19,7 @@
 #include "ui/main/MainWindowSettings.h"
 #include "ui/main/RunState.h"
 #include "ui/widgets/ResultTable.h"
+#include "ui/widgets/UniformRowTableView.h"
 
 #include <QWidget>
 #include <cstdint>
@@ -35,7 +36,6 @@ class QLineEdit;
 class QMenu;
 class QProgressBar;
 class QPushButton;
-class QTableView;
 class QTimer;
 
 namespace fapkalk {
@@ -239,7 +239,7 @@ private:
     QLabel* Panel3 = nullptr;
     QLabel* Panel4 = nullptr;
     QLabel* Panel5 = nullptr;
-    QTableView* StringGrid1 = nullptr;
+    UniformRowTableView* StringGrid1 = nullptr;
     QGroupBox* GroupBox2 = nullptr;
     QLabel* Label2 = nullptr;
     QLabel* lbCount = nullptr;

@@ -48,10 +48,10 @@ public:
 
     // At most 25 screen updates a second, however fast the rows come.
     static constexpr int kProgressIntervalMs = 40;
-    // An update costs the views work that grows with the rows (Qt's header
-    // places every row anew), so updates are also spaced by this many times
-    // their own cost: they then take a bounded share of any run, and a run
-    // stays linear in its rows.
+    // An update can cost the views work that grows with the rows (a view
+    // whose header places every row anew), so updates are also spaced by this
+    // many times their own cost: they then take a bounded share of any run,
+    // and a run stays linear in its rows.
     static constexpr int kUpdateSpacing = 10;
 
 private:

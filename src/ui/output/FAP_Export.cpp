@@ -43,28 +43,21 @@ TdlgFAP_EXPORT::TdlgFAP_EXPORT(QWidget* parent)
     // The title names the dialog for the window list and for screen readers.
     setWindowTitle(QStringLiteral("Export"));
     setFixedSize(kClientWidth, kClientHeight);
-    // What the dialog gained in width goes to the file name; the OK and
-    // Abbrechen buttons stay centred beneath.
-    constexpr int shift = (kClientWidth - 237) / 2;
 
     CancelBtn = new QPushButton(QStringLiteral("Abbrechen"), this);
     CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
-    CancelBtn->setGeometry(127 + shift, 156, 75, 25);
 
     Edit1 = new QLineEdit(DefaultExportFileName(), this);
     Edit1->setObjectName(QStringLiteral("Edit1"));
-    Edit1->setGeometry(96, 120, 182, 21);
     Edit1->setToolTip(ExportTargetPath(Edit1->text()));
     connect(Edit1, &QLineEdit::textChanged, this,
             [this](const QString& text) { Edit1->setToolTip(ExportTargetPath(text)); });
 
     Button1 = new QPushButton(QStringLiteral("&OK"), this);
     Button1->setObjectName(QStringLiteral("Button1"));
-    Button1->setGeometry(40 + shift, 156, 75, 25);
 
     btBrowse = new QPushButton(QStringLiteral("D&urchsuchen…"), this);
     btBrowse->setObjectName(QStringLiteral("btBrowse"));
-    btBrowse->setGeometry(284, 118, 85, 25);
 
     // No button may become the default one: Enter in the file name is the
     // field's own business (Edit1KeyPress), and Enter elsewhere presses nothing.
@@ -77,12 +70,10 @@ TdlgFAP_EXPORT::TdlgFAP_EXPORT(QWidget* parent)
         new TRadioGroup({QStringLiteral("&Fixe Position"), QStringLiteral("&XLS-Format")}, 2, this);
     RadioGroup2->setObjectName(QStringLiteral("RadioGroup2"));
     RadioGroup2->setTitle(QStringLiteral("Export Format"));
-    RadioGroup2->setGeometry(0, 0, kClientWidth - 4, 65);
     RadioGroup2->setItemIndex(0);
 
     cbMeta = new QCheckBox(QStringLiteral("Erstellungskriterien speichern"), this);
     cbMeta->setObjectName(QStringLiteral("cbMeta"));
-    cbMeta->setGeometry(8, 72, 201, 17);
     cbMeta->setChecked(true);
     cbMeta->setToolTip(
         QStringLiteral("Wenn die Auswahl markiert ist, werden in die Textdatei zusatzinfos wie "
@@ -91,8 +82,7 @@ TdlgFAP_EXPORT::TdlgFAP_EXPORT(QWidget* parent)
     Label1 = new QLabel(QStringLiteral("&Dateiname:"), this);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setFont(PixelFont(kSansSerif, 16));
-    Label1->move(8, 120);
-    Label1->adjustSize();
+    PlaceControls(*this, kExportLayout);
     Label1->setBuddy(Edit1); // Alt+D, and the field's name for screen readers
 
     QWidget* const chain[] = {RadioGroup2->button(0),

@@ -7,6 +7,7 @@
 #include "platform/file_writer.h"
 #include "settings/JvFormPlacement.h"
 #include "ui/widgets/ResultTable.h"
+#include "ui/widgets/Widgets.h"
 
 #include <QDialog>
 #include <optional>
@@ -84,6 +85,19 @@ private:
     std::optional<ResultTable> table_;
     QFileDialog* fileDialog_ = nullptr;
     settings::OpeningPlace opening_;
+};
+
+// What the dialog gained in width over its first layout goes to the file
+// name; the OK and Abbrechen buttons stay centred beneath.
+inline constexpr int kExportShift = (TdlgFAP_EXPORT::kClientWidth - 237) / 2;
+inline constexpr LayoutEntry kExportLayout[] = {
+    {"RadioGroup2", "dlgFAP_EXPORT", 0, 0, TdlgFAP_EXPORT::kClientWidth - 4, 65},
+    {"cbMeta", "dlgFAP_EXPORT", 8, 72, 201, 17},
+    {"Label1", "dlgFAP_EXPORT", 8, 120, kFitContent, kFitContent},
+    {"Edit1", "dlgFAP_EXPORT", 96, 120, 182, 21},
+    {"btBrowse", "dlgFAP_EXPORT", 284, 118, 85, 25},
+    {"Button1", "dlgFAP_EXPORT", 40 + kExportShift, 156, 75, 25},
+    {"CancelBtn", "dlgFAP_EXPORT", 127 + kExportShift, 156, 75, 25},
 };
 
 } // namespace fapkalk

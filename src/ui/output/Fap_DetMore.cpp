@@ -11,7 +11,6 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QShowEvent>
-#include <QTableView>
 #include <algorithm>
 
 namespace fapkalk {
@@ -51,7 +50,7 @@ TDetMore::TDetMore(QWidget* parent)
 
     // ---- The grid: one empty row until the first opening.
     model_ = new ResultGridModel(std::shared_ptr<const RowStore>(), this);
-    StringGrid1 = new QTableView(this);
+    StringGrid1 = new UniformRowTableView(this);
     StringGrid1->setObjectName(QStringLiteral("StringGrid1"));
     StringGrid1->setModel(model_);
     SetUpResultGridView(StringGrid1);

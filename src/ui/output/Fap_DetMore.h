@@ -6,6 +6,7 @@
 
 #include "settings/JvFormPlacement.h"
 #include "ui/widgets/ResultTable.h"
+#include "ui/widgets/UniformRowTableView.h"
 
 #include <QDialog>
 #include <functional>
@@ -15,7 +16,6 @@ class QFrame;
 class QKeyEvent;
 class QLabel;
 class QPushButton;
-class QTableView;
 
 namespace fapkalk {
 
@@ -54,7 +54,7 @@ public:
     QLabel* Panel3 = nullptr; // "AEP"
     QLabel* Panel4 = nullptr; // "KP"
     QLabel* Panel5 = nullptr; // "AVP"
-    QTableView* StringGrid1 = nullptr;
+    UniformRowTableView* StringGrid1 = nullptr;
     QFrame* Panel6 = nullptr; // bottom bar
     QPushButton* btExport = nullptr;
     QPushButton* BitBtn1 = nullptr;   // "&Schließen"

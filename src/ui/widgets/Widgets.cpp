@@ -307,6 +307,22 @@ protected:
 
 } // namespace
 
+void PlaceControls(QWidget& window, std::span<const LayoutEntry> layout) {
+    for (const LayoutEntry& entry : layout) {
+        if (entry.dock != Dock::None)
+            continue;
+        auto* control = window.findChild<QWidget*>(QString::fromLatin1(entry.name));
+        if (control == nullptr)
+            qFatal("the layout names a control the window lacks: %s", entry.name);
+        if (entry.width == kFitContent) {
+            control->move(entry.left, entry.top);
+            control->adjustSize();
+        } else {
+            control->setGeometry(entry.left, entry.top, entry.width, entry.height);
+        }
+    }
+}
+
 std::array<QLabel*, 4> AddColumnCaptions(QWidget* strip, int top) {
     struct Caption {
         const char* name;

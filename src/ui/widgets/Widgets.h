@@ -15,6 +15,8 @@
 #include <QWidget>
 #include <array>
 #include <functional>
+#include <span>
+#include <string_view>
 
 class QKeyEvent;
 class QLineEdit;
@@ -30,6 +32,32 @@ QFont PixelFont(const QString& family, int pixelSize, bool bold = false, bool un
 inline const QString kSansSerif = QStringLiteral("MS Sans Serif");
 inline const QString kArial = QStringLiteral("Arial");
 void RegisterFontSubstitutions();
+
+// A window's fixed layout as data: each control's name (also its objectName),
+// the name of the widget it lies in, and its place there in pixels, or docked
+// to the parent's top or bottom (only the height counts) or filling what the
+// docked ones leave. The window places its controls from its table, and its
+// tests check the built window against the same table.
+enum class Dock { None, Top, Bottom, Fill };
+inline constexpr int kFitContent = -1; // width and height: as large as the content
+struct LayoutEntry {
+    const char* name;
+    const char* parent;
+    int left = 0, top = 0, width = 0, height = 0;
+    Dock dock = Dock::None;
+};
+
+consteval const LayoutEntry& FindEntry(std::span<const LayoutEntry> layout, std::string_view name) {
+    for (const LayoutEntry& entry : layout)
+        if (entry.name == name)
+            return entry;
+    throw "no such control in the layout"; // does not compile
+}
+
+// Places every undocked control of the table found below window (one sized
+// to its content gets its position and its content's size); the window
+// arranges the docked ones as its size changes.
+void PlaceControls(QWidget& window, std::span<const LayoutEntry> layout);
 
 // The look of a result grid, shared by the main window and the detail window:
 // no headers, rows 14 pixels high, bold 10-pixel font, grid lines, whole rows

@@ -188,6 +188,24 @@ def close(title, *keys):
     xdotool("windowfocus", "--sync", main_window[0])
 
 
+def check_grid():
+    """The range's rows as a screen reader reads the table: how many, a cell's
+    text, and the cell the keys moved to (12.50 to 18.50, the focus in the grid)."""
+    grid = find("table", lambda name: name == "Ergebnistabelle")
+    table = grid.queryTable() if grid is not None else None
+    rows = wait_for(lambda: table.nRows == 7 and table.nRows, 5) if table else None
+    check(rows == 7, f"the grid reads 7 rows: {table.nRows if table else None}")
+    if rows != 7:
+        return
+    xdotool("key", "ctrl+End")
+    last = table.getAccessibleAt(6, 3)
+    want = cli_prices("18.5")[3]
+    check(last is not None and (last.name or "").strip() == want,
+          f"the last row's AVP reads {last.name if last else None!r}, expected {want}")
+    check(last is not None and bool(wait_for(lambda: has_state(last, pyatspi.STATE_FOCUSED), 5)),
+          "Ctrl+End makes the last row's AVP the focused cell")
+
+
 def check_dialogs():
     xdotool("key", "alt+h")
     notes = wait_for(lambda: shown("FAP-Hinweise"), 10)
@@ -207,11 +225,12 @@ def check_dialogs():
 
     xdotool("key", "alt+r")
     time.sleep(0.5)  # the Export button shows in extended mode
-    # A table to export: Von (the price typed above), Bis 13, Staffel 1.
+    # A table to export: Von (the price typed above), Bis 19, Staffel 1.
     xdotool("key", "Return")
-    xdotool("type", "13")
+    xdotool("type", "19")
     xdotool("key", "Return", "Return")
     time.sleep(0.5)
+    check_grid()
     xdotool("key", "alt+x")
     check(wait_for(lambda: shown("Export"), 10) is not None, "the export dialog is called 'Export'")
     check(focused("text", "Dateiname:"), "the focus is in the field 'Dateiname:'")

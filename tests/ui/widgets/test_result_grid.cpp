@@ -2,10 +2,14 @@
 // read), its snapshots, and the model's batched notifications to the views.
 #include "runner/metatypes.h"
 #include "ui/widgets/ResultGrid.h"
+#include "ui/widgets/UniformRowTableView.h"
+#include "ui/widgets/Widgets.h"
 
 #include "pricing/calc_run.h"
 #include "pricing/numbers.h"
 
+#include <QHeaderView>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTableView>
 #include <QtTest>
@@ -40,6 +44,27 @@ std::vector<std::string> textsOf(double price, const CalcOptions& options, doubl
             FormatPrice(r.aep), FormatPrice(r.kp), FormatPrice(r.avp)};
 }
 
+// Rows without texts, as many as asked for, growing as a run's do.
+class BlankRows : public QAbstractTableModel {
+public:
+    explicit BlankRows(int rows) : rows_(rows) {}
+    int rowCount(const QModelIndex& parent = {}) const override {
+        return parent.isValid() ? 0 : rows_;
+    }
+    int columnCount(const QModelIndex& parent = {}) const override {
+        return parent.isValid() ? 0 : RowStore::kColumns;
+    }
+    QVariant data(const QModelIndex&, int) const override { return {}; }
+    void grow(int rows) {
+        beginInsertRows({}, rows_, rows_ + rows - 1);
+        rows_ += rows;
+        endInsertRows();
+    }
+
+private:
+    int rows_;
+};
+
 } // namespace
 
 class TestResultGrid : public QObject {
@@ -63,6 +88,8 @@ private slots:
     void publishRemovesOrResets();
     void publishReportsRewrittenRows();
     void millionRowsShareTheirSnapshot();
+    void viewFindsRowsByTheirHeight_data();
+    void viewFindsRowsByTheirHeight();
 };
 
 void TestResultGrid::storeStartsWithOneEmptyRow() {
@@ -353,6 +380,91 @@ void TestResultGrid::millionRowsShareTheirSnapshot() {
     QCOMPARE(detail.rowCount(), rows);
     QCOMPARE(detail.snapshot().get(), model.snapshot().get());
     QCOMPARE(detail.cellText(rows - 1, 0), std::string("  10000.00"));
+}
+
+void TestResultGrid::viewFindsRowsByTheirHeight_data() {
+    QTest::addColumn<QAbstractItemView::ScrollMode>("mode");
+    QTest::newRow("scrolled by rows") << QAbstractItemView::ScrollPerItem;
+    QTest::newRow("scrolled by pixels") << QAbstractItemView::ScrollPerPixel;
+}
+
+void TestResultGrid::viewFindsRowsByTheirHeight() {
+    // Ten million rows of 14 pixels, the table growing by a run's last rows
+    // while shown, and no row in the vertical header.
+    QFETCH(QAbstractItemView::ScrollMode, mode);
+    constexpr int rows = 10'000'000;
+    BlankRows model(rows - 15);
+    UniformRowTableView view;
+    view.setModel(&model);
+    SetUpResultGridView(&view);
+    view.setVerticalScrollMode(mode);
+    view.resize(300, 205);
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    model.grow(15);
+    QCoreApplication::processEvents();
+    QCOMPARE(view.verticalHeader()->count(), 0);
+    QCOMPARE(view.rowHeight(rows - 1), 14);
+    const int height = view.viewport()->height();
+
+    for (const int row : {0, 1, rows / 2, rows - 1}) {
+        const QModelIndex cell = model.index(row, 2);
+        view.scrollTo(cell, QAbstractItemView::PositionAtCenter);
+        const QRect rect = view.visualRect(cell);
+        QVERIFY2(view.viewport()->rect().contains(rect), qPrintable(QString::number(row)));
+        QCOMPARE(rect.height(), 13); // the grid line below belongs to the row
+        QCOMPARE(view.indexAt(rect.topLeft()), cell);
+        QCOMPARE(view.indexAt(rect.bottomRight() + QPoint(0, 1)), cell);
+        QCOMPARE(view.indexAt(rect.topLeft() - QPoint(0, 1)).row(), row - 1);
+        QCOMPARE(view.rowAt(rect.center().y()), row);
+    }
+
+    // The last row scrolled to from the top ends at the view's bottom edge.
+    view.scrollToTop();
+    view.scrollTo(model.index(rows - 1, 0));
+    QCOMPARE(view.visualRect(model.index(rows - 1, 0)).bottom() + 2, height);
+
+    // The keys: a page down moves as far as the view is high, End to the
+    // last column, Ctrl+End to the last row, Ctrl+Home back to the first.
+    const struct {
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        int row, column;
+    } steps[] = {{Qt::Key_PageDown, Qt::NoModifier, height / 14, 1},
+                 {Qt::Key_End, Qt::NoModifier, height / 14, 3},
+                 {Qt::Key_End, Qt::ControlModifier, rows - 1, 3},
+                 {Qt::Key_Down, Qt::NoModifier, rows - 1, 3},
+                 {Qt::Key_PageDown, Qt::NoModifier, rows - 1, 3},
+                 {Qt::Key_Home, Qt::ControlModifier, 0, 0}};
+    view.scrollToTop();
+    view.setCurrentIndex(model.index(0, 1));
+    for (const auto& step : steps) {
+        QTest::keyClick(&view, step.key, step.modifiers);
+        QCOMPARE(view.currentIndex(), model.index(step.row, step.column));
+        QVERIFY(view.viewport()->rect().contains(view.visualRect(view.currentIndex())));
+    }
+
+    // Whole rows selected far down the table by a click and a Shift+click,
+    // then from the same row by a Shift+click on the last row, 5 million rows
+    // away and scrolled to.
+    const int middle = rows / 2;
+    const QItemSelectionModel* selected = view.selectionModel();
+    const struct {
+        int row;
+        Qt::KeyboardModifiers modifiers;
+        int first, last; // the rows selected then
+    } clicks[] = {{middle, Qt::NoModifier, middle, middle},
+                  {middle + 3, Qt::ShiftModifier, middle, middle + 3},
+                  {rows - 1, Qt::ShiftModifier, middle, rows - 1}};
+    for (const auto& click : clicks) {
+        const QModelIndex cell = model.index(click.row, 1);
+        view.scrollTo(cell);
+        QTest::mouseClick(view.viewport(), Qt::LeftButton, click.modifiers,
+                          view.visualRect(cell).center());
+        for (const int row : {middle - 1, middle, middle + 3, middle + 4, rows - 1})
+            QCOMPARE(selected->isRowSelected(row), row >= click.first && row <= click.last);
+    }
+    QCOMPARE(view.verticalHeader()->count(), 0);
 }
 
 QTEST_MAIN(TestResultGrid)
