@@ -2,7 +2,8 @@
 # folder: removes the sections that dh_strip removes from every Debian
 # package's programs as well (.comment, the compilers' version strings, and
 # .note), so the package matches what Debian's own tools would build.
-file(GLOB _programs "${CPACK_TEMPORARY_INSTALL_DIRECTORY}/usr/bin/*")
+file(GLOB _programs "${CPACK_TEMPORARY_INSTALL_DIRECTORY}/usr/bin/*"
+                    "${CPACK_TEMPORARY_INSTALL_DIRECTORY}/usr/libexec/fapkalk/*")
 if(NOT _programs)
     message(FATAL_ERROR "no programs below ${CPACK_TEMPORARY_INSTALL_DIRECTORY}/usr/bin")
 endif()

@@ -99,7 +99,7 @@ const std::vector<CreationStep>& CreationSteps() {
 
 int StartProgram(const QStringList& arguments) {
     RegisterFontSubstitutions();
-    QApplication::setFont(PixelFont(QStringLiteral("MS Sans Serif"), 11));
+    QApplication::setFont(PixelFont(fapkalk::kSansSerif, 11));
     QApplication::setWindowIcon(ProgramIcon());
     Program program(arguments);
     for (const CreationStep& step : CreationSteps())

@@ -4,6 +4,7 @@
 #include "cli_harness.h"
 #include "pricing/engine.h"
 #include "pricing/numbers.h"
+#include "runner/metatypes.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -135,8 +136,6 @@ void VerifyJsonAnswer(const Call& call, qint64 amount) {
 }
 
 } // namespace
-
-Q_DECLARE_METATYPE(CalcOptions)
 
 class TestCliReverse : public QObject {
     Q_OBJECT

@@ -6,6 +6,8 @@
 #include "pricing/numbers.h"
 #include "pricing/price_rows.h"
 #include "pricing/rounding_detail.h"
+#include "pricing_testkit.h"
+#include "runner/metatypes.h"
 
 #include "switch_sets.h"
 
@@ -27,20 +29,15 @@ using fapkalk::Tariff;
 using fapkalk::TariffBand;
 using enum fapkalk::BandKind;
 
-Q_DECLARE_METATYPE(CalcOptions)
 Q_DECLARE_METATYPE(Tariff)
+
+using pricingtest::ShownText;
 
 namespace {
 
 QString Where(double price, const CalcOptions& o, double vat) {
     return QString::asprintf("price %.17g, switches %d%d%d%d%d, VAT %.17g", price, o.AepInput,
                              o.Homeopathic, o.Narcotic, o.Veterinary, o.NotReimbursable, vat);
-}
-
-std::string Text(fapkalk::ShownPrice shown) {
-    std::string text(fapkalk::kShownTextSize, ' ');
-    fapkalk::WriteShownText(text.data(), shown);
-    return text;
 }
 
 PriceResult Steps(double price, const CalcOptions& o, double vat) {
@@ -61,8 +58,8 @@ QString Disagreement(std::int64_t cents, const CalcOptions& o, double vat) {
     const std::string expected[4] = {
         fapkalk::detail::FormatPriceGeneral(price), fapkalk::detail::FormatPriceGeneral(aep),
         fapkalk::detail::FormatPriceGeneral(kp), fapkalk::detail::FormatPriceGeneral(avp)};
-    const std::string shown[4] = {Text(cells.fap), Text(cells.aep), Text(cells.kp),
-                                  Text(cells.avp)};
+    const std::string shown[4] = {ShownText(cells.fap), ShownText(cells.aep), ShownText(cells.kp),
+                                  ShownText(cells.avp)};
     for (int i = o.AepInput ? 1 : 0; i < 4; ++i)
         if (shown[i] != expected[i])
             return Where(price, o, vat) + QString::asprintf(": cell %d '%s', expected '%s'", i,

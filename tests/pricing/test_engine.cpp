@@ -1,6 +1,8 @@
 // The tariff tables and the price engine: AEP, KP and AVP from a typed price.
 #include "pricing/engine.h"
 #include "pricing/numbers.h"
+#include "pricing_testkit.h"
+#include "runner/metatypes.h"
 #include "switch_sets.h"
 
 #include <QtTest>
@@ -22,7 +24,8 @@ using fapkalk::FloatError;
 using fapkalk::PriceResult;
 using fapkalk::TariffBand;
 
-Q_DECLARE_METATYPE(CalcOptions)
+using pricingtest::FloatErrorOf;
+using pricingtest::TextOfCents;
 
 namespace {
 
@@ -44,15 +47,6 @@ QString Describe(const CalcOptions& o, double vat) {
         .arg(vat, 0, 'g', 17);
 }
 
-template <class F> std::optional<FloatError> FloatErrorOf(F&& f) {
-    try {
-        f();
-    } catch (const FloatError& error) {
-        return error;
-    }
-    return std::nullopt;
-}
-
 // The whole number of cents of an amount that must lie on whole cents, or -1
 // when it is not exactly the double nearest to a cent value.
 std::int64_t ExactCents(double x) {
@@ -60,14 +54,6 @@ std::int64_t ExactCents(double x) {
         return -1;
     const auto cents = static_cast<std::int64_t>(std::llround(x * 100.0));
     return static_cast<double>(cents) / 100.0 == x ? cents : -1;
-}
-
-std::string TextOfCents(std::int64_t cents) {
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%10lld.%02lld", static_cast<long long>(cents / 100),
-                  static_cast<long long>(cents % 100));
-    std::string text = buf;
-    return text.substr(text.size() - 10);
 }
 
 const std::vector<double> kVatFactors = {1.1, 1.2, 1.07};

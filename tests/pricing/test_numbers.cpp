@@ -1,6 +1,7 @@
 // Number rules: reading a price, the money roundings and the display text.
 #include "pricing/numbers.h"
 #include "pricing/rounding_detail.h"
+#include "pricing_testkit.h"
 
 #include <QtTest>
 
@@ -16,6 +17,9 @@
 
 using fapkalk::FloatError;
 
+using pricingtest::FloatErrorOf;
+using pricingtest::TextOfCents;
+
 namespace {
 
 // Qt's QCOMPARE on doubles is fuzzy; money must match to the last bit.
@@ -26,27 +30,6 @@ namespace {
         QVERIFY2(actual_ == expected_,                                                             \
                  qPrintable(QString::asprintf("%.17g, expected %.17g", actual_, expected_)));      \
     } while (false)
-
-template <class F> std::optional<FloatError> FloatErrorOf(F&& f) {
-    try {
-        f();
-    } catch (const FloatError& error) {
-        return error;
-    }
-    return std::nullopt;
-}
-
-// The display text computed independently from a whole number of cents.
-std::string TextOfCents(std::int64_t cents) {
-    char buf[64];
-    const std::int64_t magnitude = cents < 0 ? -cents : cents;
-    std::snprintf(buf, sizeof buf, "%s%lld.%02lld", cents < 0 ? "-" : "",
-                  static_cast<long long>(magnitude / 100), static_cast<long long>(magnitude % 100));
-    std::string text = buf;
-    if (text.size() < 10)
-        text.insert(0, 10 - text.size(), ' ');
-    return text.substr(0, 10);
-}
 
 std::string SixDecimalsFast(double v) {
     char buf[32];

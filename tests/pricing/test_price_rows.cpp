@@ -3,6 +3,7 @@
 #include "pricing/engine.h"
 #include "pricing/numbers.h"
 #include "pricing/price_rows.h"
+#include "pricing_testkit.h"
 #include "switch_sets.h"
 
 #include <QtTest>
@@ -12,15 +13,7 @@
 
 using namespace fapkalk;
 
-namespace {
-
-std::string Text(ShownPrice shown) {
-    std::string text(kShownTextSize, ' ');
-    WriteShownText(text.data(), shown);
-    return text;
-}
-
-} // namespace
+using pricingtest::ShownText;
 
 class TestPriceRows : public QObject {
     Q_OBJECT
@@ -54,10 +47,10 @@ private slots:
         QCOMPARE(cells, CellsOf(price, r, options));
         QCOMPARE(cells.fapPlaceholder, aepInput);
         if (!aepInput)
-            QCOMPARE(Text(cells.fap), FormatPrice(price));
-        QCOMPARE(Text(cells.aep), FormatPrice(r.aep));
-        QCOMPARE(Text(cells.kp), FormatPrice(r.kp));
-        QCOMPARE(Text(cells.avp), FormatPrice(r.avp));
+            QCOMPARE(ShownText(cells.fap), FormatPrice(price));
+        QCOMPARE(ShownText(cells.aep), FormatPrice(r.aep));
+        QCOMPARE(ShownText(cells.kp), FormatPrice(r.kp));
+        QCOMPARE(ShownText(cells.avp), FormatPrice(r.avp));
         QCOMPARE(cells.refusal, r.refusal);
     }
 

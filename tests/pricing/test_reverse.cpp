@@ -2,6 +2,7 @@
 #include "pricing/engine.h"
 #include "pricing/price_rows.h"
 #include "pricing/reverse.h"
+#include "runner/metatypes.h"
 
 #include "switch_sets.h"
 
@@ -13,8 +14,6 @@
 #include <vector>
 
 using namespace fapkalk;
-
-Q_DECLARE_METATYPE(CalcOptions)
 
 namespace {
 

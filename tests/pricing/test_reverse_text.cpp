@@ -3,6 +3,7 @@
 #include "pricing/engine.h"
 #include "pricing/reverse.h"
 #include "pricing/reverse_text.h"
+#include "runner/metatypes.h"
 
 #include "switch_sets.h"
 
@@ -12,7 +13,6 @@ using namespace fapkalk;
 
 Q_DECLARE_METATYPE(TargetProblem)
 Q_DECLARE_METATYPE(ReverseTarget)
-Q_DECLARE_METATYPE(CalcOptions)
 
 class TestReverseText : public QObject {
     Q_OBJECT

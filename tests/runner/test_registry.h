@@ -26,15 +26,15 @@ bool Register(const char* sourceFile, TestMain main);
 // Qt's QTEST_MAIN_WRAPPER, as a registered function instead of main().
 #define FAPKALK_REGISTERED_TEST(TestObject, ...)                                                   \
     namespace {                                                                                    \
-    int FapkalkRegisteredTestMain(int argc, char* argv[]) {                                        \
+    int FapkalkRegisteredTestMain_##TestObject(int argc, char* argv[]) {                           \
         QT_PREPEND_NAMESPACE(QTest::Internal::callInitMain)<TestObject>();                         \
         __VA_ARGS__                                                                                \
         TestObject tc;                                                                             \
         QTEST_SET_MAIN_SOURCE_PATH                                                                 \
         return QTest::qExec(&tc, argc, argv);                                                      \
     }                                                                                              \
-    [[maybe_unused]] const bool fapkalkTestRegistered =                                            \
-        testrunner::Register(__FILE__, FapkalkRegisteredTestMain);                                 \
+    [[maybe_unused]] const bool fapkalkTestRegistered_##TestObject =                               \
+        testrunner::Register(__FILE__, FapkalkRegisteredTestMain_##TestObject);                    \
     }
 
 #undef QTEST_MAIN

@@ -1,5 +1,6 @@
 // The placement rules without a window: what a save writes, what a restore
 // decides from a section, and where a window may end up.
+#include "runner/metatypes.h"
 #include "settings/placement_rules.h"
 
 #include <QTest>
@@ -10,7 +11,6 @@
 using namespace settings;
 using namespace std::string_literals;
 
-Q_DECLARE_METATYPE(std::string)
 Q_DECLARE_METATYPE(settings::PlacementRect)
 Q_DECLARE_METATYPE(settings::WindowShow)
 Q_DECLARE_METATYPE(settings::FrameMargins)

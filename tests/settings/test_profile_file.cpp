@@ -1,5 +1,6 @@
 // The profile file: reading, line-preserving writing, damaged input, and the
 // all-or-nothing replacement on disk.
+#include "runner/metatypes.h"
 #include "settings/profile_file.h"
 
 #include <QDir>
@@ -18,7 +19,6 @@
 
 using settings::ProfileFile;
 
-Q_DECLARE_METATYPE(std::string)
 Q_DECLARE_METATYPE(std::optional<std::string>)
 Q_DECLARE_METATYPE(std::optional<int>)
 

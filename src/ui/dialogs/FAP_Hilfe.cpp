@@ -20,7 +20,7 @@ QLabel* Styled(QLabel* label, Style style) {
     if (style == Style::Default)
         return label;
     const bool heading = style == Style::RedHeading;
-    label->setFont(PixelFont(QStringLiteral("MS Sans Serif"), 11, true, heading));
+    label->setFont(PixelFont(fapkalk::kSansSerif, 11, true, heading));
     dialogs::SetTextColour(label, QColor(255, 0, 0));
     return label;
 }
@@ -36,7 +36,7 @@ TdlgFAP_Hilfe::TdlgFAP_Hilfe(QWidget* parent)
     setObjectName(QStringLiteral("dlgFAP_Hilfe"));
     setWindowTitle(QStringLiteral("FAP-Hinweise"));
     setWindowIcon(ProgramIcon());
-    setFont(PixelFont(QStringLiteral("MS Sans Serif"), 11));
+    setFont(PixelFont(fapkalk::kSansSerif, 11));
 
     QPalette face = palette();
     face.setColor(QPalette::Window, face.color(QPalette::Button));

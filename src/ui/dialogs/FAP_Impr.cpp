@@ -45,7 +45,7 @@ ImprintTexts ImprintTextsFromPublisher() {
 namespace {
 
 void StyleLink(QLabel* label) {
-    label->setFont(PixelFont(QStringLiteral("MS Sans Serif"), 11, false, true));
+    label->setFont(PixelFont(fapkalk::kSansSerif, 11, false, true));
     SetTextColour(label, QColor(0, 0, 255));
     label->setCursor(Qt::PointingHandCursor);
 }
@@ -67,7 +67,7 @@ TdlgFAPIMPressum::TdlgFAPIMPressum(QWidget* parent, std::chrono::milliseconds au
     : FixedDialog(parent, QSize(313, 214), Qt::WindowFlags()) {
     setObjectName(QStringLiteral("dlgFAPIMPressum"));
     setWindowTitle(QStringLiteral("FAP - Impressum"));
-    setFont(PixelFont(QStringLiteral("MS Sans Serif"), 11));
+    setFont(PixelFont(fapkalk::kSansSerif, 11));
 
     QPalette white = palette();
     white.setColor(QPalette::Window, QColor(255, 255, 255));
@@ -85,11 +85,11 @@ TdlgFAPIMPressum::TdlgFAPIMPressum(QWidget* parent, std::chrono::milliseconds au
 
     Label1 =
         PlaceLabel(this, "Label1", {24, 0, 254, 24}, QStringLiteral("FAP-Kalkulationsprogramm"));
-    Label1->setFont(PixelFont(QStringLiteral("MS Sans Serif"), 19, true));
+    Label1->setFont(PixelFont(fapkalk::kSansSerif, 19, true));
     Label1->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     SetTextColour(Label1, QColor(255, 0, 0));
 
-    const QFont arialBold = PixelFont(QStringLiteral("Arial"), 11, true);
+    const QFont arialBold = PixelFont(fapkalk::kArial, 11, true);
     const auto line = [&](const char* name, QRect box, const QString& text, bool black) {
         QLabel* label = PlaceLabel(this, name, box, text);
         label->setFont(arialBold);
@@ -108,7 +108,7 @@ TdlgFAPIMPressum::TdlgFAPIMPressum(QWidget* parent, std::chrono::milliseconds au
     labWWW = PlaceLink(this, "labWWW", {80, 140, 118, 13}, texts.web);
 
     LabCopyr = PlaceLabel(this, "LabCopyr", {5, 166, 225, 16}, texts.copyright);
-    LabCopyr->setFont(PixelFont(QStringLiteral("MS Sans Serif"), 15, true));
+    LabCopyr->setFont(PixelFont(fapkalk::kSansSerif, 15, true));
     SetTextColour(LabCopyr, QColor(0, 128, 128));
 
     for (QLabel* label : findChildren<QLabel*>())

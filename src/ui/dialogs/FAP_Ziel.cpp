@@ -19,8 +19,6 @@ namespace fapkalk {
 
 namespace {
 
-const QString kSansSerif = QStringLiteral("MS Sans Serif");
-
 constexpr ReverseTarget kTargets[] = {ReverseTarget::Aep, ReverseTarget::Kp, ReverseTarget::Avp};
 
 QString fromStd(const std::string& text) {

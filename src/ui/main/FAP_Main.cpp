@@ -42,8 +42,6 @@
 namespace fapkalk {
 namespace {
 
-const QString kSansSerif = QStringLiteral("MS Sans Serif");
-const QString kArial = QStringLiteral("Arial");
 const QColor kBlackColor(0, 0, 0);
 const QColor kRedColor(255, 0, 0);
 const QColor kLimeColor(0, 255, 0);

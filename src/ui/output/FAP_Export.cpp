@@ -23,8 +23,6 @@ namespace fapkalk {
 
 namespace {
 
-const QString kSansSerif = QStringLiteral("MS Sans Serif");
-
 // The hourglass while the file is written, without processing events: a second
 // OK must not start a second export into the same file.
 class WaitCursor {

@@ -17,8 +17,6 @@ namespace fapkalk {
 
 namespace {
 
-const QString kSansSerif = QStringLiteral("MS Sans Serif");
-
 constexpr int kRowHeight = 14;
 constexpr int kStartColumnWidth = 60;
 // Short enough to drag the window small, tall enough for both bars and a row.

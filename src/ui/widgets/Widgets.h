@@ -29,6 +29,8 @@ namespace fapkalk {
 // ("MS Sans Serif", "Arial") fall back through the substitutions that
 // RegisterFontSubstitutions() installs.
 QFont PixelFont(const QString& family, int pixelSize, bool bold = false, bool underline = false);
+inline const QString kSansSerif = QStringLiteral("MS Sans Serif");
+inline const QString kArial = QStringLiteral("Arial");
 void RegisterFontSubstitutions();
 
 // A window's fixed layout as data: each control's name (also its objectName),

@@ -4,6 +4,7 @@
 #include "pricing/numbers.h"
 #include "pricing/reverse.h"
 #include "pricing/reverse_text.h"
+#include "runner/metatypes.h"
 #include "ui/dialogs/FAP_Ziel.h"
 #include "ui/dialogs/dialogtestkit.h"
 #include "ui/widgets/Accessibility.h"
@@ -20,8 +21,6 @@
 #include <functional>
 
 using namespace fapkalk;
-
-Q_DECLARE_METATYPE(CalcOptions)
 
 namespace {
 

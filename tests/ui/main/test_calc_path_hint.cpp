@@ -2,6 +2,7 @@
 // engine's explanation of the run on screen, the same the command-line tool
 // prints with --explain, set only while that run's prices are shown.
 #include "message_recorder.h"
+#include "runner/metatypes.h"
 
 #include "cli/cli_run.h"
 #include "pricing/engine.h"
@@ -24,8 +25,6 @@
 using namespace fapkalk;
 using testkit::kNoIni;
 using testkit::MainControls;
-
-Q_DECLARE_METATYPE(fapkalk::CalcOptions)
 
 namespace {
 

@@ -2,6 +2,7 @@
 // target price dialog for the window's switches and VAT rate, and the price
 // taken from it, calculated, shows the target in the result panel.
 #include "message_recorder.h"
+#include "runner/metatypes.h"
 
 #include "pricing/engine.h"
 #include "pricing/numbers.h"
@@ -25,8 +26,6 @@
 using namespace fapkalk;
 using testkit::kNoIni;
 using testkit::MainControls;
-
-Q_DECLARE_METATYPE(CalcOptions)
 
 namespace {
 

@@ -2,6 +2,7 @@
 // what Abbrechen, Esc and the close box leave alone, the failure paths with
 // their one message, the choices that carry over, and the dialog's layout.
 #include "outputtestkit.h"
+#include "runner/metatypes.h"
 #include "ui/layoutcheck.h"
 #include "ui/main/FAP_Main.h"
 #include "ui/main/RunRules.h"
@@ -34,8 +35,6 @@ using namespace fapkalk;
 using testkit::FileBytes;
 using testkit::MessageRecorder;
 using testkit::ReadFile;
-
-Q_DECLARE_METATYPE(fapkalk::CalcOptions)
 
 namespace {
 

@@ -5,6 +5,7 @@
 // failures is tested with the dialog.
 #include "outputtestkit.h"
 #include "pricing/numbers.h"
+#include "runner/metatypes.h"
 #include "ui/output/ExportFile.h"
 #include "ui/widgets/ResultGrid.h"
 
@@ -21,7 +22,6 @@ using testkit::FileBytes;
 using testkit::ReadFile;
 
 Q_DECLARE_METATYPE(fapkalk::ExportLayout)
-Q_DECLARE_METATYPE(fapkalk::CalcOptions)
 
 namespace {
 

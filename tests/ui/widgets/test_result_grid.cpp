@@ -1,5 +1,6 @@
 // The result grid's store (a run's prices in whole cents, cells computed when
 // read), its snapshots, and the model's batched notifications to the views.
+#include "runner/metatypes.h"
 #include "ui/widgets/ResultGrid.h"
 #include "ui/widgets/UniformRowTableView.h"
 #include "ui/widgets/Widgets.h"
@@ -17,8 +18,6 @@
 #include <vector>
 
 using namespace fapkalk;
-
-Q_DECLARE_METATYPE(fapkalk::CalcOptions)
 
 namespace {
 
