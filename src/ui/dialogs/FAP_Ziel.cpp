@@ -5,7 +5,6 @@
 #include "ui/dialogs/dialogparts.h"
 #include "ui/widgets/Accessibility.h"
 #include "ui/widgets/PriceFields.h"
-#include "ui/widgets/Widgets.h"
 #include "ui/widgets/artwork.h"
 
 #include <QKeyEvent>
@@ -29,11 +28,9 @@ QString SettingsLine(const CalcOptions& options, double vatFactor) {
     return QStringLiteral("Für: ") + fromStd(ReverseSettingsText(options, vatFactor));
 }
 
-QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption,
-                        const QRect& geometry) {
+QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption) {
     auto* button = new QPushButton(caption, parent);
     button->setObjectName(QString::fromLatin1(name));
-    button->setGeometry(geometry);
     button->setFont(PixelFont(kSansSerif, 13, true));
     button->setAutoDefault(false);
     return button;
@@ -54,19 +51,14 @@ TdlgFAP_Ziel::TdlgFAP_Ziel(QWidget* parent)
     rgZiel->setObjectName(QStringLiteral("rgZiel"));
     rgZiel->setTitle(QStringLiteral("Zielpreis"));
     rgZiel->setFont(PixelFont(kSansSerif, 13));
-    rgZiel->setGeometry(8, 4, 384, 45);
-    rgZiel->arrange();
     rgZiel->setItemIndex(2); // the retail price is the one most often asked for
 
     lbBetrag = new QLabel(QStringLiteral("Bet&rag:"), this);
     lbBetrag->setObjectName(QStringLiteral("lbBetrag"));
     lbBetrag->setFont(labelFont);
-    lbBetrag->move(16, 64);
-    lbBetrag->adjustSize();
 
     eZielpreis = new QLineEdit(this);
     eZielpreis->setObjectName(QStringLiteral("eZielpreis"));
-    eZielpreis->setGeometry(88, 60, 80, 24);
     eZielpreis->setFont(PixelFont(kSansSerif, 13));
     {
         QPalette palette = eZielpreis->palette();
@@ -74,31 +66,30 @@ TdlgFAP_Ziel::TdlgFAP_Ziel(QWidget* parent)
         eZielpreis->setPalette(palette);
     }
     eZielpreis->setToolTip(QStringLiteral("Hier wird der gewünschte Preis eingegeben."));
-    lbBetrag->setBuddy(eZielpreis);
 
-    btBerechnen = makeButton(this, "btBerechnen", QStringLiteral("&Berechnen"), {184, 60, 89, 25});
+    btBerechnen = makeButton(this, "btBerechnen", QStringLiteral("&Berechnen"));
     btBerechnen->setDefault(true); // Enter anywhere in the dialog computes
 
     lbEinstellung = new QLabel(this);
     lbEinstellung->setObjectName(QStringLiteral("lbEinstellung"));
-    lbEinstellung->setGeometry(16, 94, 368, 16);
     lbEinstellung->setText(SettingsLine(options_, vatFactor_));
 
     lbAntwort = new ValueLabel(QStringLiteral("Antwort"), QString(), this);
     lbAntwort->setObjectName(QStringLiteral("lbAntwort"));
-    lbAntwort->setGeometry(16, 114, 368, 50);
     lbAntwort->setFont(labelFont);
     lbAntwort->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     lbAntwort->setWordWrap(true);
     lbAntwort->setTextFormat(Qt::PlainText);
 
-    btUebernehmen =
-        makeButton(this, "btUebernehmen", QStringLiteral("FAP &übernehmen"), {160, 174, 129, 25});
+    btUebernehmen = makeButton(this, "btUebernehmen", QStringLiteral("FAP &übernehmen"));
     btUebernehmen->setToolTip(
         QStringLiteral("Den niedrigsten Preis der Antwort in das Preisfeld übernehmen und "
                        "berechnen"));
-    btSchliessen =
-        makeButton(this, "btSchliessen", QStringLiteral("&Schließen"), {297, 174, 95, 25});
+    btSchliessen = makeButton(this, "btSchliessen", QStringLiteral("&Schließen"));
+    // lbBetrag is sized to its text with the ampersand, before that becomes its mnemonic.
+    PlaceControls(*this, kZielLayout);
+    rgZiel->arrange();
+    lbBetrag->setBuddy(eZielpreis);
 
     setTabOrder(rgZiel->button(0), rgZiel->button(1));
     setTabOrder(rgZiel->button(1), rgZiel->button(2));

@@ -11,6 +11,7 @@
 
 #include "pricing/engine.h"
 #include "ui/dialogs/dialogparts.h"
+#include "ui/widgets/Widgets.h"
 
 #include <cstdint>
 #include <optional>
@@ -68,6 +69,17 @@ private:
     CalcOptions options_;
     double vatFactor_ = kDefaultVatFactor;
     std::optional<std::int64_t> offeredCents_;
+};
+
+inline constexpr LayoutEntry kZielLayout[] = {
+    {"rgZiel", "dlgFAP_Ziel", 8, 4, 384, 45},
+    {"lbBetrag", "dlgFAP_Ziel", 16, 64, kFitContent, kFitContent},
+    {"eZielpreis", "dlgFAP_Ziel", 88, 60, 80, 24},
+    {"btBerechnen", "dlgFAP_Ziel", 184, 60, 89, 25},
+    {"lbEinstellung", "dlgFAP_Ziel", 16, 94, 368, 16},
+    {"lbAntwort", "dlgFAP_Ziel", 16, 114, 368, 50},
+    {"btUebernehmen", "dlgFAP_Ziel", 160, 174, 129, 25},
+    {"btSchliessen", "dlgFAP_Ziel", 297, 174, 95, 25},
 };
 
 } // namespace fapkalk

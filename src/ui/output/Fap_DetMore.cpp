@@ -2,7 +2,6 @@
 
 #include "ui/output/PrintJobs.h"
 #include "ui/widgets/ResultGrid.h"
-#include "ui/widgets/Widgets.h"
 
 #include <QFrame>
 #include <QHeaderView>
@@ -63,20 +62,17 @@ TDetMore::TDetMore(QWidget* parent)
     Panel6->setFrameStyle(QFrame::Panel | QFrame::Raised);
     btExport = new QPushButton(QStringLiteral("E&xport"), Panel6);
     btExport->setObjectName(QStringLiteral("btExport"));
-    btExport->setGeometry(304, 8, 89, 25);
     btExport->setFont(PixelFont(kSansSerif, 11, true));
     btExport->setToolTip(QStringLiteral("Ausgabe auf Textdatei im ASCII oder Excel-Format"));
     BitBtn1 = new QPushButton(QStringLiteral("&Schließen"), Panel6);
     BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
-    BitBtn1->setGeometry(416, 8, 75, 25);
     // Printing: the grid's context menu and Ctrl+P on it do the same.
     QMenu* printMenu = AttachTablePrintMenu(StringGrid1, [this] { return table_; });
     btDrucken = new QPushButton(QStringLiteral("&Drucken…"), Panel6);
     btDrucken->setObjectName(QStringLiteral("btDrucken"));
-    btDrucken->setGeometry(16, 8, 89, 25);
     btPdf = new QPushButton(QStringLiteral("Als &PDF speichern…"), Panel6);
     btPdf->setObjectName(QStringLiteral("btPdf"));
-    btPdf->setGeometry(112, 8, 140, 25);
+    PlaceControls(*this, kDetMoreLayout);
     connect(btDrucken, &QPushButton::clicked, printMenu->actions().at(0), &QAction::trigger);
     connect(btPdf, &QPushButton::clicked, printMenu->actions().at(1), &QAction::trigger);
     // A window, not a dialog: Enter presses no button but the focused one's

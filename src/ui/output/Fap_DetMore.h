@@ -7,6 +7,7 @@
 #include "settings/JvFormPlacement.h"
 #include "ui/widgets/ResultTable.h"
 #include "ui/widgets/UniformRowTableView.h"
+#include "ui/widgets/Widgets.h"
 
 #include <QDialog>
 #include <functional>
@@ -26,6 +27,15 @@ inline constexpr int kDetailDesignWidth = 521;
 inline constexpr int kDetailDesignHeight = 640;
 inline constexpr int kDetailHeaderHeight = 24;
 inline constexpr int kDetailButtonBarHeight = 41;
+inline constexpr LayoutEntry kDetMoreLayout[] = {
+    {"Panel1", "DetMore", 0, 0, 0, kDetailHeaderHeight, Dock::Top}, // captions: AddColumnCaptions
+    {"StringGrid1", "DetMore", 0, 0, 0, 0, Dock::Fill},
+    {"Panel6", "DetMore", 0, 0, 0, kDetailButtonBarHeight, Dock::Bottom},
+    {"btDrucken", "Panel6", 16, 8, 89, 25},
+    {"btPdf", "Panel6", 112, 8, 140, 25},
+    {"btExport", "Panel6", 304, 8, 89, 25},
+    {"BitBtn1", "Panel6", 416, 8, 75, 25},
+};
 
 // The resize rule: every size change is accepted, with the width replaced by 527.
 bool DetailCanResize(int& newWidth, int& newHeight);

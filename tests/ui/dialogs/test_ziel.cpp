@@ -7,6 +7,7 @@
 #include "runner/metatypes.h"
 #include "ui/dialogs/FAP_Ziel.h"
 #include "ui/dialogs/dialogtestkit.h"
+#include "ui/layoutcheck.h"
 #include "ui/widgets/Accessibility.h"
 #include "ui/widgets/Widgets.h"
 
@@ -70,6 +71,7 @@ private slots:
         TdlgFAP_Ziel dialog;
         QCOMPARE(dialog.windowTitle(), QStringLiteral("FAP-Zielpreis"));
         QCOMPARE(dialog.size(), QSize(TdlgFAP_Ziel::kClientWidth, TdlgFAP_Ziel::kClientHeight));
+        QCOMPARE(testkit::LayoutMismatch(dialog, kZielLayout), QString());
         QCOMPARE(dialog.rgZiel->title(), QStringLiteral("Zielpreis"));
         QCOMPARE(dialog.rgZiel->button(0)->text(), QStringLiteral("&AEP"));
         QCOMPARE(dialog.rgZiel->button(1)->text(), QStringLiteral("&KP"));

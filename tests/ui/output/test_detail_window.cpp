@@ -2,6 +2,7 @@
 // opening (and only then), the width rule, the caption, the keys, the export
 // through the main window's Export, and the opening time for a million rows.
 #include "outputtestkit.h"
+#include "ui/layoutcheck.h"
 #include "ui/main/FAP_Main.h"
 #include "ui/mainwindowkit.h"
 #include "ui/output/ExportFile.h"
@@ -185,13 +186,11 @@ void TestDetailWindow::bottomBar() {
     const TDetMore& d = *detail_;
     QCOMPARE(d.Panel6->height(), 41);
     QCOMPARE(d.Panel6->y() + d.Panel6->height(), d.height());
-    QCOMPARE(d.btExport->parentWidget(), d.Panel6);
-    QCOMPARE(d.btExport->geometry(), QRect(304, 8, 89, 25));
+    QCOMPARE(testkit::LayoutMismatch(d, kDetMoreLayout), QString());
     QCOMPARE(d.btExport->text(), QStringLiteral("E&xport"));
     QVERIFY(d.btExport->font().bold());
     QCOMPARE(d.btExport->toolTip(),
              QStringLiteral("Ausgabe auf Textdatei im ASCII oder Excel-Format"));
-    QCOMPARE(d.BitBtn1->geometry(), QRect(416, 8, 75, 25));
     QCOMPARE(d.BitBtn1->text(), QStringLiteral("&Schließen"));
 }
 
