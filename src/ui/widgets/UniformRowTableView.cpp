@@ -548,7 +548,7 @@ void UniformRowTableView::paintEvent(QPaintEvent* event) {
             const int column = columns->logicalIndex(left);
             if (verticalHeader()->isHidden() && !columns->isSectionHidden(column)) {
                 const int x =
-                    columnViewportPosition(column) + (reverse ? columnWidth(left) - 1 : 0);
+                    columnViewportPosition(column) + (reverse ? columnWidth(column) - 1 : 0);
                 if (x == (reverse ? dirty.right() : dirty.left()))
                     painter.drawLine(x, dirty.top(), x, dirty.bottom());
             }
