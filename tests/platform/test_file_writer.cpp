@@ -77,6 +77,17 @@ int RunWithoutPrivileges(const std::function<int()>& check) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : 99;
 }
 
+// Opens target for writing as an unprivileged user: 0 when refused with
+// EACCES, 1 when it opened, 2 on another error, 77 as RunWithoutPrivileges.
+int OpenWithoutPrivileges(const std::string& target) {
+    return RunWithoutPrivileges([&] {
+        SafeFileWriter writer(target);
+        if (writer.Open())
+            return 1;
+        return writer.errorCode() == EACCES ? 0 : 2;
+    });
+}
+
 // A write function that takes at most chunk bytes per call and fails with
 // error once failAfter bytes are written.
 struct FlakyWrite {
@@ -250,12 +261,7 @@ private slots:
         const std::string target = locked + "/new.csv";
         ::chmod(folder_.c_str(), 0755);
         ::chmod(locked.c_str(), 0555);
-        const int result = RunWithoutPrivileges([&] {
-            SafeFileWriter writer(target);
-            if (writer.Open())
-                return 1;
-            return writer.errorCode() == EACCES ? 0 : 2;
-        });
+        const int result = OpenWithoutPrivileges(target);
         ::chmod(locked.c_str(), 0755);
         if (result == 77)
             QSKIP("running as root without an unprivileged user to switch to");
@@ -268,12 +274,7 @@ private slots:
         WriteFile(target, kOldContent);
         ::chmod(folder_.c_str(), 0777);
         ::chmod(target.c_str(), 0444);
-        const int result = RunWithoutPrivileges([&] {
-            SafeFileWriter writer(target);
-            if (writer.Open())
-                return 1;
-            return writer.errorCode() == EACCES ? 0 : 2;
-        });
+        const int result = OpenWithoutPrivileges(target);
         ::chmod(folder_.c_str(), 0755);
         if (result == 77)
             QSKIP("running as root without an unprivileged user to switch to");
